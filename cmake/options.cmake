@@ -1,0 +1,7 @@
+option(MD_BUILD_TESTS "Build the tests and fixtures" ON)
+option(MD_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer (native)" OFF)
+set(MD_WARNINGS -Wall -Wextra)
+if(MD_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures and builds the Windows build
+# (the product, assembled in dist/) and the native build (for fast tests).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+bash tools/setup.sh
+jobs=$(nproc)
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win32 -j "$jobs"
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j "$jobs"

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on a Debian 12 machine, as root.
+# Idempotent: does nothing but quick checks when everything is present.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+cache=${MD_CACHE:-/var/cache/moduledetails}
+export DEBIAN_FRONTEND=noninteractive
+
+need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
+           wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
+           clang libclang-rt-14-dev python3)
+
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
+
+missing=()
+for p in "${need_pkgs[@]}"; do have_pkg "$p" || missing+=("$p"); done
+
+# Source entries: copy the configured binary entries with the type changed,
+# so no archive host name is ever written by us.
+src_list=/etc/apt/sources.list.d/moduledetails-src.sources
+need_update=0
+if [ ! -f "$src_list" ]; then
+  for f in /etc/apt/sources.list.d/debian.sources; do
+    [ -f "$f" ] && sed 's/^Types: *deb$/Types: deb-src/' "$f" >"$src_list"
+  done
+  if [ ! -f "$src_list" ] && [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
+      >/etc/apt/sources.list.d/moduledetails-src.list
+    touch "$src_list"
+  fi
+  need_update=1
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ] || [ ! -f "$cache/lua-5.1.5/src/lua.h" ]; then
+  apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Lua 5.1.5's source, from which the build makes lua5.1.dll for i686.
+if [ ! -f "$cache/lua-5.1.5/src/lua.h" ]; then
+  mkdir -p "$cache/src"
+  (cd "$cache/src" && apt-get source -qq --download-only lua5.1)
+  orig=$(ls "$cache"/src/lua5.1_5.1.5.orig.tar.* | head -n 1)
+  rm -rf "$cache/lua-5.1.5"
+  tar -xf "$orig" -C "$cache"
+  [ -f "$cache/lua-5.1.5/src/lua.h" ]
+fi
+echo "setup: ready (Lua source in $cache/lua-5.1.5)"
