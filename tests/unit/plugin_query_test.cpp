@@ -1,0 +1,103 @@
+// The plugin text query against fixture plugins: the protocol as caller, one
+// load and one release per query, and nothing left loaded.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "fixtures/fixture_counter.h"
+#include "inspect/plugin_query.h"
+#include "module/module_state.h"
+#include "support/test_paths.h"
+
+namespace {
+
+class PluginQuery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    md::OnProcessAttach();
+    FixtureResetCounts();
+  }
+  void TearDown() override {
+    EXPECT_TRUE(md::State().LoadedModules.empty()) << "the registry kept a module";
+    EXPECT_EQ(FixtureLoads(), FixtureReleases()) << "a fixture stayed loaded";
+  }
+
+  static std::string Query(const std::string& fixture, const char* getter) {
+    return md::QueryPluginText(testing_paths::FixturePath(fixture).c_str(), getter);
+  }
+
+  static std::string Pattern(char first, std::size_t length) {
+    std::string text(length, first);
+    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<char>(first + i % 23);
+    return text;
+  }
+};
+
+TEST_F(PluginQuery, ReadsEachTextWithOneLoadAndOneRelease) {
+  EXPECT_EQ("Fixture Plugin", Query("fixture_plugin", "irPlg_GetPluginName"));
+  EXPECT_EQ("2.5.0.1", Query("fixture_plugin", "irPlg_GetPluginVersion"));
+  EXPECT_EQ("Lua 5.1", Query("fixture_plugin", "irPlg_GetLuaVersion"));
+  EXPECT_EQ("The fixture makers\r\n\xA9 test use only", Query("fixture_plugin", "irPlg_GetAuthorInfo"));
+  EXPECT_EQ("<ActionTemplates>\r\n</ActionTemplates>", Query("fixture_sdk1", "irPlg_GetPluginActionXML"));
+  EXPECT_EQ(5, FixtureLoads());
+  EXPECT_EQ(5, FixtureReleases());
+  EXPECT_EQ(5, FixtureGetterCalls());
+}
+
+TEST_F(PluginQuery, TextsUpTo10000BytesTakeOneCallLongerOnesTwo) {
+  EXPECT_EQ(Pattern('A', 10000), Query("fixture_large", "irPlg_GetPluginName"));
+  EXPECT_EQ(1, FixtureGetterCalls());
+  EXPECT_EQ(Pattern('!', 9999), Query("fixture_large", "irPlg_GetAuthorInfo"));
+  EXPECT_EQ(2, FixtureGetterCalls());
+  EXPECT_EQ(Pattern('a', 10001), Query("fixture_large", "irPlg_GetPluginVersion"));
+  EXPECT_EQ(4, FixtureGetterCalls());
+  EXPECT_EQ(Pattern('0', 300 * 1024), Query("fixture_large", "irPlg_GetPluginActionXML"));
+  EXPECT_EQ(6, FixtureGetterCalls());
+  EXPECT_EQ(4, FixtureLoads());
+}
+
+TEST_F(PluginQuery, MissingGettersLoadOnceAndGiveEmptyTexts) {
+  EXPECT_EQ("", Query("fixture_nameless", "irPlg_GetPluginName"));
+  EXPECT_EQ("", Query("fixture_partial", "irPlg_GetPluginVersion"));
+  EXPECT_EQ("Fixture Plugin", Query("fixture_partial", "irPlg_GetPluginName"));
+  EXPECT_EQ(3, FixtureLoads());
+  EXPECT_EQ(1, FixtureGetterCalls());
+}
+
+TEST_F(PluginQuery, WhatIsNotAModuleGivesEmptyWithoutLoading) {
+  const std::string text = testing_paths::DataPath("not_a_module.txt");
+  std::ofstream(text, std::ios::binary) << "just some text\n";
+  EXPECT_EQ("", md::QueryPluginText(text.c_str(), "irPlg_GetPluginName"));
+  EXPECT_EQ("", md::QueryPluginText(testing_paths::DataPath("missing.dll").c_str(), "irPlg_GetPluginName"));
+  EXPECT_EQ(0, FixtureLoads());
+}
+
+TEST_F(PluginQuery, GettersThatBendTheProtocol) {
+  // -1 twice: whatever the second call left in the buffer.
+  EXPECT_EQ("second", Query("fixture_misbehaving", "irPlg_GetPluginVersion"));
+  EXPECT_EQ("", Query("fixture_misbehaving", "irPlg_GetAuthorInfo"));
+  // Success claimed without writing.
+  EXPECT_EQ("", Query("fixture_misbehaving", "irPlg_GetLuaVersion"));
+  EXPECT_EQ(5, FixtureGetterCalls());
+  // A negative stored length: no second call.
+  EXPECT_EQ("", Query("fixture_misbehaving", "irPlg_GetPluginActionXML"));
+  EXPECT_EQ(6, FixtureGetterCalls());
+  EXPECT_EQ(4, FixtureLoads());
+}
+
+TEST_F(PluginQuery, NeverReadsPastTheBufferOfAGetterThatLeavesNoTerminator) {
+  EXPECT_EQ(std::string(10001, 'X'), Query("fixture_breaker", "irPlg_GetPluginName"));
+}
+
+TEST_F(PluginQuery, ReadsThisPluginsOwnModule) {
+  const std::string self = testing_paths::PluginPath();
+  EXPECT_EQ("ModuleDetails", md::QueryPluginText(self.c_str(), "irPlg_GetPluginName"));
+  EXPECT_EQ("1.1", md::QueryPluginText(self.c_str(), "irPlg_GetPluginVersion"));
+  EXPECT_EQ("Lua 5.1", md::QueryPluginText(self.c_str(), "irPlg_GetLuaVersion"));
+  EXPECT_EQ(0u, md::QueryPluginText(self.c_str(), "irPlg_GetAuthorInfo").find("A plugin for"));
+  EXPECT_EQ(testing_paths::ReadFile(testing_paths::DocumentPath()),
+            md::QueryPluginText(self.c_str(), "irPlg_GetPluginActionXML"));
+}
+
+}  // namespace
