@@ -10,3 +10,8 @@ cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_
 cmake --build build/win32 -j "$jobs"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j "$jobs"
+if [ "${MD_SKIP_SANITIZE:-}" != 1 ]; then
+  cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_SANITIZE=ON -DCMAKE_C_COMPILER=gcc \
+        -DCMAKE_CXX_COMPILER=g++ >/dev/null
+  cmake --build build/sanitize -j "$jobs"
+fi

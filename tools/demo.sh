@@ -16,3 +16,10 @@ run() { "$here/tools/wine-run.sh" "$@"; }
 
 echo "== The plugin describes itself (mdhost info dist\\ModuleDetails\\ModuleDetails.lmd)"
 run dist/host/mdhost.exe info 'dist\ModuleDetails\ModuleDetails.lmd'
+
+echo
+echo "== A script (examples/get_info.lua) asks GetInfo of this plugin and of a fixture plugin"
+set +e
+run dist/host/mdhost.exe run 'dist\ModuleDetails\ModuleDetails.lmd' 'examples\get_info.lua' \
+  'dist\ModuleDetails\ModuleDetails.lmd' 'build\win32\bin\example_plugin.dll' 'no\such\plugin.lmd'
+echo "(mdhost exit code: $?)"

@@ -19,6 +19,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # One test tree over both builds, so the run ends with one summary.
 cat > build/CTestTestfile.cmake <<'CTEST'
 subdirs("native")
+subdirs("sanitize")
 subdirs("win32")
 CTEST
 cd build

@@ -1,0 +1,142 @@
+-- The ModuleDetails actions, as a script author meets them.
+--
+-- Run by the stand-in host with the actions registered:
+--   mdhost run ModuleDetails.lmd actions.lua PLUGIN BIN_DIR DATA_DIR SUFFIX SEP
+-- PLUGIN is this plugin's module file, BIN_DIR holds the fixture plugins
+-- (fixture_<what><SUFFIX>), DATA_DIR is a scratch folder and the current folder.
+local script_dir = arg[0]:match("^(.*)[/\\]") or "."
+package.path = script_dir .. "/?.lua;" .. package.path
+local t = require("testing")
+
+local plugin, bin, data, suffix, sep = arg[1], arg[2], arg[3], arg[4], arg[5]
+local function fixture(name) return bin .. sep .. "fixture_" .. name .. suffix end
+local function scratch(name) return data .. sep .. name end
+
+-- Fixture plugins count their loads in a helper module that stays loaded.
+local counts = assert(package.loadlib(bin .. sep .. "fixture_counter" .. suffix, "fixture_counts"))
+counts()
+
+local host_formatter = Debug.GetSyntaxErrorString
+local function rendered(message) return host_formatter(message) end
+
+---------------------------------------------------------------------------
+-- Every action takes one argument, Filename, the path of a plugin's module.
+---------------------------------------------------------------------------
+local single = { "GetName", "GetXML", "GetLuaVersion", "GetAuthorInfo", "GetVersion" }
+local all = { "GetName", "GetXML", "GetLuaVersion", "GetAuthorInfo", "GetVersion", "GetInfo" }
+
+local names = {}
+for key, value in pairs(ModuleDetails) do names[#names + 1] = key .. ":" .. type(value) end
+table.sort(names)
+t.equal("the table holds the six actions", "GetAuthorInfo:function GetInfo:function " ..
+  "GetLuaVersion:function GetName:function GetVersion:function GetXML:function", table.concat(names, " "))
+
+-- Without an argument, an action raises the host's rendering of the message.
+for _, action in ipairs(all) do
+  t.equal(action .. "() raises", rendered("1 arguments required."), t.raised(ModuleDetails[action]))
+end
+
+-- nil, booleans, tables and functions are not file names.
+for _, action in ipairs(all) do
+  for _, value in ipairs({ "nil", true, {}, print }) do
+    if value == "nil" then value = nil end
+    t.equal(action .. "(" .. tostring(value) .. ") raises", rendered("Argument 1 must be a string."),
+      t.raised(ModuleDetails[action], value))
+  end
+end
+
+-- A number is converted to its text: 12 names the file "12" in the current folder.
+t.equal("GetName(12) with no file 12 gives nil", nil, ModuleDetails.GetName(12))
+t.write_file("12", "not a module")
+t.equal("GetName(12) with a file 12 (no module) gives \"\"", "", ModuleDetails.GetName(12))
+os.remove("12")
+
+---------------------------------------------------------------------------
+-- Script errors go through Debug.GetSyntaxErrorString.
+---------------------------------------------------------------------------
+Debug.GetSyntaxErrorString = function(message) return string.rep("x", 1023) end
+t.equal("a 1023-byte rendering is raised as it is", string.rep("x", 1023), t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = function(message) return string.rep("x", 1024) end
+t.equal("a 1024-byte rendering is replaced", "Formatted error string is too long for buffer.",
+  t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = function(message) return {} end
+t.equal("a rendering that is not a string counts as empty", "", t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = function(message) return 42 end
+t.equal("a number rendering becomes its text", "42", t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = function(message) error("formatter broke", 0) end
+t.equal("an error inside the formatter propagates", "formatter broke", t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = nil
+t.equal("without a formatter the message itself is raised", "1 arguments required.",
+  t.raised(ModuleDetails.GetName))
+Debug.GetSyntaxErrorString = "not a function"
+t.equal("a formatter that is no function counts as missing", "Argument 1 must be a string.",
+  t.raised(ModuleDetails.GetName, true))
+local saved_debug = Debug
+Debug = nil
+local message = t.raised(ModuleDetails.GetName)
+t.equal("with Debug nil the engine's own error is raised", "string", type(message))
+Debug = saved_debug
+Debug.GetSyntaxErrorString = host_formatter
+
+---------------------------------------------------------------------------
+-- nil means no file of at least one byte; "" means a file that gave no text.
+---------------------------------------------------------------------------
+t.write_file(scratch("empty.bin"), "")
+t.write_file(scratch("notes.txt"), "plain text, not a module\r\n")
+for _, action in ipairs(all) do
+  t.equal(action .. " on a missing path", nil, ModuleDetails[action](scratch("missing.lmd")))
+  t.equal(action .. " on a folder", nil, ModuleDetails[action](data))
+  t.equal(action .. " on an empty file", nil, ModuleDetails[action](scratch("empty.bin")))
+end
+for _, action in ipairs(single) do
+  t.equal(action .. " on a text file", "", ModuleDetails[action](scratch("notes.txt")))
+end
+t.equal("GetInfo on a text file", nil, ModuleDetails.GetInfo(scratch("notes.txt")))
+
+---------------------------------------------------------------------------
+-- The single-text actions read one text each; a second argument is ignored.
+---------------------------------------------------------------------------
+t.equal("GetName of this plugin", "ModuleDetails", ModuleDetails.GetName(plugin))
+t.equal("GetVersion of this plugin", "1.1", ModuleDetails.GetVersion(plugin))
+t.equal("GetLuaVersion of this plugin", "Lua 5.1", ModuleDetails.GetLuaVersion(plugin, "ignored"))
+t.equal("GetName of a fixture", "Fixture Plugin", ModuleDetails.GetName(fixture("plugin")))
+t.equal("GetAuthorInfo of a fixture", "The fixture makers\r\n\169 test use only",
+  ModuleDetails.GetAuthorInfo(fixture("plugin")))
+t.equal("GetXML of a 300 KiB document", 300 * 1024, #ModuleDetails.GetXML(fixture("large")))
+t.equal("GetVersion of a plugin without that getter", "", ModuleDetails.GetVersion(fixture("partial")))
+t.equal("each single-text call results in one value", 1, select("#", ModuleDetails.GetName(plugin)))
+counts()
+ModuleDetails.GetVersion(fixture("plugin"))
+local loads, releases = counts()
+t.equal("a single-text action loads once", 1, loads)
+t.equal("and releases once", 1, releases)
+
+---------------------------------------------------------------------------
+-- GetInfo: one table with exactly five strings, or nil.
+---------------------------------------------------------------------------
+local info = ModuleDetails.GetInfo(plugin)
+t.equal("GetInfo Name", "ModuleDetails", info.Name)
+t.equal("GetInfo Version", "1.1", info.Version)
+t.equal("GetInfo LuaVersion", "Lua 5.1", info.LuaVersion)
+t.equal("GetInfo AuthorInfo", ModuleDetails.GetAuthorInfo(plugin), info.AuthorInfo)
+t.equal("GetInfo ActionXML", ModuleDetails.GetXML(plugin), info.ActionXML)
+local fields = 0
+for key, value in pairs(info) do fields = fields + (type(value) == "string" and 1 or 100) end
+t.equal("GetInfo has exactly five string fields", 5, fields)
+
+counts()
+info = ModuleDetails.GetInfo(fixture("plugin"))
+t.equal("GetInfo of a fixture", "Fixture Plugin|2.5.0.1|Lua 5.1",
+  info.Name .. "|" .. info.Version .. "|" .. info.LuaVersion)
+t.equal("GetInfo loads a plugin five times", 5, (counts()))
+info = ModuleDetails.GetInfo(fixture("partial"))
+t.equal("missing getters give empty fields, never absent ones", "Fixture Plugin||",
+  info.Name .. "|" .. info.Version .. "|" .. info.AuthorInfo)
+counts()
+t.equal("GetInfo of a plugin without a name getter", nil, ModuleDetails.GetInfo(fixture("nameless")))
+t.equal("which loads it once", 1, (counts()))
+ModuleDetails.GetInfo(scratch("missing.lmd"))
+ModuleDetails.GetInfo(data)
+t.equal("GetInfo loads nothing for a missing path or a folder", 0, (counts()))
+
+t.finish()
