@@ -13,4 +13,7 @@ int RunScript(const char* plugin, const char* script, int argc, char** args);
 // Calls the plugin's help exports for `folder` (and `action`, when given).
 int ShowHelp(const char* plugin, const char* folder, const char* action);
 
+// Checks the plugin against the host's contract, printing one line per finding.
+int CheckPlugin(const char* path);
+
 }  // namespace host

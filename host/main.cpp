@@ -11,6 +11,7 @@ const char kUsage[] =
     "usage: mdhost info PLUGIN                 print the plugin's texts and SDK version\n"
     "       mdhost run PLUGIN SCRIPT [ARG...]  run a Lua script with the plugin's actions\n"
     "       mdhost help PLUGIN FOLDER [ACTION] ask the plugin to show its help page\n"
+    "       mdhost check PLUGIN...             check plugins against the host's contract\n"
     "       mdhost PLUGIN                      same as 'mdhost info PLUGIN'\n";
 
 int Usage() {
@@ -28,6 +29,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(command, "info") == 0) return argc == 3 ? host::ShowPluginInfo(argv[2]) : Usage();
+  if (std::strcmp(command, "check") == 0) {
+    if (argc < 3) return Usage();
+    int status = 0;
+    for (int i = 2; i < argc; ++i) status |= host::CheckPlugin(argv[i]);
+    return status;
+  }
   if (std::strcmp(command, "run") == 0)
     return argc >= 4 ? host::RunScript(argv[2], argv[3], argc - 3, argv + 3) : Usage();
   if (std::strcmp(command, "help") == 0)

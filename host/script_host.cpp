@@ -9,30 +9,11 @@ extern "C" {
 }
 
 #include "host_commands.h"
+#include "lua_host.h"
 #include "loaded_plugin.h"
 
 namespace host {
 namespace {
-
-// The host's own rendering of an error message.
-int GetSyntaxErrorString(lua_State* L) {
-  const char* message = luaL_checkstring(L, 1);
-  lua_pushfstring(L, "Error: %s", message);
-  return 1;
-}
-
-void InstallDebugFormatter(lua_State* L) {
-  lua_getglobal(L, "Debug");
-  if (!lua_istable(L, -1)) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setglobal(L, "Debug");
-  }
-  lua_pushcfunction(L, GetSyntaxErrorString);
-  lua_setfield(L, -2, "GetSyntaxErrorString");
-  lua_pop(L, 1);
-}
 
 void SetArguments(lua_State* L, int argc, char** args) {
   lua_createtable(L, argc, 0);
@@ -60,8 +41,6 @@ int Run(lua_State* L, const LoadedPlugin& plugin, const char* script, int argc, 
     std::fprintf(stderr, "mdhost: the plugin exports no irPlg_Action_RegisterActions\n");
     return 1;
   }
-  luaL_openlibs(L);
-  InstallDebugFormatter(L);
   SetArguments(L, argc, args);
   const int top = lua_gettop(L);
   registerActions(L);
@@ -82,7 +61,7 @@ int Run(lua_State* L, const LoadedPlugin& plugin, const char* script, int argc, 
 int RunScript(const char* pluginPath, const char* script, int argc, char** args) {
   LoadedPlugin plugin(pluginPath);
   if (!plugin.ok()) return 1;
-  lua_State* L = luaL_newstate();
+  lua_State* L = NewHostState();
   if (L == nullptr) {
     std::fprintf(stderr, "mdhost: cannot create a Lua state\n");
     return 1;

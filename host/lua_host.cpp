@@ -1,0 +1,42 @@
+#include "lua_host.h"
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+#include <lualib.h>
+}
+
+namespace host {
+namespace {
+
+// The host's own rendering of an error message.
+int GetSyntaxErrorString(lua_State* L) {
+  const char* message = luaL_checkstring(L, 1);
+  lua_pushfstring(L, "Error: %s", message);
+  return 1;
+}
+
+void InstallDebugFormatter(lua_State* L) {
+  lua_getglobal(L, "Debug");
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setglobal(L, "Debug");
+  }
+  lua_pushcfunction(L, GetSyntaxErrorString);
+  lua_setfield(L, -2, "GetSyntaxErrorString");
+  lua_pop(L, 1);
+}
+
+}  // namespace
+
+lua_State* NewHostState() {
+  lua_State* L = luaL_newstate();
+  if (L == nullptr) return nullptr;
+  luaL_openlibs(L);
+  InstallDebugFormatter(L);
+  return L;
+}
+
+}  // namespace host
