@@ -14,4 +14,7 @@ if [ "${MD_SKIP_SANITIZE:-}" != 1 ]; then
   cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_SANITIZE=ON -DCMAKE_C_COMPILER=gcc \
         -DCMAKE_CXX_COMPILER=g++ >/dev/null
   cmake --build build/sanitize -j "$jobs"
+  cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DMD_FUZZ=ON -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build/fuzz -j "$jobs"
 fi

@@ -20,6 +20,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 cat > build/CTestTestfile.cmake <<'CTEST'
 subdirs("native")
 subdirs("sanitize")
+subdirs("fuzz")
 subdirs("win32")
 CTEST
 cd build

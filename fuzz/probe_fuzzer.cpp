@@ -1,0 +1,41 @@
+// The path probe's string handling on arbitrary texts, with a seam that
+// answers from the fuzz input and checks what reaches it.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "inspect/plugin_query.h"
+#include "platform/platform.h"
+
+namespace {
+
+uint8_t answers;
+
+void CheckPath(const char* path) {
+  if (std::strlen(path) > 261) __builtin_trap();  // the copy is cut to 260 (+ a root's "\")
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool ready = [] {
+    md::Os().drive_type = [](const char* p) -> unsigned { CheckPath(p); return answers % 7; };
+    md::Os().find_first = [](const char* p, md::FoundEntry* e) {
+      CheckPath(p);
+      *e = {answers & 0x10u, answers, 7};
+      return (answers & 1) != 0;
+    };
+    md::Os().path_attributes = [](const char* p) -> uint32_t {
+      CheckPath(p);
+      return (answers & 2) ? md::kInvalidAttributes : (answers & 0x10u);
+    };
+    return true;
+  }();
+  (void)ready;
+  if (size == 0) return 0;
+  answers = data[0];
+  const std::string path(reinterpret_cast<const char*>(data + 1), size - 1);
+  const int64_t result = md::ProbePath(path.c_str());
+  if (result < -2) __builtin_trap();
+  return 0;
+}
