@@ -1,5 +1,7 @@
 #include "lua_host.h"
 
+#include "process_stats.h"
+
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
@@ -29,6 +31,14 @@ void InstallDebugFormatter(lua_State* L) {
   lua_pop(L, 1);
 }
 
+// Host.ProcessStats() -> memory in bytes, open handles.
+int ProcessStatsForLua(lua_State* L) {
+  const ProcessStats stats = CurrentProcessStats();
+  lua_pushnumber(L, static_cast<lua_Number>(stats.memory_bytes));
+  lua_pushnumber(L, static_cast<lua_Number>(stats.handles));
+  return 2;
+}
+
 }  // namespace
 
 lua_State* NewHostState() {
@@ -36,6 +46,10 @@ lua_State* NewHostState() {
   if (L == nullptr) return nullptr;
   luaL_openlibs(L);
   InstallDebugFormatter(L);
+  lua_newtable(L);
+  lua_pushcfunction(L, ProcessStatsForLua);
+  lua_setfield(L, -2, "ProcessStats");
+  lua_setglobal(L, "Host");
   return L;
 }
 
