@@ -5,7 +5,13 @@
 #include <cstring>
 #include <string>
 
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
+
 #include "inspect/plugin_query.h"
+#include "module/plugin_exports.h"
 #include "module/module_state.h"
 #include "platform/platform.h"
 
@@ -40,6 +46,35 @@ double Query(const char* path, const char* getter, int rounds) {
   return NanosecondsPer(rounds, start);
 }
 
+int Render(lua_State* L) {
+  lua_pushstring(L, luaL_checkstring(L, 1));
+  return 1;
+}
+
+// One action called from Lua `rounds` times on `path`.
+double Action(lua_State* L, const char* key, const char* path, int rounds) {
+  const auto start = Clock::now();
+  for (int i = 0; i < rounds; ++i) {
+    lua_getglobal(L, "ModuleDetails");
+    lua_getfield(L, -1, key);
+    lua_pushstring(L, path);
+    lua_call(L, 1, 1);
+    lua_pop(L, 2);
+  }
+  return NanosecondsPer(rounds, start);
+}
+
+// This plugin's own getter, called as the host calls it.
+double OwnGetter(int rounds) {
+  static char buffer[10001];
+  const auto start = Clock::now();
+  for (int i = 0; i < rounds; ++i) {
+    int32_t size = 10000;
+    irPlg_GetPluginActionXML(buffer, &size);
+  }
+  return NanosecondsPer(rounds, start);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,5 +94,28 @@ int main(int argc, char** argv) {
   std::printf("%-32s %10.0f ns\n", "bare load+lookup+call+release", bare / 3);
   std::printf("%-32s %10.0f ns\n", "QueryPluginText", query / 3);
   std::printf("%-32s %10.3f\n", "ratio", query / bare);
+
+  lua_State* L = luaL_newstate();
+  lua_newtable(L);
+  lua_pushcfunction(L, Render);
+  lua_setfield(L, -2, "GetSyntaxErrorString");
+  lua_setglobal(L, "Debug");
+  irPlg_Action_RegisterActions(L);
+  const int action_rounds = rounds / 5 > 0 ? rounds / 5 : 1;
+  double info = 0, five = 0, single = 0, one = 0;
+  for (int pass = 0; pass < 3; ++pass) {
+    five += 5 * BareCycle(path, "irPlg_GetPluginName", action_rounds);
+    info += Action(L, "GetInfo", path, action_rounds);
+    one += BareCycle(path, "irPlg_GetPluginVersion", rounds);
+    single += Action(L, "GetVersion", path, rounds);
+  }
+  lua_close(L);
+  std::printf("%-32s %10.0f ns\n", "five bare cycles", five / 3);
+  std::printf("%-32s %10.0f ns\n", "GetInfo action", info / 3);
+  std::printf("%-32s %10.3f\n", "ratio", info / five);
+  std::printf("%-32s %10.0f ns\n", "one bare cycle", one / 3);
+  std::printf("%-32s %10.0f ns\n", "GetVersion action", single / 3);
+  std::printf("%-32s %10.3f\n", "ratio", single / one);
+  std::printf("%-32s %10.1f ns\n", "own irPlg_GetPluginActionXML", OwnGetter(rounds * 100));
   return 0;
 }

@@ -13,4 +13,4 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "== native: query against a bare cycle (fixture_plugin)"
 build/native/bin/query_benchmark build/native/bin/fixture_plugin.so
 echo "== Wine: query against a bare cycle (fixture_plugin.dll)"
-"$here/tools/wine-run.sh" build/win32/bin/query_benchmark.exe 'Z:'"$(echo "$here/build/win32/bin/fixture_plugin.dll" | tr / '\\')" 500
+"$here/tools/wine-run.sh" build/win32/bin/query_benchmark.exe 'Z:'"$(echo "$here/build/win32/bin/fixture_plugin.dll" | tr / '\\')" 300
