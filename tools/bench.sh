@@ -4,11 +4,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 bash tools/build.sh >/dev/null
-export WINEPREFIX=$("$here/tools/wine-prefix.sh")
-wineserver -k 2>/dev/null || true
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-"$here/tools/wine-run.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
+. "$here/tools/wine-session.sh"
 
 echo "== native: query against a bare cycle (fixture_plugin)"
 build/native/bin/query_benchmark build/native/bin/fixture_plugin.so

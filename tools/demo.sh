@@ -5,13 +5,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 bash tools/build.sh >/dev/null
 
-export WINEPREFIX=$("$here/tools/wine-prefix.sh")
-wineserver -k 2>/dev/null || true  # a stale server of this prefix
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-# The first Windows program starts Wine's background services, which inherit
-# its output handles: start them here, bound to nothing a runner waits on.
-"$here/tools/wine-run.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
+. "$here/tools/wine-session.sh"
 run() { "$here/tools/wine-run.sh" "$@"; }
 
 echo "== The plugin describes itself (mdhost info dist\\ModuleDetails\\ModuleDetails.lmd)"

@@ -8,11 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 count=${1:-100000}
 bash tools/build.sh >/dev/null
-export WINEPREFIX=$("$here/tools/wine-prefix.sh")
-wineserver -k 2>/dev/null || true
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-"$here/tools/wine-run.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
+. "$here/tools/wine-session.sh"
 
 n=build/native/bin
 echo "== native"

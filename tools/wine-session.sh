@@ -1,0 +1,11 @@
+# Sourced by the tools that run Windows programs: one wineserver for the
+# whole session, ended when the sourcing script exits, so nothing that the
+# programs start (a browser, explorer.exe) outlives it.
+export WINEPREFIX=$("$here/tools/wine-prefix.sh")
+export WINEDEBUG=-all
+wineserver -k 2>/dev/null || true  # a stale server of this prefix
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+# The first Windows program starts Wine's background services, which inherit
+# its output handles: start them here, bound to nothing a runner waits on.
+"$here/tools/wine-run.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
