@@ -1,63 +1,69 @@
 // The five single-text actions and the whole-record action.
 //
-// The path and texts live in module-wide storage, never in these frames: the
-// argument checks and the result pushes can leave by longjmp.
+// Each call keeps its path and texts in a record of its own (see
+// module/action_records.h), never in these frames: the argument checks and
+// the result pushes can leave by longjmp, and a push can run Lua code that
+// calls these actions again.
 #include "inspect/plugin_query.h"
-#include "module/module_state.h"
+#include "module/action_records.h"
 #include "module/plugin_exports.h"
 #include "script_errors.h"
 
 namespace md {
 namespace {
 
-// Checks the one Filename argument and copies it; true when it names a file
-// of at least one byte.
-bool TakeExistingFile(lua_State* L) {
+// Checks the one Filename argument and opens the call's record with a copy
+// of it; `frame` is the calling action's frame.
+ActionRecord* TakeFilename(lua_State* L, uintptr_t frame) {
   CheckArgumentCount(L, 1);
-  GetStringArgument(L, 1, State().ActionPath);
-  return ProbePath(State().ActionPath.c_str()) > 0;
+  ActionRecord* record = OpenActionRecord(frame, GetStringArgument(L, 1));
+  if (record == nullptr) RaiseOutOfMemory(L);
+  return record;
 }
 
-// Reads one text of the file into its action slot.
-const std::string& Query(GetterSlot slot) {
-  ModuleState& s = State();
-  s.ActionTexts[slot] = QueryPluginText(s.ActionPath.c_str(), s.GetterNames[slot]);
-  return s.ActionTexts[slot];
+// True when the record's path names a file of at least one byte.
+bool NamesAFile(const ActionRecord* record) { return ProbePath(TextOf(record->path)) > 0; }
+
+OwnedText& Query(ActionRecord* record, GetterSlot slot) {
+  record->texts[slot] = QueryPluginText(TextOf(record->path), State().getter_names[slot]);
+  return record->texts[slot];
 }
 
 int SingleTextAction(lua_State* L, GetterSlot slot) {
-  if (TakeExistingFile(L))
-    lua_pushstring(L, Query(slot).c_str());
+  ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
+  if (NamesAFile(record))
+    lua_pushstring(L, TextOf(Query(record, slot)));
   else
     lua_pushnil(L);
-  ReleaseActionCopies();
+  CloseActionRecord(record);
   return 1;
 }
 
-void SetField(lua_State* L, const char* key, GetterSlot slot) {
+void SetField(lua_State* L, const char* key, const OwnedText& value) {
   lua_pushstring(L, key);
-  lua_pushstring(L, State().ActionTexts[slot].c_str());
+  lua_pushstring(L, TextOf(value));
   lua_settable(L, -3);
 }
 
 int WholeRecordAction(lua_State* L) {
+  ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
   // The name decides whether the file is a plugin at all.
-  if (!TakeExistingFile(L) || Query(kNameGetter).empty()) {
-    ReleaseActionCopies();
+  if (!NamesAFile(record) || Query(record, kNameGetter).length == 0) {
+    CloseActionRecord(record);
     lua_pushnil(L);
     return 1;
   }
-  Query(kActionXmlGetter);
-  Query(kLuaVersionGetter);
-  Query(kAuthorInfoGetter);
-  Query(kVersionGetter);
+  static const GetterSlot kRest[] = {kActionXmlGetter, kLuaVersionGetter, kAuthorInfoGetter,
+                                     kVersionGetter};
+  for (GetterSlot slot : kRest) Query(record, slot);
+  const OwnedText* texts = record->texts;
   lua_createtable(L, 0, 0);
-  SetField(L, "Name", kNameGetter);
-  SetField(L, "Version", kVersionGetter);
-  SetField(L, "LuaVersion", kLuaVersionGetter);
-  SetField(L, "AuthorInfo", kAuthorInfoGetter);
-  SetField(L, "ActionXML", kActionXmlGetter);
-  ReleaseActionCopies();
+  SetField(L, "Name", texts[kNameGetter]);
+  SetField(L, "Version", texts[kVersionGetter]);
+  SetField(L, "LuaVersion", texts[kLuaVersionGetter]);
+  SetField(L, "AuthorInfo", texts[kAuthorInfoGetter]);
+  SetField(L, "ActionXML", texts[kActionXmlGetter]);
+  CloseActionRecord(record);
   return 1;
 }
 

@@ -41,7 +41,11 @@ double BareCycle(const char* path, const char* getter, int rounds) {
 double Query(const char* path, const char* getter, int rounds) {
   const auto start = Clock::now();
   std::size_t total = 0;
-  for (int i = 0; i < rounds; ++i) total += md::QueryPluginText(path, getter).size();
+  for (int i = 0; i < rounds; ++i) {
+    md::OwnedText text = md::QueryPluginText(path, getter);
+    total += text.length;
+    md::ReleaseText(&text);
+  }
   if (total == 0) std::fprintf(stderr, "query read nothing from %s\n", path);
   return NanosecondsPer(rounds, start);
 }

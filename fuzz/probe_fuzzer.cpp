@@ -7,6 +7,10 @@
 #include "inspect/plugin_query.h"
 #include "platform/platform.h"
 
+namespace md {
+Platform& OsForSubstitution();
+}
+
 namespace {
 
 uint8_t answers;
@@ -19,13 +23,13 @@ void CheckPath(const char* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
-    md::Os().drive_type = [](const char* p) -> unsigned { CheckPath(p); return answers % 7; };
-    md::Os().find_first = [](const char* p, md::FoundEntry* e) {
+    md::OsForSubstitution().drive_type = [](const char* p) -> unsigned { CheckPath(p); return answers % 7; };
+    md::OsForSubstitution().find_first = [](const char* p, md::FoundEntry* e) {
       CheckPath(p);
-      *e = {answers & 0x10u, answers, 7};
+      *e = {answers & 0x10u, (static_cast<uint64_t>(answers) << 32) | 7};
       return (answers & 1) != 0;
     };
-    md::Os().path_attributes = [](const char* p) -> uint32_t {
+    md::OsForSubstitution().path_attributes = [](const char* p) -> uint32_t {
       CheckPath(p);
       return (answers & 2) ? md::kInvalidAttributes : (answers & 0x10u);
     };

@@ -7,6 +7,10 @@
 #include "module/module_state.h"
 #include "platform/platform.h"
 
+namespace md {
+Platform& OsForSubstitution();
+}
+
 namespace {
 
 const uint8_t* data_;
@@ -44,15 +48,16 @@ int fake_module;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     md::OnProcessAttach();
-    md::Os().load_module = [](const char*) -> void* { return &fake_module; };
-    md::Os().find_export = [](void*, const char*) -> void* { return reinterpret_cast<void*>(FuzzedGetter); };
-    md::Os().release_module = [](void*) {};
+    md::OsForSubstitution().load_module = [](const char*) -> void* { return &fake_module; };
+    md::OsForSubstitution().find_export = [](void*, const char*) -> void* { return reinterpret_cast<void*>(FuzzedGetter); };
+    md::OsForSubstitution().release_module = [](void*) {};
     return true;
   }();
   (void)ready;
   data_ = data;
   left_ = size;
-  md::QueryPluginText("fuzzed", "irPlg_GetPluginName");
-  if (!md::State().LoadedModules.empty()) __builtin_trap();
+  md::OwnedText text = md::QueryPluginText("fuzzed", "irPlg_GetPluginName");
+  md::ReleaseText(&text);
+  if (md::State().loaded_modules.count != 0) __builtin_trap();
   return 0;
 }

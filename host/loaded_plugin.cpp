@@ -9,11 +9,11 @@ namespace host {
 
 LoadedPlugin::LoadedPlugin(const char* path) {
   const int64_t probe = md::ProbePath(path);
-  if (probe == md::PathAbsent) {
+  if (probe == md::kPathAbsent) {
     std::fprintf(stderr, "mdhost: %s: no such file\n", path);
     return;
   }
-  if (probe == md::PathIsFolder) {
+  if (probe == md::kPathIsFolder) {
     std::fprintf(stderr, "mdhost: %s: is a folder, not a plugin module\n", path);
     return;
   }

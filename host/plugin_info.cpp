@@ -44,7 +44,11 @@ int ShowPluginInfo(const char* path) {
     if (plugin.Export(getter.name) == nullptr)
       std::printf("%s: (no %s export)\n", getter.label, getter.name);
     else
-      PrintText(getter.label, md::QueryPluginText(path, getter.name));
+      {
+      md::OwnedText text = md::QueryPluginText(path, getter.name);
+      PrintText(getter.label, std::string(md::TextOf(text), text.length));
+      md::ReleaseText(&text);
+    }
   }
   using SdkVersion = int32_t (*)();
   auto sdk = reinterpret_cast<SdkVersion>(plugin.Export("irPlg_GetSDKVersion"));

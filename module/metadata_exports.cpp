@@ -1,6 +1,4 @@
 // The module describing itself to the host.
-#include <cstring>
-
 #include "module_state.h"
 #include "plugin_exports.h"
 #include "text_getter.h"
@@ -39,8 +37,8 @@ int32_t irPlg_GetAuthorInfo(char* buffer, int32_t* size) {
 }
 
 int32_t irPlg_GetPluginActionXML(char* buffer, int32_t* size) {
-  const std::string& xml = md::State().ActionXml;
-  return md::ServeText(xml.data(), xml.size(), buffer, size);
+  const md::OwnedText& xml = md::State().action_xml;
+  return md::ServeText(md::TextOf(xml), xml.length, buffer, size);
 }
 
 int32_t irPlg_GetSDKVersion() { return 2; }

@@ -1,68 +1,73 @@
 #include "module_state.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "action_records.h"
 #include "action_template_document.h"
 #include "platform/platform.h"
 
 namespace md {
+namespace {
 
-ModuleState& State() {
-  static ModuleState state;
-  return state;
+ModuleState state;  // zero-filled before any code runs
+
+void ReleaseAllModules(ModuleList& list) noexcept {
+  for (std::size_t i = 0; i < list.count; ++i) Os().release_module(list.handles[i]);
+  Os().release_memory(list.handles);
+  list = {nullptr, 0, 0};
 }
 
-static void ReleaseAllModules(ModuleState& s) noexcept {
-  for (void* module : s.LoadedModules) Os().release_module(module);
-  s.LoadedModules.clear();
-}
+}  // namespace
+
+ModuleState& State() { return state; }
 
 void OnProcessAttach() noexcept {
   ModuleState& s = State();
-  ReleaseAllModules(s);
-  s.ErrorText[0] = '\0';
-  s.GetterNames[kNameGetter] = "irPlg_GetPluginName";
-  s.GetterNames[kActionXmlGetter] = "irPlg_GetPluginActionXML";
-  s.GetterNames[kLuaVersionGetter] = "irPlg_GetLuaVersion";
-  s.GetterNames[kAuthorInfoGetter] = "irPlg_GetAuthorInfo";
-  s.GetterNames[kVersionGetter] = "irPlg_GetPluginVersion";
-  try {
-    // Up to the first NUL, as a C text would be copied (the document has none).
-    const char* doc = ActionTemplateDocument();
-    s.ActionXml.assign(doc, strnlen(doc, ActionTemplateDocumentSize()));
-    s.LoadedModules.reserve(4);
-  } catch (...) {
-    // Out of memory at attach: serve an empty document rather than fail the load.
-    s.ActionXml.clear();
-  }
+  ReleaseAllModules(s.loaded_modules);
+  ReleaseActionRecords();
+  s.error_text[0] = '\0';
+  s.getter_names[kNameGetter] = "irPlg_GetPluginName";
+  s.getter_names[kActionXmlGetter] = "irPlg_GetPluginActionXML";
+  s.getter_names[kLuaVersionGetter] = "irPlg_GetLuaVersion";
+  s.getter_names[kAuthorInfoGetter] = "irPlg_GetAuthorInfo";
+  s.getter_names[kVersionGetter] = "irPlg_GetPluginVersion";
+  // Up to the first NUL, as a C text would be copied (the document has none).
+  // Out of memory, the module serves an empty document rather than fail the load.
+  ReleaseText(&s.action_xml);
+  const char* doc = ActionTemplateDocument();
+  CopyText(doc, strnlen(doc, ActionTemplateDocumentSize()), &s.action_xml);
 }
 
 void OnProcessDetach() noexcept {
   ModuleState& s = State();
-  ReleaseAllModules(s);
-  ReleaseActionCopies();
+  ReleaseAllModules(s.loaded_modules);
+  ReleaseActionRecords();
+  ReleaseText(&s.action_xml);
 }
 
 bool RecordLoadedModule(void* module) noexcept {
-  try {
-    State().LoadedModules.push_back(module);
-    return true;
-  } catch (...) {
-    return false;
+  ModuleList& list = State().loaded_modules;
+  if (list.count == list.capacity) {
+    const std::size_t capacity = list.capacity ? 2 * list.capacity : 4;
+    auto* grown = static_cast<void**>(Os().allocate(capacity * sizeof(void*)));
+    if (grown == nullptr) return false;
+    if (list.count) std::memcpy(grown, list.handles, list.count * sizeof(void*));
+    Os().release_memory(list.handles);
+    list.handles = grown;
+    list.capacity = capacity;
   }
+  list.handles[list.count++] = module;
+  return true;
 }
 
 void ForgetLoadedModule(void* module) noexcept {
-  std::vector<void*>& list = State().LoadedModules;
-  auto it = std::find(list.begin(), list.end(), module);
-  if (it != list.end()) list.erase(it);
-}
-
-void ReleaseActionCopies() noexcept {
-  ModuleState& s = State();
-  std::string().swap(s.ActionPath);
-  for (std::string& text : s.ActionTexts) std::string().swap(text);
+  ModuleList& list = State().loaded_modules;
+  for (std::size_t i = 0; i < list.count; ++i) {
+    if (list.handles[i] == module) {
+      list.handles[i] = list.handles[--list.count];
+      return;
+    }
+  }
 }
 
 }  // namespace md

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
+
+#include "owned_text.h"
 
 namespace md {
 
@@ -20,34 +20,34 @@ enum GetterSlot {
 };
 
 // A formatted script error longer than this (without terminator) is
-// replaced by a fixed text, so the fixed buffer below always suffices.
-constexpr std::size_t ErrorTextLimit = 1023;
+// replaced by a fixed text, so a fixed array always holds it.
+constexpr std::size_t kErrorTextLimit = 1023;
+
+struct ActionRecord;
+
+// Handles of plugin modules loaded and not yet released.
+struct ModuleList {
+  void** handles;
+  std::size_t count;
+  std::size_t capacity;
+};
 
 struct ModuleState {
-  // Formatted message of the most recent script error. A fixed array so that
-  // setting it can never fail or leave memory behind when Lua jumps out.
-  char ErrorText[ErrorTextLimit + 1];
-  const char* GetterNames[kGetterCount];
-  std::string ActionXml;
-  std::vector<void*> LoadedModules;
-  // Copies an action owns while it works. They live here rather than in the
-  // action's frame: a Lua raise (out of memory while pushing a result) jumps
-  // over the frame, and memory held there would be lost.
-  std::string ActionPath;
-  std::string ActionTexts[kGetterCount];
+  char error_text[kErrorTextLimit + 1];  // the most recent script error, formatted
+  const char* getter_names[kGetterCount];
+  OwnedText action_xml;
+  ModuleList loaded_modules;
+  ActionRecord* action_records;  // see action_records.h
 };
 
 ModuleState& State();
 
-// Entry-point logic. Both are noexcept: nothing may escape to the loader.
+// Entry-point logic; nothing may escape to the loader.
 void OnProcessAttach() noexcept;
 void OnProcessDetach() noexcept;
 
 // Loaded-module registry. Recording fails only when memory is short.
 bool RecordLoadedModule(void* module) noexcept;
 void ForgetLoadedModule(void* module) noexcept;
-
-// Frees the action copies above; called when an action has pushed its result.
-void ReleaseActionCopies() noexcept;
 
 }  // namespace md

@@ -1,7 +1,9 @@
 // The operating system as the module sees it: one table of operations, with
-// one implementation per platform behind it. Tests may swap the table.
+// one implementation per platform behind it. Production code only reads it;
+// tests substitute operations through tests/support/substitute_os.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace md {
@@ -13,12 +15,13 @@ constexpr unsigned kDriveNoRootDir = 1;                // DRIVE_NO_ROOT_DIR
 
 struct FoundEntry {
   uint32_t attributes;
-  uint32_t size_high;
-  uint32_t size_low;
+  uint64_t size;
 };
 
 struct Platform {
-  // Module loader: a handle or null; an address or null; release a handle.
+  // Loads exactly the file at `path` (relative to the current folder, never
+  // searched for), letting its own folder serve its dependencies; a handle or
+  // null. Then: an export's address or null; release a handle.
   void* (*load_module)(const char* path);
   void* (*find_export)(void* module, const char* name);
   void (*release_module)(void* module);
@@ -29,11 +32,12 @@ struct Platform {
   unsigned (*drive_type)(const char* root);
   // Asks the shell to open a document with its associated application.
   void (*open_document)(void* parent_window, const char* path);
+  // Zero-filled memory, or null when it cannot be had; and its release.
+  void* (*allocate)(std::size_t bytes);
+  void (*release_memory)(void* block);
 };
 
-// The operations in force; defaults to this platform's own.
-Platform& Os();
-// This platform's own operations, for restoring after a substitution.
-const Platform& NativeOs();
+// The operations in force.
+const Platform& Os();
 
 }  // namespace md

@@ -4,6 +4,7 @@
 #include <glob.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform.h"
@@ -11,7 +12,15 @@
 namespace md {
 namespace {
 
-void* LoadModule(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+// The resolved path names the very file probed: dlopen would search its
+// library path for a name without a slash.
+void* LoadModule(const char* path) {
+  char* resolved = realpath(path, nullptr);
+  if (resolved == nullptr) return nullptr;
+  void* module = dlopen(resolved, RTLD_NOW | RTLD_LOCAL);
+  std::free(resolved);
+  return module;
+}
 
 void* FindExport(void* module, const char* name) { return dlsym(module, name); }
 
@@ -33,10 +42,8 @@ bool FindFirst(const char* path, FoundEntry* entry) {
     globfree(&matches);
   }
   if (!found) return false;
-  const uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
   entry->attributes = AttributesOf(st);
-  entry->size_high = static_cast<uint32_t>(size >> 32);
-  entry->size_low = static_cast<uint32_t>(size);
+  entry->size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
   return true;
 }
 
@@ -49,16 +56,16 @@ unsigned DriveType(const char*) { return kDriveNoRootDir; }
 
 void OpenDocument(void*, const char*) {}
 
-constexpr Platform kPosix = {LoadModule, FindExport, ReleaseModule, FindFirst,
-                             PathAttributes, DriveType, OpenDocument};
+void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
+
+void ReleaseMemory(void* block) { std::free(block); }
+
+Platform current = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
+                    DriveType, OpenDocument, Allocate, ReleaseMemory};
 
 }  // namespace
 
-const Platform& NativeOs() { return kPosix; }
-
-Platform& Os() {
-  static Platform current = kPosix;
-  return current;
-}
+const Platform& Os() { return current; }
+Platform& OsForSubstitution() { return current; }
 
 }  // namespace md

@@ -47,9 +47,6 @@ end
 
 -- A number is converted to its text: 12 names the file "12" in the current folder.
 t.equal("GetName(12) with no file 12 gives nil", nil, ModuleDetails.GetName(12))
-t.write_file("12", "not a module")
-t.equal("GetName(12) with a file 12 (no module) gives \"\"", "", ModuleDetails.GetName(12))
-os.remove("12")
 
 ---------------------------------------------------------------------------
 -- Script errors go through Debug.GetSyntaxErrorString.
@@ -110,6 +107,65 @@ ModuleDetails.GetVersion(fixture("plugin"))
 local loads, releases = counts()
 t.equal("a single-text action loads once", 1, loads)
 t.equal("and releases once", 1, releases)
+
+---------------------------------------------------------------------------
+-- The file named is the very file read: nothing is appended to its name, the
+-- current folder's file wins over a namesake beside the program, and a
+-- plugin's own folder serves the modules it imports.
+---------------------------------------------------------------------------
+local function copy(from, to) t.write_file(to, t.read_file(from)) end
+local example = bin .. sep .. "example_plugin" .. suffix
+t.write_file("b", "a text file beside a plugin named b" .. suffix)
+copy(example, "b" .. suffix)
+t.equal("GetName(\"b\") reads b, not b" .. suffix, "", ModuleDetails.GetName("b"))
+t.equal("GetInfo(\"b\") reads b, not b" .. suffix, nil, ModuleDetails.GetInfo("b"))
+t.write_file("12", "not a module")
+copy(example, "12" .. suffix)
+t.equal("GetName(12) reads the file 12, not 12" .. suffix, "", ModuleDetails.GetName(12))
+copy(plugin, "namesake" .. suffix)
+copy(example, bin .. sep .. "namesake" .. suffix)
+t.equal("a bare name reads the current folder's file", "ModuleDetails", ModuleDetails.GetName("namesake" .. suffix))
+t.equal("so does ." .. sep .. "name", "ModuleDetails", ModuleDetails.GetName("." .. sep .. "namesake" .. suffix))
+t.equal("and ./name", "ModuleDetails", ModuleDetails.GetName("./namesake" .. suffix))
+for _, name in ipairs({ "b", "b" .. suffix, "12", "12" .. suffix, "namesake" .. suffix, bin .. sep .. "namesake" .. suffix }) do
+  os.remove(name)
+end
+t.equal("a plugin's imports come from its own folder", "Helped Plugin",
+  ModuleDetails.GetName(bin .. sep .. "plugins" .. sep .. "fixture_helped" .. suffix))
+
+---------------------------------------------------------------------------
+-- Lua may run finalizers while an action pushes its result, and they may
+-- call the actions again: each call keeps its own path, texts and error.
+---------------------------------------------------------------------------
+local function under_finalizers(stepmul, finalizer, check)
+  local all_held = true
+  collectgarbage("setpause", 0)
+  collectgarbage("setstepmul", stepmul)
+  collectgarbage("collect")  -- the new pause takes effect at the end of a cycle
+  for i = 1, 60 do
+    for k = 1, 3 do local p = newproxy(true); getmetatable(p).__gc = finalizer end
+    all_held = check() and all_held
+  end
+  collectgarbage("setpause", 200)
+  collectgarbage("setstepmul", 200)
+  return all_held
+end
+local other = fixture("plugin")
+local want_xml, want = ModuleDetails.GetXML(plugin), ModuleDetails.GetInfo(plugin)
+local function same_info()
+  local info = ModuleDetails.GetInfo(plugin)
+  return info.Name == want.Name and info.Version == want.Version and info.LuaVersion == want.LuaVersion
+    and info.AuthorInfo == want.AuthorInfo and info.ActionXML == want.ActionXML
+end
+local want_error = rendered("Argument 1 must be a string.")
+t.equal("GetXML keeps its text while finalizers call GetName", true,
+  under_finalizers(10000, function() ModuleDetails.GetName(other) end,
+    function() return ModuleDetails.GetXML(plugin) == want_xml end))
+t.equal("GetInfo keeps its texts while finalizers call GetName", true,
+  under_finalizers(10000, function() ModuleDetails.GetName(other) end, same_info))
+t.equal("an error keeps its text while finalizers raise others", true,
+  under_finalizers(200, function() pcall(ModuleDetails.GetName) end,
+    function() return t.raised(ModuleDetails.GetName, nil) == want_error end))
 
 ---------------------------------------------------------------------------
 -- GetInfo: one table with exactly five strings, or nil.

@@ -51,6 +51,7 @@ class TestLuaState {
 
   // Declared before L: the allocator reads it while the state is made.
   long fail_after = -1;  // growing allocations left before one fails; -1: never
+  bool refused = false;  // an allocation has failed
   lua_State* const L;
 
  private:
@@ -61,7 +62,10 @@ class TestLuaState {
       return nullptr;
     }
     // Lua 5.1 relies on shrinking never failing.
-    if (new_size > old_size && state->fail_after >= 0 && state->fail_after-- == 0) return nullptr;
+    if (new_size > old_size && state->fail_after >= 0 && state->fail_after-- == 0) {
+      state->refused = true;
+      return nullptr;
+    }
     return std::realloc(block, new_size);
   }
 };

@@ -1,5 +1,6 @@
-// Swaps the platform seam for the lifetime of a test and records what the
-// module asked of it. Only the operations a test sets are substituted.
+// Swaps operations of the platform seam for the lifetime of a test and
+// records what the module asked of them. Only the operations a test sets are
+// substituted.
 #pragma once
 
 #include <string>
@@ -7,21 +8,27 @@
 
 #include "platform/platform.h"
 
+namespace md {
+Platform& OsForSubstitution();  // defined beside each platform's operations
+}
+
 class SubstituteOs {
  public:
   SubstituteOs() : saved_(md::Os()) { current_ = this; }
   ~SubstituteOs() {
-    md::Os() = saved_;
+    os() = saved_;
     current_ = nullptr;
   }
 
+  static md::Platform& os() { return md::OsForSubstitution(); }
+
   // Records releases instead of making them.
-  void RecordReleases() { md::Os().release_module = [](void* m) { current_->released.push_back(m); }; }
+  void RecordReleases() { os().release_module = [](void* m) { current_->released.push_back(m); }; }
 
   // Answers drive roots with a fixed type and records the roots asked.
   void AnswerDrives(unsigned type) {
     drive_type = type;
-    md::Os().drive_type = [](const char* root) {
+    os().drive_type = [](const char* root) {
       current_->asked.push_back(std::string("drive:") + root);
       return current_->drive_type;
     };
@@ -31,7 +38,7 @@ class SubstituteOs {
   void AnswerSearch(bool found, md::FoundEntry entry) {
     search_found = found;
     search_entry = entry;
-    md::Os().find_first = [](const char* path, md::FoundEntry* out) {
+    os().find_first = [](const char* path, md::FoundEntry* out) {
       current_->asked.push_back(std::string("find:") + path);
       if (current_->search_found) *out = current_->search_entry;
       return current_->search_found;
@@ -40,14 +47,34 @@ class SubstituteOs {
 
   void AnswerAttributes(uint32_t attributes) {
     path_attributes = attributes;
-    md::Os().path_attributes = [](const char* path) {
+    os().path_attributes = [](const char* path) {
       current_->asked.push_back(std::string("attributes:") + path);
       return current_->path_attributes;
     };
   }
 
   void RecordOpens() {
-    md::Os().open_document = [](void*, const char* path) { current_->opened.push_back(path); };
+    os().open_document = [](void*, const char* path) { current_->opened.push_back(path); };
+  }
+
+  // The module's own allocations: after `successes` more, every one fails
+  // (-1: none fails). Counts what is still held, so tests can see leaks.
+  void CountAllocations(long successes = -1) {
+    allocations_left = successes;
+    os().allocate = [](std::size_t bytes) -> void* {
+      if (current_->allocations_left == 0) {
+        ++current_->refusals;
+        return nullptr;
+      }
+      if (current_->allocations_left > 0) --current_->allocations_left;
+      void* block = current_->saved_.allocate(bytes);
+      if (block != nullptr) ++current_->blocks_held;
+      return block;
+    };
+    os().release_memory = [](void* block) {
+      if (block != nullptr) --current_->blocks_held;
+      current_->saved_.release_memory(block);
+    };
   }
 
   std::vector<void*> released;
@@ -57,6 +84,9 @@ class SubstituteOs {
   bool search_found = false;
   md::FoundEntry search_entry = {};
   uint32_t path_attributes = md::kInvalidAttributes;
+  long allocations_left = -1;
+  long blocks_held = 0;
+  long refusals = 0;
 
  private:
   md::Platform saved_;

@@ -11,7 +11,7 @@ namespace {
 TEST(HelpDisplay, OpensHelpHtmlInTheNamedFolder) {
   SubstituteOs os;
   os.RecordOpens();
-  os.AnswerSearch(true, {0x20, 0, 1234});
+  os.AnswerSearch(true, {0x20, 1234});
   char folder[] = "C:\\Plugins\\ModuleDetails";
   EXPECT_EQ(1, irPlg_ShowHelpForPlugin(folder, nullptr));
   EXPECT_EQ((std::vector<std::string>{"C:\\Plugins\\ModuleDetails\\Help.html"}), os.opened);
@@ -32,7 +32,7 @@ TEST(HelpDisplay, NoPageNoShell) {
 TEST(HelpDisplay, AFolderNamedHelpHtmlCountsAsAPage) {
   SubstituteOs os;
   os.RecordOpens();
-  os.AnswerSearch(true, {md::kAttributeDirectory, 0, 0});
+  os.AnswerSearch(true, {md::kAttributeDirectory, 0});
   char folder[] = "D:\\odd";
   EXPECT_EQ(1, irPlg_ShowHelpForPlugin(folder, nullptr));
   EXPECT_EQ(1u, os.opened.size());
@@ -41,7 +41,7 @@ TEST(HelpDisplay, AFolderNamedHelpHtmlCountsAsAPage) {
 TEST(HelpDisplay, BackslashIsAlwaysAddedAndNullMeansEmpty) {
   SubstituteOs os;
   os.RecordOpens();
-  os.AnswerSearch(true, {0x20, 0, 1});
+  os.AnswerSearch(true, {0x20, 1});
   char folder[] = "C:\\Plugins\\";
   irPlg_ShowHelpForPlugin(folder, nullptr);
   irPlg_ShowHelpForPlugin(nullptr, nullptr);
@@ -51,7 +51,7 @@ TEST(HelpDisplay, BackslashIsAlwaysAddedAndNullMeansEmpty) {
 TEST(HelpDisplay, ActionHelpIsThePluginPageWhateverTheAction) {
   SubstituteOs os;
   os.RecordOpens();
-  os.AnswerSearch(true, {0x20, 0, 1});
+  os.AnswerSearch(true, {0x20, 1});
   char folder[] = "E:\\p";
   char name[] = "ModuleDetails.GetInfo";
   char other[] = "anything at all";
@@ -64,7 +64,7 @@ TEST(HelpDisplay, ActionHelpIsThePluginPageWhateverTheAction) {
 TEST(HelpDisplay, LongFoldersAreProbedCutButOpenedWhole) {
   SubstituteOs os;
   os.RecordOpens();
-  os.AnswerSearch(true, {0x20, 0, 1});
+  os.AnswerSearch(true, {0x20, 1});
   std::string folder(300, 'f');
   EXPECT_EQ(1, irPlg_ShowHelpForPlugin(&folder[0], nullptr));
   EXPECT_EQ("find:" + std::string(260, 'f'), os.asked.at(0));

@@ -10,16 +10,16 @@ namespace {
 
 TEST(ModuleState, AttachStartsClean) {
   md::OnProcessAttach();
-  std::strcpy(md::State().ErrorText, "left over");
+  std::strcpy(md::State().error_text, "left over");
   md::OnProcessAttach();
   const md::ModuleState& s = md::State();
-  EXPECT_STREQ("", s.ErrorText);
-  EXPECT_TRUE(s.LoadedModules.empty());
-  EXPECT_STREQ("irPlg_GetPluginName", s.GetterNames[md::kNameGetter]);
-  EXPECT_STREQ("irPlg_GetPluginActionXML", s.GetterNames[md::kActionXmlGetter]);
-  EXPECT_STREQ("irPlg_GetLuaVersion", s.GetterNames[md::kLuaVersionGetter]);
-  EXPECT_STREQ("irPlg_GetAuthorInfo", s.GetterNames[md::kAuthorInfoGetter]);
-  EXPECT_STREQ("irPlg_GetPluginVersion", s.GetterNames[md::kVersionGetter]);
+  EXPECT_STREQ("", s.error_text);
+  EXPECT_EQ(0u, s.loaded_modules.count);
+  EXPECT_STREQ("irPlg_GetPluginName", s.getter_names[md::kNameGetter]);
+  EXPECT_STREQ("irPlg_GetPluginActionXML", s.getter_names[md::kActionXmlGetter]);
+  EXPECT_STREQ("irPlg_GetLuaVersion", s.getter_names[md::kLuaVersionGetter]);
+  EXPECT_STREQ("irPlg_GetAuthorInfo", s.getter_names[md::kAuthorInfoGetter]);
+  EXPECT_STREQ("irPlg_GetPluginVersion", s.getter_names[md::kVersionGetter]);
 }
 
 TEST(ModuleState, DetachReleasesWhatTheRegistryStillHolds) {
@@ -33,7 +33,7 @@ TEST(ModuleState, DetachReleasesWhatTheRegistryStillHolds) {
   md::ForgetLoadedModule(&b);  // released by its query already
   md::OnProcessDetach();
   EXPECT_EQ((std::vector<void*>{&a, &c}), os.released);
-  EXPECT_TRUE(md::State().LoadedModules.empty());
+  EXPECT_EQ(0u, md::State().loaded_modules.count);
   md::OnProcessDetach();
   EXPECT_EQ(2u, os.released.size()) << "a second detach released again";
   md::OnProcessAttach();

@@ -1,6 +1,7 @@
-// Every action on a Lua state whose allocator fails the N-th allocation, for
-// every N until the action completes: it must never crash, must leave one
-// value (a string error or its normal result) and must leak nothing of its own.
+// Every action with allocations failing, for every N until the action
+// completes: first the N-th allocation of the Lua state, then the N-th of the
+// module's own. It must never crash, must leave one value (a string error or
+// its normal result) and must leak nothing of its own.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +9,7 @@
 
 #include "module/module_state.h"
 #include "support/lua_state.h"
+#include "support/substitute_os.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -18,26 +20,11 @@ struct Case {
   int expected_status;  // once memory suffices
 };
 
-void RunUntilComplete(const Case& c) {
-  for (long n = 0; n < 100000; ++n) {
-    TestLuaState lua;
-    lua_State* L = lua.L;
-    const int status = lua.Call(c.action, c.push_args, n);
-    ASSERT_EQ(1, lua_gettop(L)) << c.action << " failing allocation " << n;
-    if (status != 0) ASSERT_EQ(LUA_TSTRING, lua_type(L, -1)) << c.action << " at " << n;
-    if (status == LUA_ERRMEM) continue;
-    EXPECT_EQ(c.expected_status, status) << c.action << " at " << n << ": " << lua_tostring(L, -1);
-    return;
-  }
-  FAIL() << c.action << " never completed";
-}
-
-TEST(OutOfMemory, EveryActionSurvivesEveryFailingAllocation) {
-  md::OnProcessAttach();
+std::vector<Case> Cases() {
   static const std::string plugin = testing_paths::PluginPath();
   static const std::string fixture = testing_paths::FixturePath("fixture_plugin");
   auto path = [](const std::string& p) { return [p](lua_State* L) { lua_pushstring(L, p.c_str()); }; };
-  const Case cases[] = {
+  return {
       {"GetName", path(plugin), 0},
       {"GetXML", path(plugin), 0},
       {"GetLuaVersion", path(fixture), 0},
@@ -49,9 +36,45 @@ TEST(OutOfMemory, EveryActionSurvivesEveryFailingAllocation) {
       {"GetName", [](lua_State*) {}, LUA_ERRRUN},
       {"GetInfo", [](lua_State* L) { lua_pushboolean(L, 1); }, LUA_ERRRUN},
   };
-  for (const Case& c : cases) RunUntilComplete(c);
-  md::ReleaseActionCopies();
-  EXPECT_TRUE(md::State().LoadedModules.empty());
 }
+
+// Runs the case with its n-th allocation failing; true once none failed.
+bool CompletesWith(const Case& c, long n, bool lua_fails, SubstituteOs& os) {
+  TestLuaState lua;
+  lua_State* L = lua.L;
+  const long refusals = os.refusals;
+  if (!lua_fails) os.CountAllocations(n);
+  const int status = lua.Call(c.action, c.push_args, lua_fails ? n : -1);
+  const bool exhausted = lua.refused || os.refusals > refusals;
+  os.CountAllocations();
+  EXPECT_EQ(1, lua_gettop(L)) << c.action << " failing allocation " << n;
+  if (status != 0) EXPECT_EQ(LUA_TSTRING, lua_type(L, -1)) << c.action << " at " << n;
+  if (exhausted) return false;
+  EXPECT_EQ(c.expected_status, status) << c.action << " at " << n << ": " << lua_tostring(L, -1);
+  return true;
+}
+
+void EveryCaseSurvives(bool lua_fails) {
+  md::OnProcessDetach();  // so every block the module holds is counted
+  SubstituteOs os;
+  os.CountAllocations();
+  md::OnProcessAttach();
+  const long held_at_start = os.blocks_held;
+  for (const Case& c : Cases()) {
+    long n = 0;
+    while (n < 100000 && !CompletesWith(c, n, lua_fails, os)) ++n;
+    EXPECT_LT(n, 100000) << c.action << " never completed";
+  }
+  EXPECT_EQ(0u, md::State().loaded_modules.count);
+  // Raises strand a record at most until the next action or detach.
+  EXPECT_GE(held_at_start + 2, os.blocks_held) << "stranded records pile up";
+  md::OnProcessDetach();
+  EXPECT_EQ(0, os.blocks_held) << "the module kept memory after detach";
+  md::OnProcessAttach();
+}
+
+TEST(OutOfMemory, EveryActionSurvivesEveryFailingLuaAllocation) { EveryCaseSurvives(true); }
+
+TEST(OutOfMemory, EveryActionSurvivesEveryFailingModuleAllocation) { EveryCaseSurvives(false); }
 
 }  // namespace

@@ -11,57 +11,57 @@
 
 namespace {
 
-using md::PathAbsent;
-using md::PathIsFolder;
+using md::kPathAbsent;
+using md::kPathIsFolder;
 using md::ProbePath;
 
 TEST(PathProbe, NullAndEmptyAreAbsent) {
   SubstituteOs os;
-  os.AnswerSearch(true, {0, 0, 5});
-  EXPECT_EQ(PathAbsent, ProbePath(nullptr));
-  EXPECT_EQ(PathAbsent, ProbePath(""));
+  os.AnswerSearch(true, {0, 5});
+  EXPECT_EQ(kPathAbsent, ProbePath(nullptr));
+  EXPECT_EQ(kPathAbsent, ProbePath(""));
   EXPECT_TRUE(os.asked.empty());
 }
 
 TEST(PathProbe, DriveRootsAskOnlyTheDriveType) {
   SubstituteOs os;
-  os.AnswerSearch(true, {0, 0, 5});
+  os.AnswerSearch(true, {0, 5});
   os.AnswerDrives(3);  // DRIVE_FIXED
-  EXPECT_EQ(PathIsFolder, ProbePath("C:"));
-  EXPECT_EQ(PathIsFolder, ProbePath("C:\\"));
-  EXPECT_EQ(PathIsFolder, ProbePath("C:a"));  // any third byte: not examined
-  EXPECT_EQ(PathIsFolder, ProbePath("5:/"));  // nor the first
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:a"));  // any third byte: not examined
+  EXPECT_EQ(kPathIsFolder, ProbePath("5:/"));  // nor the first
   EXPECT_EQ((std::vector<std::string>{"drive:C:\\", "drive:C:\\", "drive:C:a", "drive:5:/"}), os.asked);
   for (unsigned type : {2u, 4u, 5u, 6u}) {  // removable, remote, optical, RAM disk
     os.AnswerDrives(type);
-    EXPECT_EQ(PathIsFolder, ProbePath("E:")) << type;
+    EXPECT_EQ(kPathIsFolder, ProbePath("E:")) << type;
   }
   for (unsigned type : {0u, 1u}) {  // unknown, no root
     os.AnswerDrives(type);
-    EXPECT_EQ(PathAbsent, ProbePath("Q:")) << type;
+    EXPECT_EQ(kPathAbsent, ProbePath("Q:")) << type;
   }
 }
 
 TEST(PathProbe, TrailingBackslashesGoButForwardSlashesStay) {
   SubstituteOs os;
-  os.AnswerSearch(true, {md::kAttributeDirectory, 0, 0});
-  EXPECT_EQ(PathIsFolder, ProbePath("C:\\Windows\\\\"));
-  EXPECT_EQ(PathIsFolder, ProbePath("C:\\Windows"));
-  EXPECT_EQ(PathIsFolder, ProbePath("C:\\Windows/"));
+  os.AnswerSearch(true, {md::kAttributeDirectory, 0});
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows\\\\"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows/"));
   EXPECT_EQ((std::vector<std::string>{"find:C:\\Windows", "find:C:\\Windows", "find:C:\\Windows/"}),
             os.asked);
   os.asked.clear();
-  EXPECT_EQ(PathAbsent, ProbePath("\\\\\\\\"));  // nothing but backslashes
+  EXPECT_EQ(kPathAbsent, ProbePath("\\\\\\\\"));  // nothing but backslashes
   EXPECT_TRUE(os.asked.empty());
 }
 
 TEST(PathProbe, SizesUseAllSixtyFourBits) {
   SubstituteOs os;
-  os.AnswerSearch(true, {0x20, 1, 0});
+  os.AnswerSearch(true, {0x20, 1ull << 32});
   EXPECT_EQ(4294967296LL, ProbePath("big.bin"));  // low 32 bits zero, still not empty
-  os.AnswerSearch(true, {0x20, 0x7, 0xFFFFFFFFu});
+  os.AnswerSearch(true, {0x20, 0x7FFFFFFFFull});
   EXPECT_EQ(0x7FFFFFFFFLL, ProbePath("bigger.bin"));
-  os.AnswerSearch(true, {0x20, 0, 0});
+  os.AnswerSearch(true, {0x20, 0});
   EXPECT_EQ(0, ProbePath("empty.bin"));
 }
 
@@ -69,21 +69,21 @@ TEST(PathProbe, ShareRootsFallBackToAttributes) {
   SubstituteOs os;
   os.AnswerSearch(false, {});
   os.AnswerAttributes(md::kAttributeDirectory | 0x1);
-  EXPECT_EQ(PathIsFolder, ProbePath("\\\\server\\share\\"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("\\\\server\\share\\"));
   EXPECT_EQ((std::vector<std::string>{"find:\\\\server\\share", "attributes:\\\\server\\share"}), os.asked);
   os.AnswerAttributes(0x20);
-  EXPECT_EQ(PathAbsent, ProbePath("\\\\server\\file"));
+  EXPECT_EQ(kPathAbsent, ProbePath("\\\\server\\file"));
   os.AnswerAttributes(md::kInvalidAttributes);
-  EXPECT_EQ(PathAbsent, ProbePath("\\\\server\\gone"));
+  EXPECT_EQ(kPathAbsent, ProbePath("\\\\server\\gone"));
   os.asked.clear();
   os.AnswerAttributes(md::kAttributeDirectory);
-  EXPECT_EQ(PathAbsent, ProbePath("\\single\\lead"));  // not a network name
+  EXPECT_EQ(kPathAbsent, ProbePath("\\single\\lead"));  // not a network name
   EXPECT_EQ(1u, os.asked.size());
 }
 
 TEST(PathProbe, LongPathsAreCutTo260Bytes) {
   SubstituteOs os;
-  os.AnswerSearch(true, {0x20, 0, 9});
+  os.AnswerSearch(true, {0x20, 9});
   const std::string path = std::string(300, 'p') + "\\";
   EXPECT_EQ(9, ProbePath(path.c_str()));
   EXPECT_EQ("find:" + std::string(260, 'p'), os.asked.at(0));
@@ -101,15 +101,15 @@ class RealPaths : public ::testing::Test {
 TEST_F(RealPaths, FilesGiveTheirSizeFoldersAndMissingPathsTheirCodes) {
   EXPECT_EQ(0, ProbePath(testing_paths::DataPath("empty.bin").c_str()));
   EXPECT_EQ(7, ProbePath(testing_paths::DataPath("seven.bin").c_str()));
-  EXPECT_EQ(PathAbsent, ProbePath(testing_paths::DataPath("no such file").c_str()));
+  EXPECT_EQ(kPathAbsent, ProbePath(testing_paths::DataPath("no such file").c_str()));
   const std::string folder = testing_paths::DataPath("");
-  EXPECT_EQ(PathIsFolder, ProbePath(folder.substr(0, folder.size() - 1).c_str()));
+  EXPECT_EQ(kPathIsFolder, ProbePath(folder.substr(0, folder.size() - 1).c_str()));
 }
 
 TEST_F(RealPaths, WildcardsFindTheFirstMatch) {
   EXPECT_EQ(7, ProbePath(testing_paths::DataPath("sev*.bin").c_str()));
   EXPECT_EQ(7, ProbePath(testing_paths::DataPath("seve?.bin").c_str()));
-  EXPECT_EQ(PathAbsent, ProbePath(testing_paths::DataPath("nothing*.bin").c_str()));
+  EXPECT_EQ(kPathAbsent, ProbePath(testing_paths::DataPath("nothing*.bin").c_str()));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "fixtures/fixture_counter.h"
 #include "inspect/plugin_query.h"
 #include "module/module_state.h"
+#include "support/query_text.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -19,12 +20,12 @@ class PluginQuery : public ::testing::Test {
     FixtureResetCounts();
   }
   void TearDown() override {
-    EXPECT_TRUE(md::State().LoadedModules.empty()) << "the registry kept a module";
+    EXPECT_EQ(0u, md::State().loaded_modules.count) << "the registry kept a module";
     EXPECT_EQ(FixtureLoads(), FixtureReleases()) << "a fixture stayed loaded";
   }
 
   static std::string Query(const std::string& fixture, const char* getter) {
-    return md::QueryPluginText(testing_paths::FixturePath(fixture).c_str(), getter);
+    return QueryText(testing_paths::FixturePath(fixture), getter);
   }
 
   static std::string Pattern(char first, std::size_t length) {
@@ -68,8 +69,8 @@ TEST_F(PluginQuery, MissingGettersLoadOnceAndGiveEmptyTexts) {
 TEST_F(PluginQuery, WhatIsNotAModuleGivesEmptyWithoutLoading) {
   const std::string text = testing_paths::DataPath("not_a_module.txt");
   std::ofstream(text, std::ios::binary) << "just some text\n";
-  EXPECT_EQ("", md::QueryPluginText(text.c_str(), "irPlg_GetPluginName"));
-  EXPECT_EQ("", md::QueryPluginText(testing_paths::DataPath("missing.dll").c_str(), "irPlg_GetPluginName"));
+  EXPECT_EQ("", QueryText(text, "irPlg_GetPluginName"));
+  EXPECT_EQ("", QueryText(testing_paths::DataPath("missing.dll"), "irPlg_GetPluginName"));
   EXPECT_EQ(0, FixtureLoads());
 }
 
@@ -92,12 +93,12 @@ TEST_F(PluginQuery, NeverReadsPastTheBufferOfAGetterThatLeavesNoTerminator) {
 
 TEST_F(PluginQuery, ReadsThisPluginsOwnModule) {
   const std::string self = testing_paths::PluginPath();
-  EXPECT_EQ("ModuleDetails", md::QueryPluginText(self.c_str(), "irPlg_GetPluginName"));
-  EXPECT_EQ("1.1", md::QueryPluginText(self.c_str(), "irPlg_GetPluginVersion"));
-  EXPECT_EQ("Lua 5.1", md::QueryPluginText(self.c_str(), "irPlg_GetLuaVersion"));
-  EXPECT_EQ(0u, md::QueryPluginText(self.c_str(), "irPlg_GetAuthorInfo").find("A plugin for"));
+  EXPECT_EQ("ModuleDetails", QueryText(self, "irPlg_GetPluginName"));
+  EXPECT_EQ("1.1", QueryText(self, "irPlg_GetPluginVersion"));
+  EXPECT_EQ("Lua 5.1", QueryText(self, "irPlg_GetLuaVersion"));
+  EXPECT_EQ(0u, QueryText(self, "irPlg_GetAuthorInfo").find("A plugin for"));
   EXPECT_EQ(testing_paths::ReadFile(testing_paths::DocumentPath()),
-            md::QueryPluginText(self.c_str(), "irPlg_GetPluginActionXML"));
+            QueryText(self, "irPlg_GetPluginActionXML"));
 }
 
 }  // namespace

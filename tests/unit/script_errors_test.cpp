@@ -14,40 +14,41 @@ class ScriptErrors : public ::testing::Test {
   void SetUp() override { md::OnProcessAttach(); }
   TestLuaState lua;
   lua_State* L = lua.L;
+  md::ErrorMessage message;
 };
 
 TEST_F(ScriptErrors, FormatterResultBecomesErrorTextAndTheStackKeepsItsHeight) {
   lua_pushstring(L, "below");
   const int top = lua_gettop(L);
-  md::FormatScriptError(L, "1 arguments required.");
+  md::FormatScriptError(L, "1 arguments required.", &message);
   EXPECT_EQ(top, lua_gettop(L));
-  EXPECT_STREQ("Error: 1 arguments required.", md::State().ErrorText);
+  EXPECT_STREQ("Error: 1 arguments required.", md::State().error_text);
   EXPECT_STREQ("below", lua_tostring(L, -1));
 }
 
 TEST_F(ScriptErrors, MissingFormatterUsesTheMessageAndKeepsTheStack) {
   luaL_dostring(L, "Debug.GetSyntaxErrorString = nil");
   const int top = lua_gettop(L);
-  md::FormatScriptError(L, "Argument 1 must be a string.");
+  md::FormatScriptError(L, "Argument 1 must be a string.", &message);
   EXPECT_EQ(top, lua_gettop(L));
-  EXPECT_STREQ("Argument 1 must be a string.", md::State().ErrorText);
+  EXPECT_STREQ("Argument 1 must be a string.", md::State().error_text);
   luaL_dostring(L, "Debug.GetSyntaxErrorString = 5");
-  md::FormatScriptError(L, "1 arguments required.");
+  md::FormatScriptError(L, "1 arguments required.", &message);
   EXPECT_EQ(top, lua_gettop(L));
-  EXPECT_STREQ("1 arguments required.", md::State().ErrorText);
+  EXPECT_STREQ("1 arguments required.", md::State().error_text);
 }
 
 TEST_F(ScriptErrors, RenderingsAtTheLimit) {
   luaL_dostring(L, "Debug.GetSyntaxErrorString = function() return string.rep('y', 1023) end");
-  md::FormatScriptError(L, "m");
-  EXPECT_EQ(std::string(1023, 'y'), md::State().ErrorText);
+  md::FormatScriptError(L, "m", &message);
+  EXPECT_EQ(std::string(1023, 'y'), md::State().error_text);
   luaL_dostring(L, "Debug.GetSyntaxErrorString = function() return string.rep('y', 5000) end");
-  md::FormatScriptError(L, "m");
-  EXPECT_STREQ("Formatted error string is too long for buffer.", md::State().ErrorText);
+  md::FormatScriptError(L, "m", &message);
+  EXPECT_STREQ("Formatted error string is too long for buffer.", md::State().error_text);
   // The length counts up to the first NUL.
   luaL_dostring(L, "Debug.GetSyntaxErrorString = function() return 'short\\0' .. string.rep('y', 5000) end");
-  md::FormatScriptError(L, "m");
-  EXPECT_STREQ("short", md::State().ErrorText);
+  md::FormatScriptError(L, "m", &message);
+  EXPECT_STREQ("short", md::State().error_text);
 }
 
 TEST_F(ScriptErrors, ChecksPassQuietlyAndExtraArgumentsAreIgnored) {

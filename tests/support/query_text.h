@@ -1,0 +1,14 @@
+// The plugin text query as tests like to read it: a std::string, with the
+// module's own text released at once.
+#pragma once
+
+#include <string>
+
+#include "inspect/plugin_query.h"
+
+inline std::string QueryText(const std::string& file, const char* getter) {
+  md::OwnedText text = md::QueryPluginText(file.c_str(), getter);
+  std::string copy(md::TextOf(text), text.length);
+  md::ReleaseText(&text);
+  return copy;
+}
