@@ -1,53 +1,56 @@
-// Prints what a plugin text query costs against the bare work it must do:
-// one load, lookup, getter call and release of the same module.
-#include <chrono>
+// Prints what the module's work costs against the bare work it must do, as
+// medians (with p10 and p90) of interleaved samples, in a process that has
+// what the host's has loaded:
+//   QueryPluginText    against one bare load, lookup, getter call and release
+//   GetInfo            against five bare cycles
+//   GetVersion         against one bare cycle
+//   loading this plugin and releasing it, against a minimal C plugin
+// and what one call of this plugin's own getter costs. Under Wine a load's
+// time drifts between 2 and 7 ms, which swamps differences of a few
+// microseconds; so the module's own work is also timed alone, with the loader
+// replaced by one that hands out a getter compiled in here, and added to the
+// bare cycle's median to give a second, steadier ratio.
+//   query_benchmark MODULE_DETAILS MINIMAL_PLUGIN [ROUNDS] [BATCH]
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <string>
 
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
 }
 
+#include "host_like_process.h"
 #include "inspect/plugin_query.h"
-#include "module/plugin_exports.h"
 #include "module/module_state.h"
+#include "module/plugin_exports.h"
+#include "module/text_getter.h"
 #include "platform/platform.h"
+#include "samples.h"
+
+namespace md {
+Platform& OsForSubstitution();
+}
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Getter = int32_t (*)(char*, int32_t*);
-
-double NanosecondsPer(int rounds, Clock::time_point start) {
-  return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / rounds;
-}
+char buffer[md::kQueryBufferSize + 1];
 
 // The floor: what any reader of one text must do.
-double BareCycle(const char* path, const char* getter, int rounds) {
-  static char buffer[10001];
-  const auto start = Clock::now();
-  for (int i = 0; i < rounds; ++i) {
-    void* module = md::Os().load_module(path);
-    auto call = reinterpret_cast<Getter>(md::Os().find_export(module, getter));
-    int32_t size = 10000;
-    call(buffer, &size);
-    md::Os().release_module(module);
-  }
-  return NanosecondsPer(rounds, start);
+void BareCycle(const char* path, const char* getter) {
+  void* module = md::Os().load_module(path);
+  auto call = reinterpret_cast<md::TextGetter>(md::Os().find_export(module, getter));
+  int32_t size = md::kQueryBufferSize;
+  call(buffer, &size);
+  md::Os().release_module(module);
 }
 
-double Query(const char* path, const char* getter, int rounds) {
-  const auto start = Clock::now();
-  std::size_t total = 0;
-  for (int i = 0; i < rounds; ++i) {
-    md::OwnedText text = md::QueryPluginText(path, getter);
-    total += text.length;
-    md::ReleaseText(&text);
-  }
-  if (total == 0) std::fprintf(stderr, "query read nothing from %s\n", path);
-  return NanosecondsPer(rounds, start);
+void LoadAndRelease(const char* path) { md::Os().release_module(md::Os().load_module(path)); }
+
+void Query(const char* path, const char* getter) {
+  md::OwnedText text = md::QueryPluginText(path, getter);
+  if (text.length == 0) std::fprintf(stderr, "query read nothing from %s\n", path);
+  md::ReleaseText(&text);
 }
 
 int Render(lua_State* L) {
@@ -55,71 +58,102 @@ int Render(lua_State* L) {
   return 1;
 }
 
-// One action called from Lua `rounds` times on `path`.
-double Action(lua_State* L, const char* key, const char* path, int rounds) {
-  const auto start = Clock::now();
-  for (int i = 0; i < rounds; ++i) {
-    lua_getglobal(L, "ModuleDetails");
-    lua_getfield(L, -1, key);
-    lua_pushstring(L, path);
-    lua_call(L, 1, 1);
-    lua_pop(L, 2);
-  }
-  return NanosecondsPer(rounds, start);
+// One action called from Lua on `path`.
+void Action(lua_State* L, const char* key, const char* path) {
+  lua_getglobal(L, "ModuleDetails");
+  lua_getfield(L, -1, key);
+  lua_pushstring(L, path);
+  lua_call(L, 1, 1);
+  lua_pop(L, 2);
 }
 
-// This plugin's own getter, called as the host calls it.
-double OwnGetter(int rounds) {
-  static char buffer[10001];
-  const auto start = Clock::now();
-  for (int i = 0; i < rounds; ++i) {
-    int32_t size = 10000;
+int32_t FakeGetter(char* out, int32_t* size) {
+  static const char name[] = "Minimal";
+  if (*size < 7) {
+    *size = 7;
+    return -1;
+  }
+  std::memcpy(out, name, sizeof name);
+  return 7;
+}
+
+int fake_module;
+
+// Times the module's own work: loads, lookups and releases cost nothing.
+Samples OwnWork(lua_State* L, const char* path, int rounds) {
+  md::Platform& os = md::OsForSubstitution();
+  const md::Platform saved = os;
+  os.load_module = [](const char*) -> void* { return &fake_module; };
+  os.find_export = [](void*, const char*) { return reinterpret_cast<void*>(FakeGetter); };
+  os.release_module = [](void*) {};
+  Samples s;
+  s.Add("own work of QueryPluginText", [&] { Query(path, "irPlg_GetPluginName"); });
+  s.Add("own work of GetInfo", [&] { Action(L, "GetInfo", path); });
+  s.Add("own work of GetVersion", [&] { Action(L, "GetVersion", path); });
+  s.Run(rounds, 100);
+  os = saved;
+  return s;
+}
+
+void OwnGetter() {
+  for (int i = 0; i < 1000; ++i) {
+    int32_t size = md::kQueryBufferSize;
     irPlg_GetPluginActionXML(buffer, &size);
   }
-  return NanosecondsPer(rounds, start);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: query_benchmark FIXTURE_PLUGIN [ROUNDS]\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: query_benchmark MODULE_DETAILS MINIMAL_PLUGIN [ROUNDS] [BATCH]\n");
     return 2;
   }
-  const char* path = argv[1];
-  const int rounds = argc > 2 ? std::atoi(argv[2]) : 2000;
+  const char* self = argv[1];
+  const char* minimal = argv[2];
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 400;
+  const int batch = argc > 4 ? std::atoi(argv[4]) : 5;
+  PrepareHostLikeProcess();
   md::OnProcessAttach();
-  BareCycle(path, "irPlg_GetPluginName", rounds / 10);  // warm the loader's caches
-  double bare = 0, query = 0;
-  for (int pass = 0; pass < 3; ++pass) {  // interleaved, so drift hits both alike
-    bare += BareCycle(path, "irPlg_GetPluginName", rounds);
-    query += Query(path, "irPlg_GetPluginName", rounds);
-  }
-  std::printf("%-32s %10.0f ns\n", "bare load+lookup+call+release", bare / 3);
-  std::printf("%-32s %10.0f ns\n", "QueryPluginText", query / 3);
-  std::printf("%-32s %10.3f\n", "ratio", query / bare);
-
   lua_State* L = luaL_newstate();
   lua_newtable(L);
   lua_pushcfunction(L, Render);
   lua_setfield(L, -2, "GetSyntaxErrorString");
   lua_setglobal(L, "Debug");
   irPlg_Action_RegisterActions(L);
-  const int action_rounds = rounds / 5 > 0 ? rounds / 5 : 1;
-  double info = 0, five = 0, single = 0, one = 0;
-  for (int pass = 0; pass < 3; ++pass) {
-    five += 5 * BareCycle(path, "irPlg_GetPluginName", action_rounds);
-    info += Action(L, "GetInfo", path, action_rounds);
-    one += BareCycle(path, "irPlg_GetPluginVersion", rounds);
-    single += Action(L, "GetVersion", path, rounds);
-  }
+
+  const char* name = "irPlg_GetPluginName";
+  const char* version = "irPlg_GetPluginVersion";
+  Samples s;
+  const int bare = s.Add("bare cycle (name getter)", [&] { BareCycle(minimal, name); });
+  const int query = s.Add("QueryPluginText", [&] { Query(minimal, name); });
+  const int five = s.Add("five bare cycles", [&] {
+    for (int i = 0; i < 5; ++i) BareCycle(minimal, name);
+  });
+  const int info = s.Add("GetInfo action", [&] { Action(L, "GetInfo", minimal); });
+  const int one = s.Add("bare cycle (version getter)", [&] { BareCycle(minimal, version); });
+  const int single = s.Add("GetVersion action", [&] { Action(L, "GetVersion", minimal); });
+  const int minimal_load = s.Add("load+release, minimal C plugin", [&] { LoadAndRelease(minimal); });
+  const int own_load = s.Add("load+release, ModuleDetails", [&] { LoadAndRelease(self); });
+  const int getter = s.Add("own irPlg_GetPluginActionXML x1000", OwnGetter);
+
+  for (int i = 0; i < 20; ++i) BareCycle(minimal, name);  // warm the loader's caches
+  s.Run(rounds, batch);
+  const Samples own = OwnWork(L, minimal, rounds);
   lua_close(L);
-  std::printf("%-32s %10.0f ns\n", "five bare cycles", five / 3);
-  std::printf("%-32s %10.0f ns\n", "GetInfo action", info / 3);
-  std::printf("%-32s %10.3f\n", "ratio", info / five);
-  std::printf("%-32s %10.0f ns\n", "one bare cycle", one / 3);
-  std::printf("%-32s %10.0f ns\n", "GetVersion action", single / 3);
-  std::printf("%-32s %10.3f\n", "ratio", single / one);
-  std::printf("%-32s %10.1f ns\n", "own irPlg_GetPluginActionXML", OwnGetter(rounds * 100));
+
+  std::printf("%d interleaved rounds of %d calls each; medians (p10, p90)\n", rounds, batch);
+  for (int m : {bare, query, five, info, one, single, minimal_load, own_load, getter}) s.PrintRow(m);
+  std::printf("ratios: median of the rounds' ratios (p10, p90)\n");
+  s.PrintRatio("QueryPluginText / bare cycle", query, bare);
+  s.PrintRatio("GetInfo / five bare cycles", info, five);
+  s.PrintRatio("GetVersion / one bare cycle", single, one);
+  s.PrintRatio("own load / minimal C plugin load", own_load, minimal_load);
+  std::printf("the module's own work alone, and (bare + own work) / bare\n");
+  for (int m : {0, 1, 2}) own.PrintRow(m);
+  const double cycle = s.At(bare, 0.5);
+  std::printf("  %-40s %8.4f\n", "QueryPluginText / bare cycle", (cycle + own.At(0, 0.5)) / cycle);
+  std::printf("  %-40s %8.4f\n", "GetInfo / five bare cycles", (5 * cycle + own.At(1, 0.5)) / (5 * cycle));
+  std::printf("  %-40s %8.4f\n", "GetVersion / one bare cycle", (cycle + own.At(2, 0.5)) / cycle);
   return 0;
 }

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Prints the benchmark figures, native and under Wine, in one run.
+# Prints the benchmark figures, native (a Release build of its own) and under
+# Wine (the Release Windows build), in one run.
+#   bash tools/bench.sh [ROUNDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
+rounds=${1:-300}
 bash tools/build.sh >/dev/null
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF >/dev/null
+cmake --build build/release -j "$(nproc)" --target query_benchmark >/dev/null
 . "$here/tools/wine-session.sh"
 
-echo "== native: query against a bare cycle (fixture_plugin)"
-build/native/bin/query_benchmark build/native/bin/fixture_plugin.so
-echo "== Wine: query against a bare cycle (fixture_plugin.dll)"
-"$here/tools/wine-run.sh" build/win32/bin/query_benchmark.exe 'Z:'"$(echo "$here/build/win32/bin/fixture_plugin.dll" | tr / '\\')" 300
+echo "== native (Release)"
+build/release/bin/query_benchmark build/release/bin/ModuleDetails.lmd build/release/bin/minimal_plugin.so \
+  "$rounds" 5
+echo "== Wine (Release)"
+w=build/win32/bin
+"$here/tools/wine-run.sh" "$w/query_benchmark.exe" "$(winepath -w "$w/ModuleDetails.lmd")" \
+  "$(winepath -w "$w/minimal_plugin.dll")" "$rounds" 1

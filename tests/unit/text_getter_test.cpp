@@ -7,14 +7,15 @@
 #include "module/action_template_document.h"
 #include "module/module_state.h"
 #include "module/plugin_exports.h"
+#include "module/text_getter.h"
 
 namespace {
 
-using Getter = int32_t (*)(char*, int32_t*);
+using md::TextGetter;
 
 struct Case {
   const char* name;
-  Getter getter;
+  TextGetter getter;
   std::string text;
 };
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "module/text_getter.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -96,7 +97,7 @@ DWORD WINAPI DoNothing(LPVOID) { return 0; }
 TEST(ModuleFile, ServesItsTextsThroughTheLoadedModuleAcrossThreadNotices) {
   HMODULE module = LoadLibraryA(testing_paths::PluginPath().c_str());
   ASSERT_NE(nullptr, module);
-  using Getter = int32_t(__cdecl*)(char*, int32_t*);
+  using Getter = md::TextGetter;
   auto xml = reinterpret_cast<Getter>(GetProcAddress(module, "irPlg_GetPluginActionXML"));
   auto name = reinterpret_cast<Getter>(GetProcAddress(module, "irPlg_GetPluginName"));
   auto read = [&](Getter g) {
