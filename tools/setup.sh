@@ -9,7 +9,8 @@ export DEBIAN_FRONTEND=noninteractive
 
 need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
            wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
-           clang libclang-rt-14-dev python3)
+           clang libclang-rt-14-dev python3 googletest libexpat1-dev
+           nlohmann-json3-dev chromium)
 
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
@@ -35,7 +36,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
 fi
-if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ] || [ ! -f "$cache/lua-5.1.5/src/lua.h" ]; then
+if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ] || [ ! -f "$cache/lua-5.1.5/src/lua.h" ] ||
+   [ ! -f "$cache/expat/lib/expat.h" ]; then
   apt-get update -qq
 fi
 if [ ${#missing[@]} -gt 0 ]; then
@@ -51,4 +53,17 @@ if [ ! -f "$cache/lua-5.1.5/src/lua.h" ]; then
   tar -xf "$orig" -C "$cache"
   [ -f "$cache/lua-5.1.5/src/lua.h" ]
 fi
-echo "setup: ready (Lua source in $cache/lua-5.1.5)"
+# Expat's source with Debian's patches applied, for mdhost.exe's XML parser.
+# The newest version the configured archives actually serve.
+if [ ! -f "$cache/expat/lib/expat.h" ]; then
+  rm -rf "$cache/expat-src" "$cache/expat"
+  mkdir -p "$cache/expat-src"
+  for version in $(apt-cache showsrc expat | awk '/^Version:/ {print $2}' | sort -rV); do
+    (cd "$cache/expat-src" && apt-get source -qq "expat=$version" >/dev/null 2>&1) && break
+  done
+  header=$(ls "$cache"/expat-src/*/expat/lib/expat.h)
+  mv "$(dirname "$(dirname "$header")")" "$cache/expat"
+  rm -rf "$cache/expat-src"
+  [ -f "$cache/expat/lib/expat.h" ]
+fi
+echo "setup: ready (Lua source in $cache/lua-5.1.5, Expat source in $cache/expat)"
