@@ -1,34 +1,47 @@
+// mdhost help PLUGIN FOLDER [ACTION]: asks the plugin to show its help page,
+// for the plugin as a whole or for one action, as the host does.
 #include <cstdint>
-#include <cstdio>
 
-#include "host_commands.h"
-#include "loaded_plugin.h"
+#include "commands.h"
+#include "loaded_module.h"
+#include "output.h"
 
 namespace host {
 
-int ShowHelp(const char* pluginPath, const char* folder, const char* action) {
-  LoadedPlugin plugin(pluginPath);
-  if (!plugin.ok()) return 1;
-  using ForPlugin = int32_t (*)(const char*, void*);
-  using ForAction = int32_t (*)(const char*, const char*, void*);
-  int32_t result;
-  if (action == nullptr) {
-    auto show = reinterpret_cast<ForPlugin>(plugin.Export("irPlg_ShowHelpForPlugin"));
-    if (show == nullptr) {
-      std::fprintf(stderr, "mdhost: the plugin exports no irPlg_ShowHelpForPlugin\n");
-      return 1;
-    }
-    result = show(folder, nullptr);
-  } else {
-    auto show = reinterpret_cast<ForAction>(plugin.Export("irPlg_ShowHelpForAction"));
-    if (show == nullptr) {
-      std::fprintf(stderr, "mdhost: the plugin exports no irPlg_ShowHelpForAction\n");
-      return 1;
-    }
-    result = show(action, folder, nullptr);
+int HelpCommand(const Invocation& call) {
+  const std::string& path = call.arguments[0];
+  const std::string& folder = call.arguments[1];
+  if (!RequireFile(path)) return kExitNoInput;
+  LoadedModule plugin(path);
+  if (!plugin.ok()) {
+    Complain(AnsiToUtf8(path) + ": cannot be loaded: " + plugin.why());
+    return kExitFailed;
   }
-  std::printf("help shown: %d\n", static_cast<int>(result));
-  return result == 1 ? 0 : 1;
+  const bool for_action = call.arguments.size() == 3;
+  const char* name = for_action ? "irPlg_ShowHelpForAction" : "irPlg_ShowHelpForPlugin";
+  void* show = plugin.Export(name);
+  if (show == nullptr) {
+    Complain(AnsiToUtf8(path) + ": exports no " + name);
+    return kExitFailed;
+  }
+  int32_t result;
+  std::string what;
+  if (for_action) {
+    result = reinterpret_cast<int32_t (*)(const char*, const char*, void*)>(show)(call.arguments[2].c_str(),
+                                                                                 folder.c_str(), nullptr);
+    what = "for the action " + AnsiToUtf8(call.arguments[2]);
+  } else {
+    result = reinterpret_cast<int32_t (*)(const char*, void*)>(show)(folder.c_str(), nullptr);
+    what = "for the plugin";
+  }
+  const std::string from = " (" + std::string(name) + " with the folder " + AnsiToUtf8(folder) + " returned " +
+                           std::to_string(result) + ")";
+  if (result == 1) {
+    Print("help page shown " + what + from + "\n");
+    return kExitOk;
+  }
+  Print("no help page shown " + what + from + "\n");
+  return kExitFailed;
 }
 
 }  // namespace host

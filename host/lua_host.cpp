@@ -1,6 +1,6 @@
 #include "lua_host.h"
 
-#include "process_stats.h"
+#include "platform/host_platform.h"
 
 extern "C" {
 #include <lauxlib.h>
@@ -31,11 +31,13 @@ void InstallDebugFormatter(lua_State* L) {
   lua_pop(L, 1);
 }
 
-// Host.ProcessStats() -> memory in bytes, open handles.
+// Host.ProcessStats() -> memory in bytes (private where the system reports
+// it, else the working set), open handles.
 int ProcessStatsForLua(lua_State* L) {
-  const ProcessStats stats = CurrentProcessStats();
-  lua_pushnumber(L, static_cast<lua_Number>(stats.memory_bytes));
-  lua_pushnumber(L, static_cast<lua_Number>(stats.handles));
+  const MemoryFigures figures = CurrentMemory();
+  const uint64_t memory = figures.private_bytes ? figures.private_bytes : figures.working_set;
+  lua_pushnumber(L, static_cast<lua_Number>(memory));
+  lua_pushnumber(L, static_cast<lua_Number>(figures.handles));
   return 2;
 }
 

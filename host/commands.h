@@ -1,0 +1,33 @@
+// The stand-in host's commands. Each takes its parsed invocation and returns
+// the process's exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+// Exit codes.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;     // a check failed, a script raised, a plugin could not be read
+constexpr int kExitUsage = 2;      // the command line is wrong
+constexpr int kExitNoInput = 3;    // a file or folder named is missing or unusable
+
+struct Invocation {
+  std::vector<std::string> arguments;  // after the command, options removed
+  bool json = false;
+  bool isolated = true;
+  int timeout_seconds = 10;
+  int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
+};
+
+// True when `path` names a file; otherwise says why not on standard error.
+bool RequireFile(const std::string& path);
+
+int InfoCommand(const Invocation& call);
+int CheckCommand(const Invocation& call);
+int ScanCommand(const Invocation& call);
+int RunCommand(const Invocation& call);
+int HelpCommand(const Invocation& call);
+
+}  // namespace host

@@ -1,0 +1,44 @@
+#include "getter_protocol.h"
+
+#include <cstring>
+
+#include "platform/host_platform.h"
+
+namespace host {
+
+GetterCall CallGetter(TextGetter getter, int32_t stated) {
+  GetterCall call;
+  const std::size_t offered = stated < 0 ? 0 : static_cast<std::size_t>(stated) + 1;
+  GuardedBuffer buffer(offered);
+  if (!buffer.ok()) {
+    call.result = -2;
+    return call;
+  }
+  std::memset(buffer.data(), kFill, offered);
+  call.size = stated;
+  call.result = getter(buffer.data(), &call.size);
+  call.buffer.assign(buffer.data(), offered);
+  return call;
+}
+
+TextRead ReadText(TextGetter getter) {
+  TextRead read;
+  GetterCall call = CallGetter(getter, kFirstSize);
+  if (call.result == -1) {
+    if (call.size < 0 || call.size > kPlausibleLength) {
+      read.problem = "answered -1 and stored the length " + std::to_string(call.size);
+      return read;
+    }
+    call = CallGetter(getter, call.size);
+  }
+  const std::size_t end = call.buffer.find('\0');
+  if (end == std::string::npos) {
+    read.problem = "wrote no terminator into the " + std::to_string(call.buffer.size()) + " bytes offered";
+    return read;
+  }
+  read.ok = true;
+  read.text = call.buffer.substr(0, end);
+  return read;
+}
+
+}  // namespace host

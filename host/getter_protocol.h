@@ -1,0 +1,39 @@
+// The text getter protocol as the host calls it, the stand-in host's own
+// implementation (it shares no code with the plugin it examines). Every
+// buffer offered ends at a guard page, so a getter that writes past what it
+// was offered faults at once; in a worker, that fault is reported.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+using TextGetter = int32_t (*)(char* buffer, int32_t* size);  // cdecl
+
+constexpr int32_t kFirstSize = 10000;                // what the host offers first
+constexpr int32_t kPlausibleLength = 64 * 1024 * 1024;  // longer stored lengths are refused
+constexpr char kFill = '\x5A';                       // the bytes a buffer holds before the call
+
+// One call with `stated` (never counting the terminator) and a buffer of
+// stated + 1 bytes filled with kFill.
+struct GetterCall {
+  int32_t result = 0;
+  int32_t size = 0;    // what the size variable held afterwards
+  std::string buffer;  // the buffer afterwards
+  bool Untouched(std::size_t from = 0) const { return buffer.find_first_not_of(kFill, from) == std::string::npos; }
+};
+
+GetterCall CallGetter(TextGetter getter, int32_t stated);
+
+// Reads the getter's text as the host does: kFirstSize first, then, after
+// -1, the length it stored.
+struct TextRead {
+  bool ok = false;
+  std::string text;     // ANSI bytes, up to the terminator
+  std::string problem;  // when not ok
+};
+
+TextRead ReadText(TextGetter getter);
+
+}  // namespace host

@@ -1,0 +1,44 @@
+// mdhost info PLUGIN: the five texts and the SDK version, as the host reads them.
+#include "commands.h"
+#include "examiner.h"
+#include "output.h"
+#include "plugin_texts.h"
+
+namespace host {
+namespace {
+
+// Multi-line texts start on a line of their own, so they read as they are.
+void PrintText(const char* label, const std::string& ansi) {
+  const bool lines = ansi.find('\n') != std::string::npos;
+  Print(std::string(label) + (lines ? ":\n" : ": "));
+  PrintAnsi(ansi);
+  Print("\n");
+}
+
+}  // namespace
+
+int InfoCommand(const Invocation& call) {
+  const std::string& path = call.arguments[0];
+  if (!RequireFile(path)) return kExitNoInput;
+  Examiner examiner(call.isolated, call.timeout_seconds);
+  const PluginReport report = examiner.Examine(Examination::kRead, path);
+  if (call.json) {
+    PrintJson(ReportJson(report));
+  } else if (report.error.empty()) {
+    for (const PluginText& text : kPluginTexts) {
+      if (const std::string* value = report.Text(text.getter))
+        PrintText(text.label, *value);
+      else
+        Print(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
+    }
+    for (const Finding& finding : report.findings) Print(std::string(SeverityName(finding.severity)) + "  " + finding.text + "\n");
+    if (report.sdk_version)
+      Print("SDK version: " + std::to_string(*report.sdk_version) + "\n");
+    else
+      Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
+  }
+  if (!report.error.empty() && !call.json) Complain(AnsiToUtf8(path) + ": " + report.error);
+  return report.Failures() ? kExitFailed : kExitOk;
+}
+
+}  // namespace host

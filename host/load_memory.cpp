@@ -1,0 +1,60 @@
+// What a plugin keeps of the process's memory each time it is loaded and
+// released. Inspecting a plugin loads it once per text, so a plugin that
+// keeps memory per load makes scripts that inspect it in a loop grow the
+// host's process.
+#include <cstdio>
+
+#include "examination.h"
+#include "platform/host_platform.h"
+#include "platform/platform.h"
+
+namespace host {
+namespace {
+
+constexpr int kWarmUpCycles = 20;
+constexpr double kNothing = 128;    // bytes per cycle within the measurement's own noise
+constexpr double kTooMuch = 1024;   // bytes per cycle that fail the check
+
+// Working set, or private bytes where the system reports them.
+double Figure(const MemoryFigures& figures, bool use_private) {
+  return static_cast<double>(use_private ? figures.private_bytes : figures.working_set);
+}
+
+std::string Describe(double bytes) {
+  char text[64];
+  if (bytes >= 1024)
+    std::snprintf(text, sizeof text, "%.2f KiB", bytes / 1024);
+  else
+    std::snprintf(text, sizeof text, "%.0f bytes", bytes < 0 ? 0 : bytes);
+  return text;
+}
+
+}  // namespace
+
+void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
+  sink.Stage("loading and releasing the module " + std::to_string(kWarmUpCycles + cycles) + " times");
+  auto cycle = [&] {
+    void* module = md::Os().load_module(path.c_str());
+    if (module != nullptr) md::Os().release_module(module);
+    return module != nullptr;
+  };
+  for (int i = 0; i < kWarmUpCycles; ++i)
+    if (!cycle()) return;
+  const MemoryFigures before = CurrentMemory();
+  for (int i = 0; i < cycles; ++i) cycle();
+  const MemoryFigures after = CurrentMemory();
+  const bool use_private = before.private_bytes != 0 && after.private_bytes != 0;
+  const double per_cycle = (Figure(after, use_private) - Figure(before, use_private)) / cycles;
+  sink.Figure("kept_per_load", per_cycle < 0 ? 0 : per_cycle);
+  const std::string what = std::string("memory kept per load and release: ") + Describe(per_cycle) + " (" +
+                           (use_private ? "private bytes" : "working set") + ", " +
+                           std::to_string(cycles) + " cycles)";
+  if (per_cycle > kTooMuch)
+    sink.Fail(what + "; inspecting it in a loop grows the host's process");
+  else if (per_cycle > kNothing)
+    sink.Note(what);
+  else
+    sink.Pass(what);
+}
+
+}  // namespace host

@@ -1,0 +1,30 @@
+// A plugin module loaded into this process for as long as the object lives,
+// through the same loader operations the plugin itself uses: exactly the
+// file named, its own folder serving its imports.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+class LoadedModule {
+ public:
+  explicit LoadedModule(const std::string& path);
+  ~LoadedModule();
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+
+  bool ok() const { return module_ != nullptr; }
+  const std::string& why() const { return why_; }  // why it could not be loaded (UTF-8)
+  void* Export(const char* name) const;
+
+ private:
+  void* module_ = nullptr;
+  std::string why_;
+};
+
+// Why the module file at `path` cannot be loaded, judged from its bytes, or
+// `fallback` when they look loadable.
+std::string ExplainLoadFailure(const std::string& path, const std::string& fallback);
+
+}  // namespace host

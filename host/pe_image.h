@@ -1,0 +1,36 @@
+// What a Windows module file says about itself, read from its bytes without
+// running any of its code: its kind, its exported names and the version
+// strings of its version resource. Every read is checked against the file's
+// size, so any file, however damaged, can be given.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+enum class ModuleKind {
+  kNotAModule,  // no PE image at all
+  kModule32,    // a 32-bit (PE32, x86) image
+  kModule64,    // a 64-bit (PE32+) image
+  kOtherModule  // a PE image for another machine
+};
+
+struct ModuleImage {
+  ModuleKind kind = ModuleKind::kNotAModule;
+  std::vector<std::string> exports;  // exported names, as stored
+  std::string file_version;          // "FileVersion" (UTF-8), else the numeric one; "" when none
+  std::string product_version;       // likewise "ProductVersion"
+
+  bool Exports(const std::string& name) const;
+  // A 32-bit module exporting the host's name getter.
+  bool IsPluginModule() const;
+};
+
+// Reads the module image in `bytes` (a whole file).
+ModuleImage ReadModuleImage(const std::string& bytes);
+
+// Reads the file at `path` (only its first bytes unless they start a PE image).
+ModuleImage ReadModuleFile(const std::string& path);
+
+}  // namespace host

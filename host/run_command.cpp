@@ -1,0 +1,99 @@
+// mdhost run PLUGIN SCRIPT [ARG...]: runs a script as the host application
+// would: a Lua state of its own, the standard libraries, a
+// Debug.GetSyntaxErrorString, and the plugin's actions registered.
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+#include <lualib.h>
+}
+
+#include "commands.h"
+#include "loaded_module.h"
+#include "lua_host.h"
+#include "output.h"
+
+namespace host {
+namespace {
+
+using RegisterActions = int32_t (*)(lua_State*);
+
+void SetArguments(lua_State* L, const std::vector<std::string>& args) {
+  lua_createtable(L, static_cast<int>(args.size()), 0);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    lua_pushstring(L, args[i].c_str());
+    lua_rawseti(L, -2, static_cast<int>(i - 1));  // arg[0] is the script
+  }
+  lua_setglobal(L, "arg");
+}
+
+// Turns any error object into a message with a traceback, as lua.c does.
+int MessageHandler(lua_State* L) {
+  if (!lua_isstring(L, 1)) {
+    if (!luaL_callmeta(L, 1, "__tostring") || !lua_isstring(L, -1))
+      lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
+    lua_replace(L, 1);
+  }
+  lua_getglobal(L, "debug");
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 1);
+    return 1;
+  }
+  lua_getfield(L, -1, "traceback");
+  if (!lua_isfunction(L, -1)) {
+    lua_pop(L, 2);
+    return 1;
+  }
+  lua_pushvalue(L, 1);
+  lua_pushinteger(L, 2);
+  lua_call(L, 2, 1);
+  return 1;
+}
+
+int Run(lua_State* L, const LoadedModule& plugin, const Invocation& call) {
+  auto registration = reinterpret_cast<RegisterActions>(plugin.Export("irPlg_Action_RegisterActions"));
+  if (registration == nullptr) {
+    Complain(AnsiToUtf8(call.arguments[0]) + ": exports no irPlg_Action_RegisterActions (not an action plugin)");
+    return kExitFailed;
+  }
+  SetArguments(L, call.arguments);
+  const int top = lua_gettop(L);
+  registration(L);
+  if (lua_gettop(L) != top) {
+    Complain("irPlg_Action_RegisterActions left the Lua stack unbalanced");
+    return kExitFailed;
+  }
+  lua_pushcfunction(L, MessageHandler);
+  const int loaded = luaL_loadfile(L, call.arguments[1].c_str());
+  if (loaded == LUA_ERRFILE) {
+    Complain("cannot read the script: " + AnsiToUtf8(lua_tostring(L, -1)));
+    return kExitNoInput;
+  }
+  if (loaded != 0 || lua_pcall(L, 0, 0, -2) != 0) {
+    std::fflush(stdout);
+    Complain("script error: " + AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)"));
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCommand(const Invocation& call) {
+  if (!RequireFile(call.arguments[0]) || !RequireFile(call.arguments[1])) return kExitNoInput;
+  LoadedModule plugin(call.arguments[0]);
+  if (!plugin.ok()) {
+    Complain(AnsiToUtf8(call.arguments[0]) + ": cannot be loaded: " + plugin.why());
+    return kExitFailed;
+  }
+  lua_State* L = NewHostState();
+  if (L == nullptr) {
+    Complain("cannot create a Lua state");
+    return kExitFailed;
+  }
+  const int status = Run(L, plugin, call);
+  lua_close(L);
+  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace host

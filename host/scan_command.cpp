@@ -1,0 +1,80 @@
+// mdhost scan FOLDER: every plugin module below a folder, found by reading
+// each file's export table (no code runs for that), then read in the worker.
+#include <cstdio>
+
+#include "action_document.h"
+#include "commands.h"
+#include "examiner.h"
+#include "output.h"
+#include "pe_image.h"
+#include "platform/host_platform.h"
+#include "plugin_texts.h"
+
+namespace host {
+namespace {
+
+std::string Cell(const std::string& utf8, std::size_t width) {
+  std::string cell = utf8.substr(0, utf8.find_first_of("\r\n"));
+  if (cell.size() > width) cell = cell.substr(0, width - 3) + "...";
+  // Pad by characters, not bytes, so that UTF-8 texts line up.
+  std::size_t characters = 0;
+  for (unsigned char c : cell) characters += (c & 0xC0) != 0x80;
+  return cell + std::string(characters < width ? width - characters : 0, ' ');
+}
+
+void PrintRow(const std::string& name, const std::string& version, const std::string& lua, const std::string& sdk,
+              const std::string& path) {
+  Print(Cell(name, 28) + " " + Cell(version, 12) + " " + Cell(lua, 10) + " " + Cell(sdk, 4) + " " + path + "\n");
+}
+
+std::string TextOr(const PluginReport& report, const char* getter, const char* otherwise) {
+  const std::string* text = report.Text(getter);
+  return text ? AnsiToUtf8(*text) : otherwise;
+}
+
+}  // namespace
+
+int ScanCommand(const Invocation& call) {
+  const std::string& folder = call.arguments[0];
+  if (!IsFolder(folder)) {
+    Complain(AnsiToUtf8(folder) + ": no such folder");
+    return kExitNoInput;
+  }
+  Examiner examiner(call.isolated, call.timeout_seconds);
+  nlohmann::json all = nlohmann::json::array();
+  int modules = 0, unread = 0;
+  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  for (const std::string& path : FilesBelow(folder)) {
+    const ModuleImage image = ReadModuleFile(path);
+    PluginReport report;
+    report.path = path;
+    if (image.kind == ModuleKind::kModule64) {
+      report.error = "a 64-bit module: the host is a 32-bit program";
+    } else if (image.IsPluginModule()) {
+      report = examiner.Examine(Examination::kRead, path);
+      if (const std::string* xml = report.Text(kActionXmlGetter)) report.actions = ReadActionDocument(*xml).actions;
+    } else {
+      continue;
+    }
+    ++modules;
+    unread += !report.error.empty();
+    if (call.json) {
+      all.push_back(ModuleJson(report, image));
+    } else if (report.error.empty()) {
+      PrintRow(TextOr(report, kNameGetter, "-"), TextOr(report, "irPlg_GetPluginVersion", "-"),
+               TextOr(report, "irPlg_GetLuaVersion", "-"), report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1",
+               AnsiToUtf8(path));
+    } else {
+      PrintRow("?", "?", "?", "?", AnsiToUtf8(path));
+      Print("    could not be read: " + report.error + "\n");
+    }
+  }
+  if (call.json)
+    PrintJson(all);
+  else
+    Print(std::to_string(modules) + " plugin module" + (modules == 1 ? "" : "s") + ", " + std::to_string(unread) +
+          " could not be read\n");
+  return unread ? kExitFailed : kExitOk;
+}
+
+}  // namespace host

@@ -1,0 +1,42 @@
+// What a worker process tells its parent about the plugin it examines, as
+// records on its standard output:
+//   <tag> <key length> <value length> LF <key bytes> <value bytes>
+// Lengths make any bytes pass; a record is applied only once complete.
+#pragma once
+
+#include <string>
+
+#include "plugin_report.h"
+
+namespace host {
+
+// The worker's side: every finding goes out at once, so what was learnt
+// before a crash or a hang reaches the parent.
+class RecordWriter : public ReportSink {
+ public:
+  void Stage(const std::string& what) override;
+  void Text(const std::string& getter, const std::string& ansi) override;
+  void SdkVersion(int32_t version) override;
+  void Add(Severity severity, const std::string& text) override;
+  void Action(const std::string& name) override;
+  void Error(const std::string& why) override;
+  void Figure(const std::string& name, double value) override;
+  void Done();
+};
+
+// Written from a crash handler: allocates nothing.
+void WriteCrashRecord(const char* description);
+
+// The parent's side.
+class RecordReader {
+ public:
+  void Feed(const std::string& bytes) { pending_ += bytes; }
+  // Applies the complete records to `sink`; true once the last one came.
+  // A crash record's description goes to `*crash`.
+  bool Apply(ReportSink& sink, std::string* crash);
+
+ private:
+  std::string pending_;
+};
+
+}  // namespace host

@@ -1,0 +1,113 @@
+// The operating system as the stand-in host sees it: worker processes and
+// their pipes, memory with a guard page, crash reports, output encodings,
+// files and process figures. One implementation per platform; the plugin
+// itself never links this.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// ---- Worker processes -------------------------------------------------------
+
+// How a child process ended.
+struct ProcessEnd {
+  bool crashed = false;     // ended by a fault (exception or signal), not by exiting
+  int exit_code = 0;        // when it exited
+  std::string description;  // "exit code 3", "access violation (0xC0000005)", "segmentation fault"
+};
+
+// A child process whose standard input and output are pipes to this one;
+// its standard error is ours.
+class ChildProcess {
+ public:
+  virtual ~ChildProcess() = default;  // kills the child if it still runs
+
+  virtual bool Write(const std::string& bytes) = 0;
+  // Waits up to `timeout_ms` for output and returns what is there: some bytes,
+  // nothing with `*closed` set when the child closed its output, or nothing on
+  // timeout.
+  virtual std::string Read(int timeout_ms, bool* closed) = 0;
+  virtual void Kill() = 0;
+  virtual ProcessEnd Wait() = 0;
+};
+
+// Starts this very program with `arguments`; null (and `*error`) on failure.
+std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error);
+
+// ---- Inside a worker ----------------------------------------------------------
+
+// Keeps standard output for WriteOutputRaw alone and points what everything
+// else (a plugin's own printf) writes to standard output at standard error.
+void SetAsideOutput();
+
+// Writes straight to the output set aside (standard output until then),
+// unbuffered; safe inside a crash handler.
+void WriteOutputRaw(const char* bytes, std::size_t size);
+
+// From now on a fault (access violation, stack overflow...) in this process
+// calls `report` with a description, then ends the process. The description
+// says so when the fault hit a guard page of a GuardedBuffer.
+void InstallCrashReporter(void (*report)(const char* description));
+
+// Memory whose last byte is followed by an inaccessible page: a write (or
+// read) past the end faults at once instead of corrupting anything.
+class GuardedBuffer {
+ public:
+  explicit GuardedBuffer(std::size_t size);
+  ~GuardedBuffer();
+  GuardedBuffer(const GuardedBuffer&) = delete;
+  GuardedBuffer& operator=(const GuardedBuffer&) = delete;
+
+  bool ok() const { return data_ != nullptr || size_ == 0; }
+  char* data() { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  void* region_ = nullptr;
+  std::size_t region_size_ = 0;
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// ---- Output -------------------------------------------------------------------
+
+// Puts standard output and error in binary mode: CR LF in a text stays CR LF.
+void UseBinaryOutput();
+
+// A text in the system's ANSI code page, as UTF-8.
+std::string AnsiToUtf8(const std::string& ansi);
+
+// Writes UTF-8 to `stream`: as it is into pipes and files, in the console's
+// own encoding on a console.
+void WriteUtf8(std::FILE* stream, const std::string& utf8);
+
+// ---- Files --------------------------------------------------------------------
+
+bool IsFile(const std::string& path);
+bool IsFolder(const std::string& path);
+// Every file below `folder`, in a stable order.
+std::vector<std::string> FilesBelow(const std::string& folder);
+// The folder separator of this platform's paths.
+char PathSeparator();
+// Why the last failed system call failed, in words.
+std::string LastErrorText();
+// Why the last module load failed, in words.
+std::string LastLoadErrorText();
+
+// ---- Process figures ------------------------------------------------------------
+
+struct MemoryFigures {
+  uint64_t working_set = 0;    // resident memory
+  uint64_t private_bytes = 0;  // committed private memory; 0 where not reported
+  uint64_t handles = 0;        // open handles or descriptors; 0 where not counted
+};
+
+MemoryFigures CurrentMemory();
+
+}  // namespace host

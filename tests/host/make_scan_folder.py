@@ -1,0 +1,21 @@
+#!/usr/bin/env python3
+"""Fills a folder for `mdhost scan`: plugins (one a folder deeper), a text
+file, a crashing plugin with the helper it imports, and a 64-bit module's
+header.
+  make_scan_folder.py FOLDER BIN_DIR"""
+import os
+import shutil
+import struct
+import sys
+
+folder, bin_dir = sys.argv[1], sys.argv[2]
+shutil.rmtree(folder, ignore_errors=True)
+os.makedirs(os.path.join(folder, "deeper"))
+for name, to in [("ModuleDetails.lmd", ""), ("example_plugin.dll", "deeper"), ("fixture_crashing.dll", ""),
+                 ("fixture_counter.dll", "")]:
+    shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, to, name))
+with open(os.path.join(folder, "readme.txt"), "w") as f:
+    f.write("not a module\n")
+with open(os.path.join(folder, "x64.dll"), "wb") as f:  # MZ, PE, AMD64, PE32+
+    f.write(b"MZ" + bytes(58) + struct.pack("<I", 64) + b"PE\0\0" + struct.pack("<H", 0x8664) + bytes(18)
+            + struct.pack("<H", 0x20B) + bytes(400))
