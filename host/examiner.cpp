@@ -16,32 +16,67 @@ std::string While(const PluginReport& report) { return report.stage.empty() ? ""
 
 }  // namespace
 
-PluginReport Examiner::Examine(Examination what, const std::string& path) {
-  if (isolated_) return InWorker(what, path);
-  PluginReport report;
-  report.path = path;
-  ReportBuilder builder(&report);
-  host::Examine(what, path, load_cycles_, builder);
-  return report;
+// Requests queued ahead of the one being collected: the worker goes on to
+// the next plugin without waiting for this process to ask.
+constexpr std::size_t kQueued = 4;
+
+void Examiner::ExamineAll(Examination what, const std::vector<std::string>& paths,
+                          const std::function<void(const PluginReport&)>& done) {
+  std::size_t sent = 0;
+  for (std::size_t next = 0; next < paths.size(); ++next) {
+    if (!isolated_) {
+      PluginReport report;
+      report.path = paths[next];
+      ReportBuilder builder(&report);
+      host::Examine(what, paths[next], load_cycles_, builder);
+      done(report);
+      continue;
+    }
+    if (worker_ == nullptr || next == 0) sent = next;  // a new worker has been asked nothing yet
+    std::string error;
+    while (sent < paths.size() && sent - next < kQueued && Send(what, paths[sent], &error)) ++sent;
+    if (sent == next) {
+      PluginReport report;
+      report.path = paths[next];
+      report.error = error.empty() ? "the worker process could not be reached" : error;
+      worker_.reset();
+      done(report);
+      continue;
+    }
+    done(Collect(paths[next]));
+  }
 }
 
-PluginReport Examiner::InWorker(Examination what, const std::string& path) {
+void Examiner::StartEarly() {
+  std::string ignored;  // a failure shows again when the worker is first asked
+  if (isolated_ && worker_ == nullptr) worker_ = StartSelf({"--worker"}, &ignored);
+  reader_ = RecordReader();
+}
+
+PluginReport Examiner::Examine(Examination what, const std::string& path) {
+  PluginReport result;
+  ExamineAll(what, {path}, [&](const PluginReport& report) { result = report; });
+  return result;
+}
+
+bool Examiner::Send(Examination what, const std::string& path, std::string* error) {
+  if (worker_ == nullptr) {
+    worker_ = StartSelf({"--worker"}, error);
+    reader_ = RecordReader();
+    if (worker_ == nullptr) return false;
+  }
+  const std::string request = std::string(Verb(what)) + " " + std::to_string(load_cycles_) + " " + path + "\n";
+  return worker_->Write(request);
+}
+
+PluginReport Examiner::Collect(const std::string& path) {
   PluginReport report;
   report.path = path;
-  std::string error;
-  if (worker_ == nullptr) worker_ = StartSelf({"--worker"}, &error);
-  const std::string request = std::string(Verb(what)) + " " + std::to_string(load_cycles_) + " " + path + "\n";
-  if (worker_ == nullptr || !worker_->Write(request)) {
-    report.error = error.empty() ? "the worker process could not be reached" : error;
-    worker_.reset();
-    return report;
-  }
   ReportBuilder builder(&report);
-  RecordReader reader;
   std::string crash;
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
-  for (;;) {
+  while (!reader_.Apply(builder, &crash)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
       worker_.reset();  // kills it
@@ -63,10 +98,10 @@ PluginReport Examiner::InWorker(Examination what, const std::string& path) {
       return report;
     }
     if (bytes.empty()) continue;
-    reader.Feed(bytes);
+    reader_.Feed(bytes);
     deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);  // it is making progress
-    if (reader.Apply(builder, &crash)) return report;
   }
+  return report;
 }
 
 int RunWorker() {

@@ -41,39 +41,57 @@ int ScanCommand(const Invocation& call) {
     return kExitNoInput;
   }
   Examiner examiner(call.isolated, call.timeout_seconds);
-  nlohmann::json all = nlohmann::json::array();
-  int modules = 0, unread = 0;
-  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  examiner.StartEarly();
+  // The modules, told from other files by their headers alone.
+  struct Entry {
+    std::string path;
+    ModuleImage image;
+  };
+  std::vector<Entry> entries;
+  std::vector<std::string> plugins;
   for (const std::string& path : FilesBelow(folder)) {
-    const ModuleImage image = ReadModuleFile(path);
-    PluginReport report;
-    report.path = path;
-    if (image.kind == ModuleKind::kModule64) {
-      report.error = "a 64-bit module: the host is a 32-bit program";
-    } else if (image.IsPluginModule()) {
-      report = examiner.Examine(Examination::kRead, path);
-      if (const std::string* xml = report.Text(kActionXmlGetter)) report.actions = ReadActionDocument(*xml).actions;
-    } else {
-      continue;
-    }
-    ++modules;
-    unread += !report.error.empty();
+    ModuleImage image = ReadModuleFile(path);
+    if (image.IsPluginModule()) plugins.push_back(path);
+    if (image.IsPluginModule() || image.kind == ModuleKind::kModule64) entries.push_back({path, std::move(image)});
+  }
+  nlohmann::json all = nlohmann::json::array();
+  int unread = 0;
+  std::size_t shown = 0;
+  auto show = [&](PluginReport report) {
+    const Entry& entry = entries[shown++];
+    if (!report.error.empty()) ++unread;
+    if (const std::string* xml = report.Text(kActionXmlGetter)) report.actions = ReadActionDocument(*xml).actions;
     if (call.json) {
-      all.push_back(ModuleJson(report, image));
+      all.push_back(ModuleJson(report, entry.image));
     } else if (report.error.empty()) {
       PrintRow(TextOr(report, kNameGetter, "-"), TextOr(report, "irPlg_GetPluginVersion", "-"),
-               TextOr(report, "irPlg_GetLuaVersion", "-"), report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1",
-               AnsiToUtf8(path));
+               TextOr(report, "irPlg_GetLuaVersion", "-"),
+               report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1", AnsiToUtf8(entry.path));
     } else {
-      PrintRow("?", "?", "?", "?", AnsiToUtf8(path));
+      PrintRow("?", "?", "?", "?", AnsiToUtf8(entry.path));
       Print("    could not be read: " + report.error + "\n");
     }
-  }
+  };
+  // 64-bit modules are not read: shown in their place, between the plugins.
+  auto show_unread_up_to = [&](const std::string& path) {
+    while (shown < entries.size() && entries[shown].path != path) {
+      PluginReport report;
+      report.path = entries[shown].path;
+      report.error = "a 64-bit module: the host is a 32-bit program";
+      show(report);
+    }
+  };
+  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) {
+    show_unread_up_to(report.path);
+    show(report);
+  });
+  show_unread_up_to("");
   if (call.json)
     PrintJson(all);
   else
-    Print(std::to_string(modules) + " plugin module" + (modules == 1 ? "" : "s") + ", " + std::to_string(unread) +
-          " could not be read\n");
+    Print(std::to_string(entries.size()) + " plugin module" + (entries.size() == 1 ? "" : "s") + ", " +
+          std::to_string(unread) + " could not be read\n");
   return unread ? kExitFailed : kExitOk;
 }
 

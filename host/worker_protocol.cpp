@@ -1,5 +1,6 @@
 #include "worker_protocol.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,9 +9,57 @@
 namespace host {
 namespace {
 
-void Send(char tag, const std::string& key, const std::string& value) {
-  std::string record = std::string(1, tag) + " " + std::to_string(key.size()) + " " +
-                       std::to_string(value.size()) + "\n" + key + value;
+constexpr int kTickMs = 200;
+
+std::string pending;  // records of the plugin under way, not yet written
+
+void Append(char tag, const std::string& key, const std::string& value) {
+  pending += std::string(1, tag) + " " + std::to_string(key.size()) + " " + std::to_string(value.size()) + "\n";
+  pending += key;
+  pending += value;
+}
+
+// A record's header in a fixed buffer; allocates nothing.
+std::size_t Header(char tag, std::size_t length, char (&out)[32]) {
+  std::size_t at = 0;
+  out[at++] = tag;
+  out[at++] = ' ';
+  out[at++] = '0';
+  out[at++] = ' ';
+  char digits[20];
+  int n = 0;
+  do digits[n++] = static_cast<char>('0' + length % 10); while ((length /= 10) != 0);
+  while (n > 0) out[at++] = digits[--n];
+  out[at++] = '\n';
+  return at;
+}
+
+// The step under way, shared with the ticker thread.
+std::atomic_flag stage_lock = ATOMIC_FLAG_INIT;
+char stage[512];
+unsigned stage_serial = 0, sent_serial = 0;
+
+void Lock() {
+  while (stage_lock.test_and_set(std::memory_order_acquire)) {
+  }
+}
+void Unlock() { stage_lock.clear(std::memory_order_release); }
+
+void Tick() {
+  char text[sizeof stage];
+  Lock();
+  const bool changed = stage_serial != sent_serial;
+  if (changed) {
+    std::memcpy(text, stage, sizeof stage);
+    sent_serial = stage_serial;
+  }
+  Unlock();
+  if (!changed) return;
+  char header[32];
+  const std::size_t length = std::strlen(text);
+  const std::size_t size = Header('S', length, header);
+  std::string record(header, size);
+  record.append(text, length);
   WriteOutputRaw(record.data(), record.size());
 }
 
@@ -24,25 +73,42 @@ char SeverityTag(Severity severity) {
 
 }  // namespace
 
-void RecordWriter::Stage(const std::string& what) { Send('S', "", what); }
-void RecordWriter::Text(const std::string& getter, const std::string& ansi) { Send('T', getter, ansi); }
-void RecordWriter::SdkVersion(int32_t version) { Send('V', "", std::to_string(version)); }
-void RecordWriter::Add(Severity severity, const std::string& text) { Send(SeverityTag(severity), "", text); }
-void RecordWriter::Action(const std::string& name) { Send('A', "", name); }
-void RecordWriter::Error(const std::string& why) { Send('E', "", why); }
-void RecordWriter::Figure(const std::string& name, double value) { Send('M', name, std::to_string(value)); }
-void RecordWriter::Done() { Send('D', "", ""); }
+RecordWriter::RecordWriter() {
+  static const bool started = (StartTicker(kTickMs, Tick), true);
+  (void)started;
+}
+
+void RecordWriter::Stage(const std::string& what) {
+  Append('S', "", what);
+  Lock();
+  const std::size_t length = what.size() < sizeof stage - 1 ? what.size() : sizeof stage - 1;
+  std::memcpy(stage, what.data(), length);
+  stage[length] = '\0';
+  ++stage_serial;
+  Unlock();
+}
+
+void RecordWriter::Text(const std::string& getter, const std::string& ansi) { Append('T', getter, ansi); }
+void RecordWriter::SdkVersion(int32_t version) { Append('V', "", std::to_string(version)); }
+void RecordWriter::Add(Severity severity, const std::string& text) { Append(SeverityTag(severity), "", text); }
+void RecordWriter::Action(const std::string& name) { Append('A', "", name); }
+void RecordWriter::Error(const std::string& why) { Append('E', "", why); }
+void RecordWriter::Figure(const std::string& name, double value) { Append('M', name, std::to_string(value)); }
+
+void RecordWriter::Done() {
+  Append('D', "", "");
+  Lock();
+  sent_serial = stage_serial;  // the records below carry it
+  Unlock();
+  WriteOutputRaw(pending.data(), pending.size());
+  pending.clear();
+}
 
 void WriteCrashRecord(const char* description) {
-  std::size_t length = std::strlen(description);
-  char header[32] = "C 0 ";
-  std::size_t at = 4;
-  char digits[20];
-  int n = 0;
-  do digits[n++] = static_cast<char>('0' + length % 10); while ((length /= 10) != 0);
-  while (n > 0) header[at++] = digits[--n];
-  header[at++] = '\n';
-  WriteOutputRaw(header, at);
+  WriteOutputRaw(pending.data(), pending.size());
+  char header[32];
+  const std::size_t size = Header('C', std::strlen(description), header);
+  WriteOutputRaw(header, size);
   WriteOutputRaw(description, std::strlen(description));
 }
 

@@ -10,10 +10,14 @@
 
 namespace host {
 
-// The worker's side: every finding goes out at once, so what was learnt
-// before a crash or a hang reaches the parent.
+// The worker's side. Records are written together when the plugin is done
+// (each write costs a round trip through the system), and what was learnt
+// before a crash is written by the crash handler. So that a hang can be
+// blamed on the step that hangs, a ticker thread writes the current step
+// whenever it has changed since the last write.
 class RecordWriter : public ReportSink {
  public:
+  RecordWriter();  // starts the ticker, once per process
   void Stage(const std::string& what) override;
   void Text(const std::string& getter, const std::string& ansi) override;
   void SdkVersion(int32_t version) override;

@@ -47,8 +47,13 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
 void SetAsideOutput();
 
 // Writes straight to the output set aside (standard output until then),
-// unbuffered; safe inside a crash handler.
+// unbuffered, one call's bytes together even when threads write at once;
+// safe inside a crash handler.
 void WriteOutputRaw(const char* bytes, std::size_t size);
+
+// Calls `tick` every `interval_ms` from a thread of its own, for as long as
+// the process lives.
+void StartTicker(int interval_ms, void (*tick)());
 
 // From now on a fault (access violation, stack overflow...) in this process
 // calls `report` with a description, then ends the process. The description

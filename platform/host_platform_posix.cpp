@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -201,13 +204,40 @@ void SetAsideOutput() {
   dup2(2, 1);
 }
 
+static std::atomic_flag writing = ATOMIC_FLAG_INIT;
+
 void WriteOutputRaw(const char* bytes, std::size_t size) {
+  while (writing.test_and_set(std::memory_order_acquire)) sched_yield();
   while (size > 0) {
     const ssize_t n = write(records, bytes, size);
-    if (n <= 0) return;
+    if (n <= 0) break;
     bytes += n;
     size -= static_cast<std::size_t>(n);
   }
+  writing.clear(std::memory_order_release);
+}
+
+namespace {
+
+struct Ticker {
+  int interval_ms;
+  void (*tick)();
+};
+
+void* RunTicker(void* parameter) {
+  const Ticker ticker = *static_cast<Ticker*>(parameter);
+  delete static_cast<Ticker*>(parameter);
+  for (;;) {
+    usleep(static_cast<useconds_t>(ticker.interval_ms) * 1000);
+    ticker.tick();
+  }
+}
+
+}  // namespace
+
+void StartTicker(int interval_ms, void (*tick)()) {
+  pthread_t thread;
+  if (pthread_create(&thread, nullptr, RunTicker, new Ticker{interval_ms, tick}) == 0) pthread_detach(thread);
 }
 
 void InstallCrashReporter(void (*report)(const char* description)) {

@@ -255,14 +255,42 @@ void SetAsideOutput() {
   SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
 }
 
+// A lock that needs no construction: a spin on an interlocked flag.
+static volatile LONG writing = 0;
+
 void WriteOutputRaw(const char* bytes, std::size_t size) {
+  while (InterlockedExchange(&writing, 1) != 0) Sleep(0);
   HANDLE out = records != INVALID_HANDLE_VALUE ? records : GetStdHandle(STD_OUTPUT_HANDLE);
   while (size > 0) {
     DWORD written = 0;
-    if (!WriteFile(out, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) return;
+    if (!WriteFile(out, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) break;
     bytes += written;
     size -= written;
   }
+  InterlockedExchange(&writing, 0);
+}
+
+namespace {
+
+struct Ticker {
+  int interval_ms;
+  void (*tick)();
+};
+
+DWORD WINAPI RunTicker(LPVOID parameter) {
+  const Ticker ticker = *static_cast<Ticker*>(parameter);
+  delete static_cast<Ticker*>(parameter);
+  for (;;) {
+    Sleep(static_cast<DWORD>(ticker.interval_ms));
+    ticker.tick();
+  }
+}
+
+}  // namespace
+
+void StartTicker(int interval_ms, void (*tick)()) {
+  HANDLE thread = CreateThread(nullptr, 64 * 1024, RunTicker, new Ticker{interval_ms, tick}, 0, nullptr);
+  if (thread != nullptr) CloseHandle(thread);
 }
 
 void InstallCrashReporter(void (*report)(const char* description)) {

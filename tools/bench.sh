@@ -18,3 +18,8 @@ echo "== Wine (Release)"
 w=build/win32/bin
 "$here/tools/wine-run.sh" "$w/query_benchmark.exe" "$(winepath -w "$w/ModuleDetails.lmd")" \
   "$(winepath -w "$w/minimal_plugin.dll")" "$rounds" 1
+
+# scan finds Windows modules only, so isolation is measured under Wine.
+echo "== Wine: isolation (mdhost scan of 100 plugins, in a worker against in-process)"
+python3 bench/isolation_benchmark.py $w/minimal_plugin.dll 100 7 --windows-paths -- "$here/tools/wine-run.sh" \
+  $w/mdhost.exe

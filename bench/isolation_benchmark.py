@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+"""What examining plugins in a worker process costs: `mdhost scan` over a
+folder of COUNT copies of one well-behaved plugin, against the same reads
+done in mdhost's own process (--in-process). Prints medians (p10, p90) of
+interleaved samples and the median of the rounds' ratios.
+
+  isolation_benchmark.py PLUGIN COUNT ROUNDS [--windows-paths] -- MDHOST...
+With --windows-paths (mdhost under Wine), the folder is named by winepath."""
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[int(fraction * (len(ordered) - 1) + 0.5)]
+
+
+def main(argv):
+    split = argv.index("--")
+    plugin, count, rounds = argv[0], int(argv[1]), int(argv[2])
+    wine = "--windows-paths" in argv[3:split]
+    mdhost = argv[split + 1:]
+    folder = tempfile.mkdtemp(prefix="mdhost-scan-")
+    try:
+        suffix = plugin[plugin.rfind("."):]
+        for i in range(count):
+            shutil.copy(plugin, "%s/plugin_%03d%s" % (folder, i, suffix))
+        target = folder
+        if wine:
+            target = subprocess.run(["winepath", "-w", folder], capture_output=True, text=True).stdout.strip()
+        commands = {"worker": mdhost + ["scan", target], "in-process": mdhost + ["scan", "--in-process", target]}
+        times = {name: [] for name in commands}
+        for r in range(rounds):
+            for name in (sorted(commands) if r % 2 else sorted(commands, reverse=True)):
+                start = time.perf_counter()
+                run = subprocess.run(commands[name], capture_output=True)
+                times[name].append(time.perf_counter() - start)
+                if run.returncode != 0 or (b"%d plugin module" % count) not in run.stdout:
+                    raise SystemExit("%s failed: %s" % (name, run.stdout.decode() + run.stderr.decode()))
+        print("scan of %d plugins, %d interleaved rounds; medians (p10, p90)" % (count, rounds))
+        for name in sorted(commands):
+            t = times[name]
+            print("  %-12s %8.3f s  (%.3f, %.3f)" % (name, statistics.median(t), percentile(t, 0.1), percentile(t, 0.9)))
+        ratios = [w / p for w, p in zip(times["worker"], times["in-process"])]
+        print("  worker / in-process: %.3f (p10 %.3f, p90 %.3f; ratio of medians %.3f)" % (
+            statistics.median(ratios), percentile(ratios, 0.1), percentile(ratios, 0.9),
+            statistics.median(times["worker"]) / statistics.median(times["in-process"])))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
