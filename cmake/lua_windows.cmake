@@ -11,3 +11,4 @@ set_target_properties(lua51 PROPERTIES OUTPUT_NAME "lua5.1" PREFIX "" C_STANDARD
 target_compile_definitions(lua51 PRIVATE LUA_BUILD_AS_DLL)
 target_include_directories(lua51 PUBLIC "${LUA_SOURCE_DIR}/src")
 target_link_options(lua51 PRIVATE -static-libgcc)
+md_keep_debug_info(lua51)

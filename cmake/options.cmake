@@ -10,3 +10,15 @@ if(MD_FUZZ AND NOT WIN32)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Shipped binaries are stripped; their debug information stays beside the
+# build (build/win32/debug/<file>.debug), for crash analysis.
+function(md_keep_debug_info target)
+  if(WIN32)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${PROJECT_BINARY_DIR}/debug"
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}>
+              "${PROJECT_BINARY_DIR}/debug/$<TARGET_FILE_NAME:${target}>.debug"
+      VERBATIM)
+  endif()
+endfunction()

@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds the Windows build
-# (the product, assembled in dist/) and the native build (for fast tests).
+# Installs what is missing, then configures and builds the Windows build (the
+# product), assembles dist/ from it, and builds the native trees for the
+# tests. MD_SKIP_SANITIZE=1 leaves out the sanitizer and fuzzing trees.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 bash tools/setup.sh
 jobs=$(nproc)
+step() { echo "== $*"; }
+
+step "Windows build (build/win32)"
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win32 -j "$jobs"
+
+step "dist/: the plugin's folder, the stand-in host, the package and its checksums"
+rm -rf dist
+cmake --install build/win32 --prefix dist --component plugin --strip >/dev/null
+cmake --install build/win32 --prefix dist --component host --strip >/dev/null
+(cd build/win32 && cpack >/dev/null)
+cp build/win32/package/ModuleDetails-*-win32.zip dist/
+(cd dist && sha256sum ModuleDetails-*-win32.zip ModuleDetails/* host/* >SHA256SUMS)
+
+step "native build (build/native)"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j "$jobs"
 if [ "${MD_SKIP_SANITIZE:-}" != 1 ]; then
+  step "sanitizer build (build/sanitize)"
   cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_SANITIZE=ON -DCMAKE_C_COMPILER=gcc \
         -DCMAKE_CXX_COMPILER=g++ >/dev/null
   cmake --build build/sanitize -j "$jobs"
+  step "fuzzing build (build/fuzz)"
   cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DMD_FUZZ=ON -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build build/fuzz -j "$jobs"

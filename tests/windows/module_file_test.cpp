@@ -163,4 +163,34 @@ TEST(ModuleFile, VersionResource) {
   FreeLibrary(module);
 }
 
+// One version number: the project's, which the build writes into the version
+// resource, must be what the fixed texts say too.
+TEST(ModuleFile, VersionTextsAgreeWithTheProjectVersion) {
+  const std::string path = testing_paths::PluginPath();
+  std::string data(GetFileVersionInfoSizeA(path.c_str(), nullptr), '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(static_cast<DWORD>(MD_VERSION_MAJOR << 16 | MD_VERSION_MINOR), fixed->dwFileVersionMS);
+  EXPECT_EQ(static_cast<DWORD>(MD_VERSION_PATCH << 16 | MD_VERSION_TWEAK), fixed->dwFileVersionLS);
+  EXPECT_EQ(MD_VERSION_TEXT, VersionString(data, "FileVersion"));
+
+  char text[16];
+  int32_t size = sizeof text - 1;
+  HMODULE module = LoadLibraryA(path.c_str());
+  ASSERT_NE(nullptr, module);
+  auto version = reinterpret_cast<md::TextGetter>(GetProcAddress(module, "irPlg_GetPluginVersion"));
+  ASSERT_LE(0, version(text, &size));
+  FreeLibrary(module);
+  EXPECT_STREQ(MD_VERSION_TEXT, text);
+
+  const std::string document = testing_paths::ReadFile(testing_paths::DocumentPath());
+  const int parts[] = {MD_VERSION_MAJOR, MD_VERSION_MINOR, MD_VERSION_PATCH, MD_VERSION_TWEAK};
+  for (int i = 0; i < 4; ++i) {
+    const std::string element = "<Version" + std::to_string(i + 1) + ">" + std::to_string(parts[i]) + "<";
+    EXPECT_NE(std::string::npos, document.find(element)) << element;
+  }
+}
+
 }  // namespace
