@@ -6,18 +6,13 @@ if(WIN32)
     message(FATAL_ERROR "Expat source not found in ${EXPAT_SOURCE_DIR}: run tools/setup.sh")
   endif()
   foreach(option EXPAT_BUILD_TOOLS EXPAT_BUILD_EXAMPLES EXPAT_BUILD_TESTS EXPAT_SHARED_LIBS
-                 EXPAT_BUILD_DOCS EXPAT_BUILD_PKGCONFIG EXPAT_ENABLE_INSTALL)
+                 EXPAT_BUILD_DOCS EXPAT_BUILD_PKGCONFIG EXPAT_ENABLE_INSTALL EXPAT_DTD)
     set(${option} OFF CACHE BOOL "" FORCE)
   endforeach()
   add_subdirectory("${EXPAT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/expat" EXCLUDE_FROM_ALL)
   # Debian's patches test "XML_DTD == 1", as its own (autotools) build defines
-  # it; Expat's CMake files define it empty.
-  set(config "${PROJECT_BINARY_DIR}/expat/expat_config.h")
-  file(READ "${config}" text)
-  string(REPLACE "#define XML_DTD\n" "#define XML_DTD 1\n" patched "${text}")
-  if(NOT patched STREQUAL text)
-    file(WRITE "${config}" "${patched}")
-  endif()
+  # it; Expat's CMake files would define it empty, so it is defined here.
+  target_compile_definitions(expat PRIVATE XML_DTD=1)
   add_library(md_expat INTERFACE)
   target_link_libraries(md_expat INTERFACE expat)
   target_compile_definitions(md_expat INTERFACE XML_STATIC)

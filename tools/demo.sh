@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds everything and shows the plugin at work in the stand-in host under Wine.
+# Builds everything (showing its progress) and shows the plugin at work in
+# the stand-in host under Wine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-bash tools/build.sh >/dev/null
+echo "== Building (tools/build.sh: set-up, the Windows build and dist/, the native build)"
+MD_SKIP_SANITIZE=1 bash tools/build.sh 2>&1 | grep -E '^==|^\[ *[0-9]+%\] (Linking|Built target)|rror' || true
+[ -f dist/host/mdhost.exe ] || { echo "the build failed: run tools/build.sh to see why"; exit 1; }
 
 . "$here/tools/wine-session.sh"
 run() { "$here/tools/wine-run.sh" "$@"; }
 
+echo
 echo "== The plugin describes itself (mdhost info dist\\ModuleDetails\\ModuleDetails.lmd)"
 run dist/host/mdhost.exe info 'dist\ModuleDetails\ModuleDetails.lmd'
 
@@ -17,3 +21,12 @@ set +e
 run dist/host/mdhost.exe run 'dist\ModuleDetails\ModuleDetails.lmd' 'examples\get_info.lua' \
   'dist\ModuleDetails\ModuleDetails.lmd' 'build\win32\bin\example_plugin.dll' 'no\such\plugin.lmd'
 echo "(mdhost exit code: $?)"
+set -e
+
+echo
+echo "== Every plugin below build\\win32\\bin, as mdhost scan lists them"
+run dist/host/mdhost.exe scan --timeout 2 'build\win32\bin' || true
+
+echo
+echo "== The package: dist/$(cd dist && ls ModuleDetails-*-win32.zip), checked against dist/SHA256SUMS"
+(cd dist && sha256sum -c SHA256SUMS)

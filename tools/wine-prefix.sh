@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# Makes the test run's Wine prefix (32-bit), with crash dialogs off. Safe to
-# run again; concurrent callers wait for the first.
+# Makes the test run's Wine prefix (32-bit), with crash dialogs off, and
+# prints its path. Safe to run again; concurrent callers wait for the first.
 set -eu
-here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${MD_WINEPREFIX:-$here/build/wineprefix}
-export WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/wine-env.sh"
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9

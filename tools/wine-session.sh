@@ -1,8 +1,8 @@
 # Sourced by the tools that run Windows programs: one wineserver for the
 # whole session, ended when the sourcing script exits, so nothing that the
 # programs start (a browser, explorer.exe) outlives it.
-export WINEPREFIX=$("$here/tools/wine-prefix.sh")
-export WINEDEBUG=-all
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+"$here/tools/wine-prefix.sh" >/dev/null
 wineserver -k 2>/dev/null || true  # a stale server of this prefix
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT

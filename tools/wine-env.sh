@@ -1,0 +1,9 @@
+# Sourced by every tool that runs Wine: the test run's own 32-bit prefix,
+# no debug channels, no Mono or Gecko download prompts, no menu entries, and
+# no display, so that nothing can open a window or wait for one.
+here=${here:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${MD_WINEPREFIX:-$here/build/wineprefix}
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset DISPLAY WAYLAND_DISPLAY
