@@ -12,7 +12,10 @@ namespace {
 const char* Verb(Examination what) { return what == Examination::kCheck ? "check" : "read"; }
 
 // Where the worker was when it stopped answering or died.
-std::string While(const PluginReport& report) { return report.stage.empty() ? "" : " in " + report.stage; }
+std::string While(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
+
+// How long to wait for output before looking at the stage board again.
+constexpr int kGlanceMs = 250;
 
 }  // namespace
 
@@ -49,8 +52,25 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
 
 void Examiner::StartEarly() {
   std::string ignored;  // a failure shows again when the worker is first asked
-  if (isolated_ && worker_ == nullptr) worker_ = StartSelf({"--worker"}, &ignored);
+  if (isolated_ && worker_ == nullptr) StartWorker(&ignored);
+}
+
+bool Examiner::StartWorker(std::string* error) {
   reader_ = RecordReader();
+  board_ = SharedMemory::Make(sizeof(StageBoard));
+  if (board_ == nullptr) {
+    *error = "cannot share memory with a worker: " + LastErrorText();
+    return false;
+  }
+  worker_ = StartSelf({"--worker", board_->token()}, error);
+  return worker_ != nullptr;
+}
+
+std::string Examiner::BoardStage() const {
+  std::string stage;
+  uint32_t serial = 0;
+  if (board_ != nullptr) static_cast<const StageBoard*>(board_->data())->Read(&stage, &serial);
+  return stage;
 }
 
 PluginReport Examiner::Examine(Examination what, const std::string& path) {
@@ -60,11 +80,7 @@ PluginReport Examiner::Examine(Examination what, const std::string& path) {
 }
 
 bool Examiner::Send(Examination what, const std::string& path, std::string* error) {
-  if (worker_ == nullptr) {
-    worker_ = StartSelf({"--worker"}, error);
-    reader_ = RecordReader();
-    if (worker_ == nullptr) return false;
-  }
+  if (worker_ == nullptr && !StartWorker(error)) return false;
   const std::string request = std::string(Verb(what)) + " " + std::to_string(load_cycles_) + " " + path + "\n";
   return worker_->Write(request);
 }
@@ -76,38 +92,49 @@ PluginReport Examiner::Collect(const std::string& path) {
   std::string crash;
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
+  const auto* board = static_cast<const StageBoard*>(board_->data());
+  std::string ignored;
+  uint32_t seen = 0;
+  board->Read(&ignored, &seen);
   while (!reader_.Apply(builder, &crash)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
+      const std::string stage = BoardStage();
       worker_.reset();  // kills it
-      report.error = "no answer within " + std::to_string(timeout_seconds_) + " s" + While(report) +
+      report.error = "no answer within " + std::to_string(timeout_seconds_) + " s" + While(stage) +
                      " (hung); the worker was stopped";
       return report;
     }
     bool closed = false;
-    const std::string bytes = worker_->Read(static_cast<int>(left), &closed);
+    const std::string bytes = worker_->Read(static_cast<int>(left < kGlanceMs ? left : kGlanceMs), &closed);
     if (closed) {
       const ProcessEnd end = worker_->Wait();
+      const std::string stage = BoardStage();
       worker_.reset();
       if (crash.compare(0, 8, "overrun:") == 0)
-        report.error = report.stage + ": " + crash;  // a fault of its own kind, not a crash
+        report.error = stage + ": " + crash;  // a fault of its own kind, not a crash
       else if (!crash.empty() || end.crashed)
-        report.error = "crashed" + While(report) + ": " + (crash.empty() ? end.description : crash);
+        report.error = "crashed" + While(stage) + ": " + (crash.empty() ? end.description : crash);
       else
-        report.error = "ended the process" + While(report) + " (" + end.description + ")";
+        report.error = "ended the process" + While(stage) + " (" + end.description + ")";
       return report;
     }
-    if (bytes.empty()) continue;
+    // Output, or a new step on the board, shows the worker is making progress.
+    uint32_t serial = seen;
+    board->Read(&ignored, &serial);
+    if (!bytes.empty() || serial != seen) deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
+    seen = serial;
     reader_.Feed(bytes);
-    deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);  // it is making progress
   }
   return report;
 }
 
-int RunWorker() {
+int RunWorker(const std::string& board_token) {
   UseBinaryOutput();
   SetAsideOutput();
   InstallCrashReporter(WriteCrashRecord);
+  const std::unique_ptr<SharedMemory> board = SharedMemory::Open(board_token, sizeof(StageBoard));
+  RecordWriter writer(board ? static_cast<StageBoard*>(board->data()) : nullptr);
   std::string line;
   while (std::getline(std::cin, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -117,7 +144,6 @@ int RunWorker() {
     if (space == std::string::npos || second == std::string::npos) continue;
     const std::string verb = line.substr(0, space);
     const int cycles = std::atoi(line.substr(space + 1, second - space - 1).c_str());
-    RecordWriter writer;
     Examine(verb == "check" ? Examination::kCheck : Examination::kRead, line.substr(second + 1), cycles, writer);
     writer.Done();
   }

@@ -13,6 +13,7 @@
 #include "examination.h"
 #include "platform/host_platform.h"
 #include "plugin_report.h"
+#include "stage_board.h"
 #include "worker_protocol.h"
 
 namespace host {
@@ -38,15 +39,21 @@ class Examiner {
   bool Send(Examination what, const std::string& path, std::string* error);
   PluginReport Collect(const std::string& path);
 
+  bool StartWorker(std::string* error);
+  // The step the worker is at, from its stage board.
+  std::string BoardStage() const;
+
   bool isolated_;
   int timeout_seconds_;
   int load_cycles_;
+  std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
   RecordReader reader_;  // what the worker wrote and was not applied yet
 };
 
 // The worker's side: a request per line on standard input, records on
-// standard output, until standard input ends.
-int RunWorker();
+// standard output, until standard input ends. `board` names the stage board
+// its parent shares with it.
+int RunWorker(const std::string& board);
 
 }  // namespace host

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   host::UseBinaryOutput();
   if (argc < 2) return WrongCommandLine("no command given");
   const std::string first = argv[1];
-  if (first == "--worker") return host::RunWorker();
+  if (first == "--worker") return host::RunWorker(argc > 2 ? argv[2] : "");
   if (first == "-h" || first == "--help") {
     Usage(stdout);
     return host::kExitOk;

@@ -1,6 +1,5 @@
 #include "worker_protocol.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,8 +7,6 @@
 
 namespace host {
 namespace {
-
-constexpr int kTickMs = 200;
 
 std::string pending;  // records of the plugin under way, not yet written
 
@@ -34,35 +31,6 @@ std::size_t Header(char tag, std::size_t length, char (&out)[32]) {
   return at;
 }
 
-// The step under way, shared with the ticker thread.
-std::atomic_flag stage_lock = ATOMIC_FLAG_INIT;
-char stage[512];
-unsigned stage_serial = 0, sent_serial = 0;
-
-void Lock() {
-  while (stage_lock.test_and_set(std::memory_order_acquire)) {
-  }
-}
-void Unlock() { stage_lock.clear(std::memory_order_release); }
-
-void Tick() {
-  char text[sizeof stage];
-  Lock();
-  const bool changed = stage_serial != sent_serial;
-  if (changed) {
-    std::memcpy(text, stage, sizeof stage);
-    sent_serial = stage_serial;
-  }
-  Unlock();
-  if (!changed) return;
-  char header[32];
-  const std::size_t length = std::strlen(text);
-  const std::size_t size = Header('S', length, header);
-  std::string record(header, size);
-  record.append(text, length);
-  WriteOutputRaw(record.data(), record.size());
-}
-
 char SeverityTag(Severity severity) {
   switch (severity) {
     case Severity::kPass: return 'P';
@@ -73,19 +41,9 @@ char SeverityTag(Severity severity) {
 
 }  // namespace
 
-RecordWriter::RecordWriter() {
-  static const bool started = (StartTicker(kTickMs, Tick), true);
-  (void)started;
-}
-
 void RecordWriter::Stage(const std::string& what) {
   Append('S', "", what);
-  Lock();
-  const std::size_t length = what.size() < sizeof stage - 1 ? what.size() : sizeof stage - 1;
-  std::memcpy(stage, what.data(), length);
-  stage[length] = '\0';
-  ++stage_serial;
-  Unlock();
+  if (board_ != nullptr) board_->Write(what);
 }
 
 void RecordWriter::Text(const std::string& getter, const std::string& ansi) { Append('T', getter, ansi); }
@@ -97,9 +55,6 @@ void RecordWriter::Figure(const std::string& name, double value) { Append('M', n
 
 void RecordWriter::Done() {
   Append('D', "", "");
-  Lock();
-  sent_serial = stage_serial;  // the records below carry it
-  Unlock();
   WriteOutputRaw(pending.data(), pending.size());
   pending.clear();
 }

@@ -7,17 +7,17 @@
 #include <string>
 
 #include "plugin_report.h"
+#include "stage_board.h"
 
 namespace host {
 
 // The worker's side. Records are written together when the plugin is done
 // (each write costs a round trip through the system), and what was learnt
-// before a crash is written by the crash handler. So that a hang can be
-// blamed on the step that hangs, a ticker thread writes the current step
-// whenever it has changed since the last write.
+// before a crash is written by the crash handler. The step under way also
+// goes on the stage board, so that a hang or an exit can be blamed on it.
 class RecordWriter : public ReportSink {
  public:
-  RecordWriter();  // starts the ticker, once per process
+  explicit RecordWriter(StageBoard* board) : board_(board) {}
   void Stage(const std::string& what) override;
   void Text(const std::string& getter, const std::string& ansi) override;
   void SdkVersion(int32_t version) override;
@@ -26,6 +26,9 @@ class RecordWriter : public ReportSink {
   void Error(const std::string& why) override;
   void Figure(const std::string& name, double value) override;
   void Done();
+
+ private:
+  StageBoard* board_;
 };
 
 // Written from a crash handler: allocates nothing.

@@ -38,7 +38,20 @@ class ChildProcess {
 };
 
 // Starts this very program with `arguments`; null (and `*error`) on failure.
+// The child inherits the SharedMemory made before.
 std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error);
+
+// A few bytes of memory shared by this process and a worker it starts, which
+// both use without a system call: the parent makes it and names it to the
+// worker by `token()`; the worker opens it by that token.
+class SharedMemory {
+ public:
+  static std::unique_ptr<SharedMemory> Make(std::size_t size);
+  static std::unique_ptr<SharedMemory> Open(const std::string& token, std::size_t size);
+  virtual ~SharedMemory() = default;
+  virtual void* data() = 0;
+  virtual std::string token() const = 0;
+};
 
 // ---- Inside a worker ----------------------------------------------------------
 
@@ -47,13 +60,8 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
 void SetAsideOutput();
 
 // Writes straight to the output set aside (standard output until then),
-// unbuffered, one call's bytes together even when threads write at once;
-// safe inside a crash handler.
+// unbuffered; safe inside a crash handler.
 void WriteOutputRaw(const char* bytes, std::size_t size);
-
-// Calls `tick` every `interval_ms` from a thread of its own, for as long as
-// the process lives.
-void StartTicker(int interval_ms, void (*tick)());
 
 // From now on a fault (access violation, stack overflow...) in this process
 // calls `report` with a description, then ends the process. The description

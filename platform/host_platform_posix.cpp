@@ -4,8 +4,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,8 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "host_platform.h"
@@ -137,6 +135,48 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   return std::unique_ptr<ChildProcess>(new PosixChild(pid, to_child[1], from_child[0]));
 }
 
+namespace {
+
+class PosixSharedMemory : public SharedMemory {
+ public:
+  PosixSharedMemory(int fd, void* view, std::size_t size) : fd_(fd), view_(view), size_(size) {}
+  ~PosixSharedMemory() override {
+    munmap(view_, size_);
+    close(fd_);
+  }
+  void* data() override { return view_; }
+  std::string token() const override { return std::to_string(fd_); }
+
+ private:
+  int fd_;
+  void* view_;
+  std::size_t size_;
+};
+
+std::unique_ptr<SharedMemory> Map(int fd, std::size_t size) {
+  void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (view == MAP_FAILED) {
+    close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<SharedMemory>(new PosixSharedMemory(fd, view, size));
+}
+
+}  // namespace
+
+std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
+  const int fd = memfd_create("mdhost-shared", 0);  // inherited across exec
+  if (fd < 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    if (fd >= 0) close(fd);
+    return nullptr;
+  }
+  return Map(fd, size);
+}
+
+std::unique_ptr<SharedMemory> SharedMemory::Open(const std::string& token, std::size_t size) {
+  return Map(std::atoi(token.c_str()), size);
+}
+
 // ---- Inside a worker ----------------------------------------------------------
 
 namespace {
@@ -204,40 +244,13 @@ void SetAsideOutput() {
   dup2(2, 1);
 }
 
-static std::atomic_flag writing = ATOMIC_FLAG_INIT;
-
 void WriteOutputRaw(const char* bytes, std::size_t size) {
-  while (writing.test_and_set(std::memory_order_acquire)) sched_yield();
   while (size > 0) {
     const ssize_t n = write(records, bytes, size);
-    if (n <= 0) break;
+    if (n <= 0) return;
     bytes += n;
     size -= static_cast<std::size_t>(n);
   }
-  writing.clear(std::memory_order_release);
-}
-
-namespace {
-
-struct Ticker {
-  int interval_ms;
-  void (*tick)();
-};
-
-void* RunTicker(void* parameter) {
-  const Ticker ticker = *static_cast<Ticker*>(parameter);
-  delete static_cast<Ticker*>(parameter);
-  for (;;) {
-    usleep(static_cast<useconds_t>(ticker.interval_ms) * 1000);
-    ticker.tick();
-  }
-}
-
-}  // namespace
-
-void StartTicker(int interval_ms, void (*tick)()) {
-  pthread_t thread;
-  if (pthread_create(&thread, nullptr, RunTicker, new Ticker{interval_ms, tick}) == 0) pthread_detach(thread);
 }
 
 void InstallCrashReporter(void (*report)(const char* description)) {

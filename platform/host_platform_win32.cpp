@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "host_platform.h"
@@ -175,6 +176,44 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   return std::unique_ptr<ChildProcess>(new Win32Child(info.hProcess, ours_in, ours_out));
 }
 
+namespace {
+
+class Win32SharedMemory : public SharedMemory {
+ public:
+  Win32SharedMemory(HANDLE mapping, void* view) : mapping_(mapping), view_(view) {}
+  ~Win32SharedMemory() override {
+    UnmapViewOfFile(view_);
+    CloseHandle(mapping_);
+  }
+  void* data() override { return view_; }
+  std::string token() const override { return std::to_string(reinterpret_cast<uintptr_t>(mapping_)); }
+
+ private:
+  HANDLE mapping_;
+  void* view_;
+};
+
+}  // namespace
+
+std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                      nullptr);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr;
+  if (view == nullptr) {
+    if (mapping) CloseHandle(mapping);
+    return nullptr;
+  }
+  return std::unique_ptr<SharedMemory>(new Win32SharedMemory(mapping, view));
+}
+
+std::unique_ptr<SharedMemory> SharedMemory::Open(const std::string& token, std::size_t size) {
+  HANDLE mapping = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(token.c_str(), nullptr, 10)));
+  void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
+  if (view == nullptr) return nullptr;
+  return std::unique_ptr<SharedMemory>(new Win32SharedMemory(mapping, view));
+}
+
 // ---- Inside a worker ----------------------------------------------------------
 
 namespace {
@@ -255,42 +294,14 @@ void SetAsideOutput() {
   SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
 }
 
-// A lock that needs no construction: a spin on an interlocked flag.
-static volatile LONG writing = 0;
-
 void WriteOutputRaw(const char* bytes, std::size_t size) {
-  while (InterlockedExchange(&writing, 1) != 0) Sleep(0);
   HANDLE out = records != INVALID_HANDLE_VALUE ? records : GetStdHandle(STD_OUTPUT_HANDLE);
   while (size > 0) {
     DWORD written = 0;
-    if (!WriteFile(out, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) break;
+    if (!WriteFile(out, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) return;
     bytes += written;
     size -= written;
   }
-  InterlockedExchange(&writing, 0);
-}
-
-namespace {
-
-struct Ticker {
-  int interval_ms;
-  void (*tick)();
-};
-
-DWORD WINAPI RunTicker(LPVOID parameter) {
-  const Ticker ticker = *static_cast<Ticker*>(parameter);
-  delete static_cast<Ticker*>(parameter);
-  for (;;) {
-    Sleep(static_cast<DWORD>(ticker.interval_ms));
-    ticker.tick();
-  }
-}
-
-}  // namespace
-
-void StartTicker(int interval_ms, void (*tick)()) {
-  HANDLE thread = CreateThread(nullptr, 64 * 1024, RunTicker, new Ticker{interval_ms, tick}, 0, nullptr);
-  if (thread != nullptr) CloseHandle(thread);
 }
 
 void InstallCrashReporter(void (*report)(const char* description)) {
