@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fault_report.h"
 #include "host_platform.h"
 
 namespace host {
@@ -181,45 +182,16 @@ std::unique_ptr<SharedMemory> SharedMemory::Open(const std::string& token, std::
 
 namespace {
 
-struct Guard {
-  uintptr_t start, end;  // the inaccessible page
-  std::size_t offered;   // bytes before it
-};
-Guard guards[8];
+using fault_report::FixedText;
 void (*crash_report)(const char*) = nullptr;
-
-// Builds a description in a fixed buffer: async-signal-safe.
-struct FixedText {
-  char text[256];
-  std::size_t length = 0;
-  FixedText& operator<<(const char* s) {
-    while (*s && length + 1 < sizeof text) text[length++] = *s++;
-    text[length] = '\0';
-    return *this;
-  }
-  FixedText& Number(uintptr_t value, unsigned base) {
-    char digits[32];
-    int n = 0;
-    do digits[n++] = "0123456789abcdef"[value % base]; while ((value /= base) != 0);
-    char ordered[32];
-    for (int i = 0; i < n; ++i) ordered[i] = digits[n - 1 - i];
-    ordered[n] = '\0';
-    return *this << (base == 16 ? "0x" : "") << ordered;
-  }
-};
 
 void OnFault(int signal, siginfo_t* info, void*) {
   FixedText out;
   const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
-  bool overrun = false;
-  for (const Guard& g : guards) {
-    if (g.end != 0 && address >= g.start && address < g.end) {
-      out << "overrun: went past the end of the ";
-      out.Number(g.offered, 10) << " bytes it was offered";
-      overrun = true;
-    }
-  }
-  if (!overrun) {
+  if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
+    out << "overrun: went past the end of the ";
+    out.Number(g->offered, 10) << " bytes it was offered";
+  } else {
     switch (signal) {
       case SIGSEGV: out << "segmentation fault (SIGSEGV) at "; break;
       case SIGBUS: out << "bus error (SIGBUS) at "; break;
@@ -277,19 +249,12 @@ GuardedBuffer::GuardedBuffer(std::size_t size) : size_(size) {
   char* guard = static_cast<char*>(region_) + pages * page;
   mprotect(guard, page, PROT_NONE);
   data_ = guard - size;
-  for (Guard& g : guards) {
-    if (g.end == 0) {
-      g = {reinterpret_cast<uintptr_t>(guard), reinterpret_cast<uintptr_t>(guard) + page, size};
-      break;
-    }
-  }
+  fault_report::AddGuard(reinterpret_cast<uintptr_t>(guard), reinterpret_cast<uintptr_t>(guard) + page, size);
 }
 
 GuardedBuffer::~GuardedBuffer() {
   if (region_ == nullptr) return;
-  const uintptr_t guard = reinterpret_cast<uintptr_t>(data_ + size_);
-  for (Guard& g : guards)
-    if (g.start == guard) g = {0, 0, 0};
+  fault_report::RemoveGuard(reinterpret_cast<uintptr_t>(data_ + size_));
   munmap(region_, region_size_);
 }
 

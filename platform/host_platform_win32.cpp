@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fault_report.h"
 #include "host_platform.h"
 
 namespace host {
@@ -218,40 +219,8 @@ std::unique_ptr<SharedMemory> SharedMemory::Open(const std::string& token, std::
 
 namespace {
 
-struct Guard {
-  uintptr_t start, end;  // the inaccessible page
-  std::size_t offered;   // bytes before it
-};
-Guard guards[8];
+using fault_report::FixedText;
 void (*crash_report)(const char*) = nullptr;
-
-// Appends text or a hexadecimal number to a fixed buffer; no allocation, so
-// it works on a corrupt heap.
-struct FixedText {
-  char text[256];
-  std::size_t length = 0;
-  FixedText& operator<<(const char* s) {
-    while (*s && length + 1 < sizeof text) text[length++] = *s++;
-    text[length] = '\0';
-    return *this;
-  }
-  FixedText& Hex(uintptr_t value) {
-    char digits[2 + 2 * sizeof value + 1] = "0x";
-    for (int i = 0; i < static_cast<int>(2 * sizeof value); ++i)
-      digits[2 + i] = "0123456789ABCDEF"[(value >> (4 * (2 * sizeof value - 1 - i))) & 0xF];
-    digits[sizeof digits - 1] = '\0';
-    return *this << digits;
-  }
-  FixedText& Decimal(std::size_t value) {
-    char digits[24];
-    int n = 0;
-    do digits[n++] = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
-    char reversed[24];
-    for (int i = 0; i < n; ++i) reversed[i] = digits[n - 1 - i];
-    reversed[n] = '\0';
-    return *this << reversed;
-  }
-};
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
@@ -259,24 +228,22 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
     const uintptr_t address = record->ExceptionInformation[1];
     const bool writing = record->ExceptionInformation[0] == 1;
-    for (const Guard& g : guards) {
-      if (g.end != 0 && address >= g.start && address < g.end) {
-        out << (writing ? "overrun: wrote past the end of the " : "overrun: read past the end of the ");
-        out.Decimal(g.offered) << " bytes it was offered";
-        crash_report(out.text);
-        TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
-      }
+    if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
+      out << (writing ? "overrun: wrote past the end of the " : "overrun: read past the end of the ");
+      out.Number(g->offered, 10) << " bytes it was offered";
+      crash_report(out.text);
+      TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
     }
     out << "access violation (0xC0000005) " << (writing ? "writing " : "reading ");
-    out.Hex(address);
+    out.Number(address, 16);
   } else if (const char* name = ExceptionName(record->ExceptionCode)) {
     out << name;
   } else {
     out << "exception ";
-    out.Hex(record->ExceptionCode);
+    out.Number(record->ExceptionCode, 16);
   }
   out << " at ";
-  out.Hex(reinterpret_cast<uintptr_t>(record->ExceptionAddress));
+  out.Number(reinterpret_cast<uintptr_t>(record->ExceptionAddress), 16);
   crash_report(out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
@@ -322,19 +289,12 @@ GuardedBuffer::GuardedBuffer(std::size_t size) : size_(size) {
   DWORD old;
   VirtualProtect(guard, page, PAGE_NOACCESS, &old);
   data_ = guard - size;
-  for (Guard& g : guards) {
-    if (g.end == 0) {
-      g = {reinterpret_cast<uintptr_t>(guard), reinterpret_cast<uintptr_t>(guard) + page, size};
-      break;
-    }
-  }
+  fault_report::AddGuard(reinterpret_cast<uintptr_t>(guard), reinterpret_cast<uintptr_t>(guard) + page, size);
 }
 
 GuardedBuffer::~GuardedBuffer() {
   if (region_ == nullptr) return;
-  const uintptr_t guard = reinterpret_cast<uintptr_t>(data_ + size_);
-  for (Guard& g : guards)
-    if (g.start == guard) g = {0, 0, 0};
+  fault_report::RemoveGuard(reinterpret_cast<uintptr_t>(data_ + size_));
   VirtualFree(region_, 0, MEM_RELEASE);
 }
 

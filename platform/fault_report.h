@@ -1,0 +1,62 @@
+// What both sides of the stand-in host's crash reporting share: the guard
+// pages of the GuardedBuffers alive, and text built without allocating (a
+// crash handler may run on a corrupt heap, or inside a signal handler).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace host {
+namespace fault_report {
+
+struct Guard {
+  uintptr_t start, end;  // the inaccessible page
+  std::size_t offered;   // the buffer's bytes before it
+};
+
+inline Guard guards[8];
+
+inline void AddGuard(uintptr_t start, uintptr_t end, std::size_t offered) {
+  for (Guard& g : guards) {
+    if (g.end == 0) {
+      g = {start, end, offered};
+      return;
+    }
+  }
+}
+
+inline void RemoveGuard(uintptr_t start) {
+  for (Guard& g : guards)
+    if (g.start == start) g = {0, 0, 0};
+}
+
+// The guard page `address` lies in, or null.
+inline const Guard* GuardAt(uintptr_t address) {
+  for (const Guard& g : guards)
+    if (g.end != 0 && address >= g.start && address < g.end) return &g;
+  return nullptr;
+}
+
+struct FixedText {
+  char text[256] = "";
+  std::size_t length = 0;
+
+  FixedText& operator<<(const char* s) {
+    while (*s && length + 1 < sizeof text) text[length++] = *s++;
+    text[length] = '\0';
+    return *this;
+  }
+  // In decimal, or in hexadecimal with "0x".
+  FixedText& Number(uintptr_t value, unsigned base) {
+    char digits[32];
+    int n = 0;
+    do digits[n++] = "0123456789ABCDEF"[value % base]; while ((value /= base) != 0);
+    char ordered[32];
+    for (int i = 0; i < n; ++i) ordered[i] = digits[n - 1 - i];
+    ordered[n] = '\0';
+    return *this << (base == 16 ? "0x" : "") << ordered;
+  }
+};
+
+}  // namespace fault_report
+}  // namespace host
