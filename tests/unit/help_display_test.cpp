@@ -61,6 +61,16 @@ TEST(HelpDisplay, ActionHelpIsThePluginPageWhateverTheAction) {
   EXPECT_EQ(std::vector<std::string>(3, "E:\\p\\Help.html"), os.opened);
 }
 
+TEST(HelpDisplay, NoMemoryForThePathMeansNoPage) {
+  SubstituteOs os;
+  os.RecordOpens();
+  os.AnswerSearch(true, {0x20, 1});
+  os.CountAllocations(0);
+  char folder[] = "C:\\Plugins";
+  EXPECT_EQ(0, irPlg_ShowHelpForPlugin(folder, nullptr));
+  EXPECT_TRUE(os.opened.empty());
+}
+
 TEST(HelpDisplay, LongFoldersAreProbedCutButOpenedWhole) {
   SubstituteOs os;
   os.RecordOpens();

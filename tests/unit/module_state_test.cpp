@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "module/module_state.h"
+#include "module/plugin_exports.h"
 #include "support/substitute_os.h"
 
 namespace {
@@ -20,6 +21,19 @@ TEST(ModuleState, AttachStartsClean) {
   EXPECT_STREQ("irPlg_GetLuaVersion", s.getter_names[md::kLuaVersionGetter]);
   EXPECT_STREQ("irPlg_GetAuthorInfo", s.getter_names[md::kAuthorInfoGetter]);
   EXPECT_STREQ("irPlg_GetPluginVersion", s.getter_names[md::kVersionGetter]);
+}
+
+TEST(ModuleState, WithoutMemoryAtAttachTheDocumentServedIsEmpty) {
+  {
+    SubstituteOs os;
+    os.CountAllocations(0);
+    md::OnProcessAttach();
+    int32_t size = 0;
+    char buffer[1] = {'x'};
+    EXPECT_EQ(0, irPlg_GetPluginActionXML(buffer, &size));
+    EXPECT_EQ('\0', buffer[0]);
+  }
+  md::OnProcessAttach();
 }
 
 TEST(ModuleState, DetachReleasesWhatTheRegistryStillHolds) {
