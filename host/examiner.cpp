@@ -35,7 +35,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
       done(report);
       continue;
     }
-    if (worker_ == nullptr || next == 0) sent = next;  // a new worker has been asked nothing yet
+    if (worker_ == nullptr) sent = next;  // a new worker has been asked nothing yet
     std::string error;
     while (sent < paths.size() && sent - next < kQueued && Send(what, paths[sent], &error)) ++sent;
     if (sent == next) {
