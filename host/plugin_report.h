@@ -20,7 +20,6 @@ struct Finding {
 struct PluginReport {
   std::string path;
   std::string error;  // why the module could not be read or examined (UTF-8); "" when it could
-  std::string stage;  // what ran last: "loading the module", an export's name...
   // The texts by getter export name, as the plugin gave them (ANSI bytes); a
   // getter that is not exported has no entry.
   std::map<std::string, std::string> texts;
@@ -36,6 +35,8 @@ struct PluginReport {
 class ReportSink {
  public:
   virtual ~ReportSink() = default;
+  // The step about to run ("loading the module", an export's name...), which
+  // a crash or a hang is blamed on.
   virtual void Stage(const std::string& what) = 0;
   virtual void Text(const std::string& getter, const std::string& ansi) = 0;
   virtual void SdkVersion(int32_t version) = 0;
@@ -53,7 +54,7 @@ class ReportSink {
 class ReportBuilder : public ReportSink {
  public:
   explicit ReportBuilder(PluginReport* report) : report_(report) {}
-  void Stage(const std::string& what) override { report_->stage = what; }
+  void Stage(const std::string&) override {}  // in this process, a crash ends it anyway
   void Text(const std::string& getter, const std::string& ansi) override { report_->texts[getter] = ansi; }
   void SdkVersion(int32_t version) override { report_->sdk_version = version; }
   void Add(Severity severity, const std::string& text) override { report_->findings.push_back({severity, text}); }

@@ -42,7 +42,6 @@ char SeverityTag(Severity severity) {
 }  // namespace
 
 void RecordWriter::Stage(const std::string& what) {
-  Append('S', "", what);
   if (board_ != nullptr) board_->Write(what);
 }
 
@@ -80,7 +79,6 @@ bool RecordReader::Apply(ReportSink& sink, std::string* crash) {
     const std::string value = pending_.substr(line_end + 1 + key_length, value_length);
     pending_.erase(0, line_end + 1 + key_length + value_length);
     switch (tag) {
-      case 'S': sink.Stage(value); break;
       case 'T': sink.Text(key, value); break;
       case 'V': sink.SdkVersion(static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 10))); break;
       case 'P': sink.Pass(value); break;

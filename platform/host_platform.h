@@ -106,8 +106,6 @@ bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
 // Every file below `folder`, in a stable order.
 std::vector<std::string> FilesBelow(const std::string& folder);
-// The folder separator of this platform's paths.
-char PathSeparator();
 // Why the last failed system call failed, in words.
 std::string LastErrorText();
 // Why the last module load failed, in words.

@@ -323,8 +323,6 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
   return files;
 }
 
-char PathSeparator() { return '/'; }
-
 std::string LastErrorText() { return std::strerror(errno); }
 
 std::string LastLoadErrorText() {

@@ -376,8 +376,6 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
   return files;
 }
 
-char PathSeparator() { return '\\'; }
-
 std::string LastErrorText() {
   const DWORD code = GetLastError();
   char* text = nullptr;
