@@ -21,10 +21,10 @@ extern "C" {
 }
 
 #include "host_like_process.h"
-#include "inspect/plugin_query.h"
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
-#include "module/text_getter.h"
+#include "plugin/inspect/plugin_query.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
+#include "plugin/module/text_getter.h"
 #include "platform/platform.h"
 #include "samples.h"
 

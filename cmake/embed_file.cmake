@@ -7,7 +7,7 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
 string(REGEX REPLACE "(('\\\\x..',){16})" "\\1\n  " bytes "${bytes}")
 file(WRITE "${OUTPUT}.tmp"
 "// Generated from ${INPUT}; do not edit.
-#include \"module/action_template_document.h\"
+#include \"plugin/module/action_template_document.h\"
 
 namespace md {
 

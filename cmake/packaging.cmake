@@ -6,7 +6,7 @@
 # and notes into dist/ModuleDetails-<version>-win32.zip.
 
 install(TARGETS ModuleDetails RUNTIME DESTINATION ModuleDetails COMPONENT plugin)
-install(FILES help/Help.html DESTINATION ModuleDetails COMPONENT plugin)
+install(FILES plugin/Help.html DESTINATION ModuleDetails COMPONENT plugin)
 
 configure_file(packaging/INSTALL.txt "${PROJECT_BINARY_DIR}/INSTALL.txt" @ONLY NEWLINE_STYLE CRLF)
 install(FILES LICENSE CHANGELOG.md "${PROJECT_BINARY_DIR}/INSTALL.txt" DESTINATION . COMPONENT notes)

@@ -9,8 +9,8 @@ extern "C" {
 #include <lualib.h>
 }
 
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pe_image.h"
+#include "mdhost/examine/pe_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const host::ModuleImage image = host::ReadModuleImage(std::string(reinterpret_cast<const char*>(data), size));

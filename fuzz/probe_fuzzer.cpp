@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "inspect/plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 #include "platform/platform.h"
 
 namespace md {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "inspect/plugin_query.h"
-#include "module/module_state.h"
+#include "plugin/inspect/plugin_query.h"
+#include "plugin/module/module_state.h"
 #include "platform/platform.h"
 
 namespace md {

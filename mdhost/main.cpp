@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "commands.h"
-#include "examiner.h"
-#include "output.h"
-#include "platform/host_platform.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/worker/examiner.h"
+#include "mdhost/report/output.h"
+#include "mdhost/system/system.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// The operating system as the module sees it: one table of operations, with
-// one implementation per platform behind it. Production code only reads it;
-// tests substitute operations through tests/support/substitute_os.h.
+// The operating system as the plugin sees it, and as mdhost loads plugins: one
+// table of operations, with one implementation per platform behind it.
+// Production code only reads it; tests substitute operations through
+// tests/support/substitute_os.h.
 #pragma once
 
 #include <cstddef>

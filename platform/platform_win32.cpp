@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace md {
 namespace {

@@ -1,8 +1,8 @@
 // mdhost check PLUGIN...: each plugin against the host's contract, one line
 // per finding; the exit code is 0 only when nothing failed.
-#include "commands.h"
-#include "examiner.h"
-#include "output.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/worker/examiner.h"
+#include "mdhost/report/output.h"
 
 namespace host {
 

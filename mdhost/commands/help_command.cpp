@@ -2,9 +2,9 @@
 // for the plugin as a whole or for one action, as the host does.
 #include <cstdint>
 
-#include "commands.h"
-#include "loaded_module.h"
-#include "output.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/examine/loaded_module.h"
+#include "mdhost/report/output.h"
 
 namespace host {
 

@@ -1,8 +1,8 @@
 // mdhost info PLUGIN: the five texts and the SDK version, as the host reads them.
-#include "commands.h"
-#include "examiner.h"
-#include "output.h"
-#include "plugin_texts.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/worker/examiner.h"
+#include "mdhost/report/output.h"
+#include "mdhost/examine/plugin_texts.h"
 
 namespace host {
 namespace {

@@ -1,6 +1,6 @@
-#include "commands.h"
-#include "output.h"
-#include "platform/host_platform.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/report/output.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 

@@ -7,10 +7,10 @@ extern "C" {
 #include <lualib.h>
 }
 
-#include "commands.h"
-#include "loaded_module.h"
-#include "lua_host.h"
-#include "output.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/examine/loaded_module.h"
+#include "mdhost/examine/lua_host.h"
+#include "mdhost/report/output.h"
 
 namespace host {
 namespace {

@@ -2,13 +2,13 @@
 // each file's export table (no code runs for that), then read in the worker.
 #include <cstdio>
 
-#include "action_document.h"
-#include "commands.h"
-#include "examiner.h"
-#include "output.h"
-#include "pe_image.h"
-#include "platform/host_platform.h"
-#include "plugin_texts.h"
+#include "mdhost/examine/action_document.h"
+#include "mdhost/commands/commands.h"
+#include "mdhost/worker/examiner.h"
+#include "mdhost/report/output.h"
+#include "mdhost/examine/pe_image.h"
+#include "mdhost/system/system.h"
+#include "mdhost/examine/plugin_texts.h"
 
 namespace host {
 namespace {

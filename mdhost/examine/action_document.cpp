@@ -1,4 +1,4 @@
-#include "action_document.h"
+#include "mdhost/examine/action_document.h"
 
 #include <expat.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin_report.h"
+#include "mdhost/report/plugin_report.h"
 
 namespace host {
 

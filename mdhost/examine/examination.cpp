@@ -1,11 +1,11 @@
-#include "examination.h"
+#include "mdhost/examine/examination.h"
 
 #include <optional>
 
-#include "action_document.h"
-#include "getter_protocol.h"
-#include "loaded_module.h"
-#include "plugin_texts.h"
+#include "mdhost/examine/action_document.h"
+#include "mdhost/examine/getter_protocol.h"
+#include "mdhost/examine/loaded_module.h"
+#include "mdhost/examine/plugin_texts.h"
 
 namespace host {
 namespace {

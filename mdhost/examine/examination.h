@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plugin_report.h"
+#include "mdhost/report/plugin_report.h"
 
 namespace host {
 

@@ -1,8 +1,8 @@
 // Holds one text getter against the protocol: what it answers when the size
 // is too small (0, -1, its length - 1) and when it is exactly its length.
-#include "examination.h"
-#include "getter_protocol.h"
-#include "loaded_module.h"
+#include "mdhost/examine/examination.h"
+#include "mdhost/examine/getter_protocol.h"
+#include "mdhost/examine/loaded_module.h"
 
 namespace host {
 namespace {

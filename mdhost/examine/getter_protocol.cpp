@@ -1,8 +1,8 @@
-#include "getter_protocol.h"
+#include "mdhost/examine/getter_protocol.h"
 
 #include <cstring>
 
-#include "platform/host_platform.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 

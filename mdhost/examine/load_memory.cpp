@@ -4,8 +4,8 @@
 // host's process.
 #include <cstdio>
 
-#include "examination.h"
-#include "platform/host_platform.h"
+#include "mdhost/examine/examination.h"
+#include "mdhost/system/system.h"
 #include "platform/platform.h"
 
 namespace host {

@@ -1,7 +1,7 @@
-#include "loaded_module.h"
+#include "mdhost/examine/loaded_module.h"
 
-#include "pe_image.h"
-#include "platform/host_platform.h"
+#include "mdhost/examine/pe_image.h"
+#include "mdhost/system/system.h"
 #include "platform/platform.h"
 
 namespace host {

@@ -1,6 +1,6 @@
-#include "lua_host.h"
+#include "mdhost/examine/lua_host.h"
 
-#include "platform/host_platform.h"
+#include "mdhost/system/system.h"
 
 extern "C" {
 #include <lauxlib.h>

@@ -1,4 +1,4 @@
-#include "pe_image.h"
+#include "mdhost/examine/pe_image.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -7,9 +7,9 @@ extern "C" {
 #include <lua.h>
 }
 
-#include "examination.h"
-#include "loaded_module.h"
-#include "lua_host.h"
+#include "mdhost/examine/examination.h"
+#include "mdhost/examine/loaded_module.h"
+#include "mdhost/examine/lua_host.h"
 
 namespace host {
 namespace {

@@ -1,9 +1,9 @@
-#include "output.h"
+#include "mdhost/report/output.h"
 
 #include <cstdio>
 
-#include "platform/host_platform.h"
-#include "plugin_texts.h"
+#include "mdhost/system/system.h"
+#include "mdhost/examine/plugin_texts.h"
 
 namespace host {
 

@@ -8,9 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "pe_image.h"
-#include "platform/host_platform.h"
-#include "plugin_report.h"
+#include "mdhost/examine/pe_image.h"
+#include "mdhost/system/system.h"
+#include "mdhost/report/plugin_report.h"
 
 namespace host {
 

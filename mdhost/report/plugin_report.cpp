@@ -1,4 +1,4 @@
-#include "plugin_report.h"
+#include "mdhost/report/plugin_report.h"
 
 namespace host {
 

@@ -1,5 +1,5 @@
-// POSIX side of the stand-in host's operating-system layer, for the native
-// build. Plugin texts are Windows texts: they are read as Windows-1252.
+// mdhost's worker processes on POSIX: starting them, their pipes, how they
+// ended, and the shared memory of the stage board.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -15,8 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fault_report.h"
-#include "host_platform.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 namespace {
@@ -176,179 +175,6 @@ std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
 
 std::unique_ptr<SharedMemory> SharedMemory::Open(const std::string& token, std::size_t size) {
   return Map(std::atoi(token.c_str()), size);
-}
-
-// ---- Inside a worker ----------------------------------------------------------
-
-namespace {
-
-using fault_report::FixedText;
-void (*crash_report)(const char*) = nullptr;
-
-void OnFault(int signal, siginfo_t* info, void*) {
-  FixedText out;
-  const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
-  if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
-    out << "overrun: went past the end of the ";
-    out.Number(g->offered, 10) << " bytes it was offered";
-  } else {
-    switch (signal) {
-      case SIGSEGV: out << "segmentation fault (SIGSEGV) at "; break;
-      case SIGBUS: out << "bus error (SIGBUS) at "; break;
-      case SIGFPE: out << "arithmetic fault (SIGFPE) at "; break;
-      case SIGILL: out << "illegal instruction (SIGILL) at "; break;
-      default: out << "aborted (SIGABRT) at "; break;
-    }
-    out.Number(address, 16);
-  }
-  crash_report(out.text);
-  ::signal(signal, SIG_DFL);
-  raise(signal);
-}
-
-}  // namespace
-
-static int records = 1;
-
-void SetAsideOutput() {
-  std::fflush(stdout);
-  records = fcntl(1, F_DUPFD_CLOEXEC, 3);
-  dup2(2, 1);
-}
-
-void WriteOutputRaw(const char* bytes, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(records, bytes, size);
-    if (n <= 0) return;
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-}
-
-void InstallCrashReporter(void (*report)(const char* description)) {
-  crash_report = report;
-  // The handler runs on a stack of its own, so a stack overflow is reported too.
-  static char alternate[64 * 1024];
-  stack_t stack = {};
-  stack.ss_sp = alternate;
-  stack.ss_size = sizeof alternate;
-  sigaltstack(&stack, nullptr);
-  struct sigaction action = {};
-  action.sa_sigaction = OnFault;
-  action.sa_flags = SA_SIGINFO | SA_ONSTACK;
-  for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) sigaction(signal, &action, nullptr);
-}
-
-GuardedBuffer::GuardedBuffer(std::size_t size) : size_(size) {
-  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  const std::size_t pages = (size + page - 1) / page;
-  region_size_ = (pages + 1) * page;
-  void* region = mmap(nullptr, region_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (region == MAP_FAILED) return;
-  region_ = region;
-  char* guard = static_cast<char*>(region_) + pages * page;
-  mprotect(guard, page, PROT_NONE);
-  data_ = guard - size;
-  fault_report::AddGuard(reinterpret_cast<uintptr_t>(guard), reinterpret_cast<uintptr_t>(guard) + page, size);
-}
-
-GuardedBuffer::~GuardedBuffer() {
-  if (region_ == nullptr) return;
-  fault_report::RemoveGuard(reinterpret_cast<uintptr_t>(data_ + size_));
-  munmap(region_, region_size_);
-}
-
-// ---- Output -------------------------------------------------------------------
-
-void UseBinaryOutput() {}
-
-std::string AnsiToUtf8(const std::string& ansi) {
-  // Windows-1252's 0x80..0x9F; the five unassigned bytes stay C1 controls, as
-  // Windows itself converts them.
-  static const uint16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string utf8;
-  utf8.reserve(ansi.size());
-  for (unsigned char byte : ansi) {
-    const unsigned code = (byte >= 0x80 && byte < 0xA0) ? kHigh[byte - 0x80] : byte;
-    if (code < 0x80) {
-      utf8 += static_cast<char>(code);
-    } else if (code < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (code >> 6));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xE0 | (code >> 12));
-      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return utf8;
-}
-
-void WriteUtf8(std::FILE* stream, const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
-
-// ---- Files --------------------------------------------------------------------
-
-bool IsFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::vector<std::string> FilesBelow(const std::string& folder) {
-  std::vector<std::string> files, pending = {folder};
-  while (!pending.empty()) {
-    const std::string dir = pending.back();
-    pending.pop_back();
-    DIR* listing = opendir(dir.c_str());
-    if (listing == nullptr) continue;
-    while (const dirent* entry = readdir(listing)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "/" + name;
-      struct stat st;
-      if (lstat(path.c_str(), &st) != 0) continue;
-      if (S_ISDIR(st.st_mode)) pending.push_back(path);
-      else if (S_ISREG(st.st_mode)) files.push_back(path);
-    }
-    closedir(listing);
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string LastErrorText() { return std::strerror(errno); }
-
-std::string LastLoadErrorText() {
-  const char* error = dlerror();
-  return error ? error : std::strerror(errno);
-}
-
-// ---- Process figures ------------------------------------------------------------
-
-MemoryFigures CurrentMemory() {
-  MemoryFigures figures;
-  if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    unsigned long pages = 0, resident = 0, shared = 0;
-    if (std::fscanf(statm, "%lu %lu %lu", &pages, &resident, &shared) == 3) {
-      const uint64_t page = static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-      figures.working_set = resident * page;
-      figures.private_bytes = (resident - shared) * page;
-    }
-    std::fclose(statm);
-  }
-  if (DIR* fds = opendir("/proc/self/fd")) {
-    while (readdir(fds) != nullptr) ++figures.handles;
-    closedir(fds);
-    figures.handles -= 3;  // ".", ".." and the listing's own descriptor
-  }
-  return figures;
 }
 
 }  // namespace host

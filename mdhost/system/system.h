@@ -1,7 +1,7 @@
-// The operating system as the stand-in host sees it: worker processes and
-// their pipes, memory with a guard page, crash reports, output encodings,
-// files and process figures. One implementation per platform; the plugin
-// itself never links this.
+// mdhost's own operating-system layer: worker processes and their pipes,
+// memory with a guard page, crash reports, output encodings, files and
+// process figures. One file per concern and platform beside this one; the
+// plugin never links it.
 #pragma once
 
 #include <cstddef>

@@ -1,10 +1,10 @@
-#include "examiner.h"
+#include "mdhost/worker/examiner.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
 
-#include "worker_protocol.h"
+#include "mdhost/worker/worker_protocol.h"
 
 namespace host {
 namespace {

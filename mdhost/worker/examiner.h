@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "examination.h"
-#include "platform/host_platform.h"
-#include "plugin_report.h"
-#include "stage_board.h"
-#include "worker_protocol.h"
+#include "mdhost/examine/examination.h"
+#include "mdhost/system/system.h"
+#include "mdhost/report/plugin_report.h"
+#include "mdhost/worker/stage_board.h"
+#include "mdhost/worker/worker_protocol.h"
 
 namespace host {
 

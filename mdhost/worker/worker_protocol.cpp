@@ -1,9 +1,9 @@
-#include "worker_protocol.h"
+#include "mdhost/worker/worker_protocol.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/host_platform.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 namespace {

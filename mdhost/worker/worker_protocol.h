@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "plugin_report.h"
-#include "stage_board.h"
+#include "mdhost/report/plugin_report.h"
+#include "mdhost/worker/stage_board.h"
 
 namespace host {
 

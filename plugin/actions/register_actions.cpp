@@ -1,6 +1,6 @@
 // Installs the global "ModuleDetails" table.
-#include "lua_api.h"
-#include "module/plugin_exports.h"
+#include "plugin/actions/lua_api.h"
+#include "plugin/module/plugin_exports.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "script_errors.h"
+#include "plugin/actions/script_errors.h"
 
 #include <cstring>
 

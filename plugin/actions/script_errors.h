@@ -6,8 +6,8 @@
 // before acquiring anything.
 #pragma once
 
-#include "lua_api.h"
-#include "module/module_state.h"
+#include "plugin/actions/lua_api.h"
+#include "plugin/module/module_state.h"
 
 namespace md {
 

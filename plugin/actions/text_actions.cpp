@@ -1,13 +1,13 @@
 // The five single-text actions and the whole-record action.
 //
 // Each call keeps its path and texts in a record of its own (see
-// module/action_records.h), never in these frames: the argument checks and
+// plugin/module/action_records.h), never in these frames: the argument checks and
 // the result pushes can leave by longjmp, and a push can run Lua code that
 // calls these actions again.
-#include "inspect/plugin_query.h"
-#include "module/action_records.h"
-#include "module/plugin_exports.h"
-#include "script_errors.h"
+#include "plugin/inspect/plugin_query.h"
+#include "plugin/module/action_records.h"
+#include "plugin/module/plugin_exports.h"
+#include "plugin/actions/script_errors.h"
 
 namespace md {
 namespace {

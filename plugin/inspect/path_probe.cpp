@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 
 namespace md {
 namespace {

@@ -1,9 +1,9 @@
 #include <cstring>
 
-#include "module/module_state.h"
-#include "module/text_getter.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/text_getter.h"
 #include "platform/platform.h"
-#include "plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 
 namespace md {
 namespace {

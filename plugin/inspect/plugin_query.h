@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "module/owned_text.h"
+#include "plugin/module/owned_text.h"
 
 namespace md {
 

@@ -1,4 +1,4 @@
-#include "action_records.h"
+#include "plugin/module/action_records.h"
 
 #include <cstring>
 

@@ -12,8 +12,8 @@
 
 #include <cstdint>
 
-#include "module_state.h"
-#include "owned_text.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/owned_text.h"
 
 namespace md {
 

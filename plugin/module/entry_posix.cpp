@@ -1,5 +1,5 @@
 // The native shared object's counterpart of the Windows entry point.
-#include "module/module_state.h"
+#include "plugin/module/module_state.h"
 
 __attribute__((constructor)) static void ModuleLoaded() { md::OnProcessAttach(); }
 __attribute__((destructor)) static void ModuleUnloaded() { md::OnProcessDetach(); }

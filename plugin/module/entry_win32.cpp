@@ -1,7 +1,7 @@
 // The module's entry point on Windows: dispatch only.
 #include <windows.h>
 
-#include "module/module_state.h"
+#include "plugin/module/module_state.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   switch (reason) {

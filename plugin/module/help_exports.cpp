@@ -2,9 +2,9 @@
 // the plugin and every action.
 #include <cstring>
 
-#include "inspect/plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 #include "platform/platform.h"
-#include "plugin_exports.h"
+#include "plugin/module/plugin_exports.h"
 
 namespace md {
 namespace {

@@ -1,7 +1,7 @@
 // The module describing itself to the host.
-#include "module_state.h"
-#include "plugin_exports.h"
-#include "text_getter.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
+#include "plugin/module/text_getter.h"
 
 namespace {
 

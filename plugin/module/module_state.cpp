@@ -1,9 +1,9 @@
-#include "module_state.h"
+#include "plugin/module/module_state.h"
 
 #include <cstring>
 
-#include "action_records.h"
-#include "action_template_document.h"
+#include "plugin/module/action_records.h"
+#include "plugin/module/action_template_document.h"
 #include "platform/platform.h"
 
 namespace md {

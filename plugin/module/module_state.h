@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "owned_text.h"
+#include "plugin/module/owned_text.h"
 
 namespace md {
 

@@ -1,4 +1,4 @@
-#include "owned_text.h"
+#include "plugin/module/owned_text.h"
 
 #include <cstring>
 

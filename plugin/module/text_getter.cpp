@@ -1,4 +1,4 @@
-#include "text_getter.h"
+#include "plugin/module/text_getter.h"
 
 #include <cstring>
 

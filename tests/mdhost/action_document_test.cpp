@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "action_document.h"
+#include "mdhost/examine/action_document.h"
 #include "support/test_paths.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pe_image.h"
+#include "mdhost/examine/pe_image.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ extern "C" {
 #include <lualib.h>
 }
 
-#include "module/plugin_exports.h"
+#include "plugin/module/plugin_exports.h"
 
 class TestLuaState {
  public:

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "inspect/plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 
 inline std::string QueryText(const std::string& file, const char* getter) {
   md::OwnedText text = md::QueryPluginText(file.c_str(), getter);

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "module/action_template_document.h"
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
+#include "plugin/module/action_template_document.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
 #include "support/test_paths.h"
 
 namespace {

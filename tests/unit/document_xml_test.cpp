@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
 #include "support/test_paths.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "module/plugin_exports.h"
+#include "plugin/module/plugin_exports.h"
 #include "support/substitute_os.h"
 
 namespace {

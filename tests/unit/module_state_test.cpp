@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
 #include "support/substitute_os.h"
 
 namespace {

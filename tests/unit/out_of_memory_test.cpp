@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "module/module_state.h"
+#include "plugin/module/module_state.h"
 #include "support/lua_state.h"
 #include "support/substitute_os.h"
 #include "support/test_paths.h"

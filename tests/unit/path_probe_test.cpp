@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "inspect/plugin_query.h"
+#include "plugin/inspect/plugin_query.h"
 #include "support/substitute_os.h"
 #include "support/test_paths.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "fixtures/fixture_counter.h"
-#include "inspect/plugin_query.h"
-#include "module/module_state.h"
+#include "plugin/inspect/plugin_query.h"
+#include "plugin/module/module_state.h"
 #include "support/query_text.h"
 #include "support/test_paths.h"
 

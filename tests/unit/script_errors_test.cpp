@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "actions/script_errors.h"
-#include "module/module_state.h"
+#include "plugin/actions/script_errors.h"
+#include "plugin/module/module_state.h"
 #include "support/lua_state.h"
 
 namespace {

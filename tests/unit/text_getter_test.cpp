@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "module/action_template_document.h"
-#include "module/module_state.h"
-#include "module/plugin_exports.h"
-#include "module/text_getter.h"
+#include "plugin/module/action_template_document.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/plugin_exports.h"
+#include "plugin/module/text_getter.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "module/plugin_exports.h"
+#include "plugin/module/plugin_exports.h"
 #include "support/test_paths.h"
 
 namespace {

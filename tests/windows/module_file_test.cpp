@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "module/text_getter.h"
+#include "plugin/module/text_getter.h"
 #include "support/test_paths.h"
 
 namespace {

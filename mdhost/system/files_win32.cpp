@@ -1,0 +1,131 @@
+// mdhost's output encodings, files and process figures on Win32.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "mdhost/system/system.h"
+
+namespace host {
+
+// ---- Output -------------------------------------------------------------------
+
+void UseBinaryOutput() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+namespace {
+
+std::wstring Widen(const std::string& text, UINT code_page) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+}  // namespace
+
+std::string AnsiToUtf8(const std::string& ansi) {
+  const std::wstring wide = Widen(ansi, CP_ACP);
+  if (wide.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n, nullptr, nullptr);
+  return utf8;
+}
+
+void WriteUtf8(std::FILE* stream, const std::string& utf8) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode;
+  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    std::fflush(stream);
+    const std::wstring wide = Widen(utf8, CP_UTF8);
+    DWORD written;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
+// ---- Files --------------------------------------------------------------------
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files, pending = {folder};
+  while (!pending.empty()) {
+    const std::string dir = pending.back();
+    pending.pop_back();
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) pending.push_back(path);
+      } else {
+        files.push_back(path);
+      }
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string LastErrorText() {
+  const DWORD code = GetLastError();
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length ? std::string(text, length) : "";
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
+                              message.back() == ' '))
+    message.pop_back();
+  char number[32];
+  std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
+  return message.empty() ? std::string(number) : AnsiToUtf8(message) + " (" + number + ")";
+}
+
+std::string LastLoadErrorText() {
+  // The loader's "bad format" is what a file that is not a module gives.
+  if (GetLastError() == ERROR_BAD_EXE_FORMAT) return "not a module";
+  return LastErrorText();
+}
+
+// ---- Process figures ------------------------------------------------------------
+
+MemoryFigures CurrentMemory() {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                          sizeof counters);
+  DWORD handles = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  MemoryFigures figures;
+  figures.working_set = counters.WorkingSetSize;
+  figures.private_bytes = counters.PrivateUsage;  // Wine reports 0
+  figures.handles = handles;
+  return figures;
+}
+
+}  // namespace host
