@@ -67,6 +67,7 @@ class SubstituteOs {
         return nullptr;
       }
       if (current_->allocations_left > 0) --current_->allocations_left;
+      current_->allocation_sizes.push_back(bytes);
       void* block = current_->saved_.allocate(bytes);
       if (block != nullptr) ++current_->blocks_held;
       return block;
@@ -80,6 +81,7 @@ class SubstituteOs {
   std::vector<void*> released;
   std::vector<std::string> asked;
   std::vector<std::string> opened;
+  std::vector<std::size_t> allocation_sizes;  // with CountAllocations
   unsigned drive_type = 0;
   bool search_found = false;
   md::FoundEntry search_entry = {};

@@ -2,6 +2,7 @@
 // load and one release per query, and nothing left loaded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/module_state.h"
 #include "support/query_text.h"
+#include "support/substitute_os.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -89,6 +91,20 @@ TEST_F(PluginQuery, GettersThatBendTheProtocol) {
 
 TEST_F(PluginQuery, NeverReadsPastTheBufferOfAGetterThatLeavesNoTerminator) {
   EXPECT_EQ(std::string(10001, 'X'), Query("fixture_breaker", "irPlg_GetPluginName"));
+}
+
+TEST_F(PluginQuery, TheSecondCallOffersExactlyTheLengthTheFirstStored) {
+  SubstituteOs os;
+  os.CountAllocations();
+  // The getter fills all it is offered and one byte more; our own byte ends it.
+  EXPECT_EQ(std::string(12346, 'M'), Query("fixture_misbehaving", "irPlg_GetMeasuredText"));
+  EXPECT_EQ(2, FixtureGetterCalls());
+  EXPECT_EQ(10000, FixtureOfferedSize(0));
+  EXPECT_EQ(12345, FixtureOfferedSize(1)) << "the second call must offer the stored length";
+  // Each buffer holds the offered bytes, the terminator's room and a zero of our own.
+  ASSERT_FALSE(os.allocation_sizes.empty());
+  EXPECT_EQ(10002u, os.allocation_sizes.front());
+  EXPECT_EQ(12347u, *std::max_element(os.allocation_sizes.begin(), os.allocation_sizes.end()));
 }
 
 TEST_F(PluginQuery, ReadsThisPluginsOwnModule) {
