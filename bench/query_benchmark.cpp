@@ -48,7 +48,8 @@ void BareCycle(const char* path, const char* getter) {
 void LoadAndRelease(const char* path) { md::Os().release_module(md::Os().load_module(path)); }
 
 void Query(const char* path, const char* getter) {
-  md::OwnedText text = md::QueryPluginText(path, getter);
+  md::OwnedText text;
+  md::QueryPluginText(path, getter, &text);
   if (text.length == 0) std::fprintf(stderr, "query read nothing from %s\n", path);
   md::ReleaseText(&text);
 }

@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)ready;
   data_ = data;
   left_ = size;
-  md::OwnedText text = md::QueryPluginText("fuzzed", "irPlg_GetPluginName");
+  md::OwnedText text;
+  md::QueryPluginText("fuzzed", "irPlg_GetPluginName", &text);
   md::ReleaseText(&text);
   if (md::State().loaded_modules.count != 0) __builtin_trap();
   return 0;

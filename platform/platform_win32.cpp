@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/platform.h"
 
@@ -14,19 +15,70 @@ namespace {
 // the program's folder before the current one. The full path, with a trailing
 // "." where the file name has no extension, names the very file the probe
 // found; the altered search order lets that file's folder serve its imports.
-void* LoadModule(const char* path) {
-  const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+// A full path of MAX_PATH or more goes as a "\\?\" path, which the loader
+// takes literally: there an extensionless name cannot be spelled, so such a
+// file is not loaded rather than another one. A "\\?\" path the caller gave
+// is loaded without its prefix, so that its name is read the same way.
+
+constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
+constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
+constexpr DWORD kPrefixRoom = 8;  // "\\?\UNC\"
+
+wchar_t* Widen(const char* path) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  if (length <= 0) return nullptr;
+  auto* wide = static_cast<wchar_t*>(std::calloc(static_cast<std::size_t>(length), sizeof(wchar_t)));
+  if (wide != nullptr) MultiByteToWideChar(CP_ACP, 0, path, -1, wide, length);
+  return wide;
+}
+
+// The path without a "\\?\" or "\\?\UNC\" prefix; may rewrite `wide`.
+const wchar_t* WithoutLongPrefix(wchar_t* wide) {
+  if (std::wcsncmp(wide, kLongPrefix, 4) != 0) return wide;
+  if (_wcsnicmp(wide + 4, L"UNC\\", 4) == 0) {
+    wide[6] = L'\\';  // "\\?\UNC\server" becomes "\\server"
+    return wide + 6;
+  }
+  return wide + 4;
+}
+
+bool HasExtension(const wchar_t* full, DWORD length) {
+  for (DWORD i = length; i > 0; --i) {
+    if (full[i - 1] == L'.') return true;
+    if (full[i - 1] == L'\\' || full[i - 1] == L'/') return false;
+  }
+  return false;
+}
+
+HMODULE LoadFullPath(const wchar_t* plain) {
+  const DWORD needed = GetFullPathNameW(plain, 0, nullptr, nullptr);
   if (needed == 0) return nullptr;
-  char* full = static_cast<char*>(std::calloc(static_cast<std::size_t>(needed) + 1, 1));
-  if (full == nullptr) return nullptr;
-  char* name = nullptr;
-  const DWORD length = GetFullPathNameA(path, needed, full, &name);
+  auto* buffer = static_cast<wchar_t*>(std::calloc(static_cast<std::size_t>(needed) + kPrefixRoom + 2, sizeof(wchar_t)));
+  if (buffer == nullptr) return nullptr;
+  wchar_t* full = buffer + kPrefixRoom;
+  DWORD length = GetFullPathNameW(plain, needed, full, nullptr);
   HMODULE module = nullptr;
   if (length > 0 && length < needed) {
-    if (name != nullptr && std::strchr(name, '.') == nullptr) full[length] = '.';
-    module = LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const bool extension = HasExtension(full, length);
+    if (length + (extension ? 0 : 1) < MAX_PATH) {
+      if (!extension) full[length] = L'.';
+      module = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    } else if (extension) {
+      const bool unc = full[0] == L'\\' && full[1] == L'\\';
+      wchar_t* literal = unc ? full + 2 - 8 : full - 4;
+      std::memcpy(literal, unc ? kLongUncPrefix : kLongPrefix, (unc ? 8 : 4) * sizeof(wchar_t));
+      module = LoadLibraryExW(literal, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
   }
-  std::free(full);
+  std::free(buffer);
+  return module;
+}
+
+void* LoadModule(const char* path) {
+  wchar_t* wide = Widen(path);
+  if (wide == nullptr) return nullptr;
+  HMODULE module = LoadFullPath(WithoutLongPrefix(wide));
+  std::free(wide);
   return reinterpret_cast<void*>(module);
 }
 

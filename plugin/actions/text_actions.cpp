@@ -21,18 +21,24 @@ ActionRecord* TakeFilename(lua_State* L, uintptr_t frame) {
   return record;
 }
 
-// True when the record's path names a file of at least one byte.
-bool NamesAFile(const ActionRecord* record) { return ProbePath(TextOf(record->path)) > 0; }
+// True when the record's path names a file of at least one byte; the path
+// is left spelling the very file found.
+bool NamesAFile(ActionRecord* record) { return ProbeFile(&record->path) > 0; }
 
-OwnedText& Query(ActionRecord* record, GetterSlot slot) {
-  record->texts[slot] = QueryPluginText(TextOf(record->path), State().getter_names[slot]);
+// Reads one text into the record. A shortage of our own memory leaves the
+// action as Lua's memory error, never as a text that is merely missing.
+const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot) {
+  if (!QueryPluginText(TextOf(record->path), State().getter_names[slot], &record->texts[slot])) {
+    CloseActionRecord(record);
+    RaiseOutOfMemory(L);
+  }
   return record->texts[slot];
 }
 
 int SingleTextAction(lua_State* L, GetterSlot slot) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
   if (NamesAFile(record))
-    lua_pushstring(L, TextOf(Query(record, slot)));
+    lua_pushstring(L, TextOf(Query(L, record, slot)));
   else
     lua_pushnil(L);
   CloseActionRecord(record);
@@ -48,14 +54,14 @@ void SetField(lua_State* L, const char* key, const OwnedText& value) {
 int WholeRecordAction(lua_State* L) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
   // The name decides whether the file is a plugin at all.
-  if (!NamesAFile(record) || Query(record, kNameGetter).length == 0) {
+  if (!NamesAFile(record) || Query(L, record, kNameGetter).length == 0) {
     CloseActionRecord(record);
     lua_pushnil(L);
     return 1;
   }
   static const GetterSlot kRest[] = {kActionXmlGetter, kLuaVersionGetter, kAuthorInfoGetter,
                                      kVersionGetter};
-  for (GetterSlot slot : kRest) Query(record, slot);
+  for (GetterSlot slot : kRest) Query(L, record, slot);
   const OwnedText* texts = record->texts;
   lua_createtable(L, 0, 0);
   SetField(L, "Name", texts[kNameGetter]);

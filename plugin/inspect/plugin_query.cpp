@@ -36,51 +36,76 @@ bool Resize(int32_t stated, QueryBuffer* buffer) noexcept {
   return true;
 }
 
-// Calls the getter by the protocol; false when no text could be had.
-bool ReadText(TextGetter getter, QueryBuffer* buffer) noexcept {
+// What reading a text came to.
+enum class Reading { kText, kNoText, kOutOfMemory };
+
+// A failed allocation is our shortage when ordinary room cannot be had
+// either; otherwise the getter asked for more than there is, its own fault.
+Reading WhyNoRoom() noexcept {
+  void* probe = Os().allocate(static_cast<std::size_t>(kQueryBufferSize) + 2);
+  if (probe == nullptr) return Reading::kOutOfMemory;
+  Os().release_memory(probe);
+  return Reading::kNoText;
+}
+
+// Calls the getter by the protocol.
+Reading ReadText(TextGetter getter, QueryBuffer* buffer) noexcept {
   int32_t size = buffer->stated;
-  if (getter(buffer->bytes, &size) != -1) return true;
+  if (getter(buffer->bytes, &size) != -1) return Reading::kText;
   // The getter stored its length; a second call gets a buffer that fits it.
-  if (size < 0 || !Resize(size, buffer)) return false;
+  if (size < 0) return Reading::kNoText;
+  if (!Resize(size, buffer)) return WhyNoRoom();
   getter(buffer->bytes, &size);
-  return true;
+  return Reading::kText;
 }
 
 // The text is the offered bytes up to the first NUL; our own last byte ends
-// it even when a getter broke the protocol and wrote no terminator.
+// it even when a getter broke the protocol and wrote no terminator. A text
+// far shorter than a large buffer moves to a block of its own size, so that
+// a getter that asks for much and writes little costs no more than its text.
 OwnedText TakeText(QueryBuffer* buffer) noexcept {
   const std::size_t length = strnlen(buffer->bytes, static_cast<std::size_t>(buffer->stated) + 1);
   buffer->bytes[length] = '\0';
-  if (length == 0) {
+  OwnedText text = {buffer->bytes, length};
+  const std::size_t room = static_cast<std::size_t>(buffer->stated) + 2;
+  if (length == 0 || (room > kQueryBufferSize + 2 && room / 2 > length + 1)) {
+    OwnedText copy;
+    // Short of memory, the large block still holds the right text.
+    if (!CopyText(buffer->bytes, length, &copy)) return text;
     Os().release_memory(buffer->bytes);
-    return kEmptyText;
+    text = copy;
   }
-  return {buffer->bytes, length};
+  return text;
 }
 
 }  // namespace
 
-OwnedText QueryPluginText(const char* file, const char* getter_name) noexcept {
+bool QueryPluginText(const char* file, const char* getter_name, OwnedText* text) noexcept {
+  *text = kEmptyText;
   QueryBuffer buffer;
-  if (!Allocate(kQueryBufferSize, &buffer)) return kEmptyText;
+  if (!Allocate(kQueryBufferSize, &buffer)) return false;
 
   void* module = Os().load_module(file);
-  if (module == nullptr || !RecordLoadedModule(module)) {
-    if (module != nullptr) Os().release_module(module);
+  if (module == nullptr) {
     Os().release_memory(buffer.bytes);
-    return kEmptyText;
+    return true;  // not a module that can be loaded: no text
+  }
+  if (!RecordLoadedModule(module)) {
+    Os().release_module(module);
+    Os().release_memory(buffer.bytes);
+    return false;
   }
 
-  OwnedText text = kEmptyText;
   auto getter = reinterpret_cast<TextGetter>(Os().find_export(module, getter_name));
-  if (getter != nullptr && ReadText(getter, &buffer))
-    text = TakeText(&buffer);
+  const Reading reading = getter != nullptr ? ReadText(getter, &buffer) : Reading::kNoText;
+  if (reading == Reading::kText)
+    *text = TakeText(&buffer);
   else
     Os().release_memory(buffer.bytes);
 
   Os().release_module(module);
   ForgetLoadedModule(module);
-  return text;
+  return reading != Reading::kOutOfMemory;
 }
 
 }  // namespace md

@@ -134,6 +134,53 @@ t.equal("a plugin's imports come from its own folder", "Helped Plugin",
   ModuleDetails.GetName(bin .. sep .. "plugins" .. sep .. "fixture_helped" .. suffix))
 
 ---------------------------------------------------------------------------
+-- Every spelling of a path that finds a file reads that very file; a path
+-- too long to name a file finds nothing rather than a shorter namesake.
+---------------------------------------------------------------------------
+copy(example, "x")
+copy(plugin, "x" .. suffix)
+t.equal("a trailing backslash after a file", "ModuleDetails", ModuleDetails.GetName("x" .. suffix .. "\\"))
+t.equal("GetInfo with a trailing backslash", "ModuleDetails", ModuleDetails.GetInfo("x" .. suffix .. "\\").Name)
+t.equal("a file followed by 300 backslashes and a name", nil,
+  ModuleDetails.GetName("x" .. suffix .. string.rep("\\", 300) .. "zz"))
+local dotted = ModuleDetails.GetName("x" .. suffix .. string.rep(".", 300))
+t.equal("a file followed by 300 dots reads that file or nothing", true, dotted == nil or dotted == "ModuleDetails")
+local long_name = string.rep("n", 240) .. suffix
+copy(example, long_name)
+t.equal("a relative name whose full path passes 260 bytes", "Fixture Plugin", ModuleDetails.GetName(long_name))
+t.equal("GetInfo on it", "Fixture Plugin", ModuleDetails.GetInfo(long_name).Name)
+if sep == "\\" then
+  local long_x = "\\\\?\\" .. data .. "\\x"
+  t.equal("a \\\\?\\ path to an extensionless plugin", "Fixture Plugin", ModuleDetails.GetName(long_x))
+  t.equal("GetInfo on it", "Fixture Plugin", (ModuleDetails.GetInfo(long_x) or {}).Name)
+  t.equal("a \\\\?\\ path with an extension", "ModuleDetails", ModuleDetails.GetName(long_x .. suffix))
+  os.execute('mkdir "' .. data .. '\\dir.v1" 2>nul')
+  copy(example, data .. "\\dir.v1\\plugin")
+  t.equal("a \\\\?\\ path in a dotted folder", "Fixture Plugin",
+    ModuleDetails.GetName("\\\\?\\" .. data .. "\\dir.v1\\plugin"))
+  os.remove(data .. "\\dir.v1\\plugin")
+end
+for _, name in ipairs({ "x", "x" .. suffix, long_name }) do os.remove(name) end
+
+---------------------------------------------------------------------------
+-- A getter that asks for far more room than its text needs costs no more
+-- than its text: GetInfo returns all five, again and again.
+---------------------------------------------------------------------------
+local claimer = fixture("claiming")
+local whole = true
+collectgarbage("collect")
+local heap_before = collectgarbage("count")
+for i = 1, 8 do
+  local claimed = ModuleDetails.GetInfo(claimer)
+  whole = whole and claimed ~= nil and claimed.Name == "Claimer" and claimed.Version == "3.0" and
+    claimed.LuaVersion == "Lua 5.1" and claimed.AuthorInfo == "Much asked" and claimed.ActionXML == "<ActionTemplates/>"
+end
+collectgarbage("collect")
+t.equal("GetInfo on a plugin asking 384 MiB a text returns all five texts", true, whole)
+t.equal("and Lua's heap stays flat", true, collectgarbage("count") - heap_before < 64)
+t.equal("GetVersion on it", "3.0", ModuleDetails.GetVersion(claimer))
+
+---------------------------------------------------------------------------
 -- Lua may run finalizers while an action pushes its result, and they may
 -- call the actions again: each call keeps its own path, texts and error.
 ---------------------------------------------------------------------------

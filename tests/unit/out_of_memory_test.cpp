@@ -1,7 +1,8 @@
 // Every action with allocations failing, for every N until the action
 // completes: first the N-th allocation of the Lua state, then the N-th of the
-// module's own. It must never crash, must leave one value (a string error or
-// its normal result) and must leak nothing of its own.
+// module's own. It must never crash, must leak nothing of its own, and must
+// leave one value: its right answer, or Lua's memory error, never a text or a
+// table that a shortage has emptied.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -38,8 +39,28 @@ std::vector<Case> Cases() {
   };
 }
 
+// The value left on the stack, as text: a call's answer or its error.
+std::string Answer(lua_State* L, int status) {
+  if (status != 0) return std::string("error: ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+  if (lua_isnil(L, -1)) return "nil";
+  if (lua_isstring(L, -1)) return std::string("text: ") + lua_tostring(L, -1);
+  std::string fields = "table:";
+  for (const char* key : {"Name", "Version", "LuaVersion", "AuthorInfo", "ActionXML"}) {
+    lua_getfield(L, -1, key);
+    fields += std::string(" ") + key + "=" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+    lua_pop(L, 1);
+  }
+  return fields;
+}
+
+std::string RightAnswer(const Case& c) {
+  TestLuaState lua;
+  const int status = lua.Call(c.action, c.push_args);
+  return Answer(lua.L, status);
+}
+
 // Runs the case with its n-th allocation failing; true once none failed.
-bool CompletesWith(const Case& c, long n, bool lua_fails, SubstituteOs& os) {
+bool CompletesWith(const Case& c, const std::string& right, long n, bool lua_fails, SubstituteOs& os) {
   TestLuaState lua;
   lua_State* L = lua.L;
   const long refusals = os.refusals;
@@ -49,6 +70,8 @@ bool CompletesWith(const Case& c, long n, bool lua_fails, SubstituteOs& os) {
   os.CountAllocations();
   EXPECT_EQ(1, lua_gettop(L)) << c.action << " failing allocation " << n;
   if (status != 0) EXPECT_EQ(LUA_TSTRING, lua_type(L, -1)) << c.action << " at " << n;
+  const std::string answer = Answer(L, status);
+  if (answer != right) EXPECT_EQ("error: not enough memory", answer) << c.action << " failing allocation " << n;
   if (exhausted) return false;
   EXPECT_EQ(c.expected_status, status) << c.action << " at " << n << ": " << lua_tostring(L, -1);
   return true;
@@ -61,8 +84,9 @@ void EveryCaseSurvives(bool lua_fails) {
   md::OnProcessAttach();
   const long held_at_start = os.blocks_held;
   for (const Case& c : Cases()) {
+    const std::string right = RightAnswer(c);
     long n = 0;
-    while (n < 100000 && !CompletesWith(c, n, lua_fails, os)) ++n;
+    while (n < 100000 && !CompletesWith(c, right, n, lua_fails, os)) ++n;
     EXPECT_LT(n, 100000) << c.action << " never completed";
   }
   EXPECT_EQ(0u, md::State().loaded_modules.count);

@@ -81,12 +81,25 @@ TEST(PathProbe, ShareRootsFallBackToAttributes) {
   EXPECT_EQ(1u, os.asked.size());
 }
 
-TEST(PathProbe, LongPathsAreCutTo260Bytes) {
+TEST(PathProbe, TheHelpDisplayCutsLongPathsTo260BytesTheActionsProbeThemWhole) {
   SubstituteOs os;
   os.AnswerSearch(true, {0x20, 9});
   const std::string path = std::string(300, 'p') + "\\";
   EXPECT_EQ(9, ProbePath(path.c_str()));
   EXPECT_EQ("find:" + std::string(260, 'p'), os.asked.at(0));
+
+  // The actions' probe sees every byte, and leaves the spelling it found.
+  os.asked.clear();
+  const std::string spelled = "x.dll" + std::string(300, '\\') + "zz\\\\";
+  md::OwnedText text;
+  ASSERT_TRUE(md::CopyText(spelled.data(), spelled.size(), &text));
+  EXPECT_EQ(9, md::ProbeFile(&text));
+  EXPECT_EQ("find:" + spelled.substr(0, spelled.size() - 2), os.asked.at(0));
+  EXPECT_EQ(spelled.substr(0, spelled.size() - 2), std::string(text.bytes, text.length));
+  md::ReleaseText(&text);
+  ASSERT_TRUE(md::CopyText("\\\\", 2, &text));
+  EXPECT_EQ(kPathAbsent, md::ProbeFile(&text));
+  EXPECT_EQ(nullptr, text.bytes) << "a path of backslashes alone leaves nothing to load";
 }
 
 // Real files and folders, on whichever platform runs the test.
