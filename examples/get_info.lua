@@ -16,8 +16,8 @@ for i = 1, #arg do
   print()
 end
 
-print("A script error: ModuleDetails.GetName() with no argument raises")
+print("A script error, caught: ModuleDetails.GetName() with no argument raises")
 local ok, message = pcall(ModuleDetails.GetName)
 print("  " .. tostring(message))
-print("and uncaught, the host reports it:")
+print("and uncaught: ModuleDetails.GetName(true), whose argument is no string, stops the script:")
 ModuleDetails.GetName(true)

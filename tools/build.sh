@@ -13,13 +13,8 @@ step "Windows build (build/win32)"
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win32 -j "$jobs"
 
-step "dist/: the plugin's folder, the stand-in host, the package and its checksums"
-rm -rf dist
-cmake --install build/win32 --prefix dist --component plugin --strip >/dev/null
-cmake --install build/win32 --prefix dist --component host --strip >/dev/null
-(cd build/win32 && cpack >/dev/null)
-cp build/win32/package/ModuleDetails-*-win32.zip dist/
-(cd dist && sha256sum ModuleDetails-*-win32.zip ModuleDetails/* host/* >SHA256SUMS)
+step "dist/: the plugin's folder, mdhost's folder, their zips and checksums"
+bash tools/make_dist.sh build/win32 dist
 
 step "native build (build/native)"
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null

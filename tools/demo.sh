@@ -4,8 +4,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-echo "== Building (tools/build.sh: set-up, the Windows build and dist/, the native build)"
-MD_SKIP_SANITIZE=1 bash tools/build.sh 2>&1 | grep -E '^==|^\[ *[0-9]+%\] (Linking|Built target)|rror' || true
+echo "== Set-up (tools/setup.sh: packages and sources; its output in build/setup.log)"
+mkdir -p build
+bash tools/setup.sh >build/setup.log 2>&1 || { tail -n 30 build/setup.log; exit 1; }
+tail -n 1 build/setup.log
+echo "== Building (tools/build.sh: the Windows build and dist/, the native build)"
+MD_SKIP_SANITIZE=1 bash tools/build.sh 2>&1 | grep -E '^==|^\[ *[0-9]+%\] (Linking|Built target)|error:' || true
 [ -f dist/host/mdhost.exe ] || { echo "the build failed: run tools/build.sh to see why"; exit 1; }
 
 . "$here/tools/wine-session.sh"
@@ -28,5 +32,5 @@ echo "== Every plugin below build\\win32\\bin, as mdhost scan lists them"
 run dist/host/mdhost.exe scan --timeout 2 'build\win32\bin' || true
 
 echo
-echo "== The package: dist/$(cd dist && ls ModuleDetails-*-win32.zip), checked against dist/SHA256SUMS"
+echo "== The packages: dist/$(cd dist && ls *.zip | tr "\n" " ")checked against dist/SHA256SUMS"
 (cd dist && sha256sum -c SHA256SUMS)

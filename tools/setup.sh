@@ -44,9 +44,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# apt downloads as its own user, _apt: a folder it can write keeps the
+# download sandboxed (and apt quiet about it).
+let_apt_write() { if id _apt >/dev/null 2>&1; then chown _apt "$1"; fi; }
+
 # Lua 5.1.5's source, from which the build makes lua5.1.dll for i686.
 if [ ! -f "$cache/lua-5.1.5/src/lua.h" ]; then
   mkdir -p "$cache/src"
+  let_apt_write "$cache/src"
   (cd "$cache/src" && apt-get source -qq --download-only lua5.1)
   orig=$(ls "$cache"/src/lua5.1_5.1.5.orig.tar.* | head -n 1)
   rm -rf "$cache/lua-5.1.5"
@@ -58,6 +63,7 @@ fi
 if [ ! -f "$cache/expat/lib/expat.h" ]; then
   rm -rf "$cache/expat-src" "$cache/expat"
   mkdir -p "$cache/expat-src"
+  let_apt_write "$cache/expat-src"
   for version in $(apt-cache showsrc expat | awk '/^Version:/ {print $2}' | sort -rV); do
     (cd "$cache/expat-src" && apt-get source -qq "expat=$version" >/dev/null 2>&1) && break
   done

@@ -1,5 +1,7 @@
 #include "mdhost/examine/lua_host.h"
 
+#include <string>
+
 #include "mdhost/system/system.h"
 
 extern "C" {
@@ -41,12 +43,38 @@ int ProcessStatsForLua(lua_State* L) {
   return 2;
 }
 
+// print as Lua's own, but texts are the system's ANSI texts: they go out as
+// UTF-8 (the console's encoding on a console), as mdhost prints every text.
+int PrintForLua(lua_State* L) {
+  const int n = lua_gettop(L);
+  lua_getglobal(L, "tostring");
+  for (int i = 1; i <= n; ++i) {  // may raise: nothing of C++ is alive yet
+    lua_pushvalue(L, n + 1);
+    lua_pushvalue(L, i);
+    lua_call(L, 1, 1);
+    if (!lua_isstring(L, -1)) return luaL_error(L, LUA_QL("tostring") " must return a string to " LUA_QL("print"));
+  }
+  std::string line;
+  for (int i = 1; i <= n; ++i) {
+    std::size_t length = 0;
+    const char* text = lua_tolstring(L, n + 1 + i, &length);
+    if (i > 1) line += '\t';
+    line.append(text, length);
+  }
+  line += '\n';
+  std::fflush(stdout);
+  WriteUtf8(stdout, AnsiToUtf8(line));
+  std::fflush(stdout);
+  return 0;
+}
+
 }  // namespace
 
 lua_State* NewHostState() {
   lua_State* L = luaL_newstate();
   if (L == nullptr) return nullptr;
   luaL_openlibs(L);
+  lua_register(L, "print", PrintForLua);
   InstallDebugFormatter(L);
   lua_newtable(L);
   lua_pushcfunction(L, ProcessStatsForLua);

@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Packs folders into a zip whose bytes depend only on the files' contents:
+entries in sorted order, every time stamp SOURCE_DATE_EPOCH, fixed attributes.
+
+    make_zip.py OUT.zip BASE FOLDER[=NAME]...
+
+Each FOLDER below BASE is stored under NAME (default: its own name)."""
+import os
+import sys
+import time
+import zipfile
+
+
+def stamp():
+    epoch = int(os.environ.get("SOURCE_DATE_EPOCH", "315532800"))
+    return time.gmtime(max(epoch, 315532800))[:6]  # zip times start in 1980
+
+
+def entry(name, when, folder):
+    info = zipfile.ZipInfo(name, when)
+    info.create_system = 0  # MS-DOS attributes: read the same everywhere
+    info.external_attr = 0x10 if folder else 0
+    info.compress_type = zipfile.ZIP_STORED if folder else zipfile.ZIP_DEFLATED
+    return info
+
+
+def main(out, base, folders):
+    when = stamp()
+    with zipfile.ZipFile(out, "w") as archive:
+        for spec in folders:
+            folder, _, name = spec.partition("=")
+            name = name or folder
+            root = os.path.join(base, folder)
+            archive.writestr(entry(name + "/", when, True), b"")
+            for path in sorted(os.listdir(root)):
+                with open(os.path.join(root, path), "rb") as f:
+                    archive.writestr(entry(name + "/" + path, when, False), f.read(), compresslevel=9)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 4:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2], sys.argv[3:])
