@@ -29,7 +29,7 @@ extern "C" {
 #include "samples.h"
 
 namespace md {
-Platform& OsForSubstitution();
+inline Platform& OsForSubstitution() { return os_operations; }
 }
 
 namespace {

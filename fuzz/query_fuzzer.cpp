@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 
 namespace md {
-Platform& OsForSubstitution();
+inline Platform& OsForSubstitution() { return os_operations; }
 }
 
 namespace {

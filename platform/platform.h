@@ -38,7 +38,18 @@ struct Platform {
   void (*release_memory)(void* block);
 };
 
-// The operations in force.
+// Why the last load_module failed, as the loader said it right then: the
+// system's error code (Windows) and the loader's own words (POSIX); 0 and ""
+// where it did not say.
+struct LoadFailure {
+  uint32_t code;
+  const char* text;
+};
+LoadFailure LastLoadFailure();
+
+// The operations in force: `os_operations`, defined beside each platform's
+// operations and changed by nothing but tests.
+extern Platform os_operations;
 const Platform& Os();
 
 }  // namespace md

@@ -4,6 +4,7 @@
 #include <glob.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,10 +15,21 @@ namespace {
 
 // The resolved path names the very file probed: dlopen would search its
 // library path for a name without a slash.
+char last_load_error[512];
+
 void* LoadModule(const char* path) {
+  last_load_error[0] = '\0';
   char* resolved = realpath(path, nullptr);
-  if (resolved == nullptr) return nullptr;
+  if (resolved == nullptr) {
+    std::strncat(last_load_error, std::strerror(errno), sizeof last_load_error - 1);
+    return nullptr;
+  }
+  dlerror();  // only this load's error is read below
   void* module = dlopen(resolved, RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    const char* why = dlerror();
+    std::strncat(last_load_error, why != nullptr ? why : "", sizeof last_load_error - 1);
+  }
   std::free(resolved);
   return module;
 }
@@ -60,12 +72,13 @@ void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
 
 void ReleaseMemory(void* block) { std::free(block); }
 
-Platform current = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
-                    DriveType, OpenDocument, Allocate, ReleaseMemory};
-
 }  // namespace
 
-const Platform& Os() { return current; }
-Platform& OsForSubstitution() { return current; }
+Platform os_operations = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
+                          DriveType, OpenDocument, Allocate, ReleaseMemory};
+
+const Platform& Os() { return os_operations; }
+
+LoadFailure LastLoadFailure() { return {0, last_load_error}; }
 
 }  // namespace md

@@ -50,6 +50,8 @@ bool HasExtension(const wchar_t* full, DWORD length) {
   return false;
 }
 
+DWORD last_load_error = 0;
+
 HMODULE LoadFullPath(const wchar_t* plain) {
   const DWORD needed = GetFullPathNameW(plain, 0, nullptr, nullptr);
   if (needed == 0) return nullptr;
@@ -63,21 +65,30 @@ HMODULE LoadFullPath(const wchar_t* plain) {
     if (length + (extension ? 0 : 1) < MAX_PATH) {
       if (!extension) full[length] = L'.';
       module = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+      if (module == nullptr) last_load_error = GetLastError();
     } else if (extension) {
       const bool unc = full[0] == L'\\' && full[1] == L'\\';
       wchar_t* literal = unc ? full + 2 - 8 : full - 4;
       std::memcpy(literal, unc ? kLongUncPrefix : kLongPrefix, (unc ? 8 : 4) * sizeof(wchar_t));
       module = LoadLibraryExW(literal, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+      if (module == nullptr) last_load_error = GetLastError();
     }
   }
   std::free(buffer);
   return module;
 }
 
+// Only the loader's own refusal is told: the path work before it fails only
+// for want of memory or for a name the loader could not be given.
+HMODULE LoadAndTell(const wchar_t* plain) {
+  last_load_error = ERROR_FILE_NOT_FOUND;
+  return LoadFullPath(plain);
+}
+
 void* LoadModule(const char* path) {
   wchar_t* wide = Widen(path);
   if (wide == nullptr) return nullptr;
-  HMODULE module = LoadFullPath(WithoutLongPrefix(wide));
+  HMODULE module = LoadAndTell(WithoutLongPrefix(wide));
   std::free(wide);
   return reinterpret_cast<void*>(module);
 }
@@ -110,12 +121,13 @@ void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
 
 void ReleaseMemory(void* block) { std::free(block); }
 
-Platform current = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
-                    DriveType, OpenDocument, Allocate, ReleaseMemory};
-
 }  // namespace
 
-const Platform& Os() { return current; }
-Platform& OsForSubstitution() { return current; }
+Platform os_operations = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
+                          DriveType, OpenDocument, Allocate, ReleaseMemory};
+
+const Platform& Os() { return os_operations; }
+
+LoadFailure LastLoadFailure() { return {last_load_error, ""}; }
 
 }  // namespace md

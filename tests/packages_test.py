@@ -30,7 +30,7 @@ mdhost_zip = f"mdhost-{version}-win32.zip"
 expect(plugin_zip, "ModuleDetails",
        ["ModuleDetails.lmd", "Help.html", "INSTALL.txt", "LICENSE", "CHANGELOG.md"])
 expect(mdhost_zip, "mdhost",
-       ["mdhost.exe", "lua5.1.dll", "README.txt", "LICENSE", "LUA-COPYRIGHT.txt",
+       ["mdhost.exe", "lua5.1.dll", "README.txt", "CHECKS.md", "JSON.md", "LICENSE", "LUA-COPYRIGHT.txt",
         "EXPAT-COPYING.txt", "NLOHMANN-JSON-COPYRIGHT.txt"])
 listed = [line.split()[1] for line in open(f"{dist}/SHA256SUMS")]
 for name in (plugin_zip, mdhost_zip, "ModuleDetails/ModuleDetails.lmd", "host/mdhost.exe"):

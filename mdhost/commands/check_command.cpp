@@ -1,10 +1,28 @@
 // mdhost check PLUGIN...: each plugin against the host's contract, one line
-// per finding; the exit code is 0 only when nothing failed.
+// per finding with its rule ID; the exit code is 0 only when nothing failed
+// (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
-#include "mdhost/worker/examiner.h"
 #include "mdhost/report/output.h"
+#include "mdhost/worker/examiner.h"
 
 namespace host {
+namespace {
+
+void PrintReport(const PluginReport& report, const Invocation& call) {
+  Print("Checking " + AnsiToUtf8(report.path) + "\n");
+  for (const Finding& finding : report.findings)
+    if (!call.quiet || finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
+      Print(FindingLine(finding) + "\n");
+  if (!report.error.empty()) Print(ErrorLine(report) + "\n");
+  const int failures = report.Failures();
+  const int warnings = report.Count(Severity::kWarn);
+  std::string verdict = std::string(report.Passed(call.strict) ? "PASSED" : "FAILED") + ": " +
+                        std::to_string(failures) + " problem" + (failures == 1 ? "" : "s");
+  if (warnings) verdict += ", " + std::to_string(warnings) + " warning" + (warnings == 1 ? "" : "s");
+  Print(verdict + "\n");
+}
+
+}  // namespace
 
 int CheckCommand(const Invocation& call) {
   int status = kExitOk;
@@ -15,25 +33,17 @@ int CheckCommand(const Invocation& call) {
     else
       status = kExitNoInput;
   }
-  nlohmann::json all = nlohmann::json::array();
+  std::vector<PluginReport> reports;
   Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);
   examiner.ExamineAll(Examination::kCheck, files, [&](const PluginReport& report) {
-    const int failures = report.Failures();
-    if (failures && status == kExitOk) status = kExitFailed;
-    if (call.json) {
-      nlohmann::json entry = ReportJson(report);
-      entry["passed"] = failures == 0;
-      all.push_back(entry);
-      return;
-    }
-    Print("Checking " + AnsiToUtf8(report.path) + "\n");
-    for (const Finding& finding : report.findings)
-      Print(std::string(SeverityName(finding.severity)) + "  " + finding.text + "\n");
-    if (!report.error.empty()) Print("FAIL  " + report.error + "\n");
-    Print(std::string(failures ? "FAILED" : "PASSED") + ": " + std::to_string(failures) + " problem" +
-          (failures == 1 ? "" : "s") + "\n");
+    if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
+    if (!call.json) PrintReport(report, call);
+    reports.push_back(report);
   });
-  if (call.json) PrintJson(all);
+  if (call.json)
+    PrintJson(ResultsJson(reports, {}, call.strict));
+  else if (reports.size() > 1)
+    Print(SummaryLine(reports, call.strict) + "\n");
   return status;
 }
 

@@ -17,6 +17,8 @@ struct Invocation {
   std::vector<std::string> arguments;  // after the command, options removed
   bool json = false;
   bool isolated = true;
+  bool strict = false;  // WARN fails as FAIL does
+  bool quiet = false;   // only WARN and FAIL lines and the verdicts
   int timeout_seconds = 10;
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };

@@ -1,8 +1,9 @@
-// mdhost info PLUGIN: the five texts and the SDK version, as the host reads them.
+// mdhost info PLUGIN: the five texts, the SDK version and the actions, as the
+// host reads them.
 #include "mdhost/commands/commands.h"
-#include "mdhost/worker/examiner.h"
-#include "mdhost/report/output.h"
 #include "mdhost/examine/plugin_texts.h"
+#include "mdhost/report/output.h"
+#include "mdhost/worker/examiner.h"
 
 namespace host {
 namespace {
@@ -15,6 +16,28 @@ void PrintText(const char* label, const std::string& ansi) {
   Print("\n");
 }
 
+void PrintReport(const PluginReport& report) {
+  for (const PluginText& text : kPluginTexts) {
+    if (const std::string* value = report.Text(text.getter))
+      PrintText(text.label, *value);
+    else
+      Print(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
+  }
+  if (!report.sdk_known)
+    Print("SDK version: unknown\n");
+  else if (report.sdk_version)
+    Print("SDK version: " + std::to_string(*report.sdk_version) + "\n");
+  else
+    Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
+  if (report.actions) {
+    Print("Actions: " + std::to_string(report.actions->size()) + "\n");
+    for (const std::string& action : *report.actions) Print("  " + AnsiToUtf8(action) + "\n");
+  } else {
+    Print("Actions: unknown (the action XML could not be read)\n");
+  }
+  for (const Finding& finding : report.findings) Print(FindingLine(finding) + "\n");
+}
+
 }  // namespace
 
 int InfoCommand(const Invocation& call) {
@@ -22,22 +45,12 @@ int InfoCommand(const Invocation& call) {
   if (!RequireFile(path)) return kExitNoInput;
   Examiner examiner(call.isolated, call.timeout_seconds);
   const PluginReport report = examiner.Examine(Examination::kRead, path);
-  if (call.json) {
-    PrintJson(ReportJson(report));
-  } else if (report.error.empty()) {
-    for (const PluginText& text : kPluginTexts) {
-      if (const std::string* value = report.Text(text.getter))
-        PrintText(text.label, *value);
-      else
-        Print(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
-    }
-    for (const Finding& finding : report.findings) Print(std::string(SeverityName(finding.severity)) + "  " + finding.text + "\n");
-    if (report.sdk_version)
-      Print("SDK version: " + std::to_string(*report.sdk_version) + "\n");
-    else
-      Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
-  }
-  if (!report.error.empty() && !call.json) Complain(AnsiToUtf8(path) + ": " + report.error);
+  if (call.json)
+    PrintJson(ResultsJson({report}, {}, false));
+  else if (report.error.empty())
+    PrintReport(report);
+  else
+    Complain(AnsiToUtf8(path) + ": " + report.error_rule + " " + report.error);
   return report.Failures() ? kExitFailed : kExitOk;
 }
 

@@ -26,6 +26,23 @@ void SetArguments(lua_State* L, const std::vector<std::string>& args) {
   lua_setglobal(L, "arg");
 }
 
+// _SourceFolder: the script's folder, as the host names its project's folder.
+void SetSourceFolder(lua_State* L, const std::string& script) {
+  const std::size_t slash = script.find_last_of("\\/");
+  lua_pushstring(L, slash == std::string::npos ? "." : script.substr(0, slash).c_str());
+  lua_setglobal(L, "_SourceFolder");
+}
+
+// Calls the registration (the closure's upvalue) and returns how far it moved
+// the stack.
+int CallRegistration(lua_State* L) {
+  auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
+  const int top = lua_gettop(L);
+  registration(L);
+  lua_pushinteger(L, lua_gettop(L) - top);
+  return 1;
+}
+
 // Turns any error object into a message with a traceback, as lua.c does.
 int MessageHandler(lua_State* L) {
   if (!lua_isstring(L, 1)) {
@@ -56,9 +73,19 @@ int Run(lua_State* L, const LoadedModule& plugin, const Invocation& call) {
     return kExitFailed;
   }
   SetArguments(L, call.arguments);
-  const int top = lua_gettop(L);
-  registration(L);
-  if (lua_gettop(L) != top) {
+  SetSourceFolder(L, call.arguments[1]);
+  // The registration runs protected: a Lua error it raises is the plugin's
+  // to hear about, not a panic of mdhost's.
+  lua_pushlightuserdata(L, reinterpret_cast<void*>(registration));
+  lua_pushcclosure(L, CallRegistration, 1);
+  if (lua_pcall(L, 0, 1, 0) != 0) {
+    Complain("irPlg_Action_RegisterActions raised a Lua error: " +
+             AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
+    return kExitFailed;
+  }
+  const lua_Integer moved = lua_tointeger(L, -1);
+  lua_pop(L, 1);
+  if (moved != 0) {
     Complain("irPlg_Action_RegisterActions left the Lua stack unbalanced");
     return kExitFailed;
   }

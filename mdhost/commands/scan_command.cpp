@@ -1,14 +1,12 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
-// each file's export table (no code runs for that), then read in the worker.
-#include <cstdio>
-
-#include "mdhost/examine/action_document.h"
+// each file's export table (no code runs for that), then read in a worker.
+// Modules that are no plugins the host could load are listed as skipped.
 #include "mdhost/commands/commands.h"
-#include "mdhost/worker/examiner.h"
-#include "mdhost/report/output.h"
 #include "mdhost/examine/pe_image.h"
-#include "mdhost/system/system.h"
 #include "mdhost/examine/plugin_texts.h"
+#include "mdhost/report/output.h"
+#include "mdhost/system/system.h"
+#include "mdhost/worker/examiner.h"
 
 namespace host {
 namespace {
@@ -27,9 +25,25 @@ void PrintRow(const std::string& name, const std::string& version, const std::st
   Print(Cell(name, 28) + " " + Cell(version, 12) + " " + Cell(lua, 10) + " " + Cell(sdk, 4) + " " + path + "\n");
 }
 
-std::string TextOr(const PluginReport& report, const char* getter, const char* otherwise) {
+std::string TextOr(const PluginReport& report, const char* getter) {
   const std::string* text = report.Text(getter);
-  return text ? AnsiToUtf8(*text) : otherwise;
+  return text ? AnsiToUtf8(*text) : "-";
+}
+
+std::string SdkCell(const PluginReport& report) {
+  if (!report.sdk_known) return "?";
+  return report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1";
+}
+
+// Why a module below the folder is not examined, or "" for a plugin.
+std::string WhySkipped(const ModuleImage& image) {
+  switch (image.kind) {
+    case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
+    case ModuleKind::kOtherModule: return "a module for another kind of processor";
+    case ModuleKind::kModule32:
+      return image.IsPluginModule() ? "" : std::string("a module that exports no ") + kNameGetter;
+    default: return "";
+  }
 }
 
 }  // namespace
@@ -42,57 +56,42 @@ int ScanCommand(const Invocation& call) {
   }
   Examiner examiner(call.isolated, call.timeout_seconds);
   examiner.StartEarly();
-  // The modules, told from other files by their headers alone.
-  struct Entry {
-    std::string path;
-    ModuleImage image;
-  };
-  std::vector<Entry> entries;
   std::vector<std::string> plugins;
+  std::vector<Skipped> skipped;
+  std::size_t other_files = 0;
   for (const std::string& path : FilesBelow(folder)) {
-    ModuleImage image = ReadModuleFile(path);
-    if (image.IsPluginModule()) plugins.push_back(path);
-    if (image.IsPluginModule() || image.kind == ModuleKind::kModule64) entries.push_back({path, std::move(image)});
+    const ModuleImage image = ReadModuleFile(path);
+    if (image.IsPluginModule())
+      plugins.push_back(path);
+    else if (image.kind == ModuleKind::kNotAModule)
+      ++other_files;
+    else
+      skipped.push_back({path, WhySkipped(image)});
   }
-  nlohmann::json all = nlohmann::json::array();
-  int unread = 0;
-  std::size_t shown = 0;
-  auto show = [&](PluginReport report) {
-    const Entry& entry = entries[shown++];
-    if (!report.error.empty()) ++unread;
-    if (const std::string* xml = report.Text(kActionXmlGetter)) report.actions = ReadActionDocument(*xml).actions;
-    if (call.json) {
-      all.push_back(ModuleJson(report, entry.image));
-    } else if (report.error.empty()) {
-      PrintRow(TextOr(report, kNameGetter, "-"), TextOr(report, "irPlg_GetPluginVersion", "-"),
-               TextOr(report, "irPlg_GetLuaVersion", "-"),
-               report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1", AnsiToUtf8(entry.path));
-    } else {
-      PrintRow("?", "?", "?", "?", AnsiToUtf8(entry.path));
-      Print("    could not be read: " + report.error + "\n");
-    }
-  };
-  // 64-bit modules are not read: shown in their place, between the plugins.
-  auto show_unread_up_to = [&](const std::string& path) {
-    while (shown < entries.size() && entries[shown].path != path) {
-      PluginReport report;
-      report.path = entries[shown].path;
-      report.error = "a 64-bit module: the host is a 32-bit program";
-      show(report);
-    }
-  };
-  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
-  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) {
-    show_unread_up_to(report.path);
-    show(report);
-  });
-  show_unread_up_to("");
-  if (call.json)
-    PrintJson(all);
-  else
-    Print(std::to_string(entries.size()) + " plugin module" + (entries.size() == 1 ? "" : "s") + ", " +
-          std::to_string(unread) + " could not be read\n");
-  return unread ? kExitFailed : kExitOk;
+  std::vector<PluginReport> reports;
+  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) { reports.push_back(report); });
+
+  int failed = 0;
+  for (const PluginReport& report : reports) failed += !report.Passed(call.strict);
+  if (call.json) {
+    PrintJson(ResultsJson(reports, skipped, call.strict));
+    return failed ? kExitFailed : kExitOk;
+  }
+  PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  for (const PluginReport& report : reports) {
+    PrintRow(TextOr(report, kNameGetter), TextOr(report, "irPlg_GetPluginVersion"),
+             TextOr(report, "irPlg_GetLuaVersion"), SdkCell(report), AnsiToUtf8(report.path));
+    if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
+    for (const Finding& finding : report.findings)
+      if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
+        Print("    " + FindingLine(finding) + "\n");
+  }
+  for (const Skipped& s : skipped) Print("skipped " + AnsiToUtf8(s.path) + ": " + s.reason + "\n");
+  Print(std::to_string(reports.size()) + " plugin module" + (reports.size() == 1 ? "" : "s") + ", " +
+        std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) +
+        " other module" + (skipped.size() == 1 ? "" : "s") + " skipped, " + std::to_string(other_files) +
+        " other file" + (other_files == 1 ? "" : "s") + "\n");
+  return failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace host

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <map>
 
+#include "mdhost/report/rules.h"
+#include "mdhost/system/system.h"
+
 namespace host {
 namespace {
 
@@ -90,7 +93,7 @@ struct Reader {
     if (stack.empty()) {
       if (name != "ActionTemplates")
         document->findings.push_back(
-            {Severity::kFail, "/" + name + ": the root element is " + name + ", not ActionTemplates"});
+            {rule::kRootElement, Severity::kFail, "/" + name + ": the root element is " + name + ", not ActionTemplates"});
       stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, "/" + name, {}, {}});
       return;
     }
@@ -104,7 +107,7 @@ struct Reader {
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
     if (rule != nullptr && child == nullptr)
-      document->findings.push_back({Severity::kNote, path + ": an element the host does not know"});
+      document->findings.push_back({rule::kUnknownElement, Severity::kNote, path + ": an element the host does not know"});
     stack.push_back({child ? child->kind : kUnknown, std::move(path), {}, {}});
   }
 
@@ -114,12 +117,12 @@ struct Reader {
     if (const Rule* rule = RuleFor(frame.kind)) {
       for (const Child& c : rule->children)
         if (c.required && frame.counts[c.name] == 0)
-          document->findings.push_back({Severity::kFail, frame.path + ": no " + c.name});
+          document->findings.push_back({rule::kMissingElement, Severity::kFail, frame.path + ": no " + c.name});
     }
     if (frame.kind == kActionName) {
       if (!IsActionName(frame.text))
         document->findings.push_back(
-            {Severity::kFail, frame.path + ": \"" + frame.text + "\" is not of the form Table.Function"});
+            {rule::kActionName, Severity::kFail, frame.path + ": \"" + frame.text + "\" is not of the form Table.Function"});
       document->actions.push_back(frame.text);
     }
   }
@@ -135,17 +138,17 @@ void XMLCALL OnCharacters(void* data, const XML_Char* text, int length) {
   static_cast<Reader*>(data)->Characters(text, length);
 }
 
-// Windows-1252, which Expat does not know by itself. The five unassigned
-// bytes read as the C1 controls Windows turns them into.
+// Plugin texts are in the system's ANSI code page, which Expat does not
+// know by itself: the system maps it, byte by byte.
+constexpr char kAnsiEncoding[] = "x-mdhost-ansi";
+
+int XMLCALL ConvertPair(void*, const char* bytes) { return AnsiPairCodePoint(bytes); }
+
 int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
-  if (std::strcmp(name, "windows-1252") != 0) return XML_STATUS_ERROR;
-  static const int kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  for (int byte = 0; byte < 256; ++byte) info->map[byte] = (byte >= 0x80 && byte < 0xA0) ? kHigh[byte - 0x80] : byte;
+  if (std::strcmp(name, kAnsiEncoding) != 0) return XML_STATUS_ERROR;
+  AnsiByteMap(info->map);
   info->data = nullptr;
-  info->convert = nullptr;
+  info->convert = ConvertPair;
   info->release = nullptr;
   return XML_STATUS_OK;
 }
@@ -155,7 +158,7 @@ int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
 ActionDocument ReadActionDocument(const std::string& ansi_text) {
   ActionDocument document;
   Reader reader{&document, {}};
-  XML_Parser parser = XML_ParserCreate("windows-1252");
+  XML_Parser parser = XML_ParserCreate(kAnsiEncoding);
   if (parser == nullptr) {
     document.problem = "out of memory";
     return document;

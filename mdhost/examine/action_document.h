@@ -1,5 +1,5 @@
-// A plugin's action XML, read by a real XML parser (Expat) as Windows-1252
-// text and held against the host's action template vocabulary: the root
+// A plugin's action XML, read by a real XML parser (Expat) as text in the
+// system's ANSI code page and held against the host's action template vocabulary: the root
 // ActionTemplates; each Action with a Name of the form Table.Function, a
 // Description, a ReturnValueType and Arguments of Arg elements, each with a
 // Name, Description, Type, Default and Required; and the optional Extended

@@ -5,89 +5,137 @@
 #include "mdhost/examine/action_document.h"
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
+#include "mdhost/examine/pe_image.h"
 #include "mdhost/examine/plugin_texts.h"
+#include "mdhost/report/rules.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 namespace {
 
 using SdkVersionGetter = int32_t (*)();
 
-void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
-  if (module.Export(kNameGetter) == nullptr) {
-    sink.Error(std::string("not a plugin: it exports no ") + kNameGetter);
-    return;
+bool ExportsAnyGetter(const LoadedModule& module) {
+  for (const PluginText& text : kPluginTexts)
+    if (module.Export(text.getter) != nullptr) return true;
+  return false;
+}
+
+// The SDK version the host would see; an SDK1 plugin exports no getter.
+std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& module) {
+  auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export("irPlg_GetSDKVersion"));
+  if (sdk == nullptr) {
+    sink.SdkVersion(std::nullopt);
+    return std::nullopt;
   }
+  sink.Stage("irPlg_GetSDKVersion");
+  const int32_t version = sdk();
+  sink.SdkVersion(version);
+  return version;
+}
+
+// The document's actions, or none when it cannot be read; a check also
+// reports what the document says against the host's vocabulary.
+std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml, bool check) {
+  const ActionDocument document = ReadActionDocument(xml);
+  if (!document.well_formed) {
+    if (check) sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
+    return std::nullopt;
+  }
+  sink.Actions(document.actions);
+  if (check) {
+    sink.Pass(rule::kWellFormed,
+              "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
+    for (const Finding& finding : document.findings)
+      sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
+  }
+  return document.actions;
+}
+
+void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   for (const PluginText& text : kPluginTexts) {
     auto getter = reinterpret_cast<TextGetter>(module.Export(text.getter));
     if (getter == nullptr) continue;
     sink.Stage(text.getter);
     const TextRead read = ReadText(getter);
-    if (read.ok)
-      sink.Text(text.getter, read.text);
-    else
-      sink.Fail(std::string(text.getter) + ": " + read.problem);
+    if (!read.ok) {
+      sink.Fail(rule::kReadText, std::string(text.getter) + ": " + read.problem);
+      continue;
+    }
+    sink.Text(text.getter, read.text);
+    if (std::string(text.getter) == kActionXmlGetter) ReadDocument(sink, read.text, false);
   }
-  if (auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export("irPlg_GetSDKVersion"))) {
-    sink.Stage("irPlg_GetSDKVersion");
-    sink.SdkVersion(sdk());
-  }
+  ReadSdkVersion(sink, module);
 }
 
-void CheckSdkVersion(ReportSink& sink, const LoadedModule& module) {
-  auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export("irPlg_GetSDKVersion"));
-  if (sdk == nullptr) {
-    sink.Note("irPlg_GetSDKVersion: not exported (an SDK1 plugin)");
-    return;
+void CheckPlugin(const LoadedModule& module, ReportSink& sink) {
+  std::optional<std::string> xml;
+  for (const PluginText& text : kPluginTexts) {
+    std::optional<std::string> value = CheckGetter(sink, module, text.getter);
+    if (value) sink.Text(text.getter, *value);
+    if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
-  sink.Stage("irPlg_GetSDKVersion");
-  const int32_t version = sdk();
-  sink.SdkVersion(version);
-  if (version == 2)
-    sink.Pass("irPlg_GetSDKVersion: 2");
+  const std::optional<int32_t> sdk = ReadSdkVersion(sink, module);
+  if (!sdk)
+    sink.Note(rule::kSdk1, "irPlg_GetSDKVersion: not exported (an SDK1 plugin)");
+  else if (*sdk == 2)
+    sink.Pass(rule::kSdkVersion, "irPlg_GetSDKVersion: 2");
   else
-    sink.Fail("irPlg_GetSDKVersion: returned " + std::to_string(version) + ", expected 2");
+    sink.Fail(rule::kSdkVersion, "irPlg_GetSDKVersion: returned " + std::to_string(*sdk) + ", expected 2");
+  std::optional<std::vector<std::string>> actions;
+  if (xml) actions = ReadDocument(sink, *xml, true);
+  // Registration is held against the document's actions where there are any.
+  CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
 }
 
-void CheckDocument(ReportSink& sink, const LoadedModule& module, const std::string& xml) {
-  if (module.Export(kActionXmlGetter) == nullptr) return;
-  const ActionDocument document = ReadActionDocument(xml);
-  if (!document.well_formed) {
-    sink.Fail("action XML: not well-formed: " + document.problem);
-    return;
+// Exports such as irPlg_GetPluginName@8 are __stdcall names that reached the
+// export table decorated: the host looks for the plain names.
+std::string DecoratedGetterHint(const ModuleImage& file) {
+  for (const std::string& name : file.exports) {
+    const std::size_t at = name.find("irPlg_Get");
+    if (at != std::string::npos && name.find('@', at) != std::string::npos)
+      return " (it exports " + name + ": a __stdcall name, decorated; declare the getters cdecl and export "
+             "them by a module definition file)";
   }
-  sink.Pass("action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
-  for (const Finding& finding : document.findings) sink.Add(finding.severity, "action XML " + finding.text);
-  for (const std::string& action : document.actions) sink.Action(action);
-  CheckRegistration(sink, module, document.actions);
+  return "";
 }
 
-void CheckPlugin(std::optional<LoadedModule>& module, const std::string& path, int load_cycles, ReportSink& sink) {
-  for (const PluginText& text : kPluginTexts)
-    if (std::string(text.getter) != kActionXmlGetter) CheckGetter(sink, *module, text.getter);
-  const std::string xml = CheckGetter(sink, *module, kActionXmlGetter);
-  CheckSdkVersion(sink, *module);
-  CheckDocument(sink, *module, xml);
-  sink.Stage("releasing the module");
-  module.reset();
-  if (load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
+// A plugin whose threads outlive its release runs code that is gone: the
+// host's process crashes later, far from the cause.
+bool LeftThreadsRunning(ReportSink& sink, int threads_before, const ImageRange& image) {
+  const int left = image.end > image.start ? OtherThreads(&image) : OtherThreads(nullptr) - threads_before;
+  if (left <= 0) return false;
+  sink.Fail(rule::kThreadsLeft, "leaves " + std::to_string(left) + " thread" + (left == 1 ? "" : "s") +
+                                    " running after it is released; " + kStopThreads);
+  return true;
 }
 
 }  // namespace
 
 void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
+  const ModuleImage file = ReadModuleFile(path);
+  sink.VersionResource(file.file_version, file.product_version);
+  const int threads_before = OtherThreads(nullptr);
   sink.Stage("loading the module");
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {
-    sink.Error("cannot be loaded: " + module->why());
+    sink.Error(rule::kCannotLoad, "cannot be loaded: " + module->why());
     return;
   }
-  if (what == Examination::kCheck) {
-    CheckPlugin(module, path, load_cycles, sink);
-    return;
+  const ImageRange image = ModuleImageRange(module->handle());
+  if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
+    sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +
+                                      DecoratedGetterHint(file));
+  } else if (what == Examination::kCheck) {
+    CheckPlugin(*module, sink);
+  } else {
+    ReadPlugin(*module, sink);
   }
-  ReadPlugin(*module, sink);
-  sink.Stage("releasing the module");
+  sink.Stage(kReleaseStage);
   module.reset();
+  sink.Stage(kAfterReleaseStage);
+  if (LeftThreadsRunning(sink, threads_before, image)) return;
+  if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 
 }  // namespace host

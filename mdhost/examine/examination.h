@@ -1,16 +1,28 @@
-// What the stand-in host does with one plugin module, in whichever process
-// runs it (see examiner.h).
+// What mdhost does with one plugin module, in whichever process runs it (see
+// mdhost/worker/examiner.h). Everything about the plugin is worked out here,
+// once: its texts, its actions, its version resource and the findings.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "mdhost/report/plugin_report.h"
 
 namespace host {
 
+// The step after a plugin's release, when none of its code should run: a
+// crash there comes from a thread it left behind.
+constexpr char kReleaseStage[] = "releasing the module";
+constexpr char kAfterReleaseStage[] = "after releasing the module";
+
+constexpr char kStopThreads[] =
+    "stop every thread it starts before DllMain returns from DLL_PROCESS_DETACH, or the host crashes once the "
+    "module is gone";
+
 enum class Examination {
-  kRead,  // its five texts and its SDK version, as the host reads them
-  kCheck  // its conformance to the host's contract, finding by finding
+  kRead,  // its five texts, SDK version and actions, as the host reads them
+  kCheck  // besides, its conformance to the host's contract, finding by finding
 };
 
 // `load_cycles`: how many load-and-release cycles a check measures for the
@@ -19,7 +31,8 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
 
 // Parts of a check, each telling `sink` what it finds.
 class LoadedModule;
-std::string CheckGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
+// The text as the host reads it, or none when it cannot be had.
+std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
 void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::vector<std::string>& actions);
 void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles);
 

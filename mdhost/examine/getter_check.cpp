@@ -1,8 +1,12 @@
-// Holds one text getter against the protocol: what it answers when the size
-// is too small (0, -1, its length - 1) and when it is exactly its length.
+// Holds one text getter against the protocol. The text is read first as the
+// host reads it (10,000 bytes, then the length the getter stored); then come
+// the calls that tell how the getter answers a size too small (0 and -1,
+// which the host never offers, and its length - 1) and exactly its length.
+// The size never counts the terminating NUL.
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
+#include "mdhost/report/rules.h"
 
 namespace host {
 namespace {
@@ -19,53 +23,74 @@ GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t s
 
 // Asks with too small a size; true when the getter answered -1, stored
 // `length` and wrote nothing.
-bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length) {
+bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length,
+                     const char* rule, Severity severity) {
   const GetterCall call = Call(sink, getter, name, stated);
   if (call.result == -1 && call.size == length && call.Untouched()) return true;
-  sink.Fail(At(name, stated) + ": expected -1, the length " + std::to_string(length) +
-            " stored and nothing written; got " + std::to_string(call.result) + ", size " +
-            std::to_string(call.size) + (call.Untouched() ? "" : ", buffer written"));
+  std::string got;
+  if (call.result != -1) got += "returned " + std::to_string(call.result) + " instead of -1; ";
+  if (call.size != length) got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
+  if (!call.Untouched()) got += "wrote into the buffer; ";
+  got.resize(got.size() - 2);
+  sink.Add({rule, severity,
+            At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
+                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : "")});
   return false;
+}
+
+// What is wrong with the answer to exactly the text's length, or "".
+std::string ExactProblems(const GetterCall& exact, int32_t length) {
+  std::string problems;
+  auto add = [&](const std::string& what) { problems += (problems.empty() ? "" : "; ") + what; };
+  if (exact.result != length)
+    add("returned " + std::to_string(exact.result) + " instead of the length " + std::to_string(length));
+  if (exact.size != length) add("changed the size to " + std::to_string(exact.size));
+  const std::size_t nul = exact.buffer.find('\0');
+  if (nul < static_cast<std::size_t>(length))
+    add("the text ends early, at byte " + std::to_string(nul));
+  else if (exact.buffer[static_cast<std::size_t>(length)] != '\0')
+    add("the terminating NUL after the text is missing");
+  return problems;
 }
 
 }  // namespace
 
-std::string CheckGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
+std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
   if (getter == nullptr) {
-    sink.Fail(std::string(name) + ": not exported");
-    return "";
+    sink.Fail(rule::kGetterMissing, std::string(name) + ": not exported");
+    return std::nullopt;
   }
-  // Size 0 tells the length (or, for an empty text, fits it).
-  const GetterCall probe = Call(sink, getter, name, 0);
-  int32_t length;
-  if (probe.result == -1) {
-    length = probe.size;
-  } else if (probe.result == 0 && probe.buffer == std::string(1, '\0')) {
-    length = 0;
-  } else {
-    sink.Fail(At(name, 0) + ": returned " + std::to_string(probe.result) +
-              " (expected -1 with the length stored, or 0 for an empty text)");
-    return "";
+  sink.Stage(At(name, kFirstSize));
+  const TextRead read = ReadText(getter);
+  if (!read.ok) {
+    sink.Fail(rule::kReadText, std::string(name) + ": " + read.problem);
+    return std::nullopt;
   }
-  if (length < 0 || length > kPlausibleLength) {
-    sink.Fail(std::string(name) + ": stored the length " + std::to_string(length));
-    return "";
-  }
+  const auto length = static_cast<int32_t>(read.text.size());
   bool ok = true;
-  if (length > 0)
-    ok = AnswersTooSmall(sink, getter, name, -1, length) && AnswersTooSmall(sink, getter, name, length - 1, length);
-  // Exactly the length: the text and one NUL, the size unchanged.
-  const GetterCall exact = Call(sink, getter, name, length);
-  const std::string text = exact.buffer.substr(0, static_cast<std::size_t>(length));
-  if (exact.result != length || exact.size != length || exact.buffer[length] != '\0' ||
-      text.find('\0') != std::string::npos) {
-    sink.Fail(At(name, length) + " (its length): expected the text, one NUL and the result " +
-              std::to_string(length) + "; got " + std::to_string(exact.result));
-    return "";
+  // Size 0 tells the length of a text, or fits the empty one.
+  const GetterCall zero = Call(sink, getter, name, 0);
+  if (length == 0) {
+    if (zero.result != 0 || zero.buffer != std::string(1, '\0')) {
+      sink.Warn(rule::kSizeZero, At(name, 0) + ": returned " + std::to_string(zero.result) +
+                                     " for its empty text (expected 0 and one NUL written)");
+      ok = false;
+    }
+  } else {
+    ok = AnswersTooSmall(sink, getter, name, 0, length, rule::kSizeZero, Severity::kWarn);
+    ok = AnswersTooSmall(sink, getter, name, -1, length, rule::kSizeMinusOne, Severity::kWarn) && ok;
+    ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall, Severity::kFail) && ok;
   }
-  if (ok) sink.Pass(std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)");
-  return text;
+  const GetterCall exact = Call(sink, getter, name, length);
+  const std::string problems = ExactProblems(exact, length);
+  if (!problems.empty()) {
+    sink.Fail(rule::kExactSize, At(name, length) + " (exactly its length): expected the text, one NUL and the result " +
+                                    std::to_string(length) + "; " + problems);
+    ok = false;
+  }
+  if (ok) sink.Pass(rule::kProtocol, std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)");
+  return read.text;
 }
 
 }  // namespace host

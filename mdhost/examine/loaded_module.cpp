@@ -22,7 +22,10 @@ LoadedModule::LoadedModule(const std::string& path) {
     return;
   }
   module_ = md::Os().load_module(path.c_str());
-  if (module_ == nullptr) why_ = ExplainLoadFailure(path, LastLoadErrorText());
+  if (module_ == nullptr) {
+    const md::LoadFailure failure = md::LastLoadFailure();
+    why_ = ExplainLoadFailure(path, LoadErrorText(failure.code, failure.text));
+  }
 }
 
 LoadedModule::~LoadedModule() {

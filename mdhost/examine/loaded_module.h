@@ -17,6 +17,7 @@ class LoadedModule {
   bool ok() const { return module_ != nullptr; }
   const std::string& why() const { return why_; }  // why it could not be loaded (UTF-8)
   void* Export(const char* name) const;
+  void* handle() const { return module_; }
 
  private:
   void* module_ = nullptr;

@@ -1,5 +1,7 @@
 #include "mdhost/examine/pe_image.h"
 
+#include "mdhost/system/encoding.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
@@ -153,24 +155,6 @@ class Image {
   Directory directories_[16] = {};
   std::vector<Section> sections_;
 };
-
-void AppendUtf8(uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    *out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    *out += static_cast<char>(0xC0 | (code >> 6));
-    *out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    *out += static_cast<char>(0xE0 | (code >> 12));
-    *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (code >> 18));
-    *out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 // Reads a NUL-terminated UTF-16LE string at `at`, no further than `end`, as
 // UTF-8; `*after` is the offset just past its terminator.

@@ -10,6 +10,7 @@ extern "C" {
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
+#include "mdhost/report/rules.h"
 
 namespace host {
 namespace {
@@ -74,12 +75,12 @@ std::vector<std::string> RegisteredFunctions(lua_State* L, const std::set<std::p
 void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::vector<std::string>& actions) {
   void* registration = module.Export("irPlg_Action_RegisterActions");
   if (registration == nullptr) {
-    sink.Note("irPlg_Action_RegisterActions: not exported (not an action plugin)");
+    sink.Note(rule::kNoRegistration, "irPlg_Action_RegisterActions: not exported (not an action plugin)");
     return;
   }
   lua_State* L = NewHostState();
   if (L == nullptr) {
-    sink.Fail("cannot make a Lua state");
+    sink.Fail(rule::kNoLuaState, "cannot make a Lua state");
     return;
   }
   const auto before = GlobalTables(L);
@@ -87,7 +88,7 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
   lua_pushlightuserdata(L, registration);
   lua_pushcclosure(L, CallRegistration, 1);
   if (lua_pcall(L, 0, 1, 0) != 0) {
-    sink.Fail(std::string("irPlg_Action_RegisterActions: raised a Lua error: ") +
+    sink.Fail(rule::kRegistrationRaised, std::string("irPlg_Action_RegisterActions: raised a Lua error: ") +
               (lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
     lua_close(L);
     return;
@@ -95,18 +96,18 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
   const int moved = static_cast<int>(lua_tointeger(L, -1));
   lua_pop(L, 1);
   if (moved == 0)
-    sink.Pass("irPlg_Action_RegisterActions: leaves the Lua stack balanced");
+    sink.Pass(rule::kStackBalance, "irPlg_Action_RegisterActions: leaves the Lua stack balanced");
   else
-    sink.Fail("irPlg_Action_RegisterActions: changed the Lua stack height by " + std::to_string(moved));
+    sink.Fail(rule::kStackBalance, "irPlg_Action_RegisterActions: changed the Lua stack height by " + std::to_string(moved));
   for (const std::string& action : actions) {
     if (IsFunction(L, action))
-      sink.Pass("action " + action + ": registered");
+      sink.Pass(rule::kActionRegistered, "action " + action + ": registered");
     else
-      sink.Fail("action " + action + ": named in the action XML but not a function after registration");
+      sink.Fail(rule::kActionRegistered, "action " + action + ": named in the action XML but not a function after registration");
   }
   const std::set<std::string> named(actions.begin(), actions.end());
   for (const std::string& function : RegisteredFunctions(L, before))
-    if (!named.count(function)) sink.Note("function " + function + ": registered but not named in the action XML");
+    if (!named.count(function)) sink.Note(rule::kUnnamedFunction, "function " + function + ": registered but not named in the action XML");
   lua_close(L);
 }
 

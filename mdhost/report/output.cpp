@@ -2,10 +2,22 @@
 
 #include <cstdio>
 
-#include "mdhost/system/system.h"
 #include "mdhost/examine/plugin_texts.h"
+#include "mdhost/system/system.h"
 
 namespace host {
+namespace {
+
+nlohmann::json TextOrNull(const std::string& utf8) { return utf8.empty() ? nlohmann::json() : nlohmann::json(utf8); }
+
+// The SDK version as the host would take it: the getter's answer, 1 for an
+// SDK1 plugin (no getter), null where it is not known.
+nlohmann::json SdkJson(const PluginReport& report) {
+  if (!report.sdk_known) return nullptr;
+  return report.sdk_version ? *report.sdk_version : 1;
+}
+
+}  // namespace
 
 void Print(const std::string& utf8) { WriteUtf8(stdout, utf8); }
 
@@ -19,9 +31,18 @@ void Complain(const std::string& utf8) {
 const char* SeverityName(Severity severity) {
   switch (severity) {
     case Severity::kPass: return "PASS";
-    case Severity::kFail: return "FAIL";
-    default: return "NOTE";
+    case Severity::kNote: return "NOTE";
+    case Severity::kWarn: return "WARN";
+    default: return "FAIL";
   }
+}
+
+std::string FindingLine(const Finding& finding) {
+  return std::string(SeverityName(finding.severity)) + "  " + finding.rule + " " + finding.text;
+}
+
+std::string ErrorLine(const PluginReport& report) {
+  return FindingLine({report.error_rule, Severity::kFail, report.error});
 }
 
 nlohmann::json ReportJson(const PluginReport& report) {
@@ -30,25 +51,59 @@ nlohmann::json ReportJson(const PluginReport& report) {
     const std::string* value = report.Text(text.getter);
     out[text.json_key] = value ? nlohmann::json(AnsiToUtf8(*value)) : nlohmann::json();
   }
-  out["sdk_version"] = report.sdk_version ? nlohmann::json(*report.sdk_version) : nlohmann::json();
-  out["actions"] = report.actions;
-  if (!report.findings.empty()) {
-    nlohmann::json findings = nlohmann::json::array();
-    for (const Finding& finding : report.findings)
-      findings.push_back({{"severity", SeverityName(finding.severity)}, {"text", finding.text}});
-    out["findings"] = findings;
-  }
-  for (const auto& figure : report.figures) out[figure.first] = figure.second;
-  if (!report.error.empty()) out["error"] = report.error;
+  out["sdk_version"] = SdkJson(report);
+  out["sdk_version_exported"] = report.sdk_known ? nlohmann::json(report.sdk_version.has_value()) : nlohmann::json();
+  out["actions"] = report.actions ? nlohmann::json(*report.actions) : nlohmann::json();
+  out["file_version"] = TextOrNull(report.file_version);
+  out["product_version"] = TextOrNull(report.product_version);
+  nlohmann::json findings = nlohmann::json::array();
+  for (const Finding& finding : report.findings)
+    findings.push_back({{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}});
+  out["findings"] = findings;
+  out["figures"] = nlohmann::json::object();
+  for (const auto& figure : report.figures) out["figures"][figure.first] = figure.second;
+  out["error"] = report.error.empty() ? nlohmann::json()
+                                      : nlohmann::json({{"rule", report.error_rule}, {"text", report.error}});
+  out["passed"] = report.Failures() == 0;
   return out;
 }
 
-nlohmann::json ModuleJson(const PluginReport& report, const ModuleImage& image) {
-  nlohmann::json out = ReportJson(report);
-  out.erase("action_xml");
-  out["file_version"] = image.file_version.empty() ? nlohmann::json() : nlohmann::json(image.file_version);
-  out["product_version"] = image.product_version.empty() ? nlohmann::json() : nlohmann::json(image.product_version);
-  return out;
+nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
+                           bool strict) {
+  nlohmann::json plugins = nlohmann::json::array();
+  int passed = 0, failed = 0;
+  nlohmann::json counts = {{"PASS", 0}, {"NOTE", 0}, {"WARN", 0}, {"FAIL", 0}};
+  for (const PluginReport& report : reports) {
+    nlohmann::json record = ReportJson(report);
+    record["passed"] = report.Passed(strict);
+    plugins.push_back(record);
+    (report.Passed(strict) ? passed : failed)++;
+    for (Severity s : {Severity::kPass, Severity::kNote, Severity::kWarn, Severity::kFail})
+      counts[SeverityName(s)] = counts[SeverityName(s)].get<int>() + report.Count(s);
+    if (!report.error.empty()) counts["FAIL"] = counts["FAIL"].get<int>() + 1;
+  }
+  nlohmann::json skips = nlohmann::json::array();
+  for (const Skipped& s : skipped) skips.push_back({{"path", AnsiToUtf8(s.path)}, {"reason", s.reason}});
+  return {{"format_version", kJsonFormatVersion},
+          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
+          {"plugins", plugins},
+          {"skipped", skips},
+          {"summary", {{"plugins", reports.size()}, {"passed", passed}, {"failed", failed}, {"strict", strict},
+                       {"findings", counts}}}};
+}
+
+std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict) {
+  int passed = 0, warnings = 0;
+  for (const PluginReport& report : reports) {
+    passed += report.Passed(strict);
+    warnings += report.Count(Severity::kWarn);
+  }
+  const auto count = [](int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  return count(static_cast<int>(reports.size()), "plugin", "plugins") + ": " + std::to_string(passed) +
+         " passed, " + std::to_string(static_cast<int>(reports.size()) - passed) + " failed, " +
+         count(warnings, "warning", "warnings");
 }
 
 void PrintJson(const nlohmann::json& value) {

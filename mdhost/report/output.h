@@ -1,16 +1,16 @@
-// What the stand-in host prints: findings and texts on standard output,
+// What mdhost prints: reports as text or JSON on standard output,
 // diagnostics on standard error. Plugin texts are ANSI; they are converted
 // for the reader (UTF-8 into pipes and files, the console's encoding on a
-// console). JSON output is UTF-8.
+// console). JSON output is UTF-8; docs/json.md describes it.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "mdhost/examine/pe_image.h"
-#include "mdhost/system/system.h"
 #include "mdhost/report/plugin_report.h"
+#include "mdhost/system/system.h"
 
 namespace host {
 
@@ -19,14 +19,27 @@ void PrintAnsi(const std::string& ansi);
 // "mdhost: <message>" on standard error.
 void Complain(const std::string& utf8);
 
-const char* SeverityName(Severity severity);  // "PASS", "FAIL", "NOTE"
+const char* SeverityName(Severity severity);  // "PASS", "NOTE", "WARN", "FAIL"
 
-// The report as JSON: path, the five texts (null where not exported), SDK
-// version (null where not exported), actions, findings and figures where
-// there are any, and error where the module could not be read.
+// "FAIL  MD105 <text>": one finding as a line; the report's error likewise.
+std::string FindingLine(const Finding& finding);
+std::string ErrorLine(const PluginReport& report);
+
+// A file that was looked at and left alone, and why.
+struct Skipped {
+  std::string path;
+  std::string reason;
+};
+
+// Every command's JSON: format_version, tool, plugins (one record each),
+// skipped and summary.
+constexpr int kJsonFormatVersion = 1;
 nlohmann::json ReportJson(const PluginReport& report);
-// The same with the version resource's strings.
-nlohmann::json ModuleJson(const PluginReport& report, const ModuleImage& image);
+nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
+                           bool strict);
+
+// "3 plugins: 2 passed, 1 failed, 4 warnings"
+std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict);
 
 void PrintJson(const nlohmann::json& value);
 

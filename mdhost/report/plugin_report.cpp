@@ -2,11 +2,13 @@
 
 namespace host {
 
-int PluginReport::Failures() const {
-  int failures = error.empty() ? 0 : 1;
-  for (const Finding& finding : findings) failures += finding.severity == Severity::kFail;
-  return failures;
+int PluginReport::Count(Severity severity) const {
+  int n = 0;
+  for (const Finding& finding : findings) n += finding.severity == severity;
+  return n;
 }
+
+int PluginReport::Failures() const { return Count(Severity::kFail) + (error.empty() ? 0 : 1); }
 
 const std::string* PluginReport::Text(const std::string& getter) const {
   const auto it = texts.find(getter);

@@ -1,5 +1,7 @@
-// What the stand-in host learns about one plugin module, and where it tells
-// it: straight into a report, or down a worker's pipe (worker_protocol.h).
+// What mdhost learns about one plugin module: one record per plugin, built
+// once (in the worker that examines it) and rendered as text or JSON by
+// every command. Sinks are where an examination tells it: straight into a
+// report, or down a worker's pipe (worker_protocol.h).
 #pragma once
 
 #include <cstdint>
@@ -10,9 +12,12 @@
 
 namespace host {
 
-enum class Severity { kPass, kFail, kNote };
+// PASS and NOTE inform; WARN works in the host but harms or is fragile; FAIL
+// breaks in the host.
+enum class Severity { kPass, kNote, kWarn, kFail };
 
 struct Finding {
+  std::string rule;  // a stable ID, "MD001"...; see docs/checks.md
   Severity severity;
   std::string text;  // UTF-8
 };
@@ -20,15 +25,21 @@ struct Finding {
 struct PluginReport {
   std::string path;
   std::string error;  // why the module could not be read or examined (UTF-8); "" when it could
+  std::string error_rule;  // the rule the error is about
   // The texts by getter export name, as the plugin gave them (ANSI bytes); a
-  // getter that is not exported has no entry.
+  // getter that is not exported or could not be read has no entry.
   std::map<std::string, std::string> texts;
-  std::optional<int32_t> sdk_version;  // none when not exported
+  bool sdk_known = false;              // irPlg_GetSDKVersion was looked for
+  std::optional<int32_t> sdk_version;  // its answer; none (when known) for an SDK1 plugin
+  // The action names its document gives; none when the document could not be read.
+  std::optional<std::vector<std::string>> actions;
+  std::string file_version, product_version;  // from the version resource; "" where absent
   std::vector<Finding> findings;
-  std::vector<std::string> actions;  // the action names its action XML gives
   std::map<std::string, double> figures;
 
-  int Failures() const;
+  int Count(Severity severity) const;
+  int Failures() const;  // FAIL findings, and the error
+  bool Passed(bool strict) const { return Failures() == 0 && (!strict || Count(Severity::kWarn) == 0); }
   const std::string* Text(const std::string& getter) const;
 };
 
@@ -39,15 +50,18 @@ class ReportSink {
   // a crash or a hang is blamed on.
   virtual void Stage(const std::string& what) = 0;
   virtual void Text(const std::string& getter, const std::string& ansi) = 0;
-  virtual void SdkVersion(int32_t version) = 0;
-  virtual void Add(Severity severity, const std::string& text) = 0;
-  virtual void Action(const std::string& name) = 0;
-  virtual void Error(const std::string& why) = 0;
+  // The SDK version getter's answer; none when it is not exported.
+  virtual void SdkVersion(std::optional<int32_t> version) = 0;
+  virtual void Add(const Finding& finding) = 0;
+  virtual void Actions(const std::vector<std::string>& names) = 0;
+  virtual void VersionResource(const std::string& file_version, const std::string& product_version) = 0;
+  virtual void Error(const char* rule, const std::string& why) = 0;
   virtual void Figure(const std::string& name, double value) = 0;
 
-  void Pass(const std::string& text) { Add(Severity::kPass, text); }
-  void Fail(const std::string& text) { Add(Severity::kFail, text); }
-  void Note(const std::string& text) { Add(Severity::kNote, text); }
+  void Pass(const char* rule, const std::string& text) { Add({rule, Severity::kPass, text}); }
+  void Note(const char* rule, const std::string& text) { Add({rule, Severity::kNote, text}); }
+  void Warn(const char* rule, const std::string& text) { Add({rule, Severity::kWarn, text}); }
+  void Fail(const char* rule, const std::string& text) { Add({rule, Severity::kFail, text}); }
 };
 
 // Fills a report in this process.
@@ -56,10 +70,20 @@ class ReportBuilder : public ReportSink {
   explicit ReportBuilder(PluginReport* report) : report_(report) {}
   void Stage(const std::string&) override {}  // in this process, a crash ends it anyway
   void Text(const std::string& getter, const std::string& ansi) override { report_->texts[getter] = ansi; }
-  void SdkVersion(int32_t version) override { report_->sdk_version = version; }
-  void Add(Severity severity, const std::string& text) override { report_->findings.push_back({severity, text}); }
-  void Action(const std::string& name) override { report_->actions.push_back(name); }
-  void Error(const std::string& why) override { report_->error = why; }
+  void SdkVersion(std::optional<int32_t> version) override {
+    report_->sdk_known = true;
+    report_->sdk_version = version;
+  }
+  void Add(const Finding& finding) override { report_->findings.push_back(finding); }
+  void Actions(const std::vector<std::string>& names) override { report_->actions = names; }
+  void VersionResource(const std::string& file_version, const std::string& product_version) override {
+    report_->file_version = file_version;
+    report_->product_version = product_version;
+  }
+  void Error(const char* rule, const std::string& why) override {
+    report_->error_rule = rule;
+    report_->error = why;
+  }
   void Figure(const std::string& name, double value) override { report_->figures[name] = value; }
 
  private:

@@ -16,6 +16,10 @@ struct Guard {
 
 inline Guard guards[8];
 
+// Opens the description of a fault in a thread other than the one that
+// examines plugins: one a plugin started.
+constexpr char kOtherThread[] = "in a thread the plugin started: ";
+
 inline void AddGuard(uintptr_t start, uintptr_t end, std::size_t offered) {
   for (Guard& g : guards) {
     if (g.end == 0) {

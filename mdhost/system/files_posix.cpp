@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mdhost/system/encoding.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -24,29 +25,17 @@ namespace host {
 void UseBinaryOutput() {}
 
 std::string AnsiToUtf8(const std::string& ansi) {
-  // Windows-1252's 0x80..0x9F; the five unassigned bytes stay C1 controls, as
-  // Windows itself converts them.
-  static const uint16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string utf8;
   utf8.reserve(ansi.size());
-  for (unsigned char byte : ansi) {
-    const unsigned code = (byte >= 0x80 && byte < 0xA0) ? kHigh[byte - 0x80] : byte;
-    if (code < 0x80) {
-      utf8 += static_cast<char>(code);
-    } else if (code < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (code >> 6));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xE0 | (code >> 12));
-      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
+  for (unsigned char byte : ansi) AppendUtf8(Windows1252(byte), &utf8);
   return utf8;
 }
+
+void AnsiByteMap(int map[256]) {
+  for (int byte = 0; byte < 256; ++byte) map[byte] = static_cast<int>(Windows1252(static_cast<unsigned char>(byte)));
+}
+
+int AnsiPairCodePoint(const char*) { return -1; }
 
 void WriteUtf8(std::FILE* stream, const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
 
@@ -72,7 +61,7 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
     while (const dirent* entry = readdir(listing)) {
       const std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
-      const std::string path = dir + "/" + name;
+      const std::string path = dir + (dir.back() == '/' ? "" : "/") + name;
       struct stat st;
       if (lstat(path.c_str(), &st) != 0) continue;
       if (S_ISDIR(st.st_mode)) pending.push_back(path);
@@ -86,10 +75,7 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 
 std::string LastErrorText() { return std::strerror(errno); }
 
-std::string LastLoadErrorText() {
-  const char* error = dlerror();
-  return error ? error : std::strerror(errno);
-}
+std::string LoadErrorText(uint32_t, const char* text) { return text != nullptr && *text ? text : "not loaded"; }
 
 // ---- Process figures ------------------------------------------------------------
 

@@ -31,6 +31,26 @@ std::wstring Widen(const std::string& text, UINT code_page) {
 
 }  // namespace
 
+void AnsiByteMap(int map[256]) {
+  CPINFO info = {};
+  const bool double_byte = GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2;
+  for (int byte = 0; byte < 256; ++byte) {
+    const char one = static_cast<char>(byte);
+    wchar_t wide[2];
+    if (double_byte && IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(byte)))
+      map[byte] = -2;
+    else if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &one, 1, wide, 2) == 1)
+      map[byte] = wide[0];
+    else
+      map[byte] = -1;
+  }
+}
+
+int AnsiPairCodePoint(const char* two_bytes) {
+  wchar_t wide[2];
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, two_bytes, 2, wide, 2) == 1 ? wide[0] : -1;
+}
+
 std::string AnsiToUtf8(const std::string& ansi) {
   const std::wstring wide = Widen(ansi, CP_ACP);
   if (wide.empty()) return std::string();
@@ -67,7 +87,9 @@ bool IsFolder(const std::string& path) {
 }
 
 std::vector<std::string> FilesBelow(const std::string& folder) {
-  std::vector<std::string> files, pending = {folder};
+  std::string top = folder;
+  while (top.size() > 1 && (top.back() == '\\' || top.back() == '/') && top[top.size() - 2] != ':') top.pop_back();
+  std::vector<std::string> files, pending = {top};
   while (!pending.empty()) {
     const std::string dir = pending.back();
     pending.pop_back();
@@ -77,7 +99,7 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
     do {
       const std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
+      const std::string path = dir + (dir.back() == '\\' || dir.back() == '/' ? "" : "\\") + name;
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) pending.push_back(path);
       } else {
@@ -90,8 +112,9 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
   return files;
 }
 
-std::string LastErrorText() {
-  const DWORD code = GetLastError();
+namespace {
+
+std::string ErrorCodeText(DWORD code) {
   char* text = nullptr;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -106,10 +129,14 @@ std::string LastErrorText() {
   return message.empty() ? std::string(number) : AnsiToUtf8(message) + " (" + number + ")";
 }
 
-std::string LastLoadErrorText() {
+}  // namespace
+
+std::string LastErrorText() { return ErrorCodeText(GetLastError()); }
+
+std::string LoadErrorText(uint32_t code, const char*) {
   // The loader's "bad format" is what a file that is not a module gives.
-  if (GetLastError() == ERROR_BAD_EXE_FORMAT) return "not a module";
-  return LastErrorText();
+  if (code == ERROR_BAD_EXE_FORMAT) return "not a module";
+  return ErrorCodeText(code);
 }
 
 // ---- Process figures ------------------------------------------------------------

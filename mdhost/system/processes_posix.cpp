@@ -47,7 +47,8 @@ class PosixChild : public ChildProcess {
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = write(input_, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) return false;
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;  // EPIPE: the worker has ended
       done += static_cast<std::size_t>(n);
     }
     return true;
@@ -100,39 +101,40 @@ class PosixChild : public ChildProcess {
 }  // namespace
 
 std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error) {
+  // A write into a worker that has just died is that worker's end, told by
+  // EPIPE and the closed output, never a signal that ends mdhost.
+  signal(SIGPIPE, SIG_IGN);
   char self[4096];
+  int to_child[2] = {-1, -1}, from_child[2] = {-1, -1};
+  pid_t pid = -1;
+  std::vector<char*> argv;
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  int to_child[2], from_child[2];
-  if (length <= 0 || pipe(to_child) != 0 || pipe(from_child) != 0) {
-    *error = "cannot make pipes for a worker: " + LastErrorText();
-    return nullptr;
-  }
+  if (length <= 0) goto fail;
   self[length] = '\0';
-  std::vector<char*> argv = {self};
+  if (pipe(to_child) != 0 || pipe(from_child) != 0) goto fail;
+  argv.push_back(self);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  const pid_t pid = fork();
+  pid = fork();
+  if (pid < 0) goto fail;
   if (pid == 0) {
     dup2(to_child[0], 0);
     dup2(from_child[1], 1);
-    close(to_child[0]);
-    close(to_child[1]);
-    close(from_child[0]);
-    close(from_child[1]);
+    for (int fd : {to_child[0], to_child[1], from_child[0], from_child[1]}) close(fd);
     execv(self, argv.data());
     _exit(127);
   }
   close(to_child[0]);
   close(from_child[1]);
-  if (pid < 0) {
-    *error = "cannot start a worker: " + LastErrorText();
-    close(to_child[1]);
-    close(from_child[0]);
-    return nullptr;
-  }
   fcntl(to_child[1], F_SETFD, FD_CLOEXEC);
   fcntl(from_child[0], F_SETFD, FD_CLOEXEC);
   return std::unique_ptr<ChildProcess>(new PosixChild(pid, to_child[1], from_child[0]));
+
+fail:  // closes whatever the steps before made
+  *error = "cannot start a worker: " + LastErrorText();
+  for (int fd : {to_child[0], to_child[1], from_child[0], from_child[1]})
+    if (fd >= 0) close(fd);
+  return nullptr;
 }
 
 namespace {

@@ -138,6 +138,9 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   if (ours_out == INVALID_HANDLE_VALUE || theirs_out == INVALID_HANDLE_VALUE ||
       !CreatePipe(&theirs_in, &ours_in, &inherit, 0)) {
     *error = "cannot make pipes for a worker: " + LastErrorText();
+    // Whatever the steps before made is closed here.
+    for (HANDLE handle : {ours_out, theirs_out, theirs_in, ours_in})
+      if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     return nullptr;
   }
   SetHandleInformation(ours_in, HANDLE_FLAG_INHERIT, 0);

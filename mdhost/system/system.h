@@ -96,6 +96,12 @@ void UseBinaryOutput();
 // A text in the system's ANSI code page, as UTF-8.
 std::string AnsiToUtf8(const std::string& ansi);
 
+// The ANSI code page as Expat takes an encoding: for each byte its code
+// point, -2 for the lead byte of a two-byte character, -1 for no character.
+void AnsiByteMap(int map[256]);
+// A two-byte ANSI character's code point, or -1.
+int AnsiPairCodePoint(const char* two_bytes);
+
 // Writes UTF-8 to `stream`: as it is into pipes and files, in the console's
 // own encoding on a console.
 void WriteUtf8(std::FILE* stream, const std::string& utf8);
@@ -108,8 +114,21 @@ bool IsFolder(const std::string& path);
 std::vector<std::string> FilesBelow(const std::string& folder);
 // Why the last failed system call failed, in words.
 std::string LastErrorText();
-// Why the last module load failed, in words.
-std::string LastLoadErrorText();
+// A module load's failure as the loader told it (see md::LastLoadFailure), in words.
+std::string LoadErrorText(uint32_t code, const char* text);
+
+// ---- Threads --------------------------------------------------------------------
+
+// The addresses a loaded module occupies; empty where the system does not say.
+struct ImageRange {
+  uintptr_t start = 0, end = 0;
+};
+ImageRange ModuleImageRange(void* module);
+
+// This process's threads but the calling one; with `started_in`, only those
+// that started inside that range (where the system tells where a thread
+// started: on Windows).
+int OtherThreads(const ImageRange* started_in);
 
 // ---- Process figures ------------------------------------------------------------
 

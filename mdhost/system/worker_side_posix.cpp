@@ -1,6 +1,7 @@
 // Inside an mdhost worker on POSIX: the crash reporter, guard pages and the
 // output set aside for records.
 #include <dirent.h>
+#include <pthread.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -27,8 +28,11 @@ namespace {
 using fault_report::FixedText;
 void (*crash_report)(const char*) = nullptr;
 
+pthread_t main_thread;
+
 void OnFault(int signal, siginfo_t* info, void*) {
   FixedText out;
+  if (!pthread_equal(pthread_self(), main_thread)) out << fault_report::kOtherThread;
   const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
   if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
     out << "overrun: went past the end of the ";
@@ -69,6 +73,7 @@ void WriteOutputRaw(const char* bytes, std::size_t size) {
 
 void InstallCrashReporter(void (*report)(const char* description)) {
   crash_report = report;
+  main_thread = pthread_self();
   // The handler runs on a stack of its own, so a stack overflow is reported too.
   static char alternate[64 * 1024];
   stack_t stack = {};

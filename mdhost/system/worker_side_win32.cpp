@@ -22,9 +22,12 @@ namespace {
 using fault_report::FixedText;
 void (*crash_report)(const char*) = nullptr;
 
+DWORD main_thread = 0;
+
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
   FixedText out;
+  if (GetCurrentThreadId() != main_thread) out << fault_report::kOtherThread;
   if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
     const uintptr_t address = record->ExceptionInformation[1];
     const bool writing = record->ExceptionInformation[0] == 1;
@@ -73,6 +76,7 @@ void WriteOutputRaw(const char* bytes, std::size_t size) {
 
 void InstallCrashReporter(void (*report)(const char* description)) {
   crash_report = report;
+  main_thread = GetCurrentThreadId();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(OnUnhandledException);
 }

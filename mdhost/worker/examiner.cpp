@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "mdhost/report/rules.h"
+#include "mdhost/system/crash_report.h"
 #include "mdhost/worker/worker_protocol.h"
 
 namespace host {
@@ -17,37 +19,75 @@ std::string While(const std::string& stage) { return stage.empty() ? "" : " in "
 // How long to wait for output before looking at the stage board again.
 constexpr int kGlanceMs = 250;
 
+// Requests queued in a worker ahead of the one it executes.
+constexpr std::size_t kQueued = 4;
+
 }  // namespace
 
-// Requests queued ahead of the one being collected: the worker goes on to
-// the next plugin without waiting for this process to ask.
-constexpr std::size_t kQueued = 4;
+struct Examiner::Batch {
+  Examination what;
+  const std::vector<std::string>& paths;
+  std::deque<std::size_t> waiting;    // not yet sent to the current worker
+  std::deque<std::size_t> in_flight;  // sent to it, not yet reported, in order
+  std::map<std::size_t, PluginReport> finished;
+
+  void Finish(std::size_t index, PluginReport report) {
+    report.path = paths[index];
+    finished[index] = std::move(report);
+    for (auto it = in_flight.begin(); it != in_flight.end(); ++it) {
+      if (*it == index) {
+        in_flight.erase(it);
+        break;
+      }
+    }
+  }
+  // The requests the worker will never answer go to the next one.
+  void Requeue() {
+    while (!in_flight.empty()) {
+      waiting.push_front(in_flight.back());
+      in_flight.pop_back();
+    }
+  }
+};
 
 void Examiner::ExamineAll(Examination what, const std::vector<std::string>& paths,
                           const std::function<void(const PluginReport&)>& done) {
-  std::size_t sent = 0;
-  for (std::size_t next = 0; next < paths.size(); ++next) {
-    if (!isolated_) {
+  if (!isolated_) {
+    for (const std::string& path : paths) {
       PluginReport report;
-      report.path = paths[next];
+      report.path = path;
       ReportBuilder builder(&report);
-      host::Examine(what, paths[next], load_cycles_, builder);
+      host::Examine(what, path, load_cycles_, builder);
       done(report);
-      continue;
     }
-    if (worker_ == nullptr) sent = next;  // a new worker has been asked nothing yet
-    std::string error;
-    while (sent < paths.size() && sent - next < kQueued && Send(what, paths[sent], &error)) ++sent;
-    if (sent == next) {
-      PluginReport report;
-      report.path = paths[next];
-      report.error = error.empty() ? "the worker process could not be reached" : error;
-      worker_.reset();
-      done(report);
-      continue;
-    }
-    done(Collect(paths[next]));
+    return;
   }
+  Batch batch{what, paths, {}, {}, {}};
+  for (std::size_t i = 0; i < paths.size(); ++i) batch.waiting.push_back(i);
+  std::size_t next = 0;
+  while (next < paths.size()) {
+    for (auto it = batch.finished.find(next); it != batch.finished.end(); it = batch.finished.find(next)) {
+      done(it->second);
+      batch.finished.erase(it);
+      ++next;
+    }
+    if (next == paths.size()) break;
+    Fill(batch);
+    if (batch.in_flight.empty()) {  // no worker could be had: say so for the next plugin
+      PluginReport report;
+      ReportBuilder(&report).Error(rule::kNoWorker, "the worker process could not be started");
+      batch.Finish(batch.waiting.front(), report);
+      batch.waiting.pop_front();
+      continue;
+    }
+    Collect(batch);
+  }
+}
+
+PluginReport Examiner::Examine(Examination what, const std::string& path) {
+  PluginReport result;
+  ExamineAll(what, {path}, [&](const PluginReport& report) { result = report; });
+  return result;
 }
 
 void Examiner::StartEarly() {
@@ -57,6 +97,7 @@ void Examiner::StartEarly() {
 
 bool Examiner::StartWorker(std::string* error) {
   reader_ = RecordReader();
+  answered_ = 0;
   board_ = SharedMemory::Make(sizeof(StageBoard));
   if (board_ == nullptr) {
     *error = "cannot share memory with a worker: " + LastErrorText();
@@ -66,67 +107,113 @@ bool Examiner::StartWorker(std::string* error) {
   return worker_ != nullptr;
 }
 
-std::string Examiner::BoardStage() const {
-  std::string stage;
-  uint32_t serial = 0;
-  if (board_ != nullptr) static_cast<const StageBoard*>(board_->data())->Read(&stage, &serial);
-  return stage;
+StageBoard::Reading Examiner::Board() const {
+  StageBoard::Reading reading;
+  if (board_ != nullptr) static_cast<const StageBoard*>(board_->data())->Read(&reading);
+  return reading;
 }
 
-PluginReport Examiner::Examine(Examination what, const std::string& path) {
-  PluginReport result;
-  ExamineAll(what, {path}, [&](const PluginReport& report) { result = report; });
-  return result;
+// Sends requests until kQueued are in the worker; a write that fails is the
+// worker's end, which the next read reports.
+void Examiner::Fill(Batch& batch) {
+  std::string error;
+  if (worker_ == nullptr && !StartWorker(&error)) return;
+  while (batch.in_flight.size() < kQueued && !batch.waiting.empty()) {
+    const std::size_t index = batch.waiting.front();
+    const std::string request = std::to_string(index) + " " + Verb(batch.what) + " " +
+                                std::to_string(load_cycles_) + " " + batch.paths[index] + "\n";
+    batch.waiting.pop_front();
+    batch.in_flight.push_back(index);  // even when the write fails: the worker's end will tell
+    if (!worker_->Write(request)) break;
+  }
 }
 
-bool Examiner::Send(Examination what, const std::string& path, std::string* error) {
-  if (worker_ == nullptr && !StartWorker(error)) return false;
-  const std::string request = std::string(Verb(what)) + " " + std::to_string(load_cycles_) + " " + path + "\n";
-  return worker_->Write(request);
-}
-
-PluginReport Examiner::Collect(const std::string& path) {
-  PluginReport report;
-  report.path = path;
-  ReportBuilder builder(&report);
-  std::string crash;
+// Reads until a report completes or the worker ends.
+void Examiner::Collect(Batch& batch) {
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
-  const auto* board = static_cast<const StageBoard*>(board_->data());
-  std::string ignored;
-  uint32_t seen = 0;
-  board->Read(&ignored, &seen);
-  while (!reader_.Apply(builder, &crash)) {
+  uint32_t seen = Board().serial;
+  for (;;) {
+    uint32_t request = 0;
+    PluginReport report;
+    bool any = false;
+    while (reader_.NextReport(&request, &report)) {
+      batch.Finish(request, std::move(report));
+      ++answered_;
+      any = true;
+    }
+    if (any) return;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
-      const std::string stage = BoardStage();
-      worker_.reset();  // kills it
-      report.error = "no answer within " + std::to_string(timeout_seconds_) + " s" + While(stage) +
-                     " (hung); the worker was stopped";
-      return report;
+      WorkerEnded(batch, true);
+      return;
     }
     bool closed = false;
     const std::string bytes = worker_->Read(static_cast<int>(left < kGlanceMs ? left : kGlanceMs), &closed);
+    reader_.Feed(bytes);  // the last bytes before a close count too
     if (closed) {
-      const ProcessEnd end = worker_->Wait();
-      const std::string stage = BoardStage();
-      worker_.reset();
-      if (crash.compare(0, 8, "overrun:") == 0)
-        report.error = stage + ": " + crash;  // a fault of its own kind, not a crash
-      else if (!crash.empty() || end.crashed)
-        report.error = "crashed" + While(stage) + ": " + (crash.empty() ? end.description : crash);
-      else
-        report.error = "ended the process" + While(stage) + " (" + end.description + ")";
-      return report;
+      while (reader_.NextReport(&request, &report)) {
+        batch.Finish(request, std::move(report));
+        ++answered_;
+      }
+      WorkerEnded(batch, false);
+      return;
     }
     // Output, or a new step on the board, shows the worker is making progress.
-    uint32_t serial = seen;
-    board->Read(&ignored, &serial);
+    const uint32_t serial = Board().serial;
     if (!bytes.empty() || serial != seen) deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
     seen = serial;
-    reader_.Feed(bytes);
   }
-  return report;
+}
+
+// The worker stopped answering or ended. Only the request it was executing
+// is charged; the others are asked of the next worker. A worker that ends
+// between requests (one retires after a plugin left threads behind) charges
+// nobody, unless it answered nothing at all: then the oldest request is
+// charged, so that no plugin is asked of workers for ever.
+void Examiner::WorkerEnded(Batch& batch, bool hung) {
+  const StageBoard::Reading board = Board();
+  if (hung) worker_->Kill();
+  const ProcessEnd end = worker_->Wait();
+  RecordReader::Unfinished unfinished = reader_.TakeUnfinished();
+  worker_.reset();
+  std::size_t index = 0;
+  bool charged = false;
+  if (board.request != 0) {
+    index = board.request - 1;
+    charged = true;
+  } else if (unfinished.begun) {
+    index = unfinished.request;
+    charged = true;
+  } else if (answered_ == 0 && !batch.in_flight.empty()) {
+    index = batch.in_flight.front();
+    charged = true;
+  }
+  bool known = false;
+  for (std::size_t i : batch.in_flight) known = known || i == index;
+  if (!charged || !known) {
+    batch.Requeue();
+    return;
+  }
+  PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
+  ReportBuilder sink(&report);
+  const std::string& crash = unfinished.crash;
+  if (hung)
+    sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + While(board.stage) +
+                                " (hung); the worker was stopped");
+  else if (crash.compare(0, 8, "overrun:") == 0)
+    sink.Error(rule::kOverrun, board.stage + ": " + crash);  // a fault of its own kind, not a crash
+  else if (crash.rfind(fault_report::kOtherThread, 0) == 0 &&
+           (board.stage == kAfterReleaseStage || board.stage == kReleaseStage))
+    sink.Error(rule::kThreadsLeft, std::string("leaves a thread running after it is released, which crashed "
+                                               "the process once the module was gone (") +
+                                       (crash.empty() ? end.description : crash) + "); " + kStopThreads);
+  else if (!crash.empty() || end.crashed)
+    sink.Error(rule::kCrashed, "crashed" + While(board.stage) + ": " + (crash.empty() ? end.description : crash));
+  else
+    sink.Error(rule::kEndedProcess, "ended the process" + While(board.stage) + " (" + end.description + ")");
+  batch.Finish(index, std::move(report));
+  batch.Requeue();
 }
 
 int RunWorker(const std::string& board_token) {
@@ -136,15 +223,19 @@ int RunWorker(const std::string& board_token) {
   const std::unique_ptr<SharedMemory> board = SharedMemory::Open(board_token, sizeof(StageBoard));
   RecordWriter writer(board ? static_cast<StageBoard*>(board->data()) : nullptr);
   std::string line;
-  while (std::getline(std::cin, line)) {
+  while (!writer.retire() && std::getline(std::cin, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    // "<verb> <load cycles> <path>"
-    const std::size_t space = line.find(' ');
-    const std::size_t second = line.find(' ', space + 1);
+    // "<request> <verb> <load cycles> <path>"
+    char* after = nullptr;
+    const unsigned long request = std::strtoul(line.c_str(), &after, 10);
+    const std::string rest = after != nullptr && *after == ' ' ? std::string(after + 1) : std::string();
+    const std::size_t space = rest.find(' ');
+    const std::size_t second = rest.find(' ', space + 1);
     if (space == std::string::npos || second == std::string::npos) continue;
-    const std::string verb = line.substr(0, space);
-    const int cycles = std::atoi(line.substr(space + 1, second - space - 1).c_str());
-    Examine(verb == "check" ? Examination::kCheck : Examination::kRead, line.substr(second + 1), cycles, writer);
+    const std::string verb = rest.substr(0, space);
+    const int cycles = std::atoi(rest.substr(space + 1, second - space - 1).c_str());
+    writer.Begin(static_cast<uint32_t>(request));
+    Examine(verb == "check" ? Examination::kCheck : Examination::kRead, rest.substr(second + 1), cycles, writer);
     writer.Done();
   }
   return 0;

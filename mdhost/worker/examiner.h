@@ -1,18 +1,22 @@
 // Examines plugin modules in a worker process (this very program, started
 // with --worker), so that a plugin that crashes, hangs or overruns a buffer
 // costs only its own report. One worker serves plugin after plugin, with the
-// next requests already queued, and is replaced only after a crash or a
-// hang. Without isolation, the examination runs in this process.
+// next requests already queued. When a worker ends, the request it was
+// executing (its stage board tells which) gets the crash or the hang; the
+// requests queued behind it go to a fresh worker. Without isolation, the
+// examination runs in this process.
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "mdhost/examine/examination.h"
-#include "mdhost/system/system.h"
 #include "mdhost/report/plugin_report.h"
+#include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 #include "mdhost/worker/worker_protocol.h"
 
@@ -29,31 +33,32 @@ class Examiner {
   // work (finding the plugins); otherwise the first examination starts it.
   void StartEarly();
 
-  // Examines each path in turn and hands each report to `done` as soon as
-  // it is complete.
+  // Examines each path and hands the reports to `done` in the order of
+  // `paths`, each as soon as it and those before it are complete.
   void ExamineAll(Examination what, const std::vector<std::string>& paths,
                   const std::function<void(const PluginReport&)>& done);
   PluginReport Examine(Examination what, const std::string& path);
 
  private:
-  bool Send(Examination what, const std::string& path, std::string* error);
-  PluginReport Collect(const std::string& path);
-
+  struct Batch;
   bool StartWorker(std::string* error);
-  // The step the worker is at, from its stage board.
-  std::string BoardStage() const;
+  void Fill(Batch& batch);
+  void Collect(Batch& batch);
+  void WorkerEnded(Batch& batch, bool hung);
+  StageBoard::Reading Board() const;
 
   bool isolated_;
   int timeout_seconds_;
   int load_cycles_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
-  RecordReader reader_;  // what the worker wrote and was not applied yet
+  RecordReader reader_;  // what the worker wrote and was not taken yet
+  int answered_ = 0;     // reports the current worker completed
 };
 
 // The worker's side: a request per line on standard input, records on
-// standard output, until standard input ends. `board` names the stage board
-// its parent shares with it.
+// standard output, until standard input ends or a plugin leaves the process
+// unfit for the next. `board` names the stage board its parent shares.
 int RunWorker(const std::string& board);
 
 }  // namespace host

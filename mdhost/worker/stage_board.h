@@ -1,6 +1,8 @@
-// The step a worker is at, in memory it shares with its parent: the worker
-// writes it before each step, without a system call; the parent reads it when
-// the worker hangs, crashes or ends, and watches it for signs of progress.
+// Where a worker is, in memory it shares with its parent: the request under
+// way and the step within it. The worker writes both before each step,
+// without a system call; the parent reads them when the worker hangs,
+// crashes or ends, so that only the request under way is blamed, and
+// watches them for signs of progress.
 #pragma once
 
 #include <cstdint>
@@ -10,27 +12,35 @@
 namespace host {
 
 struct StageBoard {
-  uint32_t serial;  // odd while the text is being written
-  char text[508];
+  uint32_t serial;   // odd while the board is being written
+  uint32_t request;  // the request under way plus one; 0 between requests
+  char text[504];
 
-  void Write(const std::string& stage) {
+  void Write(uint32_t request_plus_one, const std::string& stage) {
     __atomic_store_n(&serial, serial + 1, __ATOMIC_RELEASE);
+    request = request_plus_one;
     const std::size_t length = stage.size() < sizeof text - 1 ? stage.size() : sizeof text - 1;
     std::memcpy(text, stage.data(), length);
     text[length] = '\0';
     __atomic_store_n(&serial, serial + 1, __ATOMIC_RELEASE);
   }
 
-  // The stage and its serial, read consistently; false when it never settled.
-  bool Read(std::string* stage, uint32_t* read_serial) const {
+  struct Reading {
+    uint32_t serial = 0;
+    uint32_t request = 0;  // plus one; 0: none under way
+    std::string stage;
+  };
+
+  // The board read consistently; false when it never settled.
+  bool Read(Reading* out) const {
     for (int attempt = 0; attempt < 100; ++attempt) {
       const uint32_t before = __atomic_load_n(&serial, __ATOMIC_ACQUIRE);
       char copy[sizeof text];
       std::memcpy(copy, text, sizeof copy);
       copy[sizeof copy - 1] = '\0';
+      const uint32_t under_way = request;
       if (before % 2 == 0 && __atomic_load_n(&serial, __ATOMIC_ACQUIRE) == before) {
-        *stage = copy;
-        *read_serial = before;
+        *out = {before, under_way, copy};
         return true;
       }
     }

@@ -1,8 +1,10 @@
 #include "mdhost/worker/worker_protocol.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "mdhost/report/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -31,31 +33,54 @@ std::size_t Header(char tag, std::size_t length, char (&out)[32]) {
   return at;
 }
 
-char SeverityTag(Severity severity) {
-  switch (severity) {
-    case Severity::kPass: return 'P';
-    case Severity::kFail: return 'F';
-    default: return 'N';
-  }
+constexpr char kSeverityTags[] = "PNWF";  // in the order of Severity
+
+std::string Exact(double value) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
 }
 
 }  // namespace
 
+void RecordWriter::Begin(uint32_t request) {
+  request_ = request;
+  Append('S', "", std::to_string(request));
+  if (board_ != nullptr) board_->Write(request + 1, "starting");
+}
+
 void RecordWriter::Stage(const std::string& what) {
-  if (board_ != nullptr) board_->Write(what);
+  if (board_ != nullptr) board_->Write(request_ + 1, what);
 }
 
 void RecordWriter::Text(const std::string& getter, const std::string& ansi) { Append('T', getter, ansi); }
-void RecordWriter::SdkVersion(int32_t version) { Append('V', "", std::to_string(version)); }
-void RecordWriter::Add(Severity severity, const std::string& text) { Append(SeverityTag(severity), "", text); }
-void RecordWriter::Action(const std::string& name) { Append('A', "", name); }
-void RecordWriter::Error(const std::string& why) { Append('E', "", why); }
-void RecordWriter::Figure(const std::string& name, double value) { Append('M', name, std::to_string(value)); }
+
+void RecordWriter::SdkVersion(std::optional<int32_t> version) {
+  Append('V', "", version ? std::to_string(*version) : "");
+}
+
+void RecordWriter::Add(const Finding& finding) {
+  if (finding.rule == rule::kThreadsLeft) retire_ = true;
+  Append('F', finding.rule, kSeverityTags[static_cast<int>(finding.severity)] + finding.text);
+}
+
+void RecordWriter::Actions(const std::vector<std::string>& names) {
+  Append('L', "", std::to_string(names.size()));
+  for (const std::string& name : names) Append('A', "", name);
+}
+
+void RecordWriter::VersionResource(const std::string& file_version, const std::string& product_version) {
+  Append('R', file_version, product_version);
+}
+
+void RecordWriter::Error(const char* rule, const std::string& why) { Append('E', rule, why); }
+void RecordWriter::Figure(const std::string& name, double value) { Append('M', name, Exact(value)); }
 
 void RecordWriter::Done() {
   Append('D', "", "");
   WriteOutputRaw(pending.data(), pending.size());
   pending.clear();
+  if (board_ != nullptr) board_->Write(0, "waiting for a request");
 }
 
 void WriteCrashRecord(const char* description) {
@@ -66,32 +91,63 @@ void WriteCrashRecord(const char* description) {
   WriteOutputRaw(description, std::strlen(description));
 }
 
-bool RecordReader::Apply(ReportSink& sink, std::string* crash) {
+bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {
   for (;;) {
     const std::size_t line_end = pending_.find('\n');
     if (line_end == std::string::npos) return false;
     const char tag = pending_[0];
     char* next = nullptr;
-    const unsigned long long key_length = std::strtoull(pending_.c_str() + 2, &next, 10);
+    const unsigned long long key_length = std::strtoull(pending_.c_str() + 1, &next, 10);
     const unsigned long long value_length = std::strtoull(next, nullptr, 10);
     if (pending_.size() - line_end - 1 < key_length + value_length) return false;
     const std::string key = pending_.substr(line_end + 1, key_length);
     const std::string value = pending_.substr(line_end + 1 + key_length, value_length);
     pending_.erase(0, line_end + 1 + key_length + value_length);
+    PluginReport& r = current_.report;
+    ReportBuilder sink(&r);
     switch (tag) {
+      case 'S':
+        current_ = Unfinished();
+        current_.begun = true;
+        current_.request = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        break;
       case 'T': sink.Text(key, value); break;
-      case 'V': sink.SdkVersion(static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 10))); break;
-      case 'P': sink.Pass(value); break;
-      case 'F': sink.Fail(value); break;
-      case 'N': sink.Note(value); break;
-      case 'A': sink.Action(value); break;
-      case 'E': sink.Error(value); break;
+      case 'V':
+        sink.SdkVersion(value.empty() ? std::nullopt
+                                      : std::optional<int32_t>(static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 10))));
+        break;
+      case 'F': {
+        const char* at = value.empty() ? nullptr : std::strchr(kSeverityTags, value[0]);
+        const auto severity = static_cast<Severity>(at != nullptr ? at - kSeverityTags : 1);
+        sink.Add({key, severity, value.empty() ? "" : value.substr(1)});
+        break;
+      }
+      case 'L': r.actions.emplace(); break;
+      case 'A':
+        if (r.actions) r.actions->push_back(value);
+        break;
+      case 'R': sink.VersionResource(key, value); break;
+      case 'E': sink.Error(key.c_str(), value); break;
       case 'M': sink.Figure(key, std::strtod(value.c_str(), nullptr)); break;
-      case 'C': *crash = value; break;
-      case 'D': return true;
+      case 'C': current_.crash = value; break;
+      case 'D':
+        *request = current_.request;
+        *report = std::move(r);
+        current_ = Unfinished();
+        return true;
       default: break;
     }
   }
+}
+
+RecordReader::Unfinished RecordReader::TakeUnfinished() {
+  uint32_t ignored;
+  PluginReport none;
+  while (NextReport(&ignored, &none)) {
+  }
+  Unfinished unfinished = std::move(current_);
+  current_ = Unfinished();
+  return unfinished;
 }
 
 }  // namespace host

@@ -1,9 +1,13 @@
-// What a worker process tells its parent about the plugin it examines, as
+// What a worker process tells its parent about each plugin it examines, as
 // records on its standard output:
 //   <tag> <key length> <value length> LF <key bytes> <value bytes>
-// Lengths make any bytes pass; a record is applied only once complete.
+// Lengths make any bytes pass; a record is applied only once complete. A
+// report opens with the request's serial ('S') and closes with 'D'; the
+// fields between are the sink calls of ReportSink, one record each, so the
+// parent rebuilds the very report the worker made.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "mdhost/report/plugin_report.h"
@@ -13,22 +17,29 @@ namespace host {
 
 // The worker's side. Records are written together when the plugin is done
 // (each write costs a round trip through the system), and what was learnt
-// before a crash is written by the crash handler. The step under way also
-// goes on the stage board, so that a hang or an exit can be blamed on it.
+// before a crash is written by the crash handler. The request and step under
+// way also go on the stage board.
 class RecordWriter : public ReportSink {
  public:
   explicit RecordWriter(StageBoard* board) : board_(board) {}
+  void Begin(uint32_t request);
   void Stage(const std::string& what) override;
   void Text(const std::string& getter, const std::string& ansi) override;
-  void SdkVersion(int32_t version) override;
-  void Add(Severity severity, const std::string& text) override;
-  void Action(const std::string& name) override;
-  void Error(const std::string& why) override;
+  void SdkVersion(std::optional<int32_t> version) override;
+  void Add(const Finding& finding) override;
+  void Actions(const std::vector<std::string>& names) override;
+  void VersionResource(const std::string& file_version, const std::string& product_version) override;
+  void Error(const char* rule, const std::string& why) override;
   void Figure(const std::string& name, double value) override;
   void Done();
+  // True once a plugin left something behind that may harm whatever this
+  // process runs next (threads of a released plugin): the worker then ends.
+  bool retire() const { return retire_; }
 
  private:
   StageBoard* board_;
+  uint32_t request_ = 0;
+  bool retire_ = false;
 };
 
 // Written from a crash handler: allocates nothing.
@@ -38,12 +49,23 @@ void WriteCrashRecord(const char* description);
 class RecordReader {
  public:
   void Feed(const std::string& bytes) { pending_ += bytes; }
-  // Applies the complete records to `sink`; true once the last one came.
-  // A crash record's description goes to `*crash`.
-  bool Apply(ReportSink& sink, std::string* crash);
+  // Takes the next complete report and its request's serial; false while
+  // none is complete.
+  bool NextReport(uint32_t* request, PluginReport* report);
+
+  // What came of the request under way when the worker ended: whether one
+  // had begun, its serial, what was learnt of it and the crash described.
+  struct Unfinished {
+    bool begun = false;
+    uint32_t request = 0;
+    PluginReport report;
+    std::string crash;
+  };
+  Unfinished TakeUnfinished();
 
  private:
   std::string pending_;
+  Unfinished current_;
 };
 
 }  // namespace host

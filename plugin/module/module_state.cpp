@@ -38,7 +38,8 @@ void OnProcessAttach() noexcept {
   CopyText(doc, strnlen(doc, ActionTemplateDocumentSize()), &s.action_xml);
 }
 
-void OnProcessDetach() noexcept {
+void OnProcessDetach(Detach how) noexcept {
+  if (how == Detach::kProcessExit) return;
   ModuleState& s = State();
   ReleaseAllModules(s.loaded_modules);
   ReleaseActionRecords();

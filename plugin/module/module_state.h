@@ -42,9 +42,16 @@ struct ModuleState {
 
 ModuleState& State();
 
+// How the module leaves the process.
+enum class Detach {
+  kUnload,       // the host frees the plugin: release what it holds
+  kProcessExit,  // the process ends: other modules may be gone already, so
+                 // nothing is released; the system takes everything back
+};
+
 // Entry-point logic; nothing may escape to the loader.
 void OnProcessAttach() noexcept;
-void OnProcessDetach() noexcept;
+void OnProcessDetach(Detach how = Detach::kUnload) noexcept;
 
 // Loaded-module registry. Recording fails only when memory is short.
 bool RecordLoadedModule(void* module) noexcept;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fills a folder for `mdhost scan`: plugins (one a folder deeper), a text
-file, a crashing plugin with the helper it imports, and a 64-bit module's
-header.
+file, a crashing plugin with the helper it imports, a plugin that leaves a
+thread running, and a 64-bit module's header.
   make_scan_folder.py FOLDER BIN_DIR"""
 import os
 import shutil
@@ -12,7 +12,7 @@ folder, bin_dir = sys.argv[1], sys.argv[2]
 shutil.rmtree(folder, ignore_errors=True)
 os.makedirs(os.path.join(folder, "deeper"))
 for name, to in [("ModuleDetails.lmd", ""), ("example_plugin.dll", "deeper"), ("fixture_crashing.dll", ""),
-                 ("fixture_counter.dll", "")]:
+                 ("fixture_counter.dll", ""), ("fixture_thread.dll", ""), ("fixture_c_plugin.dll", "")]:
     shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, to, name))
 with open(os.path.join(folder, "readme.txt"), "w") as f:
     f.write("not a module\n")

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Runs a command and holds its exit code and output against expectations.
 
-  expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... -- COMMAND...
+  expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... [--repeat N] -- COMMAND...
 
 --out and --err search standard output and error (dot matches newlines);
 --json parses standard output as strict UTF-8 JSON and evaluates EXPR with
-the value bound to `data`. Prints what it ran and saw when anything is off.
+the value bound to `data`. --repeat runs the command N times, each of which
+must meet every expectation. Prints what it ran and saw when anything is off.
 """
 import json
 import re
@@ -16,7 +17,7 @@ import sys
 def main(argv):
     split = argv.index("--")
     options, command = argv[:split], argv[split + 1:]
-    want_exit, outs, errs, checks = None, [], [], []
+    want_exit, outs, errs, checks, repeat = None, [], [], [], 1
     i = 0
     while i < len(options):
         name, value = options[i], options[i + 1]
@@ -28,9 +29,20 @@ def main(argv):
             errs.append(value)
         elif name == "--json":
             checks.append(value)
+        elif name == "--repeat":
+            repeat = int(value)
         else:
             raise SystemExit("expect.py: unknown option " + name)
         i += 2
+    for attempt in range(repeat):
+        if check(command, want_exit, outs, errs, checks):
+            if repeat > 1:
+                print("failed in run %d of %d" % (attempt + 1, repeat))
+            return 1
+    return 0
+
+
+def check(command, want_exit, outs, errs, checks):
     run = subprocess.run(command, capture_output=True, timeout=600)
     out = run.stdout.decode("utf-8", "replace")
     err = run.stderr.decode("utf-8", "replace")

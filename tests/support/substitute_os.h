@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 
 namespace md {
-Platform& OsForSubstitution();  // defined beside each platform's operations
+inline Platform& OsForSubstitution() { return os_operations; }
 }
 
 class SubstituteOs {

@@ -53,4 +53,17 @@ TEST(ModuleState, DetachReleasesWhatTheRegistryStillHolds) {
   md::OnProcessAttach();
 }
 
+TEST(ModuleState, AtProcessExitTheRegistryIsLeftToTheSystem) {
+  SubstituteOs os;
+  os.RecordReleases();
+  md::OnProcessAttach();
+  int a;
+  ASSERT_TRUE(md::RecordLoadedModule(&a));
+  md::OnProcessDetach(md::Detach::kProcessExit);
+  EXPECT_TRUE(os.released.empty()) << "a module was released while the process ends";
+  md::OnProcessDetach(md::Detach::kUnload);
+  EXPECT_EQ((std::vector<void*>{&a}), os.released);
+  md::OnProcessAttach();
+}
+
 }  // namespace

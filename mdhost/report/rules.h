@@ -1,0 +1,60 @@
+// Every rule mdhost holds a plugin to, by its stable ID. docs/checks.md
+// explains each (a test keeps the two in step); an ID is never reused.
+#pragma once
+
+namespace host {
+namespace rule {
+
+// Reading the module at all (the report's error).
+constexpr char kCannotLoad[] = "MD001";      // the loader refused the file
+constexpr char kNotAPlugin[] = "MD002";      // no text getters exported
+constexpr char kCrashed[] = "MD003";         // a crash in plugin code
+constexpr char kHung[] = "MD004";            // no answer within the time allowed
+constexpr char kEndedProcess[] = "MD005";    // the plugin ended the process
+constexpr char kOverrun[] = "MD006";         // wrote or read past a buffer it was offered
+constexpr char kNoWorker[] = "MD007";        // mdhost could not start or reach a worker
+
+// The text getters.
+constexpr char kGetterMissing[] = "MD101";   // a getter is not exported
+constexpr char kSizeZero[] = "MD102";        // the answer to size 0, a call the host never makes
+constexpr char kSizeMinusOne[] = "MD103";    // the answer to size -1, a call the host never makes
+constexpr char kTooSmall[] = "MD104";        // the answer to a size one short of the text
+constexpr char kExactSize[] = "MD105";       // the answer to exactly the text's size
+constexpr char kProtocol[] = "MD106";        // the getter follows the protocol
+constexpr char kReadText[] = "MD107";        // the text could not be read as the host reads it
+
+// The SDK version.
+constexpr char kSdk1[] = "MD201";            // no irPlg_GetSDKVersion: an SDK1 plugin
+constexpr char kSdkVersion[] = "MD202";      // what irPlg_GetSDKVersion returns
+
+// The action document.
+constexpr char kNotWellFormed[] = "MD301";
+constexpr char kWellFormed[] = "MD302";
+constexpr char kRootElement[] = "MD303";
+constexpr char kMissingElement[] = "MD304";
+constexpr char kUnknownElement[] = "MD305";
+constexpr char kActionName[] = "MD306";      // not of the form Table.Function
+
+// Registering the actions.
+constexpr char kNoRegistration[] = "MD401";  // irPlg_Action_RegisterActions not exported
+constexpr char kNoLuaState[] = "MD402";
+constexpr char kRegistrationRaised[] = "MD403";
+constexpr char kStackBalance[] = "MD404";
+constexpr char kActionRegistered[] = "MD405";
+constexpr char kUnnamedFunction[] = "MD406";  // registered but not in the document
+
+// What a load and release leave behind.
+constexpr char kKeptPerLoad[] = "MD501";     // memory kept per load and release
+constexpr char kThreadsLeft[] = "MD502";     // threads still running after the release
+
+constexpr const char* kAll[] = {
+    kCannotLoad, kNotAPlugin, kCrashed, kHung, kEndedProcess, kOverrun, kNoWorker,
+    kGetterMissing, kSizeZero, kSizeMinusOne, kTooSmall, kExactSize, kProtocol, kReadText,
+    kSdk1, kSdkVersion,
+    kNotWellFormed, kWellFormed, kRootElement, kMissingElement, kUnknownElement, kActionName,
+    kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUnnamedFunction,
+    kKeptPerLoad, kThreadsLeft,
+};
+
+}  // namespace rule
+}  // namespace host

@@ -1,0 +1,20 @@
+// Threads of this process on POSIX: counted in /proc; where a thread started
+// is not told, so every thread counts.
+#include <dirent.h>
+
+#include "mdhost/system/system.h"
+
+namespace host {
+
+ImageRange ModuleImageRange(void*) { return ImageRange(); }
+
+int OtherThreads(const ImageRange*) {
+  DIR* tasks = opendir("/proc/self/task");
+  if (tasks == nullptr) return 0;
+  int count = 0;
+  while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+  closedir(tasks);
+  return count > 0 ? count - 1 : 0;
+}
+
+}  // namespace host
