@@ -31,7 +31,7 @@ void PrintReport(const PluginReport& report) {
     Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
   if (report.actions) {
     Print("Actions: " + std::to_string(report.actions->size()) + "\n");
-    for (const std::string& action : *report.actions) Print("  " + AnsiToUtf8(action) + "\n");
+    for (const std::string& action : *report.actions) Print("  " + action + "\n");  // UTF-8 from the parser
   } else {
     Print("Actions: unknown (the action XML could not be read)\n");
   }

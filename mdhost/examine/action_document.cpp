@@ -80,21 +80,37 @@ bool IsActionName(const std::string& text) {
 
 struct Frame {
   Kind kind;
+  std::string name;
   std::string path;
+  int line;
   std::map<std::string, int> counts;  // children seen, by name
-  std::string text;                   // character data of an action's Name
+  std::string text;                   // character data of a leaf
 };
+
+// Lua's type names and the host's own words for a value of any type.
+bool IsKnownType(const std::string& type) {
+  if (type.empty()) return true;  // nothing said is no wrong name
+  for (const char* known : {"nil", "boolean", "number", "string", "table", "function", "userdata", "thread",
+                            "variant", "integer", "none"})
+    if (type == known) return true;
+  return false;
+}
 
 struct Reader {
   ActionDocument* document;
+  XML_Parser parser;
   std::vector<Frame> stack;
 
+  void Add(const char* rule, Severity severity, const std::string& path, int line, const std::string& what) {
+    document->findings.push_back({rule, severity, path + " (line " + std::to_string(line) + "): " + what});
+  }
+
   void Start(const std::string& name) {
+    const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
     if (stack.empty()) {
       if (name != "ActionTemplates")
-        document->findings.push_back(
-            {rule::kRootElement, Severity::kFail, "/" + name + ": the root element is " + name + ", not ActionTemplates"});
-      stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, "/" + name, {}, {}});
+        Add(rule::kRootElement, Severity::kFail, "/" + name, line, "the root element is " + name + ", not ActionTemplates");
+      stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, name, "/" + name, line, {}, {}});
       return;
     }
     Frame& parent = stack.back();
@@ -107,8 +123,34 @@ struct Reader {
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
     if (rule != nullptr && child == nullptr)
-      document->findings.push_back({rule::kUnknownElement, Severity::kNote, path + ": an element the host does not know"});
-    stack.push_back({child ? child->kind : kUnknown, std::move(path), {}, {}});
+      Add(rule::kUnknownElement, Severity::kNote, path, line, "an element the host does not know");
+    const Kind kind = child ? child->kind : kUnknown;
+    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line});
+    if (kind == kArg && !document->specs.empty()) document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
+    stack.push_back({kind, name, std::move(path), line, {}, {}});
+  }
+
+  // A leaf's text goes to the action or argument it describes.
+  void Keep(const Frame& leaf, Kind parent) {
+    if (document->specs.empty()) return;
+    ActionSpec& action = document->specs.back();
+    if (parent == kAction) {
+      if (leaf.kind == kActionName) action.name = leaf.text;
+      if (leaf.name == "Description") action.description = leaf.text;
+      if (leaf.name == "ReturnValueType") action.return_type = leaf.text;
+      return;
+    }
+    if (action.arguments.empty()) return;
+    ArgumentSpec& argument = action.arguments.back();
+    if (parent == kEasyMode) {
+      argument.easy_mode += leaf.name + "=" + leaf.text + ";";
+      return;
+    }
+    if (leaf.name == "Name") argument.name = leaf.text;
+    if (leaf.name == "Description") argument.description = leaf.text;
+    if (leaf.name == "Type") argument.type = leaf.text;
+    if (leaf.name == "Default") argument.default_value = leaf.text;
+    if (leaf.name == "Required") argument.required = leaf.text;
   }
 
   void End() {
@@ -117,18 +159,49 @@ struct Reader {
     if (const Rule* rule = RuleFor(frame.kind)) {
       for (const Child& c : rule->children)
         if (c.required && frame.counts[c.name] == 0)
-          document->findings.push_back({rule::kMissingElement, Severity::kFail, frame.path + ": no " + c.name});
+          Add(rule::kMissingElement, Severity::kFail, frame.path, frame.line, std::string("no ") + c.name);
     }
+    const Kind parent = stack.empty() ? kUnknown : stack.back().kind;
     if (frame.kind == kActionName) {
       if (!IsActionName(frame.text))
-        document->findings.push_back(
-            {rule::kActionName, Severity::kFail, frame.path + ": \"" + frame.text + "\" is not of the form Table.Function"});
+        Add(rule::kActionName, Severity::kFail, frame.path, frame.line,
+            "\"" + frame.text + "\" is not of the form Table.Function");
       document->actions.push_back(frame.text);
     }
+    if (frame.kind == kLeaf || frame.kind == kActionName) {
+      if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType") ||
+          (parent == kEasyMode && frame.name == "DataType"))
+        if (!IsKnownType(frame.text))
+          Add(rule::kTypeName, Severity::kNote, frame.path, frame.line,
+              "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use");
+      if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
+        Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.line,
+            "Required is \"" + frame.text + "\"; the host knows 0 and 1");
+      Keep(frame, parent);
+    }
+    if (frame.kind == kAction && !document->specs.empty()) CheckArguments(document->specs.back(), frame);
+  }
+
+  void CheckArguments(const ActionSpec& action, const Frame& frame) {
+    std::map<std::string, int> seen;
+    for (const ArgumentSpec& argument : action.arguments)
+      if (++seen[argument.name] == 2)
+        Add(rule::kArgumentTwice, Severity::kWarn, frame.path, argument.line,
+            "the argument " + argument.name + " is named twice in " + action.name);
+  }
+
+  // Actions are told apart by name alone: a second one hides the first.
+  void CheckActions() {
+    std::map<std::string, int> seen;
+    for (const ActionSpec& action : document->specs)
+      if (++seen[action.name] == 2)
+        Add(rule::kActionTwice, Severity::kFail, "/ActionTemplates/Action", action.line,
+            "the action " + action.name + " is named twice");
   }
 
   void Characters(const char* text, int length) {
-    if (!stack.empty() && stack.back().kind == kActionName) stack.back().text.append(text, static_cast<std::size_t>(length));
+    if (!stack.empty() && (stack.back().kind == kActionName || stack.back().kind == kLeaf))
+      stack.back().text.append(text, static_cast<std::size_t>(length));
   }
 };
 
@@ -157,12 +230,12 @@ int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
 
 ActionDocument ReadActionDocument(const std::string& ansi_text) {
   ActionDocument document;
-  Reader reader{&document, {}};
   XML_Parser parser = XML_ParserCreate(kAnsiEncoding);
   if (parser == nullptr) {
     document.problem = "out of memory";
     return document;
   }
+  Reader reader{&document, parser, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -175,6 +248,9 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
                        std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
     document.findings.clear();
     document.actions.clear();
+    document.specs.clear();
+  } else {
+    reader.CheckActions();
   }
   document.well_formed = parsed;
   XML_ParserFree(parser);

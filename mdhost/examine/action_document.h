@@ -3,8 +3,10 @@
 // ActionTemplates; each Action with a Name of the form Table.Function, a
 // Description, a ReturnValueType and Arguments of Arg elements, each with a
 // Name, Description, Type, Default and Required; and the optional Extended
-// section. Missing required elements are failures, unknown ones notes; each
-// finding names the element's path.
+// section. Missing required elements and an action named twice are
+// failures; an argument named twice and a Required other than 0 or 1 are
+// warnings; unknown elements and type names are notes. Each finding names
+// the element's path and line.
 #pragma once
 
 #include <string>
@@ -14,11 +16,24 @@
 
 namespace host {
 
+struct ArgumentSpec {
+  std::string name, description, type, default_value, required;
+  std::string easy_mode;  // its EasyMode children as "Name=text;" in document order
+  int line = 0;
+};
+
+struct ActionSpec {
+  std::string name, description, return_type;
+  std::vector<ArgumentSpec> arguments;
+  int line = 0;
+};
+
 struct ActionDocument {
   bool well_formed = false;
   std::string problem;                // Expat's reason, with line and column, when not well-formed
-  std::vector<Finding> findings;      // about the vocabulary (only when well-formed)
-  std::vector<std::string> actions;   // the texts of /ActionTemplates/Action/Name
+  std::vector<Finding> findings;      // about the vocabulary (only when well-formed), each naming its line
+  std::vector<std::string> actions;   // the texts of /ActionTemplates/Action/Name (UTF-8)
+  std::vector<ActionSpec> specs;      // each action as the host shows it (UTF-8)
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);

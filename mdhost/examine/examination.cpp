@@ -68,11 +68,31 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   ReadSdkVersion(sink, module);
 }
 
-void CheckPlugin(const LoadedModule& module, ReportSink& sink) {
+// "1.2.0.0" and "1.2" are one version: the numbers up to the first other
+// character, without trailing zeros.
+std::string VersionNumbers(const std::string& text) {
+  std::string numbers;
+  std::size_t i = 0;
+  while (i < text.size() && ((text[i] >= '0' && text[i] <= '9') || text[i] == '.')) numbers += text[i++];
+  while (numbers.size() > 2 && numbers.compare(numbers.size() - 2, 2, ".0") == 0) numbers.resize(numbers.size() - 2);
+  while (!numbers.empty() && numbers.back() == '.') numbers.pop_back();
+  return numbers;
+}
+
+void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& version, const ModuleImage& file) {
+  if (!version || file.file_version.empty()) return;
+  if (VersionNumbers(*version) == VersionNumbers(file.file_version)) return;
+  sink.Warn(rule::kVersionResource, "irPlg_GetPluginVersion says \"" + *version +
+                                        "\" but the version resource's FileVersion is \"" + file.file_version +
+                                        "\": installers and Explorer show the one, scripts the other");
+}
+
+void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink& sink) {
   std::optional<std::string> xml;
   for (const PluginText& text : kPluginTexts) {
     std::optional<std::string> value = CheckGetter(sink, module, text.getter);
     if (value) sink.Text(text.getter, *value);
+    if (std::string(text.getter) == "irPlg_GetPluginVersion") CheckVersionResource(sink, value, file);
     if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
   const std::optional<int32_t> sdk = ReadSdkVersion(sink, module);
@@ -102,8 +122,12 @@ std::string DecoratedGetterHint(const ModuleImage& file) {
 
 // A plugin whose threads outlive its release runs code that is gone: the
 // host's process crashes later, far from the cause.
+// Threads that started in its image count, and so do threads more than
+// before its load where the system does not tell where a thread started.
 bool LeftThreadsRunning(ReportSink& sink, int threads_before, const ImageRange& image) {
-  const int left = image.end > image.start ? OtherThreads(&image) : OtherThreads(nullptr) - threads_before;
+  const int more = OtherThreads(nullptr) - threads_before;
+  const int in_image = image.end > image.start ? OtherThreads(&image) : 0;
+  const int left = in_image > more ? in_image : more;
   if (left <= 0) return false;
   sink.Fail(rule::kThreadsLeft, "leaves " + std::to_string(left) + " thread" + (left == 1 ? "" : "s") +
                                     " running after it is released; " + kStopThreads);
@@ -116,23 +140,29 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   const ModuleImage file = ReadModuleFile(path);
   sink.VersionResource(file.file_version, file.product_version);
   const int threads_before = OtherThreads(nullptr);
-  sink.Stage("loading the module");
+  sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {
-    sink.Error(rule::kCannotLoad, "cannot be loaded: " + module->why());
+    if (module->failed_in_startup())
+      sink.Error(rule::kCrashed, "crashed in its start-up code (DllMain) while loading: " + module->why());
+    else
+      sink.Error(rule::kCannotLoad, "cannot be loaded: " + module->why());
     return;
   }
   const ImageRange image = ModuleImageRange(module->handle());
+  const std::string file_name = path.substr(path.find_last_of("\\/") + 1);
+  NoteExaminedImage(file_name, image, false);
   if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
     sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +
                                       DecoratedGetterHint(file));
   } else if (what == Examination::kCheck) {
-    CheckPlugin(*module, sink);
+    CheckPlugin(*module, file, sink);
   } else {
     ReadPlugin(*module, sink);
   }
   sink.Stage(kReleaseStage);
   module.reset();
+  NoteExaminedImage(file_name, image, true);
   sink.Stage(kAfterReleaseStage);
   if (LeftThreadsRunning(sink, threads_before, image)) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);

@@ -13,6 +13,7 @@ namespace host {
 
 // The step after a plugin's release, when none of its code should run: a
 // crash there comes from a thread it left behind.
+constexpr char kLoadStage[] = "loading the module (its start-up code, DllMain)";
 constexpr char kReleaseStage[] = "releasing the module";
 constexpr char kAfterReleaseStage[] = "after releasing the module";
 

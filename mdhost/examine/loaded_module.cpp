@@ -5,15 +5,29 @@
 #include "platform/platform.h"
 
 namespace host {
+namespace {
+
+// What the Windows loader answers when the start-up code it called faulted.
+constexpr uint32_t kStartupFault = 998;  // ERROR_NOACCESS
+
+}  // namespace
 
 std::string ExplainLoadFailure(const std::string& path, const std::string& fallback) {
   if (IsFolder(path)) return "a folder, not a module";
   if (!IsFile(path)) return "no such file";
-  switch (ReadModuleFile(path).kind) {
+  const ModuleImage image = ReadModuleFile(path);
+  switch (image.kind) {
     case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
     case ModuleKind::kOtherModule: return "a module for another kind of processor";
-    default: return fallback;
+    default: break;
   }
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  for (const std::string& import : image.imports)
+    if (!ImportFindable(import, folder))
+      return "it imports " + import + ", which is not in the plugin's folder, the system folders or beside the "
+             "host; ship it beside the plugin (" + fallback + ")";
+  return fallback;
 }
 
 LoadedModule::LoadedModule(const std::string& path) {
@@ -24,6 +38,7 @@ LoadedModule::LoadedModule(const std::string& path) {
   module_ = md::Os().load_module(path.c_str());
   if (module_ == nullptr) {
     const md::LoadFailure failure = md::LastLoadFailure();
+    failed_in_startup_ = failure.code == kStartupFault;
     why_ = ExplainLoadFailure(path, LoadErrorText(failure.code, failure.text));
   }
 }

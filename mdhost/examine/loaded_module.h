@@ -18,10 +18,13 @@ class LoadedModule {
   const std::string& why() const { return why_; }  // why it could not be loaded (UTF-8)
   void* Export(const char* name) const;
   void* handle() const { return module_; }
+  // The loader caught a fault in the module's start-up code (Windows).
+  bool failed_in_startup() const { return failed_in_startup_; }
 
  private:
   void* module_ = nullptr;
   std::string why_;
+  bool failed_in_startup_ = false;
 };
 
 // Why the module file at `path` cannot be loaded, judged from its bytes, or

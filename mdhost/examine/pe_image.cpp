@@ -13,6 +13,7 @@ constexpr uint16_t kMachineI386 = 0x14C;
 constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kExportDirectory = 0;
+constexpr uint32_t kImportDirectory = 1;
 constexpr uint32_t kResourceDirectory = 2;
 constexpr uint32_t kVersionResource = 16;  // RT_VERSION
 constexpr std::size_t kMaxFileSize = 256u << 20;
@@ -98,6 +99,22 @@ class Image {
       uint64_t at = 0;
       std::string name;
       if (!bytes_.U32(table + 4ull * i, &name_rva)) break;
+      if (Offset(name_rva, &at) && bytes_.CString(at, &name)) names.push_back(name);
+    }
+    return names;
+  }
+
+  // The names of the modules it imports from, in the order of its import table.
+  std::vector<std::string> ImportNames() const {
+    std::vector<std::string> names;
+    uint64_t descriptor = 0;
+    if (!Offset(directories_[kImportDirectory].address, &descriptor)) return names;
+    for (int i = 0; i < 4096; ++i, descriptor += 20) {  // IMAGE_IMPORT_DESCRIPTOR, all zero at the end
+      uint32_t name_rva = 0, thunks = 0;
+      if (!bytes_.U32(descriptor + 12, &name_rva) || !bytes_.U32(descriptor + 16, &thunks)) break;
+      if (name_rva == 0 && thunks == 0) break;
+      uint64_t at = 0;
+      std::string name;
       if (Offset(name_rva, &at) && bytes_.CString(at, &name)) names.push_back(name);
     }
     return names;
@@ -257,6 +274,7 @@ ModuleImage ReadModuleImage(const std::string& bytes) {
   image.kind = pe.ReadHeaders();
   if (image.kind != ModuleKind::kModule32) return image;
   image.exports = pe.ExportNames();
+  image.imports = pe.ImportNames();
   ReadVersionStrings(pe.VersionResource(bytes), &image);
   return image;
 }

@@ -19,6 +19,7 @@ enum class ModuleKind {
 struct ModuleImage {
   ModuleKind kind = ModuleKind::kNotAModule;
   std::vector<std::string> exports;  // exported names, as stored
+  std::vector<std::string> imports;  // the modules it imports from, as named
   std::string file_version;          // "FileVersion" (UTF-8), else the numeric one; "" when none
   std::string product_version;       // likewise "ProductVersion"
 

@@ -26,6 +26,7 @@ constexpr char kReadText[] = "MD107";        // the text could not be read as th
 // The SDK version.
 constexpr char kSdk1[] = "MD201";            // no irPlg_GetSDKVersion: an SDK1 plugin
 constexpr char kSdkVersion[] = "MD202";      // what irPlg_GetSDKVersion returns
+constexpr char kVersionResource[] = "MD203";  // the version text against the version resource
 
 // The action document.
 constexpr char kNotWellFormed[] = "MD301";
@@ -34,6 +35,10 @@ constexpr char kRootElement[] = "MD303";
 constexpr char kMissingElement[] = "MD304";
 constexpr char kUnknownElement[] = "MD305";
 constexpr char kActionName[] = "MD306";      // not of the form Table.Function
+constexpr char kActionTwice[] = "MD307";     // two actions of one name
+constexpr char kArgumentTwice[] = "MD308";   // two arguments of one name in an action
+constexpr char kRequiredValue[] = "MD309";   // Required other than 0 or 1
+constexpr char kTypeName[] = "MD310";        // a type the host's documents do not use
 
 // Registering the actions.
 constexpr char kNoRegistration[] = "MD401";  // irPlg_Action_RegisterActions not exported
@@ -50,8 +55,9 @@ constexpr char kThreadsLeft[] = "MD502";     // threads still running after the 
 constexpr const char* kAll[] = {
     kCannotLoad, kNotAPlugin, kCrashed, kHung, kEndedProcess, kOverrun, kNoWorker,
     kGetterMissing, kSizeZero, kSizeMinusOne, kTooSmall, kExactSize, kProtocol, kReadText,
-    kSdk1, kSdkVersion,
+    kSdk1, kSdkVersion, kVersionResource,
     kNotWellFormed, kWellFormed, kRootElement, kMissingElement, kUnknownElement, kActionName,
+    kActionTwice, kArgumentTwice, kRequiredValue, kTypeName,
     kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUnnamedFunction,
     kKeptPerLoad, kThreadsLeft,
 };

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 namespace host {
 namespace fault_report {
@@ -41,6 +42,14 @@ inline const Guard* GuardAt(uintptr_t address) {
   return nullptr;
 }
 
+// The image of the plugin under examination, and of the one released last,
+// so that a crash address reads as module + offset, which addr2line needs.
+struct ImageNote {
+  uintptr_t start = 0, end = 0;
+  char name[96] = "";
+};
+inline ImageNote examined_image, released_image;
+
 struct FixedText {
   char text[256] = "";
   std::size_t length = 0;
@@ -61,6 +70,17 @@ struct FixedText {
     return *this << (base == 16 ? "0x" : "") << ordered;
   }
 };
+
+// " (Name.lmd+0x1580)" where `address` lies in a noted image; "(released)"
+// for the image of a plugin already released.
+inline void DescribeAddress(FixedText& out, uintptr_t address) {
+  for (const ImageNote* note : {&examined_image, &released_image}) {
+    if (note->end == 0 || address < note->start || address >= note->end) continue;
+    out << " (" << note->name << "+";
+    out.Number(address - note->start, 16) << (note == &released_image ? ", released)" : ")");
+    return;
+  }
+}
 
 }  // namespace fault_report
 }  // namespace host

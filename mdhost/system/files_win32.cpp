@@ -86,6 +86,25 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ImportFindable(const std::string& name, const std::string& folder) {
+  if (_strnicmp(name.c_str(), "api-ms-", 7) == 0 || _strnicmp(name.c_str(), "ext-ms-", 7) == 0) return true;
+  if (GetModuleHandleA(name.c_str()) != nullptr) return true;
+  char system[MAX_PATH], windows[MAX_PATH], self[MAX_PATH];
+  std::string places[] = {folder, "", "", ""};
+  if (GetSystemDirectoryA(system, MAX_PATH)) places[1] = system;
+  if (GetWindowsDirectoryA(windows, MAX_PATH)) places[2] = windows;
+  if (GetModuleFileNameA(nullptr, self, MAX_PATH)) {
+    places[3] = self;
+    places[3].resize(places[3].find_last_of("\\/") + 1);
+  }
+  for (std::string place : places) {
+    if (place.empty()) continue;
+    if (place.back() != '\\' && place.back() != '/') place += '\\';
+    if (IsFile(place + name)) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> FilesBelow(const std::string& folder) {
   std::string top = folder;
   while (top.size() > 1 && (top.back() == '\\' || top.back() == '/') && top[top.size() - 2] != ':') top.pop_back();

@@ -110,6 +110,10 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8);
 
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// Whether the loader can find the module `name` that a plugin in `folder`
+// imports: loaded already, in that folder, in the system folders or beside
+// this program (where the system searches by other rules: true).
+bool ImportFindable(const std::string& name, const std::string& folder);
 // Every file below `folder`, in a stable order.
 std::vector<std::string> FilesBelow(const std::string& folder);
 // Why the last failed system call failed, in words.
@@ -124,6 +128,11 @@ struct ImageRange {
   uintptr_t start = 0, end = 0;
 };
 ImageRange ModuleImageRange(void* module);
+
+// Names the image of the plugin under examination (or, with `released`, of
+// the one just released) for crash reports: addresses in it read as
+// Name+offset.
+void NoteExaminedImage(const std::string& name, const ImageRange& range, bool released);
 
 // This process's threads but the calling one; with `started_in`, only those
 // that started inside that range (where the system tells where a thread

@@ -47,6 +47,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   }
   out << " at ";
   out.Number(reinterpret_cast<uintptr_t>(record->ExceptionAddress), 16);
+  fault_report::DescribeAddress(out, reinterpret_cast<uintptr_t>(record->ExceptionAddress));
   crash_report(out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "mdhost/report/rules.h"
 #include "mdhost/system/crash_report.h"
@@ -30,6 +31,9 @@ struct Examiner::Batch {
   std::deque<std::size_t> waiting;    // not yet sent to the current worker
   std::deque<std::size_t> in_flight;  // sent to it, not yet reported, in order
   std::map<std::size_t, PluginReport> finished;
+  // The report the current worker finished last is held back: a thread that
+  // plugin left behind may still crash the worker, and the blame is its.
+  std::optional<std::size_t> held;
 
   void Finish(std::size_t index, PluginReport report) {
     report.path = paths[index];
@@ -62,16 +66,20 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
     }
     return;
   }
-  Batch batch{what, paths, {}, {}, {}};
+  Batch batch{what, paths, {}, {}, {}, {}};
   for (std::size_t i = 0; i < paths.size(); ++i) batch.waiting.push_back(i);
   std::size_t next = 0;
   while (next < paths.size()) {
-    for (auto it = batch.finished.find(next); it != batch.finished.end(); it = batch.finished.find(next)) {
+    // Nothing more to ask: the last report need wait no longer.
+    if (batch.waiting.empty() && batch.in_flight.empty()) batch.held.reset();
+    for (auto it = batch.finished.find(next); it != batch.finished.end() && batch.held != next;
+         it = batch.finished.find(next)) {
       done(it->second);
       batch.finished.erase(it);
       ++next;
     }
     if (next == paths.size()) break;
+    if (batch.waiting.empty() && batch.in_flight.empty()) break;  // every report was delivered above
     Fill(batch);
     if (batch.in_flight.empty()) {  // no worker could be had: say so for the next plugin
       PluginReport report;
@@ -139,6 +147,7 @@ void Examiner::Collect(Batch& batch) {
     bool any = false;
     while (reader_.NextReport(&request, &report)) {
       batch.Finish(request, std::move(report));
+      batch.held = request;
       ++answered_;
       any = true;
     }
@@ -154,6 +163,7 @@ void Examiner::Collect(Batch& batch) {
     if (closed) {
       while (reader_.NextReport(&request, &report)) {
         batch.Finish(request, std::move(report));
+        batch.held = request;
         ++answered_;
       }
       WorkerEnded(batch, false);
@@ -177,6 +187,25 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   const ProcessEnd end = worker_->Wait();
   RecordReader::Unfinished unfinished = reader_.TakeUnfinished();
   worker_.reset();
+  const std::optional<std::size_t> held = batch.held;
+  batch.held.reset();
+  const std::string& crash = unfinished.crash;
+  // A thread crashed in the former image of the plugin whose report is held
+  // (and not of the one under way): the blame is that plugin's, and the
+  // request under way is asked again of the next worker.
+  const auto released_here = [&](std::size_t i) {
+    const std::string& path = batch.paths[i];
+    const std::string name = path.substr(path.find_last_of("\\/") + 1);
+    return crash.find("(" + name + "+") != std::string::npos && crash.find(", released)") != std::string::npos;
+  };
+  const bool under_way_released = board.request != 0 && released_here(board.request - 1);
+  if (held && !under_way_released && crash.rfind(fault_report::kOtherThread, 0) == 0 && released_here(*held)) {
+    ReportBuilder(&batch.finished[*held])
+        .Fail(rule::kThreadsLeft, "leaves a thread running after it is released, which crashed the process once "
+                                  "the module was gone (" + crash + "); " + kStopThreads);
+    batch.Requeue();
+    return;
+  }
   std::size_t index = 0;
   bool charged = false;
   if (board.request != 0) {
@@ -197,7 +226,6 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   }
   PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
   ReportBuilder sink(&report);
-  const std::string& crash = unfinished.crash;
   if (hung)
     sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + While(board.stage) +
                                 " (hung); the worker was stopped");

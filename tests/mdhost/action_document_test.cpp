@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mdhost/examine/action_document.h"
+#include "mdhost/report/output.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -16,7 +17,7 @@ using host::Severity;
 std::string Findings(const ActionDocument& document) {
   std::string all;
   for (const host::Finding& f : document.findings)
-    all += std::string(f.severity == Severity::kFail ? "FAIL " : "NOTE ") + f.text + "\n";
+    all += std::string(host::SeverityName(f.severity)) + " " + f.rule + " " + f.text + "\n";
   return all;
 }
 
@@ -50,27 +51,55 @@ TEST(ActionDocumentXml, DeepNestingNeedsNoRecursion) {
   for (int i = 0; i < 20000; ++i) deep += "</a>";
   const ActionDocument document = ReadActionDocument(deep + "</ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
-  EXPECT_EQ("NOTE /ActionTemplates/a: an element the host does not know\n", Findings(document));
+  EXPECT_EQ("NOTE MD305 /ActionTemplates/a (line 1): an element the host does not know\n", Findings(document));
 }
 
-TEST(ActionDocumentXml, TheVocabularyWithPaths) {
-  EXPECT_EQ("FAIL /Foo: the root element is Foo, not ActionTemplates\n", Findings(ReadActionDocument("<Foo/>")));
+TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
+  EXPECT_EQ("FAIL MD303 /Foo (line 1): the root element is Foo, not ActionTemplates\n",
+            Findings(ReadActionDocument("<Foo/>")));
   const ActionDocument document = ReadActionDocument(
-      "<ActionTemplates>" + Action("A.one") + "<Action><Description>d</Description></Action>" + Action("two") +
-      "<Action><Name>B.three</Name><Description/><ReturnValueType/><Arguments><Arg><Name/><Type/><Colour/>"
-      "</Arg></Arguments></Action><Extended><Action/><Author>\xA9 me</Author></Extended></ActionTemplates>");
+      "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Description>d</Description></Action>\n" + Action("two") +
+      "\n<Action><Name>B.three</Name><Description/><ReturnValueType/><Arguments><Arg><Name/><Type/><Colour/>"
+      "</Arg></Arguments></Action>\n<Extended><Action/><Author>\xA9 me</Author></Extended></ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
   EXPECT_EQ(
-      "FAIL /ActionTemplates/Action[2]: no Name\n"
-      "FAIL /ActionTemplates/Action[2]: no ReturnValueType\n"
-      "FAIL /ActionTemplates/Action[2]: no Arguments\n"
-      "FAIL /ActionTemplates/Action[3]/Name: \"two\" is not of the form Table.Function\n"
-      "NOTE /ActionTemplates/Action[4]/Arguments/Arg[1]/Colour: an element the host does not know\n"
-      "FAIL /ActionTemplates/Action[4]/Arguments/Arg[1]: no Description\n"
-      "FAIL /ActionTemplates/Action[4]/Arguments/Arg[1]: no Default\n"
-      "FAIL /ActionTemplates/Action[4]/Arguments/Arg[1]: no Required\n",
+      "FAIL MD304 /ActionTemplates/Action[2] (line 3): no Name\n"
+      "FAIL MD304 /ActionTemplates/Action[2] (line 3): no ReturnValueType\n"
+      "FAIL MD304 /ActionTemplates/Action[2] (line 3): no Arguments\n"
+      "FAIL MD306 /ActionTemplates/Action[3]/Name (line 4): \"two\" is not of the form Table.Function\n"
+      "NOTE MD305 /ActionTemplates/Action[4]/Arguments/Arg[1]/Colour (line 5): an element the host does not know\n"
+      "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Description\n"
+      "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Default\n"
+      "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Required\n",
       Findings(document));
   EXPECT_EQ((std::vector<std::string>{"A.one", "two", "B.three"}), document.actions);
+}
+
+TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
+  const std::string arg = "<Arg><Name>F</Name><Description>d</Description><Type>stirng</Type><Default/>"
+                          "<Required>yes</Required><EasyMode><DataType>string</DataType></EasyMode></Arg>";
+  const ActionDocument document = ReadActionDocument(
+      "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Name>A.two</Name><Description>d</Description>"
+      "<ReturnValueType>number</ReturnValueType><Arguments>\n" + arg + "\n" + arg + "</Arguments></Action>\n" +
+      Action("A.one") + "</ActionTemplates>");
+  EXPECT_TRUE(document.well_formed) << document.problem;
+  EXPECT_EQ(
+      "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[1]/Type (line 4): \"stirng\" is neither a Lua type name "
+      "nor one the host's documents use\n"
+      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[1]/Required (line 4): Required is \"yes\"; the host knows 0 and 1\n"
+      "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[2]/Type (line 5): \"stirng\" is neither a Lua type name "
+      "nor one the host's documents use\n"
+      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[2]/Required (line 5): Required is \"yes\"; the host knows 0 and 1\n"
+      "WARN MD308 /ActionTemplates/Action[2] (line 5): the argument F is named twice in A.two\n"
+      "FAIL MD307 /ActionTemplates/Action (line 6): the action A.one is named twice\n",
+      Findings(document));
+  ASSERT_EQ(3u, document.specs.size());
+  const host::ActionSpec& two = document.specs[1];
+  EXPECT_EQ("A.two|number|3", two.name + "|" + two.return_type + "|" + std::to_string(two.line));
+  ASSERT_EQ(2u, two.arguments.size());
+  const host::ArgumentSpec& f = two.arguments[0];
+  EXPECT_EQ("F|stirng||yes|DataType=string;", f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" +
+                                                   f.easy_mode);
 }
 
 TEST(ActionDocumentXml, ThisPluginsDocumentPasses) {
