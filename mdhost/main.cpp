@@ -14,7 +14,7 @@ namespace {
 
 // The options, as bits of each command's entry.
 enum Option : unsigned {
-  kJson = 1, kTimeout = 2, kInProcess = 4, kCycles = 8, kStrict = 16, kQuiet = 32,
+  kJson = 1, kTimeout = 2, kInProcess = 4, kCycles = 8, kStrict = 16, kQuiet = 32, kWith = 64,
 };
 
 struct Command {
@@ -34,7 +34,7 @@ const Command kCommands[] = {
     {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny,
      kExamining | kCycles | kStrict | kQuiet, host::CheckCommand},
     {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kExamining | kStrict, host::ScanCommand},
-    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, 0, host::RunCommand},
+    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kWith, host::RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, 0, host::HelpCommand},
 };
 
@@ -43,7 +43,8 @@ struct OptionName {
   Option bit;
 };
 const OptionName kOptionNames[] = {{"--json", kJson},     {"--timeout", kTimeout}, {"--in-process", kInProcess},
-                                   {"--cycles", kCycles}, {"--strict", kStrict},   {"--quiet", kQuiet}};
+                                   {"--cycles", kCycles}, {"--strict", kStrict},   {"--quiet", kQuiet},
+                                   {"--with", kWith}};
 
 void Usage(std::FILE* out) {
   std::fprintf(out, "usage: mdhost COMMAND [OPTION...] [ARGUMENT...] [--] [ARGUMENT...]\n\n");
@@ -62,6 +63,8 @@ void Usage(std::FILE* out) {
                "                  a plugin keeps per load (default 200; 0 measures nothing)\n"
                "  --strict        check, scan: a WARN fails as a FAIL does\n"
                "  --quiet         check: only WARN and FAIL lines and the verdicts\n"
+               "  --with PLUGIN   run: register this plugin's actions too (repeatable), as\n"
+               "                  the host registers every plugin of a project\n"
                "  --              ends the options (run: script arguments may follow)\n"
                "  --help, --version\n\n"
                "exit codes: 0 success, 1 a check failed (FAIL; with --strict, WARN too) or a\n"
@@ -116,7 +119,8 @@ bool ParseOptions(int argc, char** argv, const Command& command, host::Invocatio
     }
     if ((command.options & bit) == 0) {
       *error = std::string("'") + command.name + "' takes no option " + a +
-               (command.options == 0 ? " (it takes no options; put '--' before arguments that begin with '--')" : "");
+               (command.options == 0 ? " (it takes no options; put '--' before arguments that begin with '--')"
+                                     : " (see 'mdhost --help'; put '--' before arguments that begin with '--')");
       return false;
     }
     if (bit == kJson) call->json = true;
@@ -126,6 +130,13 @@ bool ParseOptions(int argc, char** argv, const Command& command, host::Invocatio
     if (bit == kTimeout) {
       timeout_given = true;
       if (!Number(a, i + 1 < argc ? argv[++i] : nullptr, 1, 86400, &call->timeout_seconds, error)) return false;
+    }
+    if (bit == kWith) {
+      if (i + 1 >= argc) {
+        *error = "--with takes a plugin's path";
+        return false;
+      }
+      call->extra_plugins.push_back(argv[++i]);
     }
     if (bit == kCycles && !Number(a, i + 1 < argc ? argv[++i] : nullptr, 0, 100000, &call->load_cycles, error))
       return false;

@@ -20,6 +20,6 @@ w=build/win32/bin
   "$(winepath -w "$w/minimal_plugin.dll")" "$rounds" 1
 
 # scan finds Windows modules only, so isolation is measured under Wine.
-echo "== Wine: isolation (mdhost scan of 100 plugins, in a worker against in-process)"
-python3 bench/isolation_benchmark.py $w/minimal_plugin.dll 100 7 --windows-paths -- "$here/tools/wine-run.sh" \
+echo "== Wine: isolation (mdhost scan of 300 plugins, in a worker against in-process)"
+python3 bench/isolation_benchmark.py $w/minimal_plugin.dll 300 7 --windows-paths -- "$here/tools/wine-run.sh" \
   $w/mdhost.exe

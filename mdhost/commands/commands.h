@@ -19,6 +19,7 @@ struct Invocation {
   bool isolated = true;
   bool strict = false;  // WARN fails as FAIL does
   bool quiet = false;   // only WARN and FAIL lines and the verdicts
+  std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };

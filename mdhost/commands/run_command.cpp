@@ -7,6 +7,8 @@ extern "C" {
 #include <lualib.h>
 }
 
+#include <memory>
+
 #include "mdhost/commands/commands.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
@@ -66,29 +68,39 @@ int MessageHandler(lua_State* L) {
   return 1;
 }
 
-int Run(lua_State* L, const LoadedModule& plugin, const Invocation& call) {
+// Registers one plugin's actions, as the host does for every plugin of a
+// project; false (and said why) when it cannot.
+bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path) {
   auto registration = reinterpret_cast<RegisterActions>(plugin.Export("irPlg_Action_RegisterActions"));
+  const std::string who = AnsiToUtf8(path) + ": ";
   if (registration == nullptr) {
-    Complain(AnsiToUtf8(call.arguments[0]) + ": exports no irPlg_Action_RegisterActions (not an action plugin)");
-    return kExitFailed;
+    Complain(who + "exports no irPlg_Action_RegisterActions (not an action plugin)");
+    return false;
   }
-  SetArguments(L, call.arguments);
-  SetSourceFolder(L, call.arguments[1]);
   // The registration runs protected: a Lua error it raises is the plugin's
   // to hear about, not a panic of mdhost's.
   lua_pushlightuserdata(L, reinterpret_cast<void*>(registration));
   lua_pushcclosure(L, CallRegistration, 1);
   if (lua_pcall(L, 0, 1, 0) != 0) {
-    Complain("irPlg_Action_RegisterActions raised a Lua error: " +
+    Complain(who + "irPlg_Action_RegisterActions raised a Lua error: " +
              AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
-    return kExitFailed;
+    return false;
   }
   const lua_Integer moved = lua_tointeger(L, -1);
   lua_pop(L, 1);
   if (moved != 0) {
-    Complain("irPlg_Action_RegisterActions left the Lua stack unbalanced");
-    return kExitFailed;
+    Complain(who + "irPlg_Action_RegisterActions left the Lua stack unbalanced");
+    return false;
   }
+  return true;
+}
+
+int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
+        const std::vector<std::string>& paths, const Invocation& call) {
+  SetArguments(L, call.arguments);
+  SetSourceFolder(L, call.arguments[1]);
+  for (std::size_t i = 0; i < plugins.size(); ++i)
+    if (!Register(L, *plugins[i], paths[i])) return kExitFailed;
   lua_pushcfunction(L, MessageHandler);
   const int loaded = luaL_loadfile(L, call.arguments[1].c_str());
   if (loaded == LUA_ERRFILE) {
@@ -106,18 +118,26 @@ int Run(lua_State* L, const LoadedModule& plugin, const Invocation& call) {
 }  // namespace
 
 int RunCommand(const Invocation& call) {
-  if (!RequireFile(call.arguments[0]) || !RequireFile(call.arguments[1])) return kExitNoInput;
-  LoadedModule plugin(call.arguments[0]);
-  if (!plugin.ok()) {
-    Complain(AnsiToUtf8(call.arguments[0]) + ": cannot be loaded: " + plugin.why());
-    return kExitFailed;
+  // The plugins --with names are registered first, then PLUGIN.
+  std::vector<std::string> paths = call.extra_plugins;
+  paths.push_back(call.arguments[0]);
+  for (const std::string& path : paths)
+    if (!RequireFile(path)) return kExitNoInput;
+  if (!RequireFile(call.arguments[1])) return kExitNoInput;
+  std::vector<std::unique_ptr<LoadedModule>> plugins;
+  for (const std::string& path : paths) {
+    plugins.push_back(std::make_unique<LoadedModule>(path));
+    if (!plugins.back()->ok()) {
+      Complain(AnsiToUtf8(path) + ": cannot be loaded: " + plugins.back()->why());
+      return kExitFailed;
+    }
   }
   lua_State* L = NewHostState();
   if (L == nullptr) {
     Complain("cannot create a Lua state");
     return kExitFailed;
   }
-  const int status = Run(L, plugin, call);
+  const int status = Run(L, plugins, paths, call);
   lua_close(L);
   std::fflush(stdout);
   return status;

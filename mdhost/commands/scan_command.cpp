@@ -1,10 +1,14 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
 // each file's export table (no code runs for that), then read in a worker.
 // Modules that are no plugins the host could load are listed as skipped.
+#include <map>
+#include <set>
+
 #include "mdhost/commands/commands.h"
 #include "mdhost/examine/pe_image.h"
 #include "mdhost/examine/plugin_texts.h"
 #include "mdhost/report/output.h"
+#include "mdhost/report/rules.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
 
@@ -46,6 +50,33 @@ std::string WhySkipped(const ModuleImage& image) {
   }
 }
 
+// What plugins below one folder do to each other in one host: two of one
+// name, or actions in one table, where the last registered wins.
+void CheckNeighbours(std::vector<PluginReport>& reports) {
+  std::map<std::string, std::vector<std::size_t>> names, tables;
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    if (const std::string* name = reports[i].Text(kNameGetter)) names[*name].push_back(i);
+    std::set<std::string> own;
+    for (const std::string& action : reports[i].actions.value_or(std::vector<std::string>()))
+      if (action.find('.') != std::string::npos) own.insert(action.substr(0, action.find('.')));
+    for (const std::string& table : own) tables[table].push_back(i);
+  }
+  const auto warn = [&](const std::map<std::string, std::vector<std::size_t>>& groups, const char* rule,
+                        const std::string& what, const std::string& consequence) {
+    for (const auto& group : groups) {
+      if (group.second.size() < 2) continue;
+      for (std::size_t i : group.second)
+        for (std::size_t other : group.second)
+          if (other != i)
+            ReportBuilder(&reports[i]).Warn(rule, what + " " + group.first + " is also " +
+                                                      (rule == rule::kSameName ? "the name of " : "used by ") +
+                                                      AnsiToUtf8(reports[other].path) + "; " + consequence);
+    }
+  };
+  warn(names, rule::kSameName, "the name", "the host lists both alike and scripts cannot tell them apart");
+  warn(tables, rule::kSameTable, "the action table", "the plugin registered last replaces the other's actions");
+}
+
 }  // namespace
 
 int ScanCommand(const Invocation& call) {
@@ -58,18 +89,23 @@ int ScanCommand(const Invocation& call) {
   examiner.StartEarly();
   std::vector<std::string> plugins;
   std::vector<Skipped> skipped;
+  std::vector<std::string> unreachable;
   std::size_t other_files = 0;
-  for (const std::string& path : FilesBelow(folder)) {
+  for (const std::string& path : FilesBelow(folder, &unreachable)) {
     const ModuleImage image = ReadModuleFile(path);
     if (image.IsPluginModule())
       plugins.push_back(path);
     else if (image.kind == ModuleKind::kNotAModule)
       ++other_files;
     else
-      skipped.push_back({path, WhySkipped(image)});
+      skipped.push_back({AnsiToUtf8(path), WhySkipped(image)});
   }
+  for (const std::string& path : unreachable)
+    skipped.push_back({path, "its name cannot be written in the system's ANSI code page, so the host cannot load "
+                             "anything there: rename it"});
   std::vector<PluginReport> reports;
   examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) { reports.push_back(report); });
+  CheckNeighbours(reports);
 
   int failed = 0;
   for (const PluginReport& report : reports) failed += !report.Passed(call.strict);
@@ -86,10 +122,10 @@ int ScanCommand(const Invocation& call) {
       if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
         Print("    " + FindingLine(finding) + "\n");
   }
-  for (const Skipped& s : skipped) Print("skipped " + AnsiToUtf8(s.path) + ": " + s.reason + "\n");
+  for (const Skipped& s : skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
   Print(std::to_string(reports.size()) + " plugin module" + (reports.size() == 1 ? "" : "s") + ", " +
         std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) +
-        " other module" + (skipped.size() == 1 ? "" : "s") + " skipped, " + std::to_string(other_files) +
+        " skipped, " + std::to_string(other_files) +
         " other file" + (other_files == 1 ? "" : "s") + "\n");
   return failed ? kExitFailed : kExitOk;
 }

@@ -122,12 +122,13 @@ std::string DecoratedGetterHint(const ModuleImage& file) {
 
 // A plugin whose threads outlive its release runs code that is gone: the
 // host's process crashes later, far from the cause.
-// Threads that started in its image count, and so do threads more than
-// before its load where the system does not tell where a thread started.
-bool LeftThreadsRunning(ReportSink& sink, int threads_before, const ImageRange& image) {
-  const int more = OtherThreads(nullptr) - threads_before;
-  const int in_image = image.end > image.start ? OtherThreads(&image) : 0;
-  const int left = in_image > more ? in_image : more;
+// Threads more than the worker had before the plugin's load. The count
+// after one plugin is the count before the next, so each plugin costs one
+// look at the process's threads.
+bool LeftThreadsRunning(ReportSink& sink, int* known_threads) {
+  const int now = OtherThreads();
+  const int left = now - *known_threads;
+  *known_threads = now;
   if (left <= 0) return false;
   sink.Fail(rule::kThreadsLeft, "leaves " + std::to_string(left) + " thread" + (left == 1 ? "" : "s") +
                                     " running after it is released; " + kStopThreads);
@@ -139,7 +140,7 @@ bool LeftThreadsRunning(ReportSink& sink, int threads_before, const ImageRange& 
 void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
   const ModuleImage file = ReadModuleFile(path);
   sink.VersionResource(file.file_version, file.product_version);
-  const int threads_before = OtherThreads(nullptr);
+  static int known_threads = OtherThreads();
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {
@@ -164,7 +165,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   module.reset();
   NoteExaminedImage(file_name, image, true);
   sink.Stage(kAfterReleaseStage);
-  if (LeftThreadsRunning(sink, threads_before, image)) return;
+  if (LeftThreadsRunning(sink, &known_threads)) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 

@@ -83,7 +83,7 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
     if (!report.error.empty()) counts["FAIL"] = counts["FAIL"].get<int>() + 1;
   }
   nlohmann::json skips = nlohmann::json::array();
-  for (const Skipped& s : skipped) skips.push_back({{"path", AnsiToUtf8(s.path)}, {"reason", s.reason}});
+  for (const Skipped& s : skipped) skips.push_back({{"path", s.path}, {"reason", s.reason}});
   return {{"format_version", kJsonFormatVersion},
           {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
           {"plugins", plugins},

@@ -27,7 +27,7 @@ std::string ErrorLine(const PluginReport& report);
 
 // A file that was looked at and left alone, and why.
 struct Skipped {
-  std::string path;
+  std::string path;  // UTF-8
   std::string reason;
 };
 

@@ -52,6 +52,10 @@ constexpr char kUnnamedFunction[] = "MD406";  // registered but not in the docum
 constexpr char kKeptPerLoad[] = "MD501";     // memory kept per load and release
 constexpr char kThreadsLeft[] = "MD502";     // threads still running after the release
 
+// Plugins side by side (scan).
+constexpr char kSameName[] = "MD601";        // two plugins of one name
+constexpr char kSameTable[] = "MD602";       // two plugins' actions in one table
+
 constexpr const char* kAll[] = {
     kCannotLoad, kNotAPlugin, kCrashed, kHung, kEndedProcess, kOverrun, kNoWorker,
     kGetterMissing, kSizeZero, kSizeMinusOne, kTooSmall, kExactSize, kProtocol, kReadText,
@@ -60,6 +64,7 @@ constexpr const char* kAll[] = {
     kActionTwice, kArgumentTwice, kRequiredValue, kTypeName,
     kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUnnamedFunction,
     kKeptPerLoad, kThreadsLeft,
+    kSameName, kSameTable,
 };
 
 }  // namespace rule

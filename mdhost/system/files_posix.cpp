@@ -54,7 +54,7 @@ bool IsFolder(const std::string& path) {
 // The loader's own message names a missing library already.
 bool ImportFindable(const std::string&, const std::string&) { return true; }
 
-std::vector<std::string> FilesBelow(const std::string& folder) {
+std::vector<std::string> FilesBelow(const std::string& folder, std::vector<std::string>*) {
   std::vector<std::string> files, pending = {folder};
   while (!pending.empty()) {
     const std::string dir = pending.back();

@@ -105,29 +105,61 @@ bool ImportFindable(const std::string& name, const std::string& folder) {
   return false;
 }
 
-std::vector<std::string> FilesBelow(const std::string& folder) {
+namespace {
+
+// The name in the ANSI code page, or false where it cannot be written there.
+bool NarrowExactly(const wchar_t* wide, std::string* ansi) {
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, nullptr, &lossy);
+  if (n <= 0 || lossy) return false;
+  ansi->assign(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, &(*ansi)[0], n, nullptr, nullptr);
+  ansi->pop_back();
+  return true;
+}
+
+std::string WideToUtf8(const wchar_t* wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], n, nullptr, nullptr);
+  utf8.pop_back();
+  return utf8;
+}
+
+}  // namespace
+
+// Listed by wide names: a name the ANSI code page cannot hold is not
+// silently left out but told, as the host cannot load what lies there.
+std::vector<std::string> FilesBelow(const std::string& folder, std::vector<std::string>* unreachable) {
   std::string top = folder;
   while (top.size() > 1 && (top.back() == '\\' || top.back() == '/') && top[top.size() - 2] != ':') top.pop_back();
   std::vector<std::string> files, pending = {top};
   while (!pending.empty()) {
     const std::string dir = pending.back();
     pending.pop_back();
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &data);
+    const std::wstring pattern = Widen(dir + "\\*", CP_ACP);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) continue;
     do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + (dir.back() == '\\' || dir.back() == '/' ? "" : "\\") + name;
+      if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) continue;
+      const std::string separator = dir.back() == '\\' || dir.back() == '/' ? "" : "\\";
+      std::string name;
+      if (!NarrowExactly(data.cFileName, &name)) {
+        unreachable->push_back(AnsiToUtf8(dir + separator) + WideToUtf8(data.cFileName));
+        continue;
+      }
+      const std::string path = dir + separator + name;
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) pending.push_back(path);
       } else {
         files.push_back(path);
       }
-    } while (FindNextFileA(search, &data));
+    } while (FindNextFileW(search, &data));
     FindClose(search);
   }
   std::sort(files.begin(), files.end());
+  std::sort(unreachable->begin(), unreachable->end());
   return files;
 }
 

@@ -115,7 +115,9 @@ bool IsFolder(const std::string& path);
 // this program (where the system searches by other rules: true).
 bool ImportFindable(const std::string& name, const std::string& folder);
 // Every file below `folder`, in a stable order.
-std::vector<std::string> FilesBelow(const std::string& folder);
+// Names the ANSI code page cannot hold go to `*unreachable` (UTF-8), files
+// and folders alike: the host cannot load anything there.
+std::vector<std::string> FilesBelow(const std::string& folder, std::vector<std::string>* unreachable);
 // Why the last failed system call failed, in words.
 std::string LastErrorText();
 // A module load's failure as the loader told it (see md::LastLoadFailure), in words.
@@ -134,10 +136,8 @@ ImageRange ModuleImageRange(void* module);
 // Name+offset.
 void NoteExaminedImage(const std::string& name, const ImageRange& range, bool released);
 
-// This process's threads but the calling one; with `started_in`, only those
-// that started inside that range (where the system tells where a thread
-// started: on Windows).
-int OtherThreads(const ImageRange* started_in);
+// This process's threads but the calling one.
+int OtherThreads();
 
 // ---- Process figures ------------------------------------------------------------
 

@@ -1,5 +1,4 @@
-// Threads of this process on POSIX: counted in /proc; where a thread started
-// is not told, so every thread counts.
+// Threads of this process on POSIX, counted in /proc.
 #include <dirent.h>
 
 #include "mdhost/system/system.h"
@@ -8,7 +7,7 @@ namespace host {
 
 ImageRange ModuleImageRange(void*) { return ImageRange(); }
 
-int OtherThreads(const ImageRange*) {
+int OtherThreads() {
   DIR* tasks = opendir("/proc/self/task");
   if (tasks == nullptr) return 0;
   int count = 0;

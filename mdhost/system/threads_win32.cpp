@@ -1,25 +1,10 @@
-// Threads of this process on Win32, told apart by where they started.
+// Threads of this process on Win32, and the image a module occupies.
 #include <windows.h>
 #include <tlhelp32.h>
-#include <winternl.h>
 
 #include "mdhost/system/system.h"
 
 namespace host {
-namespace {
-
-constexpr THREADINFOCLASS kThreadStartAddress = static_cast<THREADINFOCLASS>(9);  // ThreadQuerySetWin32StartAddress
-
-uintptr_t StartAddress(DWORD thread_id) {
-  HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, thread_id);
-  if (thread == nullptr) return 0;
-  PVOID start = nullptr;
-  if (NtQueryInformationThread(thread, kThreadStartAddress, &start, sizeof start, nullptr) != 0) start = nullptr;
-  CloseHandle(thread);
-  return reinterpret_cast<uintptr_t>(start);
-}
-
-}  // namespace
 
 ImageRange ModuleImageRange(void* module) {
   ImageRange range;
@@ -32,21 +17,15 @@ ImageRange ModuleImageRange(void* module) {
   return range;
 }
 
-int OtherThreads(const ImageRange* started_in) {
+int OtherThreads() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return 0;
   const DWORD process = GetCurrentProcessId(), self = GetCurrentThreadId();
   THREADENTRY32 entry = {};
   entry.dwSize = sizeof entry;
   int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID != process || entry.th32ThreadID == self) continue;
-    if (started_in != nullptr) {
-      const uintptr_t start = StartAddress(entry.th32ThreadID);
-      if (start < started_in->start || start >= started_in->end) continue;
-    }
-    ++count;
-  }
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == process && entry.th32ThreadID != self;
   CloseHandle(snapshot);
   return count;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fills a folder for `mdhost scan`: plugins (one a folder deeper), a text
 file, a crashing plugin with the helper it imports, a plugin that leaves a
-thread running, and a 64-bit module's header.
+thread running, a second plugin of one name, a folder whose name the ANSI
+code page cannot hold, and a 64-bit module's header.
   make_scan_folder.py FOLDER BIN_DIR"""
 import os
 import shutil
@@ -14,6 +15,9 @@ os.makedirs(os.path.join(folder, "deeper"))
 for name, to in [("ModuleDetails.lmd", ""), ("example_plugin.dll", "deeper"), ("fixture_crashing.dll", ""),
                  ("fixture_counter.dll", ""), ("fixture_thread.dll", ""), ("fixture_c_plugin.dll", "")]:
     shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, to, name))
+shutil.copy(os.path.join(bin_dir, "example_plugin.dll"), os.path.join(folder, "deeper", "example_copy.dll"))
+os.makedirs(os.path.join(folder, "\u65e5\u672c"))
+shutil.copy(os.path.join(bin_dir, "example_plugin.dll"), os.path.join(folder, "\u65e5\u672c", "hidden.dll"))
 with open(os.path.join(folder, "readme.txt"), "w") as f:
     f.write("not a module\n")
 with open(os.path.join(folder, "x64.dll"), "wb") as f:  # MZ, PE, AMD64, PE32+

@@ -58,7 +58,7 @@ void ExpectOnlySystemImports(const std::string& path, bool mayUseLua) {
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(nullptr, module) << path;
   const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
-                                         "advapi32.dll", "ntdll.dll"};
+                                         "advapi32.dll"};
   for (const std::string& name : ImportedModules(module)) {
     if (mayUseLua && name == "lua5.1.dll") continue;
     EXPECT_TRUE(allowed.count(name)) << path << " imports " << name;
