@@ -34,6 +34,8 @@ const Command kCommands[] = {
     {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny,
      kExamining | kCycles | kStrict | kQuiet, host::CheckCommand},
     {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kExamining | kStrict, host::ScanCommand},
+    {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kExamining,
+     host::DiffCommand},
     {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kWith, host::RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, 0, host::HelpCommand},
 };
@@ -54,7 +56,7 @@ void Usage(std::FILE* out) {
   }
   std::fprintf(out,
                "  mdhost %-32s %s\n\n"
-               "options (info, check and scan):\n"
+               "options (info, check, scan and diff):\n"
                "  --json          print JSON (UTF-8) instead of text\n"
                "  --timeout SECS  how long a plugin may keep the host waiting (default 10)\n"
                "  --in-process    examine plugins in this process (a crash ends the run;\n"

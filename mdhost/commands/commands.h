@@ -32,5 +32,6 @@ int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);
 int HelpCommand(const Invocation& call);
+int DiffCommand(const Invocation& call);
 
 }  // namespace host

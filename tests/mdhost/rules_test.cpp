@@ -15,7 +15,7 @@ namespace {
 TEST(Rules, EachHasOneIdAndOneSectionOfTheChecksPage) {
   std::set<std::string> ids;
   for (const char* id : host::rule::kAll) EXPECT_TRUE(ids.insert(id).second) << id << " is used twice";
-  const std::string page = testing_paths::ReadFile(MD_CHECKS_PAGE);
+  const std::string page = testing_paths::ReadFile(testing_paths::SourcePath("docs/checks.md"));
   ASSERT_FALSE(page.empty()) << "docs/checks.md not found";
   std::set<std::string> sections;
   const std::regex heading("\n### (MD[0-9]{3}) ");

@@ -25,6 +25,7 @@ std::string FixturePath(const std::string& name) {
 }
 std::string DataPath(const std::string& name) { return Native(MD_DATA_DIR) + kSeparator + name; }
 std::string DocumentPath() { return Native(MD_DOCUMENT_PATH); }
+std::string SourcePath(const std::string& relative) { return Native(std::string(MD_SOURCE_DIR) + "/" + relative); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

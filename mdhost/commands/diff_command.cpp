@@ -1,0 +1,135 @@
+// mdhost diff OLD NEW: does a new version of a plugin break the scripts
+// written for the old one? Each side is a plugin module (read in a worker,
+// as check reads it) or an action document as an .xml file, so that a
+// document can be compared before its plugin is built.
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "mdhost/commands/commands.h"
+#include "mdhost/compare/action_diff.h"
+#include "mdhost/examine/plugin_texts.h"
+#include "mdhost/report/output.h"
+#include "mdhost/report/rules.h"
+#include "mdhost/worker/examiner.h"
+
+namespace host {
+namespace {
+
+bool IsDocumentFile(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == ".xml";
+}
+
+std::optional<std::string> AnsiText(const PluginReport& report, const char* getter) {
+  const std::string* text = report.Text(getter);
+  return text ? std::optional<std::string>(AnsiToUtf8(*text)) : std::nullopt;
+}
+
+// One side read: false (and said why, as check says it) when it cannot be.
+bool ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
+  side->path = path;
+  std::string xml;
+  if (IsDocumentFile(path)) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    xml = bytes.str();
+  } else {
+    const PluginReport report = examiner.Examine(Examination::kRead, path);
+    if (!report.error.empty()) {
+      Print(AnsiToUtf8(path) + ": " + ErrorLine(report) + "\n");
+      return false;
+    }
+    side->name = AnsiText(report, kNameGetter);
+    side->version = AnsiText(report, "irPlg_GetPluginVersion");
+    side->lua_version = AnsiText(report, "irPlg_GetLuaVersion");
+    if (report.sdk_known) side->sdk_version = report.sdk_version.value_or(1);
+    const std::string* text = report.Text(kActionXmlGetter);
+    if (text == nullptr) {
+      Print(AnsiToUtf8(path) + ": FAIL  " + rule::kGetterMissing + " " + kActionXmlGetter +
+            ": no action document could be read\n");
+      return false;
+    }
+    xml = *text;
+  }
+  const ActionDocument document = ReadActionDocument(xml);
+  if (!document.well_formed) {
+    Print(AnsiToUtf8(path) + ": FAIL  " + rule::kNotWellFormed + " action XML: not well-formed: " + document.problem +
+          "\n");
+    return false;
+  }
+  side->actions = document.specs;
+  return true;
+}
+
+const char* ClassName(ChangeClass what) {
+  switch (what) {
+    case ChangeClass::kBreaking: return "BREAKING";
+    case ChangeClass::kCompatible: return "compatible";
+    default: return "note";
+  }
+}
+
+nlohmann::json SideJson(const Compared& side) {
+  return {{"path", AnsiToUtf8(side.path)},
+          {"name", side.name ? nlohmann::json(*side.name) : nlohmann::json()},
+          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()}};
+}
+
+}  // namespace
+
+int DiffCommand(const Invocation& call) {
+  const std::string& old_path = call.arguments[0];
+  const std::string& new_path = call.arguments[1];
+  if (!RequireFile(old_path) || !RequireFile(new_path)) return kExitNoInput;
+  Examiner examiner(call.isolated, call.timeout_seconds);
+  Compared old_side, new_side;
+  const bool old_read = ReadSide(old_path, examiner, &old_side);
+  const bool new_read = ReadSide(new_path, examiner, &new_side);
+  if (!old_read || !new_read) return kExitFailed;
+
+  const std::vector<Change> changes = CompareActions(old_side, new_side);
+  int breaking = 0, compatible = 0, notes = 0;
+  for (const Change& change : changes) {
+    breaking += change.what == ChangeClass::kBreaking;
+    compatible += change.what == ChangeClass::kCompatible;
+    notes += change.what == ChangeClass::kNote;
+  }
+  std::string warning;
+  if (breaking > 0 && old_side.version && new_side.version && !MajorVersionRose(*old_side.version, *new_side.version))
+    warning = "scripts break while the version says they should not: " + *old_side.version + " became " +
+              *new_side.version + "; raise the version's first number";
+  const std::string verdict = std::to_string(breaking) + " breaking, " + std::to_string(compatible) +
+                              " compatible change" + (compatible == 1 ? "" : "s") +
+                              (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "");
+  if (call.json) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const Change& c : changes) {
+      nlohmann::json entry = {{"kind", c.kind}, {"class", ClassName(c.what)}, {"breaking", c.what == ChangeClass::kBreaking},
+                              {"action", c.action.empty() ? nlohmann::json() : nlohmann::json(c.action)},
+                              {"old", c.old_value}, {"new", c.new_value}, {"text", c.text}};
+      if (!c.argument.empty()) entry["argument"] = c.argument;
+      list.push_back(entry);
+    }
+    PrintJson({{"format_version", kJsonFormatVersion},
+               {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
+               {"old", SideJson(old_side)},
+               {"new", SideJson(new_side)},
+               {"changes", list},
+               {"warnings", warning.empty() ? nlohmann::json::array() : nlohmann::json::array({warning})},
+               {"summary", {{"breaking", breaking}, {"compatible", compatible}, {"notes", notes}}}});
+  } else {
+    Print("Comparing " + AnsiToUtf8(old_path) + " with " + AnsiToUtf8(new_path) + "\n");
+    for (const Change& c : changes)
+      Print(std::string(ClassName(c.what)) + std::string(12 - std::string(ClassName(c.what)).size(), ' ') +
+            (c.action.empty() ? "" : c.action + ": ") + c.text + "\n");
+    if (!warning.empty()) Print("WARN        " + warning + "\n");
+    Print(verdict + "\n");
+  }
+  return breaking > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace host

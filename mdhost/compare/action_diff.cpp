@@ -1,0 +1,147 @@
+#include "mdhost/compare/action_diff.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+namespace host {
+namespace {
+
+class Collector {
+ public:
+  void Add(ChangeClass what, const std::string& kind, const std::string& action, const std::string& argument,
+           const std::string& old_value, const std::string& new_value, const std::string& text) {
+    changes_.push_back({what, kind, action, argument, old_value, new_value, text});
+  }
+  std::vector<Change> Take() {
+    std::stable_sort(changes_.begin(), changes_.end(),
+                     [](const Change& a, const Change& b) { return a.what < b.what; });
+    return std::move(changes_);
+  }
+
+ private:
+  std::vector<Change> changes_;
+};
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+const ArgumentSpec* Find(const std::vector<ArgumentSpec>& arguments, const std::string& name) {
+  for (const ArgumentSpec& a : arguments)
+    if (a.name == name) return &a;
+  return nullptr;
+}
+
+// Arguments by position and name: what went, what came, and whether those
+// on both sides kept their order.
+void CompareArguments(const ActionSpec& was, const ActionSpec& now, Collector& out) {
+  const std::string& action = now.name;
+  std::vector<std::string> kept_old, kept_new;
+  for (const ArgumentSpec& a : was.arguments) {
+    if (Find(now.arguments, a.name) == nullptr)
+      out.Add(ChangeClass::kBreaking, "argument_removed", action, a.name, a.name, "",
+              "argument " + a.name + " removed: calls that pass it no longer match");
+    else
+      kept_old.push_back(a.name);
+  }
+  for (std::size_t i = 0; i < now.arguments.size(); ++i) {
+    const ArgumentSpec& a = now.arguments[i];
+    if (Find(was.arguments, a.name) != nullptr) {
+      kept_new.push_back(a.name);
+      continue;
+    }
+    bool at_end = true;  // nothing that existed before comes after it
+    for (std::size_t j = i + 1; j < now.arguments.size(); ++j)
+      at_end = at_end && Find(was.arguments, now.arguments[j].name) == nullptr;
+    if (!at_end)
+      out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
+              "argument " + a.name + " added before existing ones: old calls pass their values in the wrong places");
+    else if (a.required != "0")
+      out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
+              "argument " + a.name + " added as required: old calls do not pass it");
+    else
+      out.Add(ChangeClass::kCompatible, "argument_added", action, a.name, "", a.name,
+              "argument " + a.name + " added at the end, optional");
+  }
+  if (kept_old != kept_new) {
+    std::string before, after;
+    for (const std::string& n : kept_old) before += (before.empty() ? "" : ", ") + n;
+    for (const std::string& n : kept_new) after += (after.empty() ? "" : ", ") + n;
+    out.Add(ChangeClass::kBreaking, "arguments_reordered", action, "", before, after,
+            "arguments reordered: (" + before + ") became (" + after + ")");
+  }
+  for (const ArgumentSpec& a : now.arguments) {
+    const ArgumentSpec* old = Find(was.arguments, a.name);
+    if (old == nullptr) continue;
+    const std::string arg = "argument " + a.name + ": ";
+    if (old->type != a.type)
+      out.Add(ChangeClass::kBreaking, "argument_type", action, a.name, old->type, a.type,
+              arg + "Type " + Quoted(old->type) + " became " + Quoted(a.type));
+    if (old->required != a.required) {
+      const bool now_required = a.required != "0" && old->required == "0";
+      out.Add(now_required ? ChangeClass::kBreaking : ChangeClass::kCompatible, "argument_required", action, a.name,
+              old->required, a.required,
+              arg + "Required " + old->required + " became " + a.required +
+                  (now_required ? ": old calls that leave it out now fail" : ""));
+    }
+    if (old->default_value != a.default_value)
+      out.Add(ChangeClass::kCompatible, "argument_default", action, a.name, old->default_value, a.default_value,
+              arg + "Default " + Quoted(old->default_value) + " became " + Quoted(a.default_value));
+    if (old->description != a.description)
+      out.Add(ChangeClass::kCompatible, "argument_description", action, a.name, old->description, a.description,
+              arg + "Description changed");
+    if (old->easy_mode != a.easy_mode)
+      out.Add(ChangeClass::kCompatible, "argument_easy_mode", action, a.name, old->easy_mode, a.easy_mode,
+              arg + "EasyMode changed");
+  }
+}
+
+void CompareAction(const ActionSpec& was, const ActionSpec& now, Collector& out) {
+  if (was.return_type != now.return_type)
+    out.Add(ChangeClass::kBreaking, "return_type", now.name, "", was.return_type, now.return_type,
+            "ReturnValueType " + Quoted(was.return_type) + " became " + Quoted(now.return_type));
+  if (was.description != now.description)
+    out.Add(ChangeClass::kCompatible, "action_description", now.name, "", was.description, now.description,
+            "Description changed");
+  CompareArguments(was, now, out);
+}
+
+void CompareText(const char* kind, const char* label, const std::optional<std::string>& was,
+                 const std::optional<std::string>& now, Collector& out) {
+  if (!was || !now || *was == *now) return;
+  out.Add(ChangeClass::kNote, kind, "", "", *was, *now, std::string(label) + " " + Quoted(*was) + " became " + Quoted(*now));
+}
+
+const ActionSpec* FindAction(const std::vector<ActionSpec>& actions, const std::string& name) {
+  for (const ActionSpec& a : actions)
+    if (a.name == name) return &a;
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<Change> CompareActions(const Compared& old_side, const Compared& new_side) {
+  Collector out;
+  for (const ActionSpec& was : old_side.actions) {
+    const ActionSpec* now = FindAction(new_side.actions, was.name);
+    if (now == nullptr)
+      out.Add(ChangeClass::kBreaking, "action_removed", was.name, "", was.name, "",
+              "action removed: scripts that call it fail");
+    else
+      CompareAction(was, *now, out);
+  }
+  for (const ActionSpec& now : new_side.actions)
+    if (FindAction(old_side.actions, now.name) == nullptr)
+      out.Add(ChangeClass::kCompatible, "action_added", now.name, "", "", now.name, "action added");
+  CompareText("plugin_name", "plugin name", old_side.name, new_side.name, out);
+  CompareText("lua_version", "Lua version", old_side.lua_version, new_side.lua_version, out);
+  if (old_side.sdk_version && new_side.sdk_version && *old_side.sdk_version != *new_side.sdk_version)
+    CompareText("sdk_version", "SDK version", std::to_string(*old_side.sdk_version),
+                std::to_string(*new_side.sdk_version), out);
+  return out.Take();
+}
+
+bool MajorVersionRose(const std::string& old_version, const std::string& new_version) {
+  return std::strtol(new_version.c_str(), nullptr, 10) > std::strtol(old_version.c_str(), nullptr, 10);
+}
+
+}  // namespace host
