@@ -35,16 +35,6 @@ void SetSourceFolder(lua_State* L, const std::string& script) {
   lua_setglobal(L, "_SourceFolder");
 }
 
-// Calls the registration (the closure's upvalue) and returns how far it moved
-// the stack.
-int CallRegistration(lua_State* L) {
-  auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
-  const int top = lua_gettop(L);
-  registration(L);
-  lua_pushinteger(L, lua_gettop(L) - top);
-  return 1;
-}
-
 // Turns any error object into a message with a traceback, as lua.c does.
 int MessageHandler(lua_State* L) {
   if (!lua_isstring(L, 1)) {

@@ -1,5 +1,6 @@
 #include "mdhost/examine/lua_host.h"
 
+#include <cstdint>
 #include <string>
 
 #include "mdhost/system/system.h"
@@ -69,6 +70,15 @@ int PrintForLua(lua_State* L) {
 }
 
 }  // namespace
+
+int CallRegistration(lua_State* L) {
+  using RegisterActions = int32_t (*)(lua_State*);
+  auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
+  const int top = lua_gettop(L);
+  registration(L);
+  lua_pushinteger(L, lua_gettop(L) - top);
+  return 1;
+}
 
 lua_State* NewHostState() {
   lua_State* L = luaL_newstate();

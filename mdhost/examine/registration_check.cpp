@@ -15,18 +15,6 @@ extern "C" {
 namespace host {
 namespace {
 
-using RegisterActions = int32_t (*)(lua_State*);
-
-// Runs the registration export (its address in upvalue 1) and returns how
-// far it moved the stack; protected, so that a raise is reported.
-int CallRegistration(lua_State* L) {
-  auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
-  const int top = lua_gettop(L);
-  registration(L);
-  lua_pushinteger(L, lua_gettop(L) - top);
-  return 1;
-}
-
 // Global tables by name and identity, to tell which ones registration made.
 std::set<std::pair<std::string, const void*>> GlobalTables(lua_State* L) {
   std::set<std::pair<std::string, const void*>> tables;
