@@ -136,22 +136,28 @@ void Examiner::Fill(Batch& batch) {
   }
 }
 
+// Takes the reports the worker completed; false when there was none.
+bool Examiner::TakeReports(Batch& batch) {
+  uint32_t request = 0;
+  PluginReport report;
+  bool any = false;
+  while (reader_.NextReport(&request, &report)) {
+    if (request >= batch.paths.size()) continue;  // not a request of ours
+    batch.Finish(request, std::move(report));
+    batch.held = request;
+    ++answered_;
+    any = true;
+  }
+  return any;
+}
+
 // Reads until a report completes or the worker ends.
 void Examiner::Collect(Batch& batch) {
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
   uint32_t seen = Board().serial;
   for (;;) {
-    uint32_t request = 0;
-    PluginReport report;
-    bool any = false;
-    while (reader_.NextReport(&request, &report)) {
-      batch.Finish(request, std::move(report));
-      batch.held = request;
-      ++answered_;
-      any = true;
-    }
-    if (any) return;
+    if (TakeReports(batch)) return;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
       WorkerEnded(batch, true);
@@ -161,11 +167,7 @@ void Examiner::Collect(Batch& batch) {
     const std::string bytes = worker_->Read(static_cast<int>(left < kGlanceMs ? left : kGlanceMs), &closed);
     reader_.Feed(bytes);  // the last bytes before a close count too
     if (closed) {
-      while (reader_.NextReport(&request, &report)) {
-        batch.Finish(request, std::move(report));
-        batch.held = request;
-        ++answered_;
-      }
+      TakeReports(batch);
       WorkerEnded(batch, false);
       return;
     }

@@ -44,6 +44,7 @@ class Examiner {
   bool StartWorker(std::string* error);
   void Fill(Batch& batch);
   void Collect(Batch& batch);
+  bool TakeReports(Batch& batch);
   void WorkerEnded(Batch& batch, bool hung);
   StageBoard::Reading Board() const;
 
