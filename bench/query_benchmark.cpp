@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
 
 extern "C" {
 #include <lauxlib.h>
@@ -36,20 +38,36 @@ namespace {
 
 char buffer[md::kQueryBufferSize + 1];
 
+// A path's spelling as the actions' probe makes it, resolved once per path:
+// the query and the bare cycle both load from it.
+const void* Spelling(const char* path) {
+  static std::map<std::string, void*> spellings;
+  void*& spelling = spellings[path];
+  md::FoundEntry entry;
+  if (spelling == nullptr) md::Os().find_first(path, &entry, &spelling);
+  return spelling;
+}
+
+void* Load(const char* path) {
+  bool short_of_memory;
+  return md::Os().load_module(Spelling(path), &short_of_memory);
+}
+
 // The floor: what any reader of one text must do.
 void BareCycle(const char* path, const char* getter) {
-  void* module = md::Os().load_module(path);
+  void* module = Load(path);
   auto call = reinterpret_cast<md::TextGetter>(md::Os().find_export(module, getter));
   int32_t size = md::kQueryBufferSize;
   call(buffer, &size);
   md::Os().release_module(module);
 }
 
-void LoadAndRelease(const char* path) { md::Os().release_module(md::Os().load_module(path)); }
+void LoadAndRelease(const char* path) { md::Os().release_module(Load(path)); }
 
 void Query(const char* path, const char* getter) {
   md::OwnedText text;
-  md::QueryPluginText(path, getter, &text);
+  md::QueryHold hold = {};
+  md::QueryPluginText(Spelling(path), getter, &hold, &text);
   if (text.length == 0) std::fprintf(stderr, "query read nothing from %s\n", path);
   md::ReleaseText(&text);
 }
@@ -84,7 +102,7 @@ int fake_module;
 Samples OwnWork(lua_State* L, const char* path, int rounds) {
   md::Platform& os = md::OsForSubstitution();
   const md::Platform saved = os;
-  os.load_module = [](const char*) -> void* { return &fake_module; };
+  os.load_module = [](const void*, bool*) -> void* { return &fake_module; };
   os.find_export = [](void*, const char*) { return reinterpret_cast<void*>(FakeGetter); };
   os.release_module = [](void*) {};
   Samples s;

@@ -24,10 +24,11 @@ void CheckPath(const char* path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     md::OsForSubstitution().drive_type = [](const char* p) -> unsigned { CheckPath(p); return answers % 7; };
-    md::OsForSubstitution().find_first = [](const char* p, md::FoundEntry* e) {
+    md::OsForSubstitution().find_first = [](const char* p, md::FoundEntry* e, void** spelling) {
       CheckPath(p);
+      if (spelling != nullptr) __builtin_trap();  // the help display loads nothing
       *e = {answers & 0x10u, (static_cast<uint64_t>(answers) << 32) | 7};
-      return (answers & 1) != 0;
+      return (answers & 1) != 0 ? md::Search::kFound : (answers & 0x20) ? md::Search::kNoMemory : md::Search::kNothing;
     };
     md::OsForSubstitution().path_attributes = [](const char* p) -> uint32_t {
       CheckPath(p);

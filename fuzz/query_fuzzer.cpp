@@ -48,7 +48,7 @@ int fake_module;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     md::OnProcessAttach();
-    md::OsForSubstitution().load_module = [](const char*) -> void* { return &fake_module; };
+    md::OsForSubstitution().load_module = [](const void*, bool*) -> void* { return &fake_module; };
     md::OsForSubstitution().find_export = [](void*, const char*) -> void* { return reinterpret_cast<void*>(FuzzedGetter); };
     md::OsForSubstitution().release_module = [](void*) {};
     return true;
@@ -57,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   data_ = data;
   left_ = size;
   md::OwnedText text;
-  md::QueryPluginText("fuzzed", "irPlg_GetPluginName", &text);
+  md::QueryHold hold = {};
+  md::QueryPluginText("fuzzed", "irPlg_GetPluginName", &hold, &text);
   md::ReleaseText(&text);
-  if (md::State().loaded_modules.count != 0) __builtin_trap();
+  if (md::State().loaded_modules.count != 0 || hold.buffer != nullptr || hold.module != nullptr) __builtin_trap();
   return 0;
 }

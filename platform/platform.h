@@ -19,16 +19,26 @@ struct FoundEntry {
   uint64_t size;
 };
 
+// What a search came to. A shortage of memory is never reported as a path
+// with nothing at it.
+enum class Search { kFound, kNothing, kNoMemory };
+
 struct Platform {
-  // Loads exactly the file at `path` (relative to the current folder, never
-  // searched for), letting its own folder serve its dependencies; a handle or
-  // null. Then: an export's address or null; release a handle.
-  void* (*load_module)(const char* path);
+  // Resolves `path` once (the current folder, the file APIs' code page, every
+  // length the loader takes) and gives the first directory entry matching it
+  // (wildcards allowed); the search is closed before returning. When
+  // `spelling` is not null and an entry is found, `*spelling` receives the
+  // full spelling of that very entry, a block for release_memory that
+  // load_module takes: a later change of the current folder or code page
+  // cannot make it name another file.
+  Search (*find_first)(const char* path, FoundEntry* entry, void** spelling);
+  // Loads exactly the file a spelling from find_first names, letting its own
+  // folder serve its dependencies; a handle, or null with
+  // `*short_of_memory` telling whether memory was what failed.
+  void* (*load_module)(const void* spelling, bool* short_of_memory);
+  // An export's address or null; the release of a handle.
   void* (*find_export)(void* module, const char* name);
   void (*release_module)(void* module);
-  // First directory entry matching `path` (wildcards allowed); the search is
-  // closed before returning. False when nothing matches.
-  bool (*find_first)(const char* path, FoundEntry* entry);
   uint32_t (*path_attributes)(const char* path);  // kInvalidAttributes on failure
   unsigned (*drive_type)(const char* root);
   // Asks the shell to open a document with its associated application.
@@ -36,11 +46,18 @@ struct Platform {
   // Zero-filled memory, or null when it cannot be had; and its release.
   void* (*allocate)(std::size_t bytes);
   void (*release_memory)(void* block);
+  // Which stack the caller runs on: a fiber or a thread of its own gives
+  // another answer, a coroutine or a nested call the same one.
+  uintptr_t (*current_stack)();
 };
 
-// Why the last load_module failed, as the loader said it right then: the
-// system's error code (Windows) and the loader's own words (POSIX); 0 and ""
-// where it did not say.
+// Resolves and loads `path` in one step, for callers that probe nothing
+// first (mdhost, benchmarks); null when nothing is there or it cannot load.
+void* LoadModuleAt(const char* path);
+
+// Why the last load failed, as the loader said it right then: the system's
+// error code (Windows) and the loader's own words (POSIX); 0 and "" where it
+// did not say.
 struct LoadFailure {
   uint32_t code;
   const char* text;

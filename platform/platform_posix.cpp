@@ -2,6 +2,7 @@
 // network names exist only on Windows; the shell opener is a no-op here.
 #include <dlfcn.h>
 #include <glob.h>
+#include <pthread.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,51 +14,66 @@
 namespace md {
 namespace {
 
-// The resolved path names the very file probed: dlopen would search its
-// library path for a name without a slash.
 char last_load_error[512];
 
-void* LoadModule(const char* path) {
+void TellLoadError(const char* why) {
   last_load_error[0] = '\0';
-  char* resolved = realpath(path, nullptr);
-  if (resolved == nullptr) {
-    std::strncat(last_load_error, std::strerror(errno), sizeof last_load_error - 1);
-    return nullptr;
-  }
-  dlerror();  // only this load's error is read below
-  void* module = dlopen(resolved, RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) {
-    const char* why = dlerror();
-    std::strncat(last_load_error, why != nullptr ? why : "", sizeof last_load_error - 1);
-  }
+  std::strncat(last_load_error, why != nullptr ? why : "", sizeof last_load_error - 1);
+}
+
+uint32_t AttributesOf(const struct stat& st) {
+  return S_ISDIR(st.st_mode) ? kAttributeDirectory : 0x80u;  // FILE_ATTRIBUTE_NORMAL
+}
+
+// The resolved path of `match`, copied into a block from the seam's
+// allocator: relative paths resolved now, once, whatever folder is current
+// when it is loaded.
+Search Spell(const char* match, void** spelling) {
+  char* resolved = realpath(match, nullptr);
+  if (resolved == nullptr) return errno == ENOMEM ? Search::kNoMemory : Search::kNothing;
+  const std::size_t length = std::strlen(resolved);
+  void* block = Os().allocate(length + 1);
+  if (block != nullptr) std::memcpy(block, resolved, length + 1);
   std::free(resolved);
+  if (block == nullptr) return Search::kNoMemory;
+  *spelling = block;
+  return Search::kFound;
+}
+
+Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
+  struct stat st;
+  Search found = Search::kNothing;
+  const char* match = path;
+  glob_t matches;
+  const bool wildcards = std::strpbrk(path, "*?") != nullptr;
+  if (wildcards) {
+    const int globbed = glob(path, 0, nullptr, &matches);
+    if (globbed == GLOB_NOSPACE) return Search::kNoMemory;
+    match = globbed == 0 && matches.gl_pathc > 0 ? matches.gl_pathv[0] : nullptr;
+  }
+  if (match != nullptr && stat(match, &st) == 0) {
+    entry->attributes = AttributesOf(st);
+    entry->size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    found = spelling != nullptr ? Spell(match, spelling) : Search::kFound;
+  }
+  if (wildcards) globfree(&matches);
+  return found;
+}
+
+// A resolved path is the very file probed: dlopen would search its library
+// path for a name without a slash.
+void* LoadModule(const void* spelling, bool* short_of_memory) {
+  *short_of_memory = false;
+  if (spelling == nullptr) return nullptr;
+  dlerror();  // only this load's error is read below
+  void* module = dlopen(static_cast<const char*>(spelling), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) TellLoadError(dlerror());
   return module;
 }
 
 void* FindExport(void* module, const char* name) { return dlsym(module, name); }
 
 void ReleaseModule(void* module) { dlclose(module); }
-
-uint32_t AttributesOf(const struct stat& st) {
-  return S_ISDIR(st.st_mode) ? kAttributeDirectory : 0x80u;  // FILE_ATTRIBUTE_NORMAL
-}
-
-bool FindFirst(const char* path, FoundEntry* entry) {
-  struct stat st;
-  bool found = false;
-  if (std::strpbrk(path, "*?") == nullptr) {
-    found = stat(path, &st) == 0;
-  } else {
-    glob_t matches;
-    if (glob(path, 0, nullptr, &matches) == 0 && matches.gl_pathc > 0)
-      found = stat(matches.gl_pathv[0], &st) == 0;
-    globfree(&matches);
-  }
-  if (!found) return false;
-  entry->attributes = AttributesOf(st);
-  entry->size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
-  return true;
-}
 
 uint32_t PathAttributes(const char* path) {
   struct stat st;
@@ -72,12 +88,30 @@ void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
 
 void ReleaseMemory(void* block) { std::free(block); }
 
+uintptr_t CurrentStack() { return static_cast<uintptr_t>(pthread_self()); }
+
 }  // namespace
 
-Platform os_operations = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
-                          DriveType, OpenDocument, Allocate, ReleaseMemory};
+Platform os_operations = {FindFirst,      LoadModule,   FindExport, ReleaseModule,
+                          PathAttributes, DriveType,    OpenDocument, Allocate,
+                          ReleaseMemory,  CurrentStack};
 
 const Platform& Os() { return os_operations; }
+
+void* LoadModuleAt(const char* path) {
+  FoundEntry entry;
+  void* spelling = nullptr;
+  errno = 0;
+  const Search found = Os().find_first(path, &entry, &spelling);
+  if (found != Search::kFound) {
+    TellLoadError(found == Search::kNoMemory ? std::strerror(ENOMEM) : std::strerror(errno ? errno : ENOENT));
+    return nullptr;
+  }
+  bool short_of_memory;
+  void* module = Os().load_module(spelling, &short_of_memory);
+  Os().release_memory(spelling);
+  return module;
+}
 
 LoadFailure LastLoadFailure() { return {0, last_load_error}; }
 

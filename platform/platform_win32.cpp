@@ -1,4 +1,14 @@
 // Win32 side of the platform seam.
+//
+// A path is resolved once, by the search: its bytes are widened in the code
+// page the ANSI file functions use right now (SetFileApisToOEM changes it),
+// made full against the current folder, and spelled with the "\\?\" prefix,
+// which takes every length and every name the file system holds. A "\\?\"
+// or "\??\" path the caller gave is already literal and stays as it is. The
+// entry found is spelled as that folder and the entry's own name, and every
+// load of it takes that spelling: nothing read afterwards (the current folder,
+// the code page, the normalising of trailing dots and spaces, device names)
+// can make a load open another file than the one found.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,86 +21,183 @@
 namespace md {
 namespace {
 
-// LoadLibraryA would append ".dll" to a name without an extension and look in
-// the program's folder before the current one. The full path, with a trailing
-// "." where the file name has no extension, names the very file the probe
-// found; the altered search order lets that file's folder serve its imports.
-// A full path of MAX_PATH or more goes as a "\\?\" path, which the loader
-// takes literally: there an extensionless name cannot be spelled, so such a
-// file is not loaded rather than another one. A "\\?\" path the caller gave
-// is loaded without its prefix, so that its name is read the same way.
-
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
-constexpr DWORD kPrefixRoom = 8;  // "\\?\UNC\"
+constexpr std::size_t kLongPrefixLength = 4;
+constexpr std::size_t kLongUncPrefixLength = 8;
 
-wchar_t* Widen(const char* path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (length <= 0) return nullptr;
-  auto* wide = static_cast<wchar_t*>(std::calloc(static_cast<std::size_t>(length), sizeof(wchar_t)));
-  if (wide != nullptr) MultiByteToWideChar(CP_ACP, 0, path, -1, wide, length);
-  return wide;
+DWORD last_load_error = 0;
+
+wchar_t* AllocateWide(std::size_t count) {
+  return static_cast<wchar_t*>(std::calloc(count, sizeof(wchar_t)));
 }
 
-// The path without a "\\?\" or "\\?\UNC\" prefix; may rewrite `wide`.
-const wchar_t* WithoutLongPrefix(wchar_t* wide) {
-  if (std::wcsncmp(wide, kLongPrefix, 4) != 0) return wide;
-  if (_wcsnicmp(wide + 4, L"UNC\\", 4) == 0) {
-    wide[6] = L'\\';  // "\\?\UNC\server" becomes "\\server"
-    return wide + 6;
+bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
+
+// `path` in UTF-16 as the ANSI file functions read it now; false only when
+// memory is short (`*wide` stays null for a text that cannot be converted).
+bool Widen(const char* path, wchar_t** wide) {
+  *wide = nullptr;
+  const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const int length = MultiByteToWideChar(code_page, 0, path, -1, nullptr, 0);
+  if (length <= 0) return !IsMemoryError(GetLastError());
+  *wide = AllocateWide(static_cast<std::size_t>(length));
+  if (*wide == nullptr) return false;
+  MultiByteToWideChar(code_page, 0, path, -1, *wide, length);
+  return true;
+}
+
+bool IsLiteral(const wchar_t* path) {
+  return (std::wcsncmp(path, kLongPrefix, kLongPrefixLength) == 0 ||
+          std::wcsncmp(path, L"\\??\\", kLongPrefixLength) == 0);
+}
+
+bool IsDevicePath(const wchar_t* full) {
+  return full[0] == L'\\' && full[1] == L'\\' && (full[2] == L'.' || full[2] == L'?') && full[3] == L'\\';
+}
+
+// The full path of `wide` as a "\\?\" spelling in a block of its own.
+Search MakeLiteral(const wchar_t* wide, wchar_t** literal) {
+  const DWORD needed = GetFullPathNameW(wide, 0, nullptr, nullptr);
+  if (needed == 0) return IsMemoryError(GetLastError()) ? Search::kNoMemory : Search::kNothing;
+  wchar_t* buffer = AllocateWide(static_cast<std::size_t>(needed) + kLongUncPrefixLength + 1);
+  if (buffer == nullptr) return Search::kNoMemory;
+  wchar_t* full = buffer + kLongUncPrefixLength;  // room for a prefix in front
+  const DWORD length = GetFullPathNameW(wide, needed, full, nullptr);
+  if (length == 0 || length >= needed) {
+    std::free(buffer);
+    return Search::kNothing;
   }
-  return wide + 4;
+  wchar_t* spelled = full;
+  if (IsDevicePath(full)) {
+    // "\\.\NUL" and the like: device names stay devices.
+  } else if (full[0] == L'\\' && full[1] == L'\\') {
+    spelled = full + 2 - kLongUncPrefixLength;  // "\\server\share" becomes "\\?\UNC\server\share"
+    std::memcpy(spelled, kLongUncPrefix, kLongUncPrefixLength * sizeof(wchar_t));
+  } else {
+    spelled = full - kLongPrefixLength;
+    std::memcpy(spelled, kLongPrefix, kLongPrefixLength * sizeof(wchar_t));
+  }
+  std::memmove(buffer, spelled, (std::wcslen(spelled) + 1) * sizeof(wchar_t));
+  *literal = buffer;
+  return Search::kFound;
 }
 
-bool HasExtension(const wchar_t* full, DWORD length) {
-  for (DWORD i = length; i > 0; --i) {
-    if (full[i - 1] == L'.') return true;
-    if (full[i - 1] == L'\\' || full[i - 1] == L'/') return false;
+// The one spelling every operation on `path` uses, in a block of its own.
+Search Resolve(const char* path, wchar_t** resolved) {
+  *resolved = nullptr;
+  wchar_t* wide;
+  if (!Widen(path, &wide)) return Search::kNoMemory;
+  if (wide == nullptr) return Search::kNothing;
+  if (IsLiteral(wide)) {
+    wide[1] = L'\\';  // "\??\" names what "\\?\" names
+    *resolved = wide;
+    return Search::kFound;
+  }
+  const Search made = MakeLiteral(wide, resolved);
+  std::free(wide);
+  return made;
+}
+
+// The folder part of `searched` (up to its last backslash) with `name`, in a
+// block from the seam's allocator: the caller's to release.
+Search SpellEntry(const wchar_t* searched, const wchar_t* name, void** spelling) {
+  const wchar_t* last = std::wcsrchr(searched, L'\\');
+  const std::size_t folder = last != nullptr ? static_cast<std::size_t>(last - searched) + 1 : 0;
+  const std::size_t name_length = std::wcslen(name);
+  auto* spelled = static_cast<wchar_t*>(Os().allocate((folder + name_length + 1) * sizeof(wchar_t)));
+  if (spelled == nullptr) return Search::kNoMemory;
+  std::memcpy(spelled, searched, folder * sizeof(wchar_t));
+  std::memcpy(spelled + folder, name, (name_length + 1) * sizeof(wchar_t));
+  *spelling = spelled;
+  return Search::kFound;
+}
+
+Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
+  wchar_t* resolved;
+  const Search made = Resolve(path, &resolved);
+  if (made != Search::kFound) return made;
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW(resolved, &data);
+  if (search == INVALID_HANDLE_VALUE) {
+    const bool short_of_memory = IsMemoryError(GetLastError());
+    std::free(resolved);
+    return short_of_memory ? Search::kNoMemory : Search::kNothing;
+  }
+  FindClose(search);
+  entry->attributes = data.dwFileAttributes;
+  entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  const Search spelled = spelling != nullptr ? SpellEntry(resolved, data.cFileName, spelling) : Search::kFound;
+  std::free(resolved);
+  return spelled;
+}
+
+bool HasExtension(const wchar_t* name, std::size_t length) {
+  for (std::size_t i = length; i > 0; --i) {
+    if (name[i - 1] == L'.') return true;
+    if (name[i - 1] == L'\\') return false;
   }
   return false;
 }
 
-DWORD last_load_error = 0;
+// True when the loader's path handling leaves `plain` as it is: no trailing
+// dot or space, no device name, no "." or ".." step would be rewritten.
+bool SurvivesNormalising(const wchar_t* plain, std::size_t length) {
+  wchar_t* full = AllocateWide(length + 2);
+  if (full == nullptr) return false;
+  const DWORD made = GetFullPathNameW(plain, static_cast<DWORD>(length + 2), full, nullptr);
+  const bool same = made == length && std::wcscmp(full, plain) == 0;
+  std::free(full);
+  return same;
+}
 
-HMODULE LoadFullPath(const wchar_t* plain) {
-  const DWORD needed = GetFullPathNameW(plain, 0, nullptr, nullptr);
-  if (needed == 0) return nullptr;
-  auto* buffer = static_cast<wchar_t*>(std::calloc(static_cast<std::size_t>(needed) + kPrefixRoom + 2, sizeof(wchar_t)));
-  if (buffer == nullptr) return nullptr;
-  wchar_t* full = buffer + kPrefixRoom;
-  DWORD length = GetFullPathNameW(plain, needed, full, nullptr);
-  HMODULE module = nullptr;
-  if (length > 0 && length < needed) {
-    const bool extension = HasExtension(full, length);
-    if (length + (extension ? 0 : 1) < MAX_PATH) {
-      if (!extension) full[length] = L'.';
-      module = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-      if (module == nullptr) last_load_error = GetLastError();
-    } else if (extension) {
-      const bool unc = full[0] == L'\\' && full[1] == L'\\';
-      wchar_t* literal = unc ? full + 2 - 8 : full - 4;
-      std::memcpy(literal, unc ? kLongUncPrefix : kLongPrefix, (unc ? 8 : 4) * sizeof(wchar_t));
-      module = LoadLibraryExW(literal, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-      if (module == nullptr) last_load_error = GetLastError();
-    }
-  }
-  std::free(buffer);
+HMODULE LoadWithAlteredSearchPath(const wchar_t* path) {
+  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (module == nullptr) last_load_error = GetLastError();
   return module;
 }
 
-// Only the loader's own refusal is told: the path work before it fails only
-// for want of memory or for a name the loader could not be given.
-HMODULE LoadAndTell(const wchar_t* plain) {
-  last_load_error = ERROR_FILE_NOT_FOUND;
-  return LoadFullPath(plain);
+// The loader appends ".dll" to a name without an extension; a trailing "."
+// stops that, but only a plain path loses the dot again on its way to the
+// file system. So a name is loaded plainly when the plain path names the very
+// same file, and literally ("\\?\") when it is too long for a plain path or
+// would be rewritten. What neither can spell (a literal name without an
+// extension, or ending in a space, which the loader drops) is not loaded at
+// all, rather than another file in its place.
+HMODULE LoadSpelled(const wchar_t* literal, bool* short_of_memory) {
+  const std::size_t length = std::wcslen(literal);
+  wchar_t* plain = AllocateWide(length + 2);
+  if (plain == nullptr) {
+    *short_of_memory = true;
+    return nullptr;
+  }
+  if (std::wcsncmp(literal, kLongUncPrefix, kLongUncPrefixLength) == 0) {
+    plain[0] = plain[1] = L'\\';
+    std::wcscpy(plain + 2, literal + kLongUncPrefixLength);
+  } else if (std::wcsncmp(literal, kLongPrefix, kLongPrefixLength) == 0) {
+    std::wcscpy(plain, literal + kLongPrefixLength);
+  } else {
+    std::wcscpy(plain, literal);
+  }
+  const std::size_t plain_length = std::wcslen(plain);
+  const bool extension = HasExtension(plain, plain_length);
+  HMODULE module = nullptr;
+  last_load_error = ERROR_BAD_PATHNAME;
+  if (SurvivesNormalising(plain, plain_length) && (!extension || plain_length < MAX_PATH)) {
+    if (!extension) plain[plain_length] = L'.';
+    module = LoadWithAlteredSearchPath(plain);
+  } else if (extension && literal[length - 1] != L' ') {
+    module = LoadWithAlteredSearchPath(literal);
+  }
+  std::free(plain);
+  *short_of_memory = module == nullptr && IsMemoryError(last_load_error);
+  return module;
 }
 
-void* LoadModule(const char* path) {
-  wchar_t* wide = Widen(path);
-  if (wide == nullptr) return nullptr;
-  HMODULE module = LoadAndTell(WithoutLongPrefix(wide));
-  std::free(wide);
-  return reinterpret_cast<void*>(module);
+void* LoadModule(const void* spelling, bool* short_of_memory) {
+  *short_of_memory = false;
+  if (spelling == nullptr) return nullptr;
+  return reinterpret_cast<void*>(LoadSpelled(static_cast<const wchar_t*>(spelling), short_of_memory));
 }
 
 void* FindExport(void* module, const char* name) {
@@ -99,17 +206,13 @@ void* FindExport(void* module, const char* name) {
 
 void ReleaseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 
-bool FindFirst(const char* path, FoundEntry* entry) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(path, &data);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  entry->attributes = data.dwFileAttributes;
-  entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  FindClose(search);
-  return true;
+uint32_t PathAttributes(const char* path) {
+  wchar_t* wide;
+  if (!Widen(path, &wide) || wide == nullptr) return kInvalidAttributes;
+  const uint32_t attributes = GetFileAttributesW(wide);
+  std::free(wide);
+  return attributes;
 }
-
-uint32_t PathAttributes(const char* path) { return GetFileAttributesA(path); }
 
 unsigned DriveType(const char* root) { return GetDriveTypeA(root); }
 
@@ -121,12 +224,36 @@ void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
 
 void ReleaseMemory(void* block) { std::free(block); }
 
+// The current stack's base, NT_TIB.StackBase in the thread information block
+// at FS:4 (the module is 32-bit only), which a fiber switch changes along with
+// the stack.
+uintptr_t CurrentStack() {
+  uintptr_t base;
+  __asm__("movl %%fs:4, %0" : "=r"(base));
+  return base;
+}
+
 }  // namespace
 
-Platform os_operations = {LoadModule, FindExport, ReleaseModule, FindFirst, PathAttributes,
-                          DriveType, OpenDocument, Allocate, ReleaseMemory};
+Platform os_operations = {FindFirst,      LoadModule,   FindExport, ReleaseModule,
+                          PathAttributes, DriveType,    OpenDocument, Allocate,
+                          ReleaseMemory,  CurrentStack};
 
 const Platform& Os() { return os_operations; }
+
+void* LoadModuleAt(const char* path) {
+  FoundEntry entry;
+  void* spelling = nullptr;
+  const Search found = Os().find_first(path, &entry, &spelling);
+  if (found != Search::kFound) {
+    last_load_error = found == Search::kNoMemory ? ERROR_NOT_ENOUGH_MEMORY : ERROR_FILE_NOT_FOUND;
+    return nullptr;
+  }
+  bool short_of_memory;
+  void* module = Os().load_module(spelling, &short_of_memory);
+  Os().release_memory(spelling);
+  return module;
+}
 
 LoadFailure LastLoadFailure() { return {last_load_error, ""}; }
 

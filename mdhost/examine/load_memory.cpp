@@ -34,16 +34,23 @@ std::string Describe(double bytes) {
 
 void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   sink.Stage("loading and releasing the module " + std::to_string(kWarmUpCycles + cycles) + " times");
+  // The path is resolved once: only the plugin's own load and release cycle.
+  md::FoundEntry entry;
+  void* spelling = nullptr;
+  if (md::Os().find_first(path.c_str(), &entry, &spelling) != md::Search::kFound) return;
   auto cycle = [&] {
-    void* module = md::Os().load_module(path.c_str());
+    bool short_of_memory;
+    void* module = md::Os().load_module(spelling, &short_of_memory);
     if (module != nullptr) md::Os().release_module(module);
     return module != nullptr;
   };
-  for (int i = 0; i < kWarmUpCycles; ++i)
-    if (!cycle()) return;
+  bool loads = true;
+  for (int i = 0; i < kWarmUpCycles && loads; ++i) loads = cycle();
   const MemoryFigures before = CurrentMemory();
-  for (int i = 0; i < cycles; ++i) cycle();
+  for (int i = 0; i < cycles && loads; ++i) cycle();
   const MemoryFigures after = CurrentMemory();
+  md::Os().release_memory(spelling);
+  if (!loads) return;
   const bool use_private = before.private_bytes != 0 && after.private_bytes != 0;
   const double per_cycle = (Figure(after, use_private) - Figure(before, use_private)) / cycles;
   sink.Figure("kept_per_load", per_cycle < 0 ? 0 : per_cycle);

@@ -35,7 +35,7 @@ LoadedModule::LoadedModule(const std::string& path) {
     why_ = ExplainLoadFailure(path, "");
     return;
   }
-  module_ = md::Os().load_module(path.c_str());
+  module_ = md::LoadModuleAt(path.c_str());
   if (module_ == nullptr) {
     const md::LoadFailure failure = md::LastLoadFailure();
     failed_in_startup_ = failure.code == kStartupFault;

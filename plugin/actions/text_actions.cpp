@@ -21,14 +21,22 @@ ActionRecord* TakeFilename(lua_State* L, uintptr_t frame) {
   return record;
 }
 
-// True when the record's path names a file of at least one byte; the path
-// is left spelling the very file found.
-bool NamesAFile(ActionRecord* record) { return ProbeFile(&record->path) > 0; }
+// True when the record's path names a file of at least one byte; the record
+// then holds the one spelling of that file that every load of this call is
+// given, so the file read is the file found however often it is loaded.
+bool NamesAFile(lua_State* L, ActionRecord* record) {
+  const int64_t found = ProbeFile(&record->path, &record->spelling);
+  if (found == kPathNoMemory) {
+    CloseActionRecord(record);
+    RaiseOutOfMemory(L);
+  }
+  return found > 0;
+}
 
 // Reads one text into the record. A shortage of our own memory leaves the
 // action as Lua's memory error, never as a text that is merely missing.
 const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot) {
-  if (!QueryPluginText(TextOf(record->path), State().getter_names[slot], &record->texts[slot])) {
+  if (!QueryPluginText(record->spelling, State().getter_names[slot], &record->hold, &record->texts[slot])) {
     CloseActionRecord(record);
     RaiseOutOfMemory(L);
   }
@@ -37,7 +45,7 @@ const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot) {
 
 int SingleTextAction(lua_State* L, GetterSlot slot) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
-  if (NamesAFile(record))
+  if (NamesAFile(L, record))
     lua_pushstring(L, TextOf(Query(L, record, slot)));
   else
     lua_pushnil(L);
@@ -54,7 +62,7 @@ void SetField(lua_State* L, const char* key, const OwnedText& value) {
 int WholeRecordAction(lua_State* L) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
   // The name decides whether the file is a plugin at all.
-  if (!NamesAFile(record) || Query(L, record, kNameGetter).length == 0) {
+  if (!NamesAFile(L, record) || Query(L, record, kNameGetter).length == 0) {
     CloseActionRecord(record);
     lua_pushnil(L);
     return 1;

@@ -8,7 +8,14 @@ namespace {
 
 constexpr std::size_t kMaxPath = 260;
 
-// "X:" or "X:\"-like texts are asked of the drive, never of the file search.
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "X:" and "X:\" (or "X:/") are asked of the drive, never of the file
+// search. "X:name" is a name relative to that drive's folder, and searched.
+bool IsDriveRoot(const char* path, std::size_t length) {
+  return path[1] == ':' && (length == 2 || (length == 3 && IsSeparator(path[2])));
+}
+
 int64_t ProbeDriveRoot(const char* path, std::size_t length) {
   char root[4] = {path[0], path[1], length == 3 ? path[2] : '\\', '\0'};
   const unsigned type = Os().drive_type(root);
@@ -24,25 +31,36 @@ int64_t ProbeNetworkName(const char* path) {
 }
 
 // Probes the `*length` bytes at `path`, a writable C text: trailing
-// backslashes are cut off in place and `*length` follows.
-int64_t ProbeInPlace(char* path, std::size_t* length) {
+// separators are cut off in place (a file followed by a separator is that
+// file, whichever separator it is) and `*length` follows.
+int64_t ProbeInPlace(char* path, std::size_t* length, void** spelling) {
   if (*length == 0) return kPathAbsent;
-  if ((*length == 2 || *length == 3) && path[1] == ':') return ProbeDriveRoot(path, *length);
+  if (IsDriveRoot(path, *length)) return ProbeDriveRoot(path, *length);
 
-  while (*length > 0 && path[*length - 1] == '\\') path[--*length] = '\0';
+  while (*length > 0 && IsSeparator(path[*length - 1])) path[--*length] = '\0';
+  if (*length == 0) return kPathAbsent;
 
   FoundEntry entry;
-  if (*length == 0 || !Os().find_first(path, &entry)) return ProbeNetworkName(path);
+  switch (Os().find_first(path, &entry, spelling)) {
+    case Search::kNoMemory: return kPathNoMemory;
+    case Search::kNothing: return ProbeNetworkName(path);
+    case Search::kFound: break;
+  }
   if (entry.attributes & kAttributeDirectory) return kPathIsFolder;
   return static_cast<int64_t>(entry.size);
 }
 
 }  // namespace
 
-int64_t ProbeFile(OwnedText* path) noexcept {
+int64_t ProbeFile(OwnedText* path, void** spelling) noexcept {
+  *spelling = nullptr;
   if (path->bytes == nullptr) return kPathAbsent;
-  const int64_t found = ProbeInPlace(path->bytes, &path->length);
+  const int64_t found = ProbeInPlace(path->bytes, &path->length, spelling);
   if (path->length == 0) ReleaseText(path);
+  if (found < 0) {  // a folder's spelling is of no use to anyone
+    Os().release_memory(*spelling);
+    *spelling = nullptr;
+  }
   return found;
 }
 
@@ -52,7 +70,8 @@ int64_t ProbePath(const char* path) noexcept {
   std::size_t length = strnlen(path, kMaxPath);
   std::memcpy(copy, path, length);
   copy[length] = '\0';
-  return ProbeInPlace(copy, &length);
+  const int64_t found = ProbeInPlace(copy, &length, nullptr);
+  return found == kPathNoMemory ? kPathAbsent : found;
 }
 
 }  // namespace md

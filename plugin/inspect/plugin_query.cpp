@@ -8,31 +8,26 @@
 namespace md {
 namespace {
 
-// The bytes offered to a getter: `stated` + 1 of them, so the terminator
-// fits, and one more of our own that stays zero, so whatever the getter
-// wrote is a C text without another copy.
-struct QueryBuffer {
-  char* bytes;
-  int32_t stated;
-};
-
-bool Allocate(int32_t stated, QueryBuffer* buffer) noexcept {
+// The buffer offered to a getter is held in the query's hold: `stated` + 1
+// bytes, so the terminator fits, and one more of our own that stays zero, so
+// whatever the getter wrote is a C text without another copy.
+char* AllocateBuffer(int32_t stated) noexcept {
   const uint64_t wanted = static_cast<uint64_t>(stated) + 2;  // cannot overflow
-  if (wanted > SIZE_MAX) return false;
-  buffer->bytes = static_cast<char*>(Os().allocate(static_cast<std::size_t>(wanted)));
-  buffer->stated = stated;
-  return buffer->bytes != nullptr;
+  if (wanted > SIZE_MAX) return nullptr;
+  return static_cast<char*>(Os().allocate(static_cast<std::size_t>(wanted)));
 }
 
-// Replaces the buffer by one for `stated` bytes that keeps as much of the old
-// content as the new size offers; every other byte is zero.
-bool Resize(int32_t stated, QueryBuffer* buffer) noexcept {
-  QueryBuffer fresh;
-  if (!Allocate(stated, &fresh)) return false;
-  const int32_t kept = stated < buffer->stated ? stated : buffer->stated;
-  std::memcpy(fresh.bytes, buffer->bytes, static_cast<std::size_t>(kept) + 1);
-  Os().release_memory(buffer->bytes);
-  *buffer = fresh;
+// Replaces the held buffer of `*stated` bytes by one for `wanted` bytes that
+// keeps as much of the old content as the new size offers; every other byte
+// is zero.
+bool Resize(int32_t wanted, int32_t* stated, QueryHold* hold) noexcept {
+  char* fresh = AllocateBuffer(wanted);
+  if (fresh == nullptr) return false;
+  const int32_t kept = wanted < *stated ? wanted : *stated;
+  std::memcpy(fresh, hold->buffer, static_cast<std::size_t>(kept) + 1);
+  Os().release_memory(hold->buffer);
+  hold->buffer = fresh;
+  *stated = wanted;
   return true;
 }
 
@@ -48,14 +43,14 @@ Reading WhyNoRoom() noexcept {
   return Reading::kNoText;
 }
 
-// Calls the getter by the protocol.
-Reading ReadText(TextGetter getter, QueryBuffer* buffer) noexcept {
-  int32_t size = buffer->stated;
-  if (getter(buffer->bytes, &size) != -1) return Reading::kText;
+// Calls the getter by the protocol; `*stated` follows the held buffer.
+Reading ReadText(TextGetter getter, int32_t* stated, QueryHold* hold) noexcept {
+  int32_t size = *stated;
+  if (getter(hold->buffer, &size) != -1) return Reading::kText;
   // The getter stored its length; a second call gets a buffer that fits it.
   if (size < 0) return Reading::kNoText;
-  if (!Resize(size, buffer)) return WhyNoRoom();
-  getter(buffer->bytes, &size);
+  if (!Resize(size, stated, hold)) return WhyNoRoom();
+  getter(hold->buffer, &size);
   return Reading::kText;
 }
 
@@ -63,48 +58,44 @@ Reading ReadText(TextGetter getter, QueryBuffer* buffer) noexcept {
 // it even when a getter broke the protocol and wrote no terminator. A text
 // far shorter than a large buffer moves to a block of its own size, so that
 // a getter that asks for much and writes little costs no more than its text.
-OwnedText TakeText(QueryBuffer* buffer) noexcept {
-  const std::size_t length = strnlen(buffer->bytes, static_cast<std::size_t>(buffer->stated) + 1);
-  buffer->bytes[length] = '\0';
-  OwnedText text = {buffer->bytes, length};
-  const std::size_t room = static_cast<std::size_t>(buffer->stated) + 2;
-  if (length == 0 || (room > kQueryBufferSize + 2 && room / 2 > length + 1)) {
-    OwnedText copy;
-    // Short of memory, the large block still holds the right text.
-    if (!CopyText(buffer->bytes, length, &copy)) return text;
-    Os().release_memory(buffer->bytes);
-    text = copy;
-  }
-  return text;
+// The buffer passes from the hold to `*text` with no raise possible between.
+void TakeText(int32_t stated, QueryHold* hold, OwnedText* text) noexcept {
+  char* bytes = hold->buffer;
+  const std::size_t length = strnlen(bytes, static_cast<std::size_t>(stated) + 1);
+  bytes[length] = '\0';
+  const std::size_t room = static_cast<std::size_t>(stated) + 2;
+  // Short of memory, the large block still holds the right text.
+  if ((length == 0 || (room > kQueryBufferSize + 2 && room / 2 > length + 1)) && CopyText(bytes, length, text))
+    return;  // the buffer stays in the hold, to be released with the module
+  *text = {bytes, length};
+  hold->buffer = nullptr;
 }
 
 }  // namespace
 
-bool QueryPluginText(const char* file, const char* getter_name, OwnedText* text) noexcept {
+bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* hold, OwnedText* text) noexcept {
   *text = kEmptyText;
-  QueryBuffer buffer;
-  if (!Allocate(kQueryBufferSize, &buffer)) return false;
+  int32_t stated = kQueryBufferSize;
+  hold->buffer = AllocateBuffer(stated);
+  if (hold->buffer == nullptr) return false;
 
-  void* module = Os().load_module(file);
-  if (module == nullptr) {
-    Os().release_memory(buffer.bytes);
-    return true;  // not a module that can be loaded: no text
+  bool short_of_memory = false;
+  void* module = Os().load_module(spelling, &short_of_memory);
+  if (module == nullptr || !RecordLoadedModule(module)) {
+    if (module != nullptr) {
+      Os().release_module(module);
+      short_of_memory = true;  // the registry could not grow
+    }
+    ReleaseQueryHold(hold);
+    return !short_of_memory;  // otherwise not a module that can be loaded: no text
   }
-  if (!RecordLoadedModule(module)) {
-    Os().release_module(module);
-    Os().release_memory(buffer.bytes);
-    return false;
-  }
+  hold->module = module;
 
   auto getter = reinterpret_cast<TextGetter>(Os().find_export(module, getter_name));
-  const Reading reading = getter != nullptr ? ReadText(getter, &buffer) : Reading::kNoText;
-  if (reading == Reading::kText)
-    *text = TakeText(&buffer);
-  else
-    Os().release_memory(buffer.bytes);
+  const Reading reading = getter != nullptr ? ReadText(getter, &stated, hold) : Reading::kNoText;
 
-  Os().release_module(module);
-  ForgetLoadedModule(module);
+  if (reading == Reading::kText) TakeText(stated, hold, text);
+  ReleaseQueryHold(hold);
   return reading != Reading::kOutOfMemory;
 }
 

@@ -8,6 +8,8 @@ namespace md {
 namespace {
 
 void FreeRecord(ActionRecord* record) noexcept {
+  ReleaseQueryHold(&record->hold);
+  Os().release_memory(record->spelling);
   ReleaseText(&record->path);
   for (OwnedText& text : record->texts) ReleaseText(&text);
   Os().release_memory(record);
@@ -16,9 +18,10 @@ void FreeRecord(ActionRecord* record) noexcept {
 }  // namespace
 
 ActionRecord* OpenActionRecord(uintptr_t frame, const char* path) noexcept {
+  const uintptr_t stack = Os().current_stack();
   for (ActionRecord** link = &State().action_records; *link != nullptr;) {
     ActionRecord* record = *link;
-    if (record->frame <= frame) {
+    if (record->stack == stack && record->frame <= frame) {
       *link = record->next;
       FreeRecord(record);
     } else {
@@ -27,6 +30,7 @@ ActionRecord* OpenActionRecord(uintptr_t frame, const char* path) noexcept {
   }
   auto* record = static_cast<ActionRecord*>(Os().allocate(sizeof(ActionRecord)));
   if (record == nullptr) return nullptr;
+  record->stack = stack;
   record->frame = frame;
   if (!CopyText(path, std::strlen(path), &record->path)) {
     Os().release_memory(record);

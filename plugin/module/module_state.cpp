@@ -23,8 +23,8 @@ ModuleState& State() { return state; }
 
 void OnProcessAttach() noexcept {
   ModuleState& s = State();
-  ReleaseAllModules(s.loaded_modules);
   ReleaseActionRecords();
+  ReleaseAllModules(s.loaded_modules);
   s.error_text[0] = '\0';
   s.getter_names[kNameGetter] = "irPlg_GetPluginName";
   s.getter_names[kActionXmlGetter] = "irPlg_GetPluginActionXML";
@@ -41,8 +41,8 @@ void OnProcessAttach() noexcept {
 void OnProcessDetach(Detach how) noexcept {
   if (how == Detach::kProcessExit) return;
   ModuleState& s = State();
+  ReleaseActionRecords();  // first: a stranded record forgets the module it releases
   ReleaseAllModules(s.loaded_modules);
-  ReleaseActionRecords();
   ReleaseText(&s.action_xml);
 }
 
@@ -69,6 +69,15 @@ void ForgetLoadedModule(void* module) noexcept {
       return;
     }
   }
+}
+
+void ReleaseQueryHold(QueryHold* hold) noexcept {
+  Os().release_memory(hold->buffer);
+  if (hold->module != nullptr) {
+    Os().release_module(hold->module);
+    ForgetLoadedModule(hold->module);
+  }
+  *hold = {nullptr, nullptr};
 }
 
 }  // namespace md

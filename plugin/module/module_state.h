@@ -57,4 +57,17 @@ void OnProcessDetach(Detach how = Detach::kUnload) noexcept;
 bool RecordLoadedModule(void* module) noexcept;
 void ForgetLoadedModule(void* module) noexcept;
 
+// What a text query holds while a getter runs: its buffer and the inspected
+// module (recorded in the registry). It lives in the calling action's record,
+// never in the query's frame, because a getter may leave by longjmp (an
+// inspected plugin raising a Lua error on the host's state): whoever reclaims
+// the record then frees the buffer and releases the module.
+struct QueryHold {
+  char* buffer;
+  void* module;
+};
+
+// Frees the buffer, releases the module and forgets it; leaves the hold empty.
+void ReleaseQueryHold(QueryHold* hold) noexcept;
+
 }  // namespace md

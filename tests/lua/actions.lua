@@ -4,16 +4,24 @@
 --   mdhost run ModuleDetails.lmd actions.lua PLUGIN BIN_DIR DATA_DIR SUFFIX SEP
 -- PLUGIN is this plugin's module file, BIN_DIR holds the fixture plugins
 -- (fixture_<what><SUFFIX>), DATA_DIR is a scratch folder and the current folder.
+-- A sixth argument, "unmeasured", says the process's memory measures nothing
+-- (valgrind and the address sanitizer hold freed memory back).
 local script_dir = arg[0]:match("^(.*)[/\\]") or "."
 package.path = script_dir .. "/?.lua;" .. package.path
 local t = require("testing")
 
 local plugin, bin, data, suffix, sep = arg[1], arg[2], arg[3], arg[4], arg[5]
+local measuring_nothing = arg[6] == "unmeasured"
 local function fixture(name) return bin .. sep .. "fixture_" .. name .. suffix end
 local function scratch(name) return data .. sep .. name end
 
--- Fixture plugins count their loads in a helper module that stays loaded.
-local counts = assert(package.loadlib(bin .. sep .. "fixture_counter" .. suffix, "fixture_counts"))
+-- Fixture plugins count their loads in a helper module that stays loaded;
+-- it also hands the Lua state to fixtures that call back into it, and copies
+-- files to paths longer than Lua's own files can reach.
+local counter = bin .. sep .. "fixture_counter" .. suffix
+local counts = assert(package.loadlib(counter, "fixture_counts"))
+local hold_state = assert(package.loadlib(counter, "fixture_hold_state"))
+local copy_deep = assert(package.loadlib(counter, "fixture_copy_deep"))
 counts()
 
 local host_formatter = Debug.GetSyntaxErrorString
@@ -163,6 +171,75 @@ end
 for _, name in ipairs({ "x", "x" .. suffix, long_name }) do os.remove(name) end
 
 ---------------------------------------------------------------------------
+-- One call, one file: however the path is spelled (a literal \\?\ name, an
+-- NT \??\ name, a drive-relative name, a trailing separator of either kind,
+-- any length, either code page of the file functions), the text comes from
+-- the very file the probe found, or is "" when the loader cannot be handed
+-- that name, never another file's.
+---------------------------------------------------------------------------
+copy(plugin, "dr" .. suffix)
+t.equal("a trailing slash after a file", "ModuleDetails", ModuleDetails.GetName("dr" .. suffix .. "/"))
+t.equal("a wildcard reads the entry it matches", "ModuleDetails", ModuleDetails.GetName("d?" .. suffix))
+t.equal("GetInfo too", "ModuleDetails", ModuleDetails.GetInfo(data .. sep .. "d*" .. suffix).Name)
+if sep == "\\" then
+  local drive = data:sub(1, 2)
+  t.equal("a drive-relative name is a file in that drive's folder", "ModuleDetails",
+    ModuleDetails.GetName(drive .. "dr" .. suffix))
+  local literal = "\\\\?\\" .. data .. "\\"
+  copy(plugin, "T.lmd")
+  copy_deep(example, literal .. "T.lmd.")
+  t.equal("\\\\?\\ with a trailing dot reads that very name", "Fixture Plugin", ModuleDetails.GetName(literal .. "T.lmd."))
+  t.equal("GetInfo on it, all five fields", "Fixture Plugin|2.5.0.1",
+    (function(i) return i.Name .. "|" .. i.Version end)(ModuleDetails.GetInfo(literal .. "T.lmd.")))
+  t.equal("without the prefix the dot goes, as Windows reads the name", "ModuleDetails",
+    ModuleDetails.GetName(data .. "\\T.lmd."))
+  copy(plugin, "S.lmd")
+  copy_deep(example, literal .. "S.lmd ")
+  t.equal("\\\\?\\ with a trailing space reads nothing rather than the name without it", "",
+    ModuleDetails.GetName(literal .. "S.lmd "))
+  copy_deep(example, literal .. "NUL.lmd")
+  t.equal("\\\\?\\ to a real file named like a device", "Fixture Plugin", ModuleDetails.GetName(literal .. "NUL.lmd"))
+  t.equal("the plain name is the device, no file", nil, ModuleDetails.GetName(data .. "\\NUL.lmd"))
+  t.equal("an NT \\??\\ name", "ModuleDetails", ModuleDetails.GetName("\\??\\" .. data .. "\\T.lmd"))
+
+  -- One byte string is two names in the ANSI and the OEM code page.
+  local file_apis = assert(package.loadlib(counter, "fixture_file_apis"))
+  local ansi, oem = file_apis("ansi")
+  t.equal("the test's code pages differ", true, ansi ~= oem)
+  copy_deep(plugin, data .. "\\\233.lmd")
+  file_apis("oem")
+  copy_deep(example, data .. "\\\233.lmd")
+  t.equal("with the file functions in the OEM code page", "Fixture Plugin", ModuleDetails.GetName("\233.lmd"))
+  t.equal("GetInfo too", "Fixture Plugin", ModuleDetails.GetInfo("\233.lmd").Name)
+  file_apis("ansi")
+  t.equal("and back in the ANSI code page", "ModuleDetails", ModuleDetails.GetName("\233.lmd"))
+end
+
+-- Paths past 260 characters, with and without an extension; a path of 32,000
+-- characters finds nothing, and neither does a file followed by more path.
+local function deep_path(total, ending)
+  local path = data .. sep .. "deep"
+  while total - #path - 1 > 220 do path = path .. sep .. string.rep("d", 199) end
+  return path .. sep .. string.rep("f", total - #path - 1 - #ending) .. ending
+end
+for _, total in ipairs({ 270, 1000 }) do
+  for _, ending in ipairs({ suffix, "" }) do
+    local path = deep_path(total, ending)
+    t.equal("made " .. #path, true, copy_deep(example, path))
+    local what = "a " .. total .. "-character path " .. (ending == "" and "without" or "with") .. " an extension"
+    t.equal(what, "Fixture Plugin", ModuleDetails.GetName(path))
+    t.equal("GetInfo on " .. what, "Fixture Plugin|2.5.0.1",
+      (function(i) return i and i.Name .. "|" .. i.Version end)(ModuleDetails.GetInfo(path)))
+    if sep == "\\" then
+      t.equal(what .. " and \\\\?\\", "Fixture Plugin", ModuleDetails.GetName("\\\\?\\" .. path))
+    end
+  end
+end
+t.equal("a 32,000-character path", nil, ModuleDetails.GetName(string.rep("q", 32000)))
+t.equal("a file followed by 31,000 more characters", nil,
+  ModuleDetails.GetName(deep_path(1000, suffix) .. sep .. string.rep("q", 31000)))
+
+---------------------------------------------------------------------------
 -- A getter that asks for far more room than its text needs costs no more
 -- than its text: GetInfo returns all five, again and again.
 ---------------------------------------------------------------------------
@@ -215,6 +292,46 @@ t.equal("an error keeps its text while finalizers raise others", true,
     function() return t.raised(ModuleDetails.GetName, nil) == want_error end))
 
 ---------------------------------------------------------------------------
+-- A getter may call back into the host's Lua state. Called from a thread or
+-- a fiber of its own, one call at a time, a nested action keeps its data
+-- apart from the call it waits in. A getter that raises a Lua error leaves
+-- nothing behind: every load is released.
+---------------------------------------------------------------------------
+hold_state(plugin)
+local reentrant = { fixture("reentrant") }
+if sep == "\\" then reentrant[2] = fixture("fiber") end
+for _, path in ipairs(reentrant) do
+  t.equal("GetName around a nested GetVersion from another stack", "Reentrant|1.1", ModuleDetails.GetName(path))
+  local nested = ModuleDetails.GetInfo(path)
+  t.equal("GetInfo around one", "Reentrant|1.1|2.0|Calls back", nested.Name .. "|" .. nested.Version .. "|" .. nested.AuthorInfo)
+end
+local raises = sep == "\\" and 1000 or 10000
+local raiser = fixture("raiser")
+for i = 1, 20 do pcall(ModuleDetails.GetInfo, raiser) end
+ModuleDetails.GetName(scratch("missing.lmd"))
+counts()
+collectgarbage("collect")
+local memory_before = Host.ProcessStats()
+local raised = 0
+for i = 1, raises do
+  if t.raised(i % 2 == 0 and ModuleDetails.GetName or ModuleDetails.GetInfo, raiser) == "getter raised" then
+    raised = raised + 1
+  end
+end
+ModuleDetails.GetName(scratch("missing.lmd"))  -- takes back what the last raise left
+collectgarbage("collect")
+local memory_after = Host.ProcessStats()
+local loads, releases = counts()
+hold_state()
+t.equal("a getter's raise reaches the script every time", raises, raised)
+t.equal("every load of the raising plugin is released", raises .. " loads, " .. raises .. " releases",
+  loads .. " loads, " .. releases .. " releases")
+-- (A leak would keep 10 KiB a call.)
+if not measuring_nothing then
+  t.equal("and memory stays flat", true, memory_after - memory_before < raises * 10240 / 3)
+end
+
+---------------------------------------------------------------------------
 -- GetInfo: one table with exactly five strings, or nil.
 ---------------------------------------------------------------------------
 local info = ModuleDetails.GetInfo(plugin)
@@ -241,5 +358,16 @@ t.equal("which loads it once", 1, (counts()))
 ModuleDetails.GetInfo(scratch("missing.lmd"))
 ModuleDetails.GetInfo(data)
 t.equal("GetInfo loads nothing for a missing path or a folder", 0, (counts()))
+
+---------------------------------------------------------------------------
+-- A plugin that makes its own folder the current one when it loads: every
+-- field of GetInfo still comes from the file named (last: the current
+-- folder stays moved).
+---------------------------------------------------------------------------
+copy_deep(bin .. sep .. "fixture_wanderer" .. suffix, scratch("cd" .. sep .. "w" .. suffix))
+copy_deep(example, scratch("cd" .. sep .. "cd" .. sep .. "w" .. suffix))
+local wandered = ModuleDetails.GetInfo("cd" .. sep .. "w" .. suffix)
+t.equal("GetInfo of a plugin that moves the current folder", "Wanderer|4.0|Lua 5.1|Moves the current folder",
+  wandered.Name .. "|" .. wandered.Version .. "|" .. wandered.LuaVersion .. "|" .. wandered.AuthorInfo)
 
 t.finish()

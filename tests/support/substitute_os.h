@@ -34,15 +34,41 @@ class SubstituteOs {
     };
   }
 
-  // Answers the file search with one entry (or none) and records the paths.
-  void AnswerSearch(bool found, md::FoundEntry entry) {
-    search_found = found;
+  // Answers the file search with one entry (or none, or a shortage of
+  // memory) and records the paths; an entry's spelling is "spelled:PATH".
+  void AnswerSearch(bool found, md::FoundEntry entry, md::Search otherwise = md::Search::kNothing) {
+    search_result = found ? md::Search::kFound : otherwise;
     search_entry = entry;
-    os().find_first = [](const char* path, md::FoundEntry* out) {
+    os().find_first = [](const char* path, md::FoundEntry* out, void** spelling) {
       current_->asked.push_back(std::string("find:") + path);
-      if (current_->search_found) *out = current_->search_entry;
-      return current_->search_found;
+      if (current_->search_result != md::Search::kFound) return current_->search_result;
+      *out = current_->search_entry;
+      if (spelling != nullptr) {
+        const std::string spelled = std::string("spelled:") + path;
+        *spelling = os().allocate(spelled.size() + 1);
+        if (*spelling == nullptr) return md::Search::kNoMemory;
+        spelled.copy(static_cast<char*>(*spelling), spelled.size());
+      }
+      return md::Search::kFound;
     };
+  }
+
+  // Loads answer with `module` (null: a failed load, short of memory or not
+  // as `short_of_memory` says) and record the spellings they were given.
+  void AnswerLoads(void* module, bool short_of_memory = false) {
+    load_answer = module;
+    load_short_of_memory = short_of_memory;
+    os().load_module = [](const void* spelling, bool* short_of_memory) {
+      current_->asked.push_back(std::string("load:") + static_cast<const char*>(spelling));
+      *short_of_memory = current_->load_answer == nullptr && current_->load_short_of_memory;
+      return current_->load_answer;
+    };
+  }
+
+  // The stack every caller is said to run on.
+  void AnswerStack(uintptr_t stack) {
+    current_stack = stack;
+    os().current_stack = [] { return current_->current_stack; };
   }
 
   void AnswerAttributes(uint32_t attributes) {
@@ -83,7 +109,10 @@ class SubstituteOs {
   std::vector<std::string> opened;
   std::vector<std::size_t> allocation_sizes;  // with CountAllocations
   unsigned drive_type = 0;
-  bool search_found = false;
+  md::Search search_result = md::Search::kNothing;
+  void* load_answer = nullptr;
+  bool load_short_of_memory = false;
+  uintptr_t current_stack = 0;
   md::FoundEntry search_entry = {};
   uint32_t path_attributes = md::kInvalidAttributes;
   long allocations_left = -1;

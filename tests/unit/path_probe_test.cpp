@@ -29,9 +29,8 @@ TEST(PathProbe, DriveRootsAskOnlyTheDriveType) {
   os.AnswerDrives(3);  // DRIVE_FIXED
   EXPECT_EQ(kPathIsFolder, ProbePath("C:"));
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\"));
-  EXPECT_EQ(kPathIsFolder, ProbePath("C:a"));  // any third byte: not examined
-  EXPECT_EQ(kPathIsFolder, ProbePath("5:/"));  // nor the first
-  EXPECT_EQ((std::vector<std::string>{"drive:C:\\", "drive:C:\\", "drive:C:a", "drive:5:/"}), os.asked);
+  EXPECT_EQ(kPathIsFolder, ProbePath("5:/"));  // the letter is not examined
+  EXPECT_EQ((std::vector<std::string>{"drive:C:\\", "drive:C:\\", "drive:5:/"}), os.asked);
   for (unsigned type : {2u, 4u, 5u, 6u}) {  // removable, remote, optical, RAM disk
     os.AnswerDrives(type);
     EXPECT_EQ(kPathIsFolder, ProbePath("E:")) << type;
@@ -40,18 +39,23 @@ TEST(PathProbe, DriveRootsAskOnlyTheDriveType) {
     os.AnswerDrives(type);
     EXPECT_EQ(kPathAbsent, ProbePath("Q:")) << type;
   }
+  // "Z:q" is the file q in drive Z's folder, not a root.
+  os.asked.clear();
+  EXPECT_EQ(5, ProbePath("Z:q"));
+  EXPECT_EQ((std::vector<std::string>{"find:Z:q"}), os.asked);
 }
 
-TEST(PathProbe, TrailingBackslashesGoButForwardSlashesStay) {
+TEST(PathProbe, TrailingSeparatorsOfEitherKindGo) {
   SubstituteOs os;
   os.AnswerSearch(true, {md::kAttributeDirectory, 0});
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows\\\\"));
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows"));
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows/"));
-  EXPECT_EQ((std::vector<std::string>{"find:C:\\Windows", "find:C:\\Windows", "find:C:\\Windows/"}),
-            os.asked);
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\Windows\\/\\"));
+  EXPECT_EQ((std::vector<std::string>(4, "find:C:\\Windows")), os.asked);
   os.asked.clear();
-  EXPECT_EQ(kPathAbsent, ProbePath("\\\\\\\\"));  // nothing but backslashes
+  EXPECT_EQ(kPathAbsent, ProbePath("\\\\\\\\"));  // nothing but separators
+  EXPECT_EQ(kPathAbsent, ProbePath("//"));
   EXPECT_TRUE(os.asked.empty());
 }
 
@@ -93,13 +97,36 @@ TEST(PathProbe, TheHelpDisplayCutsLongPathsTo260BytesTheActionsProbeThemWhole) {
   const std::string spelled = "x.dll" + std::string(300, '\\') + "zz\\\\";
   md::OwnedText text;
   ASSERT_TRUE(md::CopyText(spelled.data(), spelled.size(), &text));
-  EXPECT_EQ(9, md::ProbeFile(&text));
+  void* spelling = nullptr;
+  EXPECT_EQ(9, md::ProbeFile(&text, &spelling));
   EXPECT_EQ("find:" + spelled.substr(0, spelled.size() - 2), os.asked.at(0));
   EXPECT_EQ(spelled.substr(0, spelled.size() - 2), std::string(text.bytes, text.length));
+  EXPECT_STREQ(("spelled:" + spelled.substr(0, spelled.size() - 2)).c_str(), static_cast<char*>(spelling));
+  md::Os().release_memory(spelling);
   md::ReleaseText(&text);
   ASSERT_TRUE(md::CopyText("\\\\", 2, &text));
-  EXPECT_EQ(kPathAbsent, md::ProbeFile(&text));
+  EXPECT_EQ(kPathAbsent, md::ProbeFile(&text, &spelling));
   EXPECT_EQ(nullptr, text.bytes) << "a path of backslashes alone leaves nothing to load";
+  EXPECT_EQ(nullptr, spelling);
+}
+
+// Only a file leaves a spelling to load, and a shortage of memory during the
+// search is the actions' to raise, never "nothing there".
+TEST(PathProbe, OnlyFilesLeaveASpellingAndAShortageIsNoAbsence) {
+  SubstituteOs os;
+  os.CountAllocations();
+  md::OwnedText text;
+  void* spelling = nullptr;
+  ASSERT_TRUE(md::CopyText("dir", 3, &text));
+  os.AnswerSearch(true, {md::kAttributeDirectory, 0});
+  EXPECT_EQ(kPathIsFolder, md::ProbeFile(&text, &spelling));
+  EXPECT_EQ(nullptr, spelling);
+  EXPECT_EQ(1, os.blocks_held) << "a folder's spelling was kept";
+  os.AnswerSearch(false, {}, md::Search::kNoMemory);
+  EXPECT_EQ(md::kPathNoMemory, md::ProbeFile(&text, &spelling));
+  EXPECT_EQ(kPathAbsent, ProbePath("dir"));
+  md::ReleaseText(&text);
+  EXPECT_EQ(0, os.blocks_held);
 }
 
 // Real files and folders, on whichever platform runs the test.

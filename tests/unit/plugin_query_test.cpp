@@ -2,7 +2,7 @@
 // load and one release per query, and nothing left loaded.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <vector>
 #include <fstream>
 #include <string>
 
@@ -102,9 +102,11 @@ TEST_F(PluginQuery, TheSecondCallOffersExactlyTheLengthTheFirstStored) {
   EXPECT_EQ(10000, FixtureOfferedSize(0));
   EXPECT_EQ(12345, FixtureOfferedSize(1)) << "the second call must offer the stored length";
   // Each buffer holds the offered bytes, the terminator's room and a zero of our own.
-  ASSERT_FALSE(os.allocation_sizes.empty());
-  EXPECT_EQ(10002u, os.allocation_sizes.front());
-  EXPECT_EQ(12347u, *std::max_element(os.allocation_sizes.begin(), os.allocation_sizes.end()));
+  // (Beside them: the probe's spelling of the file and the registry's room.)
+  std::vector<std::size_t> buffers;
+  for (std::size_t size : os.allocation_sizes)
+    if (size > 1000) buffers.push_back(size);
+  EXPECT_EQ((std::vector<std::size_t>{10002u, 12347u}), buffers);
 }
 
 TEST_F(PluginQuery, ReadsThisPluginsOwnModule) {

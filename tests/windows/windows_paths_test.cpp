@@ -32,21 +32,31 @@ TEST(WindowsPaths, DriveRoots) {
   const std::string absent = std::string(1, letter) + ":";
   EXPECT_EQ(kPathAbsent, ProbePath(absent.c_str()));
   EXPECT_EQ(kPathAbsent, ProbePath((absent + "\\").c_str()));
-  // "C:a" is answered by the drive type of that very text, never by a search.
-  const UINT type = GetDriveTypeA("C:a");
-  EXPECT_EQ(type <= DRIVE_NO_ROOT_DIR ? kPathAbsent : kPathIsFolder, ProbePath("C:a"));
+}
+
+TEST(WindowsPaths, ADriveRelativeNameIsAFileInThatDrivesFolder) {
+  const std::string folder = testing_paths::DataPath("");
+  const std::string name = "drive_relative.bin";
+  HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  DWORD written = 0;
+  WriteFile(file, "12345", 5, &written, nullptr);
+  CloseHandle(file);
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+  EXPECT_EQ(5, ProbePath((folder.substr(0, 2) + name).c_str()));
+  EXPECT_EQ(kPathAbsent, ProbePath((folder.substr(0, 2) + "q").c_str()));
+  SetCurrentDirectoryA(saved);
 }
 
 TEST(WindowsPaths, FoldersWithAndWithoutTrailingSeparators) {
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\windows"));
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\windows\\"));
   EXPECT_EQ(kPathIsFolder, ProbePath("C:\\windows\\\\\\"));
-  // A forward slash stays and reaches the file search as it is.
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA("C:\\windows/", &data);
-  const int64_t expected = search == INVALID_HANDLE_VALUE ? kPathAbsent : kPathIsFolder;
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  EXPECT_EQ(expected, ProbePath("C:\\windows/"));
+  // A forward slash is a separator too.
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:\\windows/"));
+  EXPECT_EQ(kPathIsFolder, ProbePath("C:/windows//"));
 }
 
 TEST(WindowsPaths, FileSizesAndLongPaths) {
