@@ -8,9 +8,9 @@
 
 #include "mdhost/commands/commands.h"
 #include "mdhost/compare/action_diff.h"
-#include "mdhost/examine/plugin_texts.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/worker/examiner.h"
 
 namespace host {
@@ -44,8 +44,8 @@ bool ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
       return false;
     }
     side->name = AnsiText(report, kNameGetter);
-    side->version = AnsiText(report, "irPlg_GetPluginVersion");
-    side->lua_version = AnsiText(report, "irPlg_GetLuaVersion");
+    side->version = AnsiText(report, kVersionGetter);
+    side->lua_version = AnsiText(report, kLuaVersionGetter);
     if (report.sdk_known) side->sdk_version = report.sdk_version.value_or(1);
     const std::string* text = report.Text(kActionXmlGetter);
     if (text == nullptr) {

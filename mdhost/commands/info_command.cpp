@@ -1,7 +1,7 @@
 // mdhost info PLUGIN: the five texts, the SDK version and the actions, as the
 // host reads them.
 #include "mdhost/commands/commands.h"
-#include "mdhost/examine/plugin_texts.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
 

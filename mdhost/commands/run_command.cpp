@@ -9,6 +9,7 @@ extern "C" {
 
 #include <memory>
 
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/commands/commands.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
@@ -61,7 +62,7 @@ int MessageHandler(lua_State* L) {
 // Registers one plugin's actions, as the host does for every plugin of a
 // project; false (and said why) when it cannot.
 bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path) {
-  auto registration = reinterpret_cast<RegisterActions>(plugin.Export("irPlg_Action_RegisterActions"));
+  auto registration = reinterpret_cast<RegisterActions>(plugin.Export(kRegisterActionsExport));
   const std::string who = AnsiToUtf8(path) + ": ";
   if (registration == nullptr) {
     Complain(who + "exports no irPlg_Action_RegisterActions (not an action plugin)");
@@ -72,14 +73,14 @@ bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path)
   lua_pushlightuserdata(L, reinterpret_cast<void*>(registration));
   lua_pushcclosure(L, CallRegistration, 1);
   if (lua_pcall(L, 0, 1, 0) != 0) {
-    Complain(who + "irPlg_Action_RegisterActions raised a Lua error: " +
+    Complain(who + kRegisterActionsExport + " raised a Lua error: " +
              AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
     return false;
   }
   const lua_Integer moved = lua_tointeger(L, -1);
   lua_pop(L, 1);
   if (moved != 0) {
-    Complain(who + "irPlg_Action_RegisterActions left the Lua stack unbalanced");
+    Complain(who + kRegisterActionsExport + " left the Lua stack unbalanced");
     return false;
   }
   return true;

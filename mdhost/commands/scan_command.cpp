@@ -6,9 +6,9 @@
 
 #include "mdhost/commands/commands.h"
 #include "mdhost/examine/pe_image.h"
-#include "mdhost/examine/plugin_texts.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
 
@@ -115,8 +115,8 @@ int ScanCommand(const Invocation& call) {
   }
   PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
   for (const PluginReport& report : reports) {
-    PrintRow(TextOr(report, kNameGetter), TextOr(report, "irPlg_GetPluginVersion"),
-             TextOr(report, "irPlg_GetLuaVersion"), SdkCell(report), AnsiToUtf8(report.path));
+    PrintRow(TextOr(report, kNameGetter), TextOr(report, kVersionGetter),
+             TextOr(report, kLuaVersionGetter), SdkCell(report), AnsiToUtf8(report.path));
     if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
     for (const Finding& finding : report.findings)
       if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)

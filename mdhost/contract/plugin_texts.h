@@ -1,8 +1,17 @@
-// The five texts every plugin of the host offers, as the stand-in host names
-// them: the getter export, a label for people and a key for JSON.
+// The exports every plugin of the host offers, named once: the five text
+// getters (with a label for people and a key for JSON), the SDK version
+// query and the action registration.
 #pragma once
 
 namespace host {
+
+constexpr const char kNameGetter[] = "irPlg_GetPluginName";
+constexpr const char kVersionGetter[] = "irPlg_GetPluginVersion";
+constexpr const char kLuaVersionGetter[] = "irPlg_GetLuaVersion";
+constexpr const char kAuthorInfoGetter[] = "irPlg_GetAuthorInfo";
+constexpr const char kActionXmlGetter[] = "irPlg_GetPluginActionXML";
+constexpr const char kSdkVersionExport[] = "irPlg_GetSDKVersion";
+constexpr const char kRegisterActionsExport[] = "irPlg_Action_RegisterActions";
 
 struct PluginText {
   const char* getter;
@@ -11,14 +20,11 @@ struct PluginText {
 };
 
 constexpr PluginText kPluginTexts[] = {
-    {"irPlg_GetPluginName", "Name", "name"},
-    {"irPlg_GetPluginVersion", "Version", "version"},
-    {"irPlg_GetLuaVersion", "Lua version", "lua_version"},
-    {"irPlg_GetAuthorInfo", "Author info", "author"},
-    {"irPlg_GetPluginActionXML", "Action XML", "action_xml"},
+    {kNameGetter, "Name", "name"},
+    {kVersionGetter, "Version", "version"},
+    {kLuaVersionGetter, "Lua version", "lua_version"},
+    {kAuthorInfoGetter, "Author info", "author"},
+    {kActionXmlGetter, "Action XML", "action_xml"},
 };
-
-constexpr const char kNameGetter[] = "irPlg_GetPluginName";
-constexpr const char kActionXmlGetter[] = "irPlg_GetPluginActionXML";
 
 }  // namespace host

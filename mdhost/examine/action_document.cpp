@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/report/plugin_report.h"
+#include "mdhost/contract/report_sink.h"
 
 namespace host {
 

@@ -6,8 +6,8 @@
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/pe_image.h"
-#include "mdhost/examine/plugin_texts.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/plugin_texts.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -23,12 +23,12 @@ bool ExportsAnyGetter(const LoadedModule& module) {
 
 // The SDK version the host would see; an SDK1 plugin exports no getter.
 std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& module) {
-  auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export("irPlg_GetSDKVersion"));
+  auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export(kSdkVersionExport));
   if (sdk == nullptr) {
     sink.SdkVersion(std::nullopt);
     return std::nullopt;
   }
-  sink.Stage("irPlg_GetSDKVersion");
+  sink.Stage(kSdkVersionExport);
   const int32_t version = sdk();
   sink.SdkVersion(version);
   return version;
@@ -82,7 +82,7 @@ std::string VersionNumbers(const std::string& text) {
 void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& version, const ModuleImage& file) {
   if (!version || file.file_version.empty()) return;
   if (VersionNumbers(*version) == VersionNumbers(file.file_version)) return;
-  sink.Warn(rule::kVersionResource, "irPlg_GetPluginVersion says \"" + *version +
+  sink.Warn(rule::kVersionResource, std::string(kVersionGetter) + " says \"" + *version +
                                         "\" but the version resource's FileVersion is \"" + file.file_version +
                                         "\": installers and Explorer show the one, scripts the other");
 }
@@ -92,16 +92,16 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
   for (const PluginText& text : kPluginTexts) {
     std::optional<std::string> value = CheckGetter(sink, module, text.getter);
     if (value) sink.Text(text.getter, *value);
-    if (std::string(text.getter) == "irPlg_GetPluginVersion") CheckVersionResource(sink, value, file);
+    if (std::string(text.getter) == kVersionGetter) CheckVersionResource(sink, value, file);
     if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
   const std::optional<int32_t> sdk = ReadSdkVersion(sink, module);
   if (!sdk)
-    sink.Note(rule::kSdk1, "irPlg_GetSDKVersion: not exported (an SDK1 plugin)");
+    sink.Note(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)");
   else if (*sdk == 2)
-    sink.Pass(rule::kSdkVersion, "irPlg_GetSDKVersion: 2");
+    sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2");
   else
-    sink.Fail(rule::kSdkVersion, "irPlg_GetSDKVersion: returned " + std::to_string(*sdk) + ", expected 2");
+    sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
   std::optional<std::vector<std::string>> actions;
   if (xml) actions = ReadDocument(sink, *xml, true);
   // Registration is held against the document's actions where there are any.

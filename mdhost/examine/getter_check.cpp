@@ -6,7 +6,7 @@
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 
 namespace host {
 namespace {

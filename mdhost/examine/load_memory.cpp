@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "mdhost/examine/examination.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 #include "platform/platform.h"
 

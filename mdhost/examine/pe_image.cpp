@@ -1,3 +1,4 @@
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/pe_image.h"
 
 #include "mdhost/system/encoding.h"
@@ -266,7 +267,7 @@ bool ModuleImage::Exports(const std::string& name) const {
   return std::find(exports.begin(), exports.end(), name) != exports.end();
 }
 
-bool ModuleImage::IsPluginModule() const { return kind == ModuleKind::kModule32 && Exports("irPlg_GetPluginName"); }
+bool ModuleImage::IsPluginModule() const { return kind == ModuleKind::kModule32 && Exports(kNameGetter); }
 
 ModuleImage ReadModuleImage(const std::string& bytes) {
   ModuleImage image;

@@ -7,10 +7,11 @@ extern "C" {
 #include <lua.h>
 }
 
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 
 namespace host {
 namespace {
@@ -61,9 +62,9 @@ std::vector<std::string> RegisteredFunctions(lua_State* L, const std::set<std::p
 }  // namespace
 
 void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::vector<std::string>& actions) {
-  void* registration = module.Export("irPlg_Action_RegisterActions");
+  void* registration = module.Export(kRegisterActionsExport);
   if (registration == nullptr) {
-    sink.Note(rule::kNoRegistration, "irPlg_Action_RegisterActions: not exported (not an action plugin)");
+    sink.Note(rule::kNoRegistration, std::string(kRegisterActionsExport) + ": not exported (not an action plugin)");
     return;
   }
   lua_State* L = NewHostState();
@@ -72,11 +73,11 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
     return;
   }
   const auto before = GlobalTables(L);
-  sink.Stage("irPlg_Action_RegisterActions");
+  sink.Stage(kRegisterActionsExport);
   lua_pushlightuserdata(L, registration);
   lua_pushcclosure(L, CallRegistration, 1);
   if (lua_pcall(L, 0, 1, 0) != 0) {
-    sink.Fail(rule::kRegistrationRaised, std::string("irPlg_Action_RegisterActions: raised a Lua error: ") +
+    sink.Fail(rule::kRegistrationRaised, std::string(kRegisterActionsExport) + ": raised a Lua error: " +
               (lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
     lua_close(L);
     return;
@@ -84,9 +85,9 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
   const int moved = static_cast<int>(lua_tointeger(L, -1));
   lua_pop(L, 1);
   if (moved == 0)
-    sink.Pass(rule::kStackBalance, "irPlg_Action_RegisterActions: leaves the Lua stack balanced");
+    sink.Pass(rule::kStackBalance, std::string(kRegisterActionsExport) + ": leaves the Lua stack balanced");
   else
-    sink.Fail(rule::kStackBalance, "irPlg_Action_RegisterActions: changed the Lua stack height by " + std::to_string(moved));
+    sink.Fail(rule::kStackBalance, std::string(kRegisterActionsExport) + ": changed the Lua stack height by " + std::to_string(moved));
   for (const std::string& action : actions) {
     if (IsFunction(L, action))
       sink.Pass(rule::kActionRegistered, "action " + action + ": registered");

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "mdhost/examine/plugin_texts.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/system/system.h"
 
 namespace host {

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <optional>
 
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/crash_report.h"
 #include "mdhost/worker/worker_protocol.h"
 

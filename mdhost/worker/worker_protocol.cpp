@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "mdhost/report/rules.h"
+#include "mdhost/contract/rules.h"
 #include "support/test_paths.h"
 
 namespace {
