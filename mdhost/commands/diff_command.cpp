@@ -28,8 +28,18 @@ std::optional<std::string> AnsiText(const PluginReport& report, const char* gett
   return text ? std::optional<std::string>(AnsiToUtf8(*text)) : std::nullopt;
 }
 
-// One side read: false (and said why, as check says it) when it cannot be.
-bool ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
+// Why a side cannot be compared, as check says it: its rule and text.
+std::optional<Finding> ReadFailure(const PluginReport& report) {
+  if (!report.error.empty()) return Finding{report.error_rule, Severity::kFail, report.error};
+  if (report.Text(kActionXmlGetter) != nullptr) return std::nullopt;
+  const std::string prefix = std::string(kActionXmlGetter) + ":";
+  for (const Finding& finding : report.findings)
+    if (finding.severity == Severity::kFail && finding.text.compare(0, prefix.size(), prefix) == 0) return finding;
+  return Finding{rule::kGetterMissing, Severity::kFail, std::string(kActionXmlGetter) + ": not exported"};
+}
+
+// One side read: its failure, if it cannot be compared.
+std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
   side->path = path;
   std::string xml;
   if (IsDocumentFile(path)) {
@@ -39,30 +49,20 @@ bool ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
     xml = bytes.str();
   } else {
     const PluginReport report = examiner.Examine(Examination::kRead, path);
-    if (!report.error.empty()) {
-      Print(AnsiToUtf8(path) + ": " + ErrorLine(report) + "\n");
-      return false;
-    }
+    if (std::optional<Finding> failure = ReadFailure(report)) return failure;
     side->name = AnsiText(report, kNameGetter);
     side->version = AnsiText(report, kVersionGetter);
     side->lua_version = AnsiText(report, kLuaVersionGetter);
     if (report.sdk_known) side->sdk_version = report.sdk_version.value_or(1);
-    const std::string* text = report.Text(kActionXmlGetter);
-    if (text == nullptr) {
-      Print(AnsiToUtf8(path) + ": FAIL  " + rule::kGetterMissing + " " + kActionXmlGetter +
-            ": no action document could be read\n");
-      return false;
-    }
-    xml = *text;
+    xml = *report.Text(kActionXmlGetter);
   }
   const ActionDocument document = ReadActionDocument(xml);
-  if (!document.well_formed) {
-    Print(AnsiToUtf8(path) + ": FAIL  " + rule::kNotWellFormed + " action XML: not well-formed: " + document.problem +
-          "\n");
-    return false;
-  }
+  if (!document.well_formed)
+    return Finding{rule::kNotWellFormed, Severity::kFail, "action XML: not well-formed: " + document.problem};
+  for (const Finding& finding : document.findings)  // a document of another kind has no actions to compare
+    if (finding.rule == rule::kRootElement) return finding;
   side->actions = document.specs;
-  return true;
+  return std::nullopt;
 }
 
 const char* ClassName(ChangeClass what) {
@@ -73,10 +73,22 @@ const char* ClassName(ChangeClass what) {
   }
 }
 
-nlohmann::json SideJson(const Compared& side) {
+nlohmann::json SideJson(const Compared& side, const std::optional<Finding>& failure) {
   return {{"path", AnsiToUtf8(side.path)},
           {"name", side.name ? nlohmann::json(*side.name) : nlohmann::json()},
-          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()}};
+          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()},
+          {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", failure->text}}) : nlohmann::json()}};
+}
+
+nlohmann::json DiffJson(const Compared& old_side, const std::optional<Finding>& old_failure, const Compared& new_side,
+                        const std::optional<Finding>& new_failure) {
+  return {{"format_version", kJsonFormatVersion},
+          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
+          {"old", SideJson(old_side, old_failure)},
+          {"new", SideJson(new_side, new_failure)},
+          {"changes", nlohmann::json::array()},
+          {"warnings", nlohmann::json::array()},
+          {"summary", {{"breaking", 0}, {"compatible", 0}, {"notes", 0}}}};
 }
 
 }  // namespace
@@ -87,9 +99,17 @@ int DiffCommand(const Invocation& call) {
   if (!RequireFile(old_path) || !RequireFile(new_path)) return kExitNoInput;
   Examiner examiner(call.isolated, call.timeout_seconds);
   Compared old_side, new_side;
-  const bool old_read = ReadSide(old_path, examiner, &old_side);
-  const bool new_read = ReadSide(new_path, examiner, &new_side);
-  if (!old_read || !new_read) return kExitFailed;
+  const std::optional<Finding> old_failure = ReadSide(old_path, examiner, &old_side);
+  const std::optional<Finding> new_failure = ReadSide(new_path, examiner, &new_side);
+  if (old_failure || new_failure) {
+    if (call.json) {
+      PrintJson(DiffJson(old_side, old_failure, new_side, new_failure));
+    } else {
+      if (old_failure) Print(AnsiToUtf8(old_path) + ": " + FindingLine(*old_failure) + "\n");
+      if (new_failure) Print(AnsiToUtf8(new_path) + ": " + FindingLine(*new_failure) + "\n");
+    }
+    return kExitFailed;
+  }
 
   const std::vector<Change> changes = CompareActions(old_side, new_side);
   int breaking = 0, compatible = 0, notes = 0;
@@ -114,13 +134,11 @@ int DiffCommand(const Invocation& call) {
       if (!c.argument.empty()) entry["argument"] = c.argument;
       list.push_back(entry);
     }
-    PrintJson({{"format_version", kJsonFormatVersion},
-               {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
-               {"old", SideJson(old_side)},
-               {"new", SideJson(new_side)},
-               {"changes", list},
-               {"warnings", warning.empty() ? nlohmann::json::array() : nlohmann::json::array({warning})},
-               {"summary", {{"breaking", breaking}, {"compatible", compatible}, {"notes", notes}}}});
+    nlohmann::json out = DiffJson(old_side, std::nullopt, new_side, std::nullopt);
+    out["changes"] = list;
+    out["warnings"] = warning.empty() ? nlohmann::json::array() : nlohmann::json::array({warning});
+    out["summary"] = {{"breaking", breaking}, {"compatible", compatible}, {"notes", notes}};
+    PrintJson(out);
   } else {
     Print("Comparing " + AnsiToUtf8(old_path) + " with " + AnsiToUtf8(new_path) + "\n");
     for (const Change& c : changes)

@@ -31,15 +31,86 @@ const ArgumentSpec* Find(const std::vector<ArgumentSpec>& arguments, const std::
   return nullptr;
 }
 
-// Arguments by position and name: what went, what came, and whether those
-// on both sides kept their order.
-void CompareArguments(const ActionSpec& was, const ActionSpec& now, Collector& out) {
+// What can change in an argument that stays where it was.
+void CompareFields(const ArgumentSpec& old, const ArgumentSpec& a, const std::string& action, Collector& out) {
+  const std::string arg = "argument " + a.name + ": ";
+  if (old.type != a.type)
+    out.Add(ChangeClass::kBreaking, "argument_type", action, a.name, old.type, a.type,
+            arg + "Type " + Quoted(old.type) + " became " + Quoted(a.type));
+  if (old.required != a.required) {
+    const bool now_required = a.required != "0" && old.required == "0";
+    out.Add(now_required ? ChangeClass::kBreaking : ChangeClass::kCompatible, "argument_required", action, a.name,
+            old.required, a.required,
+            arg + "Required " + old.required + " became " + a.required +
+                (now_required ? ": old calls that leave it out now fail" : ""));
+  }
+  if (old.default_value != a.default_value)
+    out.Add(ChangeClass::kCompatible, "argument_default", action, a.name, old.default_value, a.default_value,
+            arg + "Default " + Quoted(old.default_value) + " became " + Quoted(a.default_value));
+  if (old.description != a.description)
+    out.Add(ChangeClass::kCompatible, "argument_description", action, a.name, old.description, a.description,
+            arg + "Description changed");
+  if (old.easy_mode != a.easy_mode)
+    out.Add(ChangeClass::kCompatible, "argument_easy_mode", action, a.name, old.easy_mode, a.easy_mode,
+            arg + "EasyMode changed");
+}
+
+void AddedArgument(const ArgumentSpec& a, bool at_end, const std::string& action, Collector& out) {
+  if (!at_end)
+    out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
+            "argument " + a.name + " added before existing ones: old calls pass their values in the wrong places");
+  else if (a.required != "0")
+    out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
+            "argument " + a.name + " added as required: old calls do not pass it");
+  else
+    out.Add(ChangeClass::kCompatible, "argument_added", action, a.name, "", a.name,
+            "argument " + a.name + " added at the end, optional");
+}
+
+void RemovedArgument(const ArgumentSpec& a, const std::string& action, Collector& out) {
+  out.Add(ChangeClass::kBreaking, "argument_removed", action, a.name, a.name, "",
+          "argument " + a.name + " removed: calls that pass it no longer match");
+}
+
+// Lua passes arguments by position: when every argument kept its place (a
+// name that changed names no argument of the other side), the pairs are
+// compared place by place, a new name is a note, and the tail was added or
+// removed. Arguments named twice pair up the same way.
+bool KeptTheirPlaces(const ActionSpec& was, const ActionSpec& now) {
+  const std::size_t common = std::min(was.arguments.size(), now.arguments.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const std::string& before = was.arguments[i].name;
+    const std::string& after = now.arguments[i].name;
+    if (before != after && (Find(now.arguments, before) != nullptr || Find(was.arguments, after) != nullptr))
+      return false;
+  }
+  return true;
+}
+
+void CompareByPlace(const ActionSpec& was, const ActionSpec& now, Collector& out) {
+  const std::string& action = now.name;
+  const std::size_t common = std::min(was.arguments.size(), now.arguments.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const ArgumentSpec& old = was.arguments[i];
+    const ArgumentSpec& a = now.arguments[i];
+    if (old.name != a.name)
+      out.Add(ChangeClass::kNote, "argument_renamed", action, a.name, old.name, a.name,
+              "argument " + std::to_string(i + 1) + " renamed: " + old.name + " became " + a.name +
+                  " (scripts pass arguments by position)");
+    CompareFields(old, a, action, out);
+  }
+  for (std::size_t i = common; i < was.arguments.size(); ++i) RemovedArgument(was.arguments[i], action, out);
+  for (std::size_t i = common; i < now.arguments.size(); ++i) AddedArgument(now.arguments[i], true, action, out);
+}
+
+// Arguments that moved: by name, what went, what came, and whether those on
+// both sides kept their order.
+void CompareByName(const ActionSpec& was, const ActionSpec& now, Collector& out) {
   const std::string& action = now.name;
   std::vector<std::string> kept_old, kept_new;
   for (const ArgumentSpec& a : was.arguments) {
     if (Find(now.arguments, a.name) == nullptr)
-      out.Add(ChangeClass::kBreaking, "argument_removed", action, a.name, a.name, "",
-              "argument " + a.name + " removed: calls that pass it no longer match");
+      RemovedArgument(a, action, out);
     else
       kept_old.push_back(a.name);
   }
@@ -52,15 +123,7 @@ void CompareArguments(const ActionSpec& was, const ActionSpec& now, Collector& o
     bool at_end = true;  // nothing that existed before comes after it
     for (std::size_t j = i + 1; j < now.arguments.size(); ++j)
       at_end = at_end && Find(was.arguments, now.arguments[j].name) == nullptr;
-    if (!at_end)
-      out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
-              "argument " + a.name + " added before existing ones: old calls pass their values in the wrong places");
-    else if (a.required != "0")
-      out.Add(ChangeClass::kBreaking, "argument_added", action, a.name, "", a.name,
-              "argument " + a.name + " added as required: old calls do not pass it");
-    else
-      out.Add(ChangeClass::kCompatible, "argument_added", action, a.name, "", a.name,
-              "argument " + a.name + " added at the end, optional");
+    AddedArgument(a, at_end, action, out);
   }
   if (kept_old != kept_new) {
     std::string before, after;
@@ -69,30 +132,15 @@ void CompareArguments(const ActionSpec& was, const ActionSpec& now, Collector& o
     out.Add(ChangeClass::kBreaking, "arguments_reordered", action, "", before, after,
             "arguments reordered: (" + before + ") became (" + after + ")");
   }
-  for (const ArgumentSpec& a : now.arguments) {
-    const ArgumentSpec* old = Find(was.arguments, a.name);
-    if (old == nullptr) continue;
-    const std::string arg = "argument " + a.name + ": ";
-    if (old->type != a.type)
-      out.Add(ChangeClass::kBreaking, "argument_type", action, a.name, old->type, a.type,
-              arg + "Type " + Quoted(old->type) + " became " + Quoted(a.type));
-    if (old->required != a.required) {
-      const bool now_required = a.required != "0" && old->required == "0";
-      out.Add(now_required ? ChangeClass::kBreaking : ChangeClass::kCompatible, "argument_required", action, a.name,
-              old->required, a.required,
-              arg + "Required " + old->required + " became " + a.required +
-                  (now_required ? ": old calls that leave it out now fail" : ""));
-    }
-    if (old->default_value != a.default_value)
-      out.Add(ChangeClass::kCompatible, "argument_default", action, a.name, old->default_value, a.default_value,
-              arg + "Default " + Quoted(old->default_value) + " became " + Quoted(a.default_value));
-    if (old->description != a.description)
-      out.Add(ChangeClass::kCompatible, "argument_description", action, a.name, old->description, a.description,
-              arg + "Description changed");
-    if (old->easy_mode != a.easy_mode)
-      out.Add(ChangeClass::kCompatible, "argument_easy_mode", action, a.name, old->easy_mode, a.easy_mode,
-              arg + "EasyMode changed");
-  }
+  for (const ArgumentSpec& a : now.arguments)
+    if (const ArgumentSpec* old = Find(was.arguments, a.name)) CompareFields(*old, a, action, out);
+}
+
+void CompareArguments(const ActionSpec& was, const ActionSpec& now, Collector& out) {
+  if (KeptTheirPlaces(was, now))
+    CompareByPlace(was, now, out);
+  else
+    CompareByName(was, now, out);
 }
 
 void CompareAction(const ActionSpec& was, const ActionSpec& now, Collector& out) {
@@ -111,27 +159,38 @@ void CompareText(const char* kind, const char* label, const std::optional<std::s
   out.Add(ChangeClass::kNote, kind, "", "", *was, *now, std::string(label) + " " + Quoted(*was) + " became " + Quoted(*now));
 }
 
-const ActionSpec* FindAction(const std::vector<ActionSpec>& actions, const std::string& name) {
+// The `occurrence`-th action named `name` (0 first): an action named twice
+// pairs with the same occurrence on the other side.
+const ActionSpec* FindAction(const std::vector<ActionSpec>& actions, const std::string& name, int occurrence) {
   for (const ActionSpec& a : actions)
-    if (a.name == name) return &a;
+    if (a.name == name && occurrence-- == 0) return &a;
   return nullptr;
+}
+
+int OccurrenceOf(const std::vector<ActionSpec>& actions, std::size_t index) {
+  int before = 0;
+  for (std::size_t i = 0; i < index; ++i) before += actions[i].name == actions[index].name;
+  return before;
 }
 
 }  // namespace
 
 std::vector<Change> CompareActions(const Compared& old_side, const Compared& new_side) {
   Collector out;
-  for (const ActionSpec& was : old_side.actions) {
-    const ActionSpec* now = FindAction(new_side.actions, was.name);
+  for (std::size_t i = 0; i < old_side.actions.size(); ++i) {
+    const ActionSpec& was = old_side.actions[i];
+    const ActionSpec* now = FindAction(new_side.actions, was.name, OccurrenceOf(old_side.actions, i));
     if (now == nullptr)
       out.Add(ChangeClass::kBreaking, "action_removed", was.name, "", was.name, "",
               "action removed: scripts that call it fail");
     else
       CompareAction(was, *now, out);
   }
-  for (const ActionSpec& now : new_side.actions)
-    if (FindAction(old_side.actions, now.name) == nullptr)
+  for (std::size_t i = 0; i < new_side.actions.size(); ++i) {
+    const ActionSpec& now = new_side.actions[i];
+    if (FindAction(old_side.actions, now.name, OccurrenceOf(new_side.actions, i)) == nullptr)
       out.Add(ChangeClass::kCompatible, "action_added", now.name, "", "", now.name, "action added");
+  }
   CompareText("plugin_name", "plugin name", old_side.name, new_side.name, out);
   CompareText("lua_version", "Lua version", old_side.lua_version, new_side.lua_version, out);
   if (old_side.sdk_version && new_side.sdk_version && *old_side.sdk_version != *new_side.sdk_version)

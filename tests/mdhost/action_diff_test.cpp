@@ -20,6 +20,35 @@ host::Compared FromFile(const std::string& name) {
   return side;
 }
 
+host::Compared FromText(const std::string& xml) {
+  host::Compared side;
+  const host::ActionDocument document = host::ReadActionDocument(xml);
+  EXPECT_TRUE(document.well_formed) << document.problem;
+  side.actions = document.specs;
+  return side;
+}
+
+// An action document from "Name(Arg:type, ...)|Description" lines.
+std::string Document(const std::vector<std::string>& actions) {
+  std::string xml = "<ActionTemplates>";
+  for (const std::string& line : actions) {
+    const std::size_t open = line.find('('), close = line.find(')'), bar = line.find('|');
+    xml += "<Action><Name>" + line.substr(0, open) + "</Name><Description>" + line.substr(bar + 1) +
+           "</Description><ReturnValueType>string</ReturnValueType><Arguments>";
+    std::string list = line.substr(open + 1, close - open - 1);
+    for (std::size_t at = 0; !list.empty() && at != std::string::npos;) {
+      const std::size_t comma = list.find(", ", at);
+      const std::string arg = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+      const std::size_t colon = arg.find(':');
+      xml += "<Arg><Name>" + arg.substr(0, colon) + "</Name><Description>d</Description><Type>" +
+             arg.substr(colon + 1) + "</Type><Default/><Required>1</Required></Arg>";
+      at = comma == std::string::npos ? comma : comma + 2;
+    }
+    xml += "</Arguments></Action>";
+  }
+  return xml + "</ActionTemplates>";
+}
+
 std::string Summary(const std::vector<host::Change>& changes) {
   std::string all;
   for (const host::Change& c : changes)
@@ -47,6 +76,21 @@ TEST(ActionDiff, EveryKindOfChangeWithItsClass) {
       "C action_added Demo.Added\n",
       Summary(host::CompareActions(FromFile("old.xml"), FromFile("new.xml"))));
   EXPECT_EQ("", Summary(host::CompareActions(FromFile("new.xml"), FromFile("new.xml"))));
+}
+
+// Scripts pass arguments by position: twins pair up in place, an identical
+// document has no change at all, and a new name in the same place is a note.
+TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
+  const std::string twins = Document({"My.Dup(Path:string, Path:number)|one", "My.Twice()|first",
+                                      "My.Twice(Count:number)|second"});
+  EXPECT_EQ("", Summary(host::CompareActions(FromText(twins), FromText(twins))));
+  EXPECT_EQ("N argument_renamed My.Dup/File\n",
+            Summary(host::CompareActions(FromText(Document({"My.Dup(Path:string, Count:number)|one"})),
+                                         FromText(Document({"My.Dup(File:string, Count:number)|one"})))));
+  EXPECT_EQ("B argument_type My.Dup/Path\nC action_description My.Twice\n",
+            Summary(host::CompareActions(
+                FromText(twins), FromText(Document({"My.Dup(Path:string, Path:string)|one", "My.Twice()|first",
+                                                    "My.Twice(Count:number)|the second, described anew"})))));
 }
 
 TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
