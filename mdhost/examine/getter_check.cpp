@@ -11,26 +11,36 @@
 namespace host {
 namespace {
 
+// Room beyond the offer, for calls the host never makes (besides the text's
+// own length, which a getter that ignores the size writes whole).
+constexpr std::size_t kWarnSlack = 4096;
+
 std::string At(const char* getter, int32_t stated) {
   return std::string(getter) + " with size " + std::to_string(stated);
 }
 
-// Calls with `stated`, naming the call as the stage a crash would be blamed on.
-GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t stated) {
+// Calls with `stated`, naming the call as the stage a crash would be blamed
+// on; `slack` as CallGetter takes it.
+GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, std::size_t slack = 0) {
   sink.Stage(At(name, stated));
-  return CallGetter(getter, stated);
+  return CallGetter(getter, stated, slack);
 }
 
 // Asks with too small a size; true when the getter answered -1, stored
-// `length` and wrote nothing.
+// `length` and wrote nothing. For sizes the host never offers (a WARN), a
+// write past the offer is told and the check goes on: room for the whole
+// text and more lies before the guard page.
 bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length,
                      const char* rule, Severity severity) {
-  const GetterCall call = Call(sink, getter, name, stated);
-  if (call.result == -1 && call.size == length && call.Untouched()) return true;
+  const std::size_t slack = severity == Severity::kWarn ? static_cast<std::size_t>(length) + kWarnSlack : 0;
+  const GetterCall call = Call(sink, getter, name, stated, slack);
+  if (call.result == -1 && call.size == length && call.Untouched() && !call.wrote_past) return true;
   std::string got;
+  if (call.wrote_past)
+    got += "wrote past the " + std::to_string(call.buffer.size()) + " bytes it was offered; ";
   if (call.result != -1) got += "returned " + std::to_string(call.result) + " instead of -1; ";
   if (call.size != length) got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
-  if (!call.Untouched()) got += "wrote into the buffer; ";
+  if (!call.Untouched() && !call.wrote_past) got += "wrote into the buffer; ";
   got.resize(got.size() - 2);
   sink.Add({rule, severity,
             At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
@@ -70,11 +80,12 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
   const auto length = static_cast<int32_t>(read.text.size());
   bool ok = true;
   // Size 0 tells the length of a text, or fits the empty one.
-  const GetterCall zero = Call(sink, getter, name, 0);
   if (length == 0) {
-    if (zero.result != 0 || zero.buffer != std::string(1, '\0')) {
+    const GetterCall zero = Call(sink, getter, name, 0, kWarnSlack);
+    if (zero.result != 0 || zero.buffer != std::string(1, '\0') || zero.wrote_past) {
       sink.Warn(rule::kSizeZero, At(name, 0) + ": returned " + std::to_string(zero.result) +
-                                     " for its empty text (expected 0 and one NUL written)");
+                                     " for its empty text (expected 0 and one NUL written)" +
+                                     (zero.wrote_past ? "; wrote past the 1 byte it was offered" : ""));
       ok = false;
     }
   } else {

@@ -6,18 +6,20 @@
 
 namespace host {
 
-GetterCall CallGetter(TextGetter getter, int32_t stated) {
+GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   GetterCall call;
   const std::size_t offered = stated < 0 ? 0 : static_cast<std::size_t>(stated) + 1;
-  GuardedBuffer buffer(offered);
+  GuardedBuffer buffer(offered + slack);
   if (!buffer.ok()) {
     call.result = -2;
     return call;
   }
-  std::memset(buffer.data(), kFill, offered);
+  std::memset(buffer.data(), kFill, offered + slack);
   call.size = stated;
   call.result = getter(buffer.data(), &call.size);
   call.buffer.assign(buffer.data(), offered);
+  const std::string beyond(buffer.data() + offered, slack);
+  call.wrote_past = beyond.find_first_not_of(kFill) != std::string::npos;
   return call;
 }
 

@@ -16,15 +16,19 @@ constexpr int32_t kPlausibleLength = 64 * 1024 * 1024;  // longer stored lengths
 constexpr char kFill = '\x5A';                       // the bytes a buffer holds before the call
 
 // One call with `stated` (never counting the terminator) and a buffer of
-// stated + 1 bytes filled with kFill.
+// stated + 1 bytes filled with kFill. With `slack`, that many more bytes lie
+// between the offered ones and the guard page, so that a write past the
+// offer is told (wrote_past) instead of ending the examination: for sizes
+// the host never offers, where such a write is a warning.
 struct GetterCall {
   int32_t result = 0;
   int32_t size = 0;    // what the size variable held afterwards
-  std::string buffer;  // the buffer afterwards
+  std::string buffer;  // the offered bytes afterwards
+  bool wrote_past = false;
   bool Untouched(std::size_t from = 0) const { return buffer.find_first_not_of(kFill, from) == std::string::npos; }
 };
 
-GetterCall CallGetter(TextGetter getter, int32_t stated);
+GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack = 0);
 
 // Reads the getter's text as the host does: kFirstSize first, then, after
 // -1, the length it stored.
