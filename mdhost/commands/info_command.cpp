@@ -33,7 +33,7 @@ void PrintReport(const PluginReport& report) {
     Print("Actions: " + std::to_string(report.actions->size()) + "\n");
     for (const std::string& action : *report.actions) Print("  " + action + "\n");  // UTF-8 from the parser
   } else {
-    Print("Actions: unknown (the action XML could not be read)\n");
+    Print("Actions: unknown (the action XML could not be read; the finding below says why)\n");
   }
   for (const Finding& finding : report.findings) Print(FindingLine(finding) + "\n");
 }
@@ -50,7 +50,7 @@ int InfoCommand(const Invocation& call) {
   else if (report.error.empty())
     PrintReport(report);
   else
-    Complain(AnsiToUtf8(path) + ": " + report.error_rule + " " + report.error);
+    Print(AnsiToUtf8(path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
   return report.Failures() ? kExitFailed : kExitOk;
 }
 

@@ -1,6 +1,8 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
 // each file's export table (no code runs for that), then read in a worker.
 // Modules that are no plugins the host could load are listed as skipped.
+#include <cctype>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -45,9 +47,21 @@ std::string WhySkipped(const ModuleImage& image) {
     case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
     case ModuleKind::kOtherModule: return "a module for another kind of processor";
     case ModuleKind::kModule32:
-      return image.IsPluginModule() ? "" : std::string("a module that exports no ") + kNameGetter;
+      return image.IsPluginModule() ? "" : std::string("a module that exports no ") + kNameGetter +
+                                               image.DecoratedGetterHint();
     default: return "";
   }
+}
+
+// Why a file that is named like a plugin module is no module at all, or "".
+std::string WhyNotAModule(const std::string& path) {
+  const std::size_t dot = path.find_last_of('.');
+  std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != ".lmd" && extension != ".dll") return "";
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  return file && file.tellg() == 0 ? "an empty file, named like a plugin module"
+                             : "not a module (no Windows module image), though named like one";
 }
 
 // What plugins below one folder do to each other in one host: two of one
@@ -82,7 +96,9 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
 int ScanCommand(const Invocation& call) {
   const std::string& folder = call.arguments[0];
   if (!IsFolder(folder)) {
-    Complain(AnsiToUtf8(folder) + ": no such folder");
+    Complain(AnsiToUtf8(folder) + (IsFile(folder) ? ": a file, not a folder: scan takes a folder ('mdhost check "
+                                                    "FILE' examines one plugin)"
+                                                  : ": no such folder"));
     return kExitNoInput;
   }
   Examiner examiner(call.isolated, call.timeout_seconds);
@@ -95,10 +111,12 @@ int ScanCommand(const Invocation& call) {
     const ModuleImage image = ReadModuleFile(path);
     if (image.IsPluginModule())
       plugins.push_back(path);
-    else if (image.kind == ModuleKind::kNotAModule)
-      ++other_files;
-    else
+    else if (image.kind != ModuleKind::kNotAModule)
       skipped.push_back({AnsiToUtf8(path), WhySkipped(image)});
+    else if (const std::string why = WhyNotAModule(path); !why.empty())
+      skipped.push_back({AnsiToUtf8(path), why});
+    else
+      ++other_files;
   }
   for (const std::string& path : unreachable)
     skipped.push_back({path, "its name cannot be written in the system's ANSI code page, so the host cannot load "
@@ -123,6 +141,8 @@ int ScanCommand(const Invocation& call) {
         Print("    " + FindingLine(finding) + "\n");
   }
   for (const Skipped& s : skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
+  if (reports.empty() && skipped.empty())
+    Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
   Print(std::to_string(reports.size()) + " plugin module" + (reports.size() == 1 ? "" : "s") + ", " +
         std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) +
         " skipped, " + std::to_string(other_files) +

@@ -34,28 +34,48 @@ std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& modu
   return version;
 }
 
-// The document's actions, or none when it cannot be read; a check also
-// reports what the document says against the host's vocabulary.
-std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml, bool check) {
+// How much of what is found a reading reports: a check everything, down to
+// the PASS lines; a read (info, scan, diff) what fails or warns, with the
+// same rule and severity as a check.
+enum class Telling { kEverything, kProblems };
+
+void Tell(ReportSink& sink, Telling telling, const Finding& finding) {
+  if (telling == Telling::kEverything || finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
+    sink.Add(finding);
+}
+
+// The document's actions, or none when it cannot be read; what the document
+// says against the host's vocabulary is told as `telling` says.
+std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml, Telling telling) {
   const ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
-    if (check) sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
+    sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
     return std::nullopt;
   }
   sink.Actions(document.actions);
-  if (check) {
-    sink.Pass(rule::kWellFormed,
-              "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
-    for (const Finding& finding : document.findings)
-      sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
-  }
+  Tell(sink, telling, {rule::kWellFormed, Severity::kPass,
+                       "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)"});
+  for (const Finding& finding : document.findings)
+    Tell(sink, telling, {finding.rule, finding.severity, "action XML " + finding.text});
   return document.actions;
+}
+
+void JudgeSdkVersion(ReportSink& sink, Telling telling, const std::optional<int32_t>& sdk) {
+  if (!sdk)
+    Tell(sink, telling, {rule::kSdk1, Severity::kNote, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)"});
+  else if (*sdk == 2)
+    Tell(sink, telling, {rule::kSdkVersion, Severity::kPass, std::string(kSdkVersionExport) + ": 2"});
+  else
+    sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
 }
 
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   for (const PluginText& text : kPluginTexts) {
     auto getter = reinterpret_cast<TextGetter>(module.Export(text.getter));
-    if (getter == nullptr) continue;
+    if (getter == nullptr) {
+      sink.Fail(rule::kGetterMissing, std::string(text.getter) + ": not exported");
+      continue;
+    }
     sink.Stage(text.getter);
     const TextRead read = ReadText(getter);
     if (!read.ok) {
@@ -63,9 +83,9 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
       continue;
     }
     sink.Text(text.getter, read.text);
-    if (std::string(text.getter) == kActionXmlGetter) ReadDocument(sink, read.text, false);
+    if (std::string(text.getter) == kActionXmlGetter) ReadDocument(sink, read.text, Telling::kProblems);
   }
-  ReadSdkVersion(sink, module);
+  JudgeSdkVersion(sink, Telling::kProblems, ReadSdkVersion(sink, module));
 }
 
 // "1.2.0.0" and "1.2" are one version: the numbers up to the first other
@@ -95,29 +115,11 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
     if (std::string(text.getter) == kVersionGetter) CheckVersionResource(sink, value, file);
     if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
-  const std::optional<int32_t> sdk = ReadSdkVersion(sink, module);
-  if (!sdk)
-    sink.Note(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)");
-  else if (*sdk == 2)
-    sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2");
-  else
-    sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
+  JudgeSdkVersion(sink, Telling::kEverything, ReadSdkVersion(sink, module));
   std::optional<std::vector<std::string>> actions;
-  if (xml) actions = ReadDocument(sink, *xml, true);
+  if (xml) actions = ReadDocument(sink, *xml, Telling::kEverything);
   // Registration is held against the document's actions where there are any.
   CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
-}
-
-// Exports such as irPlg_GetPluginName@8 are __stdcall names that reached the
-// export table decorated: the host looks for the plain names.
-std::string DecoratedGetterHint(const ModuleImage& file) {
-  for (const std::string& name : file.exports) {
-    const std::size_t at = name.find("irPlg_Get");
-    if (at != std::string::npos && name.find('@', at) != std::string::npos)
-      return " (it exports " + name + ": a __stdcall name, decorated; declare the getters cdecl and export "
-             "them by a module definition file)";
-  }
-  return "";
 }
 
 // A plugin whose threads outlive its release runs code that is gone: the
@@ -155,7 +157,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   NoteExaminedImage(file_name, image, false);
   if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
     sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +
-                                      DecoratedGetterHint(file));
+                                      file.DecoratedGetterHint());
   } else if (what == Examination::kCheck) {
     CheckPlugin(*module, file, sink);
   } else {

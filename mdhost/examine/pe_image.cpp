@@ -269,6 +269,18 @@ bool ModuleImage::Exports(const std::string& name) const {
 
 bool ModuleImage::IsPluginModule() const { return kind == ModuleKind::kModule32 && Exports(kNameGetter); }
 
+// Exports such as irPlg_GetPluginName@8 are __stdcall names that reached the
+// export table decorated: the host looks for the plain names.
+std::string ModuleImage::DecoratedGetterHint() const {
+  for (const std::string& name : exports) {
+    const std::size_t at = name.find("irPlg_Get");
+    if (at != std::string::npos && name.find('@', at) != std::string::npos)
+      return " (it exports " + name + ": a __stdcall name, decorated; declare the getters cdecl and export "
+             "them by a module definition file)";
+  }
+  return "";
+}
+
 ModuleImage ReadModuleImage(const std::string& bytes) {
   ModuleImage image;
   Image pe(bytes);

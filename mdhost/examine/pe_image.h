@@ -26,6 +26,9 @@ struct ModuleImage {
   bool Exports(const std::string& name) const;
   // A 32-bit module exporting the host's name getter.
   bool IsPluginModule() const;
+  // " (it exports irPlg_GetPluginName@8: ...)" where a getter's name reached
+  // the export table decorated, the usual cause of "not a plugin"; else "".
+  std::string DecoratedGetterHint() const;
 };
 
 // Reads the module image in `bytes` (a whole file).

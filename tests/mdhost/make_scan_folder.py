@@ -2,8 +2,10 @@
 """Fills a folder for `mdhost scan`: plugins (one a folder deeper), a text
 file, a crashing plugin with the helper it imports, a plugin that leaves a
 thread running, a second plugin of one name, a folder whose name the ANSI
-code page cannot hold, and a 64-bit module's header.
-  make_scan_folder.py FOLDER BIN_DIR"""
+code page cannot hold, and a 64-bit module's header. With "faulty": plugins
+the host cannot use (a malformed document, a missing getter, SDK version 3,
+decorated exports), a text file and an empty file named like plugins.
+  make_scan_folder.py FOLDER BIN_DIR [faulty]"""
 import os
 import shutil
 import struct
@@ -11,6 +13,15 @@ import sys
 
 folder, bin_dir = sys.argv[1], sys.argv[2]
 shutil.rmtree(folder, ignore_errors=True)
+if sys.argv[3:] == ["faulty"]:
+    os.makedirs(folder)
+    for name in ["fixture_large.dll", "fixture_partial.dll", "fixture_sdk3.dll", "fixture_c_plugin.dll",
+                 "fixture_counter.dll", "fixture_stdcall.dll"]:
+        shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, name))
+    with open(os.path.join(folder, "notes.lmd"), "w") as f:
+        f.write("a text, not a module\n")
+    open(os.path.join(folder, "empty.lmd"), "wb").close()
+    sys.exit(0)
 os.makedirs(os.path.join(folder, "deeper"))
 for name, to in [("ModuleDetails.lmd", ""), ("example_plugin.dll", "deeper"), ("fixture_crashing.dll", ""),
                  ("fixture_counter.dll", ""), ("fixture_thread.dll", ""), ("fixture_c_plugin.dll", "")]:
