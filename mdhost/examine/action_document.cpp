@@ -169,8 +169,9 @@ struct Reader {
       document->actions.push_back(frame.text);
     }
     if (frame.kind == kLeaf || frame.kind == kActionName) {
-      if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType") ||
-          (parent == kEasyMode && frame.name == "DataType"))
+      // EasyMode's DataType names the editor the host offers (file, folder,
+      // combo...), not a type: it is not held against type names.
+      if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
         if (!IsKnownType(frame.text))
           Add(rule::kTypeName, Severity::kNote, frame.path, frame.line,
               "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use");

@@ -77,7 +77,7 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
 
 TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
   const std::string arg = "<Arg><Name>F</Name><Description>d</Description><Type>stirng</Type><Default/>"
-                          "<Required>yes</Required><EasyMode><DataType>string</DataType></EasyMode></Arg>";
+                          "<Required>yes</Required><EasyMode><DataType>file</DataType></EasyMode></Arg>";
   const ActionDocument document = ReadActionDocument(
       "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Name>A.two</Name><Description>d</Description>"
       "<ReturnValueType>number</ReturnValueType><Arguments>\n" + arg + "\n" + arg + "</Arguments></Action>\n" +
@@ -98,7 +98,8 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
   EXPECT_EQ("A.two|number|3", two.name + "|" + two.return_type + "|" + std::to_string(two.line));
   ASSERT_EQ(2u, two.arguments.size());
   const host::ArgumentSpec& f = two.arguments[0];
-  EXPECT_EQ("F|stirng||yes|DataType=string;", f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" +
+  // EasyMode's DataType names an editor (file, folder, combo...), no type: no MD310.
+  EXPECT_EQ("F|stirng||yes|DataType=file;", f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" +
                                                    f.easy_mode);
 }
 
