@@ -143,7 +143,7 @@ int DiffCommand(const Invocation& call) {
     Print("Comparing " + AnsiToUtf8(old_path) + " with " + AnsiToUtf8(new_path) + "\n");
     for (const Change& c : changes)
       Print(std::string(ClassName(c.what)) + std::string(12 - std::string(ClassName(c.what)).size(), ' ') +
-            (c.action.empty() ? "" : c.action + ": ") + c.text + "\n");
+            Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) + "\n");
     if (!warning.empty()) Print("WARN        " + warning + "\n");
     Print(verdict + "\n");
   }

@@ -18,7 +18,7 @@ namespace host {
 namespace {
 
 std::string Cell(const std::string& utf8, std::size_t width) {
-  std::string cell = utf8.substr(0, utf8.find_first_of("\r\n"));
+  std::string cell = Escaped(utf8.substr(0, utf8.find_first_of("\r\n")));
   if (cell.size() > width) cell = cell.substr(0, width - 3) + "...";
   // Pad by characters, not bytes, so that UTF-8 texts line up.
   std::size_t characters = 0;

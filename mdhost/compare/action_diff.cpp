@@ -23,7 +23,16 @@ class Collector {
   std::vector<Change> changes_;
 };
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A value in quotes, its own quotes and backslashes escaped: a Default of ""
+// reads "\"\"", not """".
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
 
 const ArgumentSpec* Find(const std::vector<ArgumentSpec>& arguments, const std::string& name) {
   for (const ArgumentSpec& a : arguments)

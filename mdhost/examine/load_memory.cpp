@@ -61,8 +61,9 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   // five times per GetInfo, and that is where memory kept per load adds up.
   if (per_cycle > kTooMuch)
     sink.Warn(rule::kKeptPerLoad, what + "; a script that inspects it in a loop grows the host's process. "
-                                         "A static C++ runtime is the usual cause: link the C++ runtime "
-                                         "dynamically, or keep the plugin free of it");
+                                         "Look for memory its start-up code (DllMain, static constructors) "
+                                         "takes and its unloading does not give back; a statically linked C++ "
+                                         "runtime is one such start-up");
   else if (per_cycle > kNothing)
     sink.Note(rule::kKeptPerLoad, what);
   else

@@ -21,7 +21,33 @@ nlohmann::json SdkJson(const PluginReport& report) {
 
 void Print(const std::string& utf8) { WriteUtf8(stdout, utf8); }
 
-void PrintAnsi(const std::string& ansi) { Print(AnsiToUtf8(ansi)); }
+std::string Escaped(const std::string& utf8, bool keep_lines) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    unsigned code = c;
+    std::size_t width = 1;
+    if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0 &&
+        static_cast<unsigned char>(utf8[i + 1]) >= 0x80) {
+      code = static_cast<unsigned char>(utf8[i + 1]);  // U+0080..U+009F, the C1 controls
+      width = 2;
+    }
+    const bool control = code < 0x20 || code == 0x7F || (width == 2);
+    if (!control || (keep_lines && (code == '\n' || code == '\r' || code == '\t'))) {
+      out += utf8[i];
+      continue;
+    }
+    out += "\\x";
+    out += kDigits[code >> 4];
+    out += kDigits[code & 15];
+    i += width - 1;
+  }
+  return out;
+}
+
+void PrintAnsi(const std::string& ansi) { Print(Escaped(AnsiToUtf8(ansi), true)); }
 
 void Complain(const std::string& utf8) {
   std::fflush(stdout);
@@ -38,7 +64,7 @@ const char* SeverityName(Severity severity) {
 }
 
 std::string FindingLine(const Finding& finding) {
-  return std::string(SeverityName(finding.severity)) + "  " + finding.rule + " " + finding.text;
+  return std::string(SeverityName(finding.severity)) + "  " + finding.rule + " " + Escaped(finding.text);
 }
 
 std::string ErrorLine(const PluginReport& report) {

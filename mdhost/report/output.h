@@ -15,7 +15,14 @@
 namespace host {
 
 void Print(const std::string& utf8);
+// A plugin's text (ANSI) on the terminal: its line breaks and tabs kept,
+// every other control character shown as \xNN, so that no plugin can move
+// the cursor, clear the screen or ring the bell through mdhost.
 void PrintAnsi(const std::string& ansi);
+
+// `utf8` with its control characters (C0, DEL, C1) shown as \xNN; line
+// breaks and tabs too unless `keep_lines`.
+std::string Escaped(const std::string& utf8, bool keep_lines = false);
 // "mdhost: <message>" on standard error.
 void Complain(const std::string& utf8);
 

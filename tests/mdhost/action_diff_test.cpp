@@ -93,6 +93,16 @@ TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
                                                     "My.Twice(Count:number)|the second, described anew"})))));
 }
 
+TEST(ActionDiff, QuotedValuesStayReadable) {
+  host::Compared was = FromText(Document({"My.Do(Path:string)|one"}));
+  host::Compared now = was;
+  was.actions[0].arguments[0].default_value = "\"\"";
+  now.actions[0].arguments[0].default_value = "C:\\";
+  const std::vector<host::Change> changes = host::CompareActions(was, now);
+  ASSERT_EQ(1u, changes.size());
+  EXPECT_EQ("argument Path: Default \"\\\"\\\"\" became \"C:\\\\\"", changes[0].text);
+}
+
 TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
   host::Compared old_side, new_side;
   old_side.name = "Old", new_side.name = "New";
