@@ -13,12 +13,11 @@ extern "C" {
 #include "mdhost/commands/commands.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
+#include "mdhost/examine/pe_image.h"
 #include "mdhost/report/output.h"
 
 namespace host {
 namespace {
-
-using RegisterActions = int32_t (*)(lua_State*);
 
 void SetArguments(lua_State* L, const std::vector<std::string>& args) {
   lua_createtable(L, static_cast<int>(args.size()), 0);
@@ -62,28 +61,12 @@ int MessageHandler(lua_State* L) {
 // Registers one plugin's actions, as the host does for every plugin of a
 // project; false (and said why) when it cannot.
 bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path) {
-  auto registration = reinterpret_cast<RegisterActions>(plugin.Export(kRegisterActionsExport));
-  const std::string who = AnsiToUtf8(path) + ": ";
-  if (registration == nullptr) {
-    Complain(who + "exports no irPlg_Action_RegisterActions (not an action plugin)");
-    return false;
-  }
-  // The registration runs protected: a Lua error it raises is the plugin's
-  // to hear about, not a panic of mdhost's.
-  lua_pushlightuserdata(L, reinterpret_cast<void*>(registration));
-  lua_pushcclosure(L, CallRegistration, 1);
-  if (lua_pcall(L, 0, 1, 0) != 0) {
-    Complain(who + kRegisterActionsExport + " raised a Lua error: " +
-             AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
-    return false;
-  }
-  const lua_Integer moved = lua_tointeger(L, -1);
-  lua_pop(L, 1);
-  if (moved != 0) {
-    Complain(who + kRegisterActionsExport + " left the Lua stack unbalanced");
-    return false;
-  }
-  return true;
+  const Registration done = RegisterPlugin(L, plugin.Export(kRegisterActionsExport));
+  if (done.outcome == Registration::kDone) return true;
+  std::string hint;
+  if (done.outcome == Registration::kNotExported) hint = ReadModuleFile(path).DecoratedExportHint();
+  Complain(AnsiToUtf8(path) + ": " + Escaped(AnsiToUtf8(done.Problem())) + hint);
+  return false;
 }
 
 int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
@@ -93,12 +76,20 @@ int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
   for (std::size_t i = 0; i < plugins.size(); ++i)
     if (!Register(L, *plugins[i], paths[i])) return kExitFailed;
   lua_pushcfunction(L, MessageHandler);
+  const int handler = lua_gettop(L);
   const int loaded = luaL_loadfile(L, call.arguments[1].c_str());
   if (loaded == LUA_ERRFILE) {
     Complain("cannot read the script: " + AnsiToUtf8(lua_tostring(L, -1)));
     return kExitNoInput;
   }
-  if (loaded != 0 || lua_pcall(L, 0, 0, -2) != 0) {
+  // The script's arguments come as `...` too, as lua.c gives them.
+  const int count = static_cast<int>(call.arguments.size()) - 2;
+  if (loaded == 0 && !lua_checkstack(L, count + 1)) {
+    Complain("too many script arguments");
+    return kExitUsage;
+  }
+  for (int i = 0; loaded == 0 && i < count; ++i) lua_pushstring(L, call.arguments[2 + i].c_str());
+  if (loaded != 0 || lua_pcall(L, count, 0, handler) != 0) {
     std::fflush(stdout);
     Complain("script error: " + AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)"));
     return kExitFailed;
@@ -118,8 +109,10 @@ int RunCommand(const Invocation& call) {
   std::vector<std::unique_ptr<LoadedModule>> plugins;
   for (const std::string& path : paths) {
     plugins.push_back(std::make_unique<LoadedModule>(path));
-    if (!plugins.back()->ok()) {
-      Complain(AnsiToUtf8(path) + ": cannot be loaded: " + plugins.back()->why());
+    const LoadedModule& plugin = *plugins.back();
+    if (!plugin.ok()) {
+      Complain(AnsiToUtf8(path) + (plugin.failed_in_startup() ? ": crashed in its start-up code (DllMain) while loading: "
+                                                              : ": cannot be loaded: ") + plugin.why());
       return kExitFailed;
     }
   }

@@ -48,7 +48,7 @@ std::string WhySkipped(const ModuleImage& image) {
     case ModuleKind::kOtherModule: return "a module for another kind of processor";
     case ModuleKind::kModule32:
       return image.IsPluginModule() ? "" : std::string("a module that exports no ") + kNameGetter +
-                                               image.DecoratedGetterHint();
+                                               image.DecoratedExportHint();
     default: return "";
   }
 }

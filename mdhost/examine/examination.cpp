@@ -157,7 +157,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   NoteExaminedImage(file_name, image, false);
   if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
     sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +
-                                      file.DecoratedGetterHint());
+                                      file.DecoratedExportHint());
   } else if (what == Examination::kCheck) {
     CheckPlugin(*module, file, sink);
   } else {

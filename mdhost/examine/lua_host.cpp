@@ -1,5 +1,7 @@
 #include "mdhost/examine/lua_host.h"
 
+#include "mdhost/contract/plugin_texts.h"
+
 #include <cstdint>
 #include <string>
 
@@ -69,8 +71,8 @@ int PrintForLua(lua_State* L) {
   return 0;
 }
 
-}  // namespace
-
+// Runs the registration export whose address is upvalue 1 and returns how
+// far it moved the stack.
 int CallRegistration(lua_State* L) {
   using RegisterActions = int32_t (*)(lua_State*);
   auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
@@ -78,6 +80,34 @@ int CallRegistration(lua_State* L) {
   registration(L);
   lua_pushinteger(L, lua_gettop(L) - top);
   return 1;
+}
+
+}  // namespace
+
+std::string Registration::Problem() const {
+  const std::string name = std::string(kRegisterActionsExport) + ": ";
+  switch (outcome) {
+    case kNotExported: return name + "not exported (not an action plugin)";
+    case kRaised: return name + "raised a Lua error: " + error;
+    case kUnbalanced: return name + "changed the Lua stack height by " + std::to_string(moved);
+    default: return "";
+  }
+}
+
+Registration RegisterPlugin(lua_State* L, void* registration_export) {
+  Registration done;
+  if (registration_export == nullptr) return done;
+  lua_pushlightuserdata(L, registration_export);
+  lua_pushcclosure(L, CallRegistration, 1);
+  if (lua_pcall(L, 0, 1, 0) != 0) {
+    done.outcome = Registration::kRaised;
+    done.error = lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1);
+  } else {
+    done.moved = static_cast<int>(lua_tointeger(L, -1));
+    done.outcome = done.moved == 0 ? Registration::kDone : Registration::kUnbalanced;
+  }
+  lua_pop(L, 1);
+  return done;
 }
 
 lua_State* NewHostState() {

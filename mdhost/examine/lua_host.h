@@ -1,6 +1,8 @@
 // A Lua state set up as the host application sets up its own.
 #pragma once
 
+#include <string>
+
 struct lua_State;
 
 namespace host {
@@ -9,9 +11,18 @@ namespace host {
 // or null when none can be made. Close it with lua_close.
 lua_State* NewHostState();
 
-// A lua_CFunction that runs the registration export whose address is its
-// upvalue 1 and returns how far it moved the stack; called with lua_pcall,
-// so that a raise is the plugin's to hear about.
-int CallRegistration(lua_State* L);
+// What registering a plugin's actions came to.
+struct Registration {
+  enum Outcome { kNotExported, kRaised, kUnbalanced, kDone } outcome = kNotExported;
+  std::string error;  // the Lua error a raise left (as the plugin's bytes)
+  int moved = 0;      // how far it moved the stack
+  // "irPlg_Action_RegisterActions: raised a Lua error: ...", or "" when done.
+  std::string Problem() const;
+};
+
+// Calls the plugin's irPlg_Action_RegisterActions on `L`, as the host does,
+// protected: a Lua error it raises is the plugin's to hear about, not a
+// panic of mdhost's. The one registration both run and check make.
+Registration RegisterPlugin(lua_State* L, void* registration_export);
 
 }  // namespace host

@@ -271,11 +271,11 @@ bool ModuleImage::IsPluginModule() const { return kind == ModuleKind::kModule32 
 
 // Exports such as irPlg_GetPluginName@8 are __stdcall names that reached the
 // export table decorated: the host looks for the plain names.
-std::string ModuleImage::DecoratedGetterHint() const {
+std::string ModuleImage::DecoratedExportHint() const {
   for (const std::string& name : exports) {
-    const std::size_t at = name.find("irPlg_Get");
+    const std::size_t at = name.find("irPlg_");
     if (at != std::string::npos && name.find('@', at) != std::string::npos)
-      return " (it exports " + name + ": a __stdcall name, decorated; declare the getters cdecl and export "
+      return " (it exports " + name + ": a __stdcall name, decorated; declare the exports cdecl and export "
              "them by a module definition file)";
   }
   return "";

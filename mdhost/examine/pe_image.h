@@ -26,9 +26,9 @@ struct ModuleImage {
   bool Exports(const std::string& name) const;
   // A 32-bit module exporting the host's name getter.
   bool IsPluginModule() const;
-  // " (it exports irPlg_GetPluginName@8: ...)" where a getter's name reached
+  // " (it exports irPlg_GetPluginName@8: ...)" where an irPlg_ name reached
   // the export table decorated, the usual cause of "not a plugin"; else "".
-  std::string DecoratedGetterHint() const;
+  std::string DecoratedExportHint() const;
 };
 
 // Reads the module image in `bytes` (a whole file).

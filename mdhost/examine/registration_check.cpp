@@ -64,7 +64,7 @@ std::vector<std::string> RegisteredFunctions(lua_State* L, const std::set<std::p
 void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::vector<std::string>& actions) {
   void* registration = module.Export(kRegisterActionsExport);
   if (registration == nullptr) {
-    sink.Note(rule::kNoRegistration, std::string(kRegisterActionsExport) + ": not exported (not an action plugin)");
+    sink.Note(rule::kNoRegistration, Registration().Problem());
     return;
   }
   lua_State* L = NewHostState();
@@ -74,20 +74,16 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
   }
   const auto before = GlobalTables(L);
   sink.Stage(kRegisterActionsExport);
-  lua_pushlightuserdata(L, registration);
-  lua_pushcclosure(L, CallRegistration, 1);
-  if (lua_pcall(L, 0, 1, 0) != 0) {
-    sink.Fail(rule::kRegistrationRaised, std::string(kRegisterActionsExport) + ": raised a Lua error: " +
-              (lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1)));
+  const Registration done = RegisterPlugin(L, registration);
+  if (done.outcome == Registration::kRaised) {
+    sink.Fail(rule::kRegistrationRaised, done.Problem());
     lua_close(L);
     return;
   }
-  const int moved = static_cast<int>(lua_tointeger(L, -1));
-  lua_pop(L, 1);
-  if (moved == 0)
+  if (done.outcome == Registration::kDone)
     sink.Pass(rule::kStackBalance, std::string(kRegisterActionsExport) + ": leaves the Lua stack balanced");
   else
-    sink.Fail(rule::kStackBalance, std::string(kRegisterActionsExport) + ": changed the Lua stack height by " + std::to_string(moved));
+    sink.Fail(rule::kStackBalance, done.Problem());
   for (const std::string& action : actions) {
     if (IsFunction(L, action))
       sink.Pass(rule::kActionRegistered, "action " + action + ": registered");
