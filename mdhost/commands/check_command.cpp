@@ -28,10 +28,11 @@ int CheckCommand(const Invocation& call) {
   int status = kExitOk;
   std::vector<std::string> files;
   for (const std::string& path : call.arguments) {
-    if (RequireFile(path))
+    const int usable = RequireFile(path);
+    if (usable == kExitOk)
       files.push_back(path);
-    else
-      status = kExitNoInput;
+    else if (status == kExitOk)
+      status = usable;
   }
   std::vector<PluginReport> reports;
   Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);

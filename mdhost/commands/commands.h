@@ -24,8 +24,10 @@ struct Invocation {
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };
 
-// True when `path` names a file; otherwise says why not on standard error.
-bool RequireFile(const std::string& path);
+// kExitOk when `path` names a file; otherwise says why not on standard
+// error and gives the exit code: kExitNoInput, or kExitFailed for a name the
+// ANSI code page cannot hold (the file is there; the host cannot load it).
+int RequireFile(const std::string& path);
 
 int InfoCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);

@@ -96,7 +96,8 @@ nlohmann::json DiffJson(const Compared& old_side, const std::optional<Finding>& 
 int DiffCommand(const Invocation& call) {
   const std::string& old_path = call.arguments[0];
   const std::string& new_path = call.arguments[1];
-  if (!RequireFile(old_path) || !RequireFile(new_path)) return kExitNoInput;
+  for (const std::string* path : {&old_path, &new_path})
+    if (const int status = RequireFile(*path)) return status;
   Examiner examiner(call.isolated, call.timeout_seconds);
   Compared old_side, new_side;
   const std::optional<Finding> old_failure = ReadSide(old_path, examiner, &old_side);

@@ -11,7 +11,7 @@ namespace host {
 int HelpCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
   const std::string& folder = call.arguments[1];
-  if (!RequireFile(path)) return kExitNoInput;
+  if (const int status = RequireFile(path)) return status;
   LoadedModule plugin(path);
   if (!plugin.ok()) {
     Complain(AnsiToUtf8(path) + ": cannot be loaded: " + plugin.why());

@@ -42,7 +42,7 @@ void PrintReport(const PluginReport& report) {
 
 int InfoCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
-  if (!RequireFile(path)) return kExitNoInput;
+  if (const int status = RequireFile(path)) return status;
   Examiner examiner(call.isolated, call.timeout_seconds);
   const PluginReport report = examiner.Examine(Examination::kRead, path);
   if (call.json)

@@ -4,10 +4,17 @@
 
 namespace host {
 
-bool RequireFile(const std::string& path) {
-  if (IsFile(path)) return true;
+int RequireFile(const std::string& path) {
+  std::string real_name;
+  if (ArgumentNameLost(path, &real_name) == LostName::kExists) {
+    // What scan says of such a name: the host cannot load it either.
+    Complain(real_name + ": its name cannot be written in the system's ANSI code page, so the host "
+                                "cannot load it by that name: rename it");
+    return kExitFailed;
+  }
+  if (IsFile(path)) return kExitOk;
   Complain(AnsiToUtf8(path) + (IsFolder(path) ? ": a folder, not a file" : ": no such file"));
-  return false;
+  return kExitNoInput;
 }
 
 }  // namespace host

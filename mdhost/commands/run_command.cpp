@@ -104,8 +104,8 @@ int RunCommand(const Invocation& call) {
   std::vector<std::string> paths = call.extra_plugins;
   paths.push_back(call.arguments[0]);
   for (const std::string& path : paths)
-    if (!RequireFile(path)) return kExitNoInput;
-  if (!RequireFile(call.arguments[1])) return kExitNoInput;
+    if (const int status = RequireFile(path)) return status;
+  if (const int status = RequireFile(call.arguments[1])) return status;
   std::vector<std::unique_ptr<LoadedModule>> plugins;
   for (const std::string& path : paths) {
     plugins.push_back(std::make_unique<LoadedModule>(path));

@@ -1,5 +1,6 @@
 // mdhost's output encodings, files and process figures on Win32.
 #include <windows.h>
+#include <shellapi.h>
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 #include "mdhost/system/system.h"
 
@@ -204,6 +207,32 @@ MemoryFigures CurrentMemory() {
   figures.private_bytes = counters.PrivateUsage;  // Wine reports 0
   figures.handles = handles;
   return figures;
+}
+
+// The C runtime makes argv from the wide command line in the ANSI code page,
+// best fit first, the default character for the rest; an argument that does
+// not come back from that as it was has lost its name.
+LostName ArgumentNameLost(const std::string& argument, std::string* real_name) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return LostName::kNotLost;
+  LostName lost = LostName::kNotLost;
+  for (int i = 1; i < count && lost == LostName::kNotLost; ++i) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) continue;
+    std::string narrow(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &narrow[0], n, nullptr, nullptr);
+    narrow.resize(static_cast<std::size_t>(n) - 1);
+    if (narrow != argument) continue;
+    const int m = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, nullptr, 0);
+    std::wstring back(static_cast<std::size_t>(m > 0 ? m : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, &back[0], m);
+    if (std::wcscmp(back.c_str(), wide[i]) == 0) continue;
+    lost = GetFileAttributesW(wide[i]) != INVALID_FILE_ATTRIBUTES ? LostName::kExists : LostName::kAbsent;
+    *real_name = WideToUtf8(wide[i]);
+  }
+  LocalFree(wide);
+  return lost;
 }
 
 }  // namespace host

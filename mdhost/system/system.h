@@ -110,6 +110,12 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8);
 
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// A command-line argument whose name the system's ANSI code page cannot hold
+// reaches mdhost (and the host) mangled: whether that happened to
+// `argument`, and whether something exists under its real name, which
+// `*real_name` receives (UTF-8).
+enum class LostName { kNotLost, kExists, kAbsent };
+LostName ArgumentNameLost(const std::string& argument, std::string* real_name);
 // Whether the loader can find the module `name` that a plugin in `folder`
 // imports: loaded already, in that folder, in the system folders or beside
 // this program (where the system searches by other rules: true).
