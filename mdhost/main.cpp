@@ -157,12 +157,13 @@ int main(int argc, char** argv) {
   if (argc < 2) return WrongCommandLine("no command given");
   const std::string first = argv[1];
   if (first == "--worker") return host::RunWorker(argc > 2 ? argv[2] : "");
+  host::SetAsideOutput();  // what a plugin prints goes to standard error
   if (first == "-h" || first == "--help") {
-    Usage(stdout);
+    Usage(host::OwnOutput());
     return host::kExitOk;
   }
   if (first == "--version") {
-    std::printf("mdhost %s (ModuleDetails)\n", MD_VERSION_TEXT);
+    std::fprintf(host::OwnOutput(), "mdhost %s (ModuleDetails)\n", MD_VERSION_TEXT);
     return host::kExitOk;
   }
   const Command* command = nullptr;
@@ -181,7 +182,7 @@ int main(int argc, char** argv) {
   bool help = false;
   if (!ParseOptions(argc, argv, *command, &call, &help, &error)) return WrongCommandLine(error);
   if (help) {
-    Usage(stdout);
+    Usage(host::OwnOutput());
     return host::kExitOk;
   }
   if (call.arguments.size() < command->min_arguments || call.arguments.size() > command->max_arguments)

@@ -90,7 +90,7 @@ int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
   }
   for (int i = 0; loaded == 0 && i < count; ++i) lua_pushstring(L, call.arguments[2 + i].c_str());
   if (loaded != 0 || lua_pcall(L, count, 0, handler) != 0) {
-    std::fflush(stdout);
+    std::fflush(OwnOutput());
     Complain("script error: " + AnsiToUtf8(lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)"));
     return kExitFailed;
   }
@@ -123,7 +123,7 @@ int RunCommand(const Invocation& call) {
   }
   const int status = Run(L, plugins, paths, call);
   lua_close(L);
-  std::fflush(stdout);
+  std::fflush(OwnOutput());
   return status;
 }
 

@@ -65,9 +65,8 @@ int PrintForLua(lua_State* L) {
     line.append(text, length);
   }
   line += '\n';
-  std::fflush(stdout);
-  WriteUtf8(stdout, AnsiToUtf8(line));
-  std::fflush(stdout);
+  WriteUtf8(OwnOutput(), AnsiToUtf8(line));
+  std::fflush(OwnOutput());
   return 0;
 }
 

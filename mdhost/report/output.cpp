@@ -19,7 +19,12 @@ nlohmann::json SdkJson(const PluginReport& report) {
 
 }  // namespace
 
-void Print(const std::string& utf8) { WriteUtf8(stdout, utf8); }
+// Each piece goes out at once: a plugin that crashes mdhost's own process
+// (--in-process) finds what was printed before it already printed.
+void Print(const std::string& utf8) {
+  WriteUtf8(OwnOutput(), utf8);
+  std::fflush(OwnOutput());
+}
 
 std::string Escaped(const std::string& utf8, bool keep_lines) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -50,7 +55,7 @@ std::string Escaped(const std::string& utf8, bool keep_lines) {
 void PrintAnsi(const std::string& ansi) { Print(Escaped(AnsiToUtf8(ansi), true)); }
 
 void Complain(const std::string& utf8) {
-  std::fflush(stdout);
+  std::fflush(OwnOutput());
   WriteUtf8(stderr, "mdhost: " + utf8 + "\n");
 }
 

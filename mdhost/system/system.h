@@ -63,6 +63,12 @@ void SetAsideOutput();
 // unbuffered; safe inside a crash handler.
 void WriteOutputRaw(const char* bytes, std::size_t size);
 
+// mdhost's own output as a stream: the standard output set aside (mdhost
+// sets it aside in every command, so that a plugin's printf, in the worker
+// or in mdhost's own process, lands on standard error), or standard output
+// until then.
+std::FILE* OwnOutput();
+
 // From now on a fault (access violation, stack overflow...) in this process
 // calls `report` with a description, then ends the process. The description
 // says so when the fault hit a guard page of a GuardedBuffer.

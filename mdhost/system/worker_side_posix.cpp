@@ -62,6 +62,13 @@ void SetAsideOutput() {
   dup2(2, 1);
 }
 
+std::FILE* OwnOutput() {
+  static std::FILE* own = nullptr;
+  if (records == 1) return stdout;
+  if (own == nullptr) own = fdopen(records, "w");
+  return own != nullptr ? own : stderr;
+}
+
 void WriteOutputRaw(const char* bytes, std::size_t size) {
   while (size > 0) {
     const ssize_t n = write(records, bytes, size);

@@ -65,6 +65,18 @@ void SetAsideOutput() {
   SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
 }
 
+std::FILE* OwnOutput() {
+  static std::FILE* own = nullptr;
+  if (records == INVALID_HANDLE_VALUE) return stdout;
+  if (own == nullptr) {
+    HANDLE mine = INVALID_HANDLE_VALUE;  // the stream owns a handle of its own
+    DuplicateHandle(GetCurrentProcess(), records, GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(mine), _O_BINARY);
+    if (descriptor >= 0) own = _fdopen(descriptor, "wb");
+  }
+  return own != nullptr ? own : stderr;
+}
+
 void WriteOutputRaw(const char* bytes, std::size_t size) {
   HANDLE out = records != INVALID_HANDLE_VALUE ? records : GetStdHandle(STD_OUTPUT_HANDLE);
   while (size > 0) {
