@@ -53,6 +53,16 @@ std::string WhySkipped(const ModuleImage& image) {
   }
 }
 
+// One plugin's row, with its error and its WARN and FAIL findings below it.
+void PrintReportRow(const PluginReport& report) {
+  PrintRow(TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter),
+           SdkCell(report), AnsiToUtf8(report.path));
+  if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
+  for (const Finding& finding : report.findings)
+    if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
+      Print("    " + FindingLine(finding) + "\n");
+}
+
 // Why a file that is named like a plugin module is no module at all, or "".
 std::string WhyNotAModule(const std::string& path) {
   const std::size_t dot = path.find_last_of('.');
@@ -121,8 +131,16 @@ int ScanCommand(const Invocation& call) {
   for (const std::string& path : unreachable)
     skipped.push_back({path, "its name cannot be written in the system's ANSI code page, so the host cannot load "
                              "anything there: rename it"});
+  // The table's rows go out as their reports come in, so that a plugin that
+  // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;
-  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) { reports.push_back(report); });
+  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) {
+    reports.push_back(report);
+    if (!call.json) PrintReportRow(report);
+  });
+  std::vector<std::size_t> findings_before;
+  for (const PluginReport& report : reports) findings_before.push_back(report.findings.size());
   CheckNeighbours(reports);
 
   int failed = 0;
@@ -131,15 +149,10 @@ int ScanCommand(const Invocation& call) {
     PrintJson(ResultsJson(reports, skipped, call.strict));
     return failed ? kExitFailed : kExitOk;
   }
-  PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
-  for (const PluginReport& report : reports) {
-    PrintRow(TextOr(report, kNameGetter), TextOr(report, kVersionGetter),
-             TextOr(report, kLuaVersionGetter), SdkCell(report), AnsiToUtf8(report.path));
-    if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
-    for (const Finding& finding : report.findings)
-      if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
-        Print("    " + FindingLine(finding) + "\n");
-  }
+  // What plugins do to each other, each line naming the plugin it is about.
+  for (std::size_t i = 0; i < reports.size(); ++i)
+    for (std::size_t f = findings_before[i]; f < reports[i].findings.size(); ++f)
+      Print(AnsiToUtf8(reports[i].path) + ": " + FindingLine(reports[i].findings[f]) + "\n");
   for (const Skipped& s : skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
   if (reports.empty() && skipped.empty())
     Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
