@@ -63,6 +63,10 @@ void SetAsideOutput();
 // unbuffered; safe inside a crash handler.
 void WriteOutputRaw(const char* bytes, std::size_t size);
 
+// Gives the processor up for a moment (a millisecond); safe inside a crash
+// handler.
+void PauseBriefly();
+
 // mdhost's own output as a stream: the standard output set aside (mdhost
 // sets it aside in every command, so that a plugin's printf, in the worker
 // or in mdhost's own process, lands on standard error), or standard output

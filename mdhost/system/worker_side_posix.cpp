@@ -9,6 +9,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,6 +61,11 @@ void SetAsideOutput() {
   std::fflush(stdout);
   records = fcntl(1, F_DUPFD_CLOEXEC, 3);
   dup2(2, 1);
+}
+
+void PauseBriefly() {
+  struct timespec pause = {0, 1000000};
+  nanosleep(&pause, nullptr);
 }
 
 std::FILE* OwnOutput() {

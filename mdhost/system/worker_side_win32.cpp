@@ -65,6 +65,8 @@ void SetAsideOutput() {
   SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
 }
 
+void PauseBriefly() { Sleep(1); }
+
 std::FILE* OwnOutput() {
   static std::FILE* own = nullptr;
   if (records == INVALID_HANDLE_VALUE) return stdout;

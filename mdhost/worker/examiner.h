@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mdhost/examine/examination.h"
@@ -22,12 +23,17 @@
 
 namespace host {
 
+// Starts a worker that shares `board` (its token names it to the worker).
+// By default this very program with --worker; tests give fakes.
+using WorkerStarter = std::function<std::unique_ptr<ChildProcess>(SharedMemory& board, std::string* error)>;
+
 class Examiner {
  public:
   // `timeout_seconds`: how long one step of an examination may go without
   // word from the worker before it counts as hung. `load_cycles`: see Examine.
-  Examiner(bool isolated, int timeout_seconds, int load_cycles = 0)
-      : isolated_(isolated), timeout_seconds_(timeout_seconds), load_cycles_(load_cycles) {}
+  Examiner(bool isolated, int timeout_seconds, int load_cycles = 0, WorkerStarter starter = nullptr)
+      : isolated_(isolated), timeout_seconds_(timeout_seconds), load_cycles_(load_cycles),
+        starter_(std::move(starter)) {}
 
   // Starts the worker now, so that its start-up overlaps this process's own
   // work (finding the plugins); otherwise the first examination starts it.
@@ -51,6 +57,7 @@ class Examiner {
   bool isolated_;
   int timeout_seconds_;
   int load_cycles_;
+  WorkerStarter starter_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
   RecordReader reader_;  // what the worker wrote and was not taken yet

@@ -1,5 +1,6 @@
 #include "mdhost/worker/worker_protocol.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,22 @@ namespace {
 
 std::string pending;  // records of the plugin under way, not yet written
 
+// The output is one stream of records from two writers: the examining
+// thread, and a crash handler, which may run on any thread a plugin left
+// behind, at any moment. Whoever holds this lock alone touches `pending` and
+// writes, so that a crash record never lands inside another record.
+std::atomic_flag output_lock = ATOMIC_FLAG_INIT;
+
+class OutputLock {
+ public:
+  OutputLock() {
+    while (output_lock.test_and_set(std::memory_order_acquire)) PauseBriefly();
+  }
+  ~OutputLock() { output_lock.clear(std::memory_order_release); }
+};
+
 void Append(char tag, const std::string& key, const std::string& value) {
+  OutputLock lock;
   pending += std::string(1, tag) + " " + std::to_string(key.size()) + " " + std::to_string(value.size()) + "\n";
   pending += key;
   pending += value;
@@ -65,7 +81,7 @@ void RecordWriter::Add(const Finding& finding) {
 }
 
 void RecordWriter::Actions(const std::vector<std::string>& names) {
-  Append('L', "", std::to_string(names.size()));
+  Append('L', "", "");  // the list begins, and may stay empty
   for (const std::string& name : names) Append('A', "", name);
 }
 
@@ -78,12 +94,20 @@ void RecordWriter::Figure(const std::string& name, double value) { Append('M', n
 
 void RecordWriter::Done() {
   Append('D', "", "");
-  WriteOutputRaw(pending.data(), pending.size());
-  pending.clear();
+  {
+    OutputLock lock;
+    output_(pending.data(), pending.size());
+    pending.clear();
+  }
   if (board_ != nullptr) board_->Write(0, "waiting for a request");
 }
 
+// The lock is taken for good: the process ends after this record. Another
+// holder lets go as soon as its write is out; only a crash of the holder
+// itself (a heap a plugin wrecked) would keep it, so the wait is bounded.
 void WriteCrashRecord(const char* description) {
+  for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited)
+    PauseBriefly();
   WriteOutputRaw(pending.data(), pending.size());
   char header[32];
   const std::size_t size = Header('C', std::strlen(description), header);

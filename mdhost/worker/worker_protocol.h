@@ -11,6 +11,7 @@
 #include <string>
 
 #include "mdhost/report/plugin_report.h"
+#include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 
 namespace host {
@@ -21,7 +22,9 @@ namespace host {
 // way also go on the stage board.
 class RecordWriter : public ReportSink {
  public:
-  explicit RecordWriter(StageBoard* board) : board_(board) {}
+  using Output = void (*)(const char* bytes, std::size_t size);
+  // `output` takes each finished report's records (tests capture them).
+  explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw) : board_(board), output_(output) {}
   void Begin(uint32_t request);
   void Stage(const std::string& what) override;
   void Text(const std::string& getter, const std::string& ansi) override;
@@ -38,6 +41,7 @@ class RecordWriter : public ReportSink {
 
  private:
   StageBoard* board_;
+  Output output_;
   uint32_t request_ = 0;
   bool retire_ = false;
 };

@@ -1,0 +1,151 @@
+// Which plugin a worker's end is charged to, with a scripted stand-in for
+// the worker process: no plugin runs, no timing decides.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mdhost/contract/rules.h"
+#include "mdhost/system/crash_report.h"
+#include "mdhost/worker/examiner.h"
+#include "mdhost/worker/stage_board.h"
+
+namespace {
+
+std::string Record(char tag, const std::string& key, const std::string& value) {
+  return std::string(1, tag) + " " + std::to_string(key.size()) + " " + std::to_string(value.size()) + "\n" + key +
+         value;
+}
+
+// What the scripted worker does with a request for a path.
+enum class Act { kAnswer, kCrash, kHang, kAnswerAndClose, kAnswerThenOtherThreadCrash, kCountedThreadsThenCrash };
+
+struct Script {
+  std::map<std::string, Act> acts;  // by path; kAnswer when not named
+  int workers_started = 0;
+};
+
+class FakeWorker : public host::ChildProcess {
+ public:
+  FakeWorker(Script* script, host::StageBoard* board) : script_(script), board_(board) {}
+
+  bool Write(const std::string& bytes) override {
+    for (char c : bytes) {
+      if (c != '\n') {
+        line_ += c;
+        continue;
+      }
+      Handle(line_);
+      line_.clear();
+    }
+    return !ending_;
+  }
+  std::string Read(int, bool* closed) override {
+    std::string out;
+    out.swap(output_);
+    *closed = out.empty() && ending_;
+    return out;
+  }
+  void Kill() override {}
+  host::ProcessEnd Wait() override {
+    host::ProcessEnd end;
+    end.crashed = true;
+    end.description = "segmentation fault";
+    return end;
+  }
+
+ private:
+  // "<request> <verb> <cycles> <path>"
+  void Handle(const std::string& line) {
+    if (ending_ || hung_) return;
+    const std::size_t a = line.find(' '), b = line.find(' ', a + 1), c = line.find(' ', b + 1);
+    const std::string request = line.substr(0, a), path = line.substr(c + 1);
+    const auto found = script_->acts.find(path);
+    const Act act = found == script_->acts.end() ? Act::kAnswer : found->second;
+    const uint32_t serial = static_cast<uint32_t>(std::stoul(request));
+    board_->Write(serial + 1, "irPlg_GetPluginName");
+    std::string records = Record('S', "", request) + Record('T', "irPlg_GetPluginName", "Name of " + path);
+    if (act == Act::kHang) {
+      output_ += records;
+      hung_ = true;
+      return;
+    }
+    if (act == Act::kCrash) {
+      output_ += records + Record('C', "", "access violation at 0x10");
+      ending_ = true;
+      return;
+    }
+    if (act == Act::kCountedThreadsThenCrash) records += Record('F', host::rule::kThreadsLeft, "Fleaves 1 thread running");
+    output_ += records + Record('D', "", "");
+    board_->Write(0, "waiting for a request");
+    if (act == Act::kAnswerAndClose) ending_ = true;
+    if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
+      output_ += Record('C', "", std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path +
+                                     "+0x20, released)");
+      ending_ = true;
+    }
+  }
+
+  Script* script_;
+  host::StageBoard* board_;
+  std::string line_, output_;
+  bool ending_ = false, hung_ = false;
+};
+
+// The reports in the order handed over, as "path: error rule" or "path: Name".
+std::vector<std::string> ExamineWith(Script& script, const std::vector<std::string>& paths, int timeout = 5) {
+  host::Examiner examiner(true, timeout, 0, [&](host::SharedMemory& board, std::string*) {
+    ++script.workers_started;
+    return std::unique_ptr<host::ChildProcess>(
+        new FakeWorker(&script, static_cast<host::StageBoard*>(board.data())));
+  });
+  std::vector<std::string> seen;
+  examiner.ExamineAll(host::Examination::kRead, paths, [&](const host::PluginReport& report) {
+    std::string line = report.path + ": ";
+    if (!report.error.empty()) line += "error " + report.error_rule;
+    for (const host::Finding& f : report.findings) line += "finding " + f.rule + " ";
+    if (const std::string* name = report.Text("irPlg_GetPluginName")) line += *name;
+    seen.push_back(line);
+  });
+  return seen;
+}
+
+TEST(Examiner, ACrashIsChargedToTheRequestUnderWayAndTheRestGoToAFreshWorker) {
+  Script script;
+  script.acts["p3"] = Act::kCrash;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: error MD003Name of p3",
+                                      "p4: Name of p4", "p5: Name of p5"}),
+            ExamineWith(script, {"p1", "p2", "p3", "p4", "p5"}));
+  EXPECT_EQ(2, script.workers_started);
+}
+
+TEST(Examiner, AHangIsChargedToTheRequestUnderWayAlone) {
+  Script script;
+  script.acts["p2"] = Act::kHang;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: error MD004Name of p2", "p3: Name of p3"}),
+            ExamineWith(script, {"p1", "p2", "p3"}, 1));
+}
+
+TEST(Examiner, AReportCompleteBeforeTheCloseIsKeptAndNobodyIsCharged) {
+  Script script;
+  script.acts["p1"] = Act::kAnswerAndClose;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: Name of p3"}),
+            ExamineWith(script, {"p1", "p2", "p3"}));
+  EXPECT_EQ(2, script.workers_started);
+}
+
+TEST(Examiner, AThreadsCrashAfterAHeldReportIsThatPluginsOnceAndTheNextIsAskedAgain) {
+  Script script;
+  script.acts["p1.dll"] = Act::kAnswerThenOtherThreadCrash;
+  EXPECT_EQ((std::vector<std::string>{"p1.dll: finding MD502 Name of p1.dll", "p2.dll: Name of p2.dll"}),
+            ExamineWith(script, {"p1.dll", "p2.dll"}));
+  // The count after the release found the thread before it crashed: still
+  // one finding, whichever came first.
+  script.acts["p1.dll"] = Act::kCountedThreadsThenCrash;
+  EXPECT_EQ((std::vector<std::string>{"p1.dll: finding MD502 Name of p1.dll", "p2.dll: Name of p2.dll"}),
+            ExamineWith(script, {"p1.dll", "p2.dll"}));
+}
+
+}  // namespace

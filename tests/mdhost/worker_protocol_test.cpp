@@ -1,0 +1,83 @@
+// The worker's records read back by the parent: every kind of record, any
+// bytes in the texts, fed in pieces as a pipe hands them over.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mdhost/worker/worker_protocol.h"
+
+namespace {
+
+std::string written;
+void Capture(const char* bytes, std::size_t size) { written.append(bytes, size); }
+
+TEST(WorkerProtocol, EveryRecordKindComesBackAsItWasWritten) {
+  written.clear();
+  host::RecordWriter writer(nullptr, Capture);
+  const std::string odd("text with a\nnewline, a NUL \0 and \xFF bytes", 41);
+  writer.Begin(7);
+  writer.Text("irPlg_GetPluginName", odd);
+  writer.Text("irPlg_GetLuaVersion", "");
+  writer.SdkVersion(-3);
+  writer.VersionResource("1.2.3.4", "");
+  writer.Pass("MD106", "passes");
+  writer.Note("MD201", "notes");
+  writer.Warn("MD102", "warns " + odd);
+  writer.Fail("MD105", "");
+  writer.Actions({"A.one", odd, ""});
+  writer.Figure("kept_per_load", 1.0 / 3.0);
+  writer.Error("MD003", "crashed: " + odd);
+  writer.Done();
+  writer.Begin(8);
+  writer.SdkVersion(std::nullopt);
+  writer.Actions({});
+  writer.Done();
+
+  host::RecordReader reader;
+  uint32_t request = 0;
+  host::PluginReport report;
+  std::size_t fed = 0;
+  while (fed < written.size()) {
+    reader.Feed(written.substr(fed++, 1));
+    if (reader.NextReport(&request, &report)) break;
+  }
+  reader.Feed(written.substr(fed));
+  EXPECT_EQ(7u, request);
+  EXPECT_EQ(odd, *report.Text("irPlg_GetPluginName"));
+  EXPECT_EQ("", *report.Text("irPlg_GetLuaVersion"));
+  EXPECT_EQ(nullptr, report.Text("irPlg_GetPluginVersion"));
+  EXPECT_TRUE(report.sdk_known);
+  EXPECT_EQ(-3, report.sdk_version.value_or(0));
+  EXPECT_EQ("1.2.3.4|", report.file_version + "|" + report.product_version);
+  ASSERT_EQ(4u, report.findings.size());
+  const host::Severity severities[] = {host::Severity::kPass, host::Severity::kNote, host::Severity::kWarn,
+                                       host::Severity::kFail};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(severities[i], report.findings[i].severity) << i;
+  EXPECT_EQ("warns " + odd, report.findings[2].text);
+  EXPECT_EQ("", report.findings[3].text);
+  ASSERT_TRUE(report.actions.has_value());
+  EXPECT_EQ((std::vector<std::string>{"A.one", odd, ""}), *report.actions);
+  EXPECT_EQ(1.0 / 3.0, report.figures.at("kept_per_load"));
+  EXPECT_EQ("MD003|crashed: " + odd, report.error_rule + "|" + report.error);
+
+  ASSERT_TRUE(reader.NextReport(&request, &report));
+  EXPECT_EQ(8u, request);
+  EXPECT_TRUE(report.sdk_known);
+  EXPECT_FALSE(report.sdk_version.has_value());
+  ASSERT_TRUE(report.actions.has_value()) << "an empty list is not an unread document";
+  EXPECT_TRUE(report.actions->empty());
+  EXPECT_TRUE(report.findings.empty()) << "a report carried another's findings";
+}
+
+// What is left when the worker ends in the middle of a report.
+TEST(WorkerProtocol, AnUnfinishedReportKeepsWhatWasLearntAndTheCrash) {
+  host::RecordReader reader;
+  reader.Feed("S 0 1\n3T 19 4\nirPlg_GetPluginNameNameC 0 12\naccess fault");
+  const host::RecordReader::Unfinished unfinished = reader.TakeUnfinished();
+  EXPECT_TRUE(unfinished.begun);
+  EXPECT_EQ(3u, unfinished.request);
+  EXPECT_EQ("Name", *unfinished.report.Text("irPlg_GetPluginName"));
+  EXPECT_EQ("access fault", unfinished.crash);
+}
+
+}  // namespace
