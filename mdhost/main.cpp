@@ -9,6 +9,7 @@
 #include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
+#include "mdhost/worker/worker_main.h"
 
 namespace {
 

@@ -21,6 +21,16 @@ inline Guard guards[8];
 // examines plugins: one a plugin started.
 constexpr char kOtherThread[] = "in a thread the plugin started: ";
 
+// What a fault was, as fields the parent reads, apart from the words people
+// read: which thread, whether it hit a guard page, which noted image the
+// faulting code lies in and whether that image was released already.
+struct Facts {
+  bool other_thread = false;
+  bool overrun = false;
+  bool released = false;
+  const char* image = "";  // a noted image's name, "" when the code lies in none
+};
+
 inline void AddGuard(uintptr_t start, uintptr_t end, std::size_t offered) {
   for (Guard& g : guards) {
     if (g.end == 0) {
@@ -72,12 +82,14 @@ struct FixedText {
 };
 
 // " (Name.lmd+0x1580)" where `address` lies in a noted image; "(released)"
-// for the image of a plugin already released.
-inline void DescribeAddress(FixedText& out, uintptr_t address) {
+// for the image of a plugin already released. `facts` learn the same.
+inline void DescribeAddress(FixedText& out, uintptr_t address, Facts* facts) {
   for (const ImageNote* note : {&examined_image, &released_image}) {
     if (note->end == 0 || address < note->start || address >= note->end) continue;
     out << " (" << note->name << "+";
     out.Number(address - note->start, 16) << (note == &released_image ? ", released)" : ")");
+    facts->image = note->name;
+    facts->released = note == &released_image;
     return;
   }
 }

@@ -73,10 +73,15 @@ void PauseBriefly();
 // until then.
 std::FILE* OwnOutput();
 
+namespace fault_report {
+struct Facts;
+}
+
 // From now on a fault (access violation, stack overflow...) in this process
-// calls `report` with a description, then ends the process. The description
-// says so when the fault hit a guard page of a GuardedBuffer.
-void InstallCrashReporter(void (*report)(const char* description));
+// calls `report` with what it was and a description, then ends the process.
+// Both say so when the fault hit a guard page of a GuardedBuffer.
+using CrashReporter = void (*)(const fault_report::Facts& facts, const char* description);
+void InstallCrashReporter(CrashReporter report);
 
 // Memory whose last byte is followed by an inaccessible page: a write (or
 // read) past the end faults at once instead of corrupting anything.

@@ -27,17 +27,20 @@ namespace host {
 namespace {
 
 using fault_report::FixedText;
-void (*crash_report)(const char*) = nullptr;
+CrashReporter crash_report = nullptr;
 
 pthread_t main_thread;
 
 void OnFault(int signal, siginfo_t* info, void*) {
   FixedText out;
-  if (!pthread_equal(pthread_self(), main_thread)) out << fault_report::kOtherThread;
+  fault_report::Facts facts;
+  facts.other_thread = !pthread_equal(pthread_self(), main_thread);
+  if (facts.other_thread) out << fault_report::kOtherThread;
   const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
   if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
     out << "overrun: went past the end of the ";
     out.Number(g->offered, 10) << " bytes it was offered";
+    facts.overrun = true;
   } else {
     switch (signal) {
       case SIGSEGV: out << "segmentation fault (SIGSEGV) at "; break;
@@ -48,7 +51,7 @@ void OnFault(int signal, siginfo_t* info, void*) {
     }
     out.Number(address, 16);
   }
-  crash_report(out.text);
+  crash_report(facts, out.text);
   ::signal(signal, SIG_DFL);
   raise(signal);
 }
@@ -84,7 +87,7 @@ void WriteOutputRaw(const char* bytes, std::size_t size) {
   }
 }
 
-void InstallCrashReporter(void (*report)(const char* description)) {
+void InstallCrashReporter(CrashReporter report) {
   crash_report = report;
   main_thread = pthread_self();
   // The handler runs on a stack of its own, so a stack overflow is reported too.

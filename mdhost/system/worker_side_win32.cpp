@@ -20,21 +20,24 @@ namespace host {
 namespace {
 
 using fault_report::FixedText;
-void (*crash_report)(const char*) = nullptr;
+CrashReporter crash_report = nullptr;
 
 DWORD main_thread = 0;
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
   FixedText out;
-  if (GetCurrentThreadId() != main_thread) out << fault_report::kOtherThread;
+  fault_report::Facts facts;
+  facts.other_thread = GetCurrentThreadId() != main_thread;
+  if (facts.other_thread) out << fault_report::kOtherThread;
   if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
     const uintptr_t address = record->ExceptionInformation[1];
     const bool writing = record->ExceptionInformation[0] == 1;
     if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
       out << (writing ? "overrun: wrote past the end of the " : "overrun: read past the end of the ");
       out.Number(g->offered, 10) << " bytes it was offered";
-      crash_report(out.text);
+      facts.overrun = true;
+      crash_report(facts, out.text);
       TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
     }
     out << "access violation (0xC0000005) " << (writing ? "writing " : "reading ");
@@ -47,8 +50,8 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   }
   out << " at ";
   out.Number(reinterpret_cast<uintptr_t>(record->ExceptionAddress), 16);
-  fault_report::DescribeAddress(out, reinterpret_cast<uintptr_t>(record->ExceptionAddress));
-  crash_report(out.text);
+  fault_report::DescribeAddress(out, reinterpret_cast<uintptr_t>(record->ExceptionAddress), &facts);
+  crash_report(facts, out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -89,7 +92,7 @@ void WriteOutputRaw(const char* bytes, std::size_t size) {
   }
 }
 
-void InstallCrashReporter(void (*report)(const char* description)) {
+void InstallCrashReporter(CrashReporter report) {
   crash_report = report;
   main_thread = GetCurrentThreadId();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

@@ -1,8 +1,6 @@
 #include "mdhost/worker/examiner.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 #include <optional>
 
 #include "mdhost/contract/rules.h"
@@ -11,8 +9,6 @@
 
 namespace host {
 namespace {
-
-const char* Verb(Examination what) { return what == Examination::kCheck ? "check" : "read"; }
 
 // Where the worker was when it stopped answering or died.
 std::string While(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
@@ -139,8 +135,8 @@ void Examiner::Fill(Batch& batch) {
   if (worker_ == nullptr && !StartWorker(&error)) return;
   while (batch.in_flight.size() < kQueued && !batch.waiting.empty()) {
     const std::size_t index = batch.waiting.front();
-    const std::string request = std::to_string(index) + " " + Verb(batch.what) + " " +
-                                std::to_string(load_cycles_) + " " + batch.paths[index] + "\n";
+    const std::string request =
+        EncodeRequest({static_cast<uint32_t>(index), batch.what, load_cycles_, batch.paths[index]});
     batch.waiting.pop_front();
     batch.in_flight.push_back(index);  // even when the write fails: the worker's end will tell
     if (!worker_->Write(request)) break;
@@ -203,16 +199,16 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   const std::optional<std::size_t> held = batch.held;
   batch.held.reset();
   const std::string& crash = unfinished.crash;
+  const CrashFacts& facts = unfinished.facts;
   // A thread crashed in the former image of the plugin whose report is held
   // (and not of the one under way): the blame is that plugin's, and the
   // request under way is asked again of the next worker.
   const auto released_here = [&](std::size_t i) {
     const std::string& path = batch.paths[i];
-    const std::string name = path.substr(path.find_last_of("\\/") + 1);
-    return crash.find("(" + name + "+") != std::string::npos && crash.find(", released)") != std::string::npos;
+    return facts.released && facts.image == path.substr(path.find_last_of("\\/") + 1);
   };
   const bool under_way_released = board.request != 0 && released_here(board.request - 1);
-  if (held && !under_way_released && crash.rfind(fault_report::kOtherThread, 0) == 0 && released_here(*held)) {
+  if (held && !under_way_released && facts.other_thread && released_here(*held)) {
     // One report however the race went: the crash only confirms threads the
     // count after the release may have found already.
     PluginReport& report = batch.finished[*held];
@@ -244,10 +240,9 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   if (hung)
     sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + While(board.stage) +
                                 " (hung); the worker was stopped");
-  else if (crash.compare(0, 8, "overrun:") == 0)
+  else if (facts.overrun)
     sink.Error(rule::kOverrun, board.stage + ": " + crash);  // a fault of its own kind, not a crash
-  else if (crash.rfind(fault_report::kOtherThread, 0) == 0 &&
-           (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
+  else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
     if (!HasFinding(report, rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsCrashed(crash));
@@ -258,31 +253,6 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     sink.Error(rule::kEndedProcess, "ended the process" + While(board.stage) + " (" + end.description + ")");
   batch.Finish(index, std::move(report));
   batch.Requeue();
-}
-
-int RunWorker(const std::string& board_token) {
-  UseBinaryOutput();
-  SetAsideOutput();
-  InstallCrashReporter(WriteCrashRecord);
-  const std::unique_ptr<SharedMemory> board = SharedMemory::Open(board_token, sizeof(StageBoard));
-  RecordWriter writer(board ? static_cast<StageBoard*>(board->data()) : nullptr);
-  std::string line;
-  while (!writer.retire() && std::getline(std::cin, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    // "<request> <verb> <load cycles> <path>"
-    char* after = nullptr;
-    const unsigned long request = std::strtoul(line.c_str(), &after, 10);
-    const std::string rest = after != nullptr && *after == ' ' ? std::string(after + 1) : std::string();
-    const std::size_t space = rest.find(' ');
-    const std::size_t second = rest.find(' ', space + 1);
-    if (space == std::string::npos || second == std::string::npos) continue;
-    const std::string verb = rest.substr(0, space);
-    const int cycles = std::atoi(rest.substr(space + 1, second - space - 1).c_str());
-    writer.Begin(static_cast<uint32_t>(request));
-    Examine(verb == "check" ? Examination::kCheck : Examination::kRead, rest.substr(second + 1), cycles, writer);
-    writer.Done();
-  }
-  return 0;
 }
 
 }  // namespace host

@@ -64,9 +64,4 @@ class Examiner {
   int answered_ = 0;     // reports the current worker completed
 };
 
-// The worker's side: a request per line on standard input, records on
-// standard output, until standard input ends or a plugin leaves the process
-// unfit for the next. `board` names the stage board its parent shares.
-int RunWorker(const std::string& board);
-
 }  // namespace host

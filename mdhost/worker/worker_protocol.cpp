@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mdhost/contract/rules.h"
+#include "mdhost/system/crash_report.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -35,18 +36,37 @@ void Append(char tag, const std::string& key, const std::string& value) {
 }
 
 // A record's header in a fixed buffer; allocates nothing.
-std::size_t Header(char tag, std::size_t length, char (&out)[32]) {
+std::size_t Header(char tag, std::size_t key_length, std::size_t value_length, char (&out)[48]) {
   std::size_t at = 0;
   out[at++] = tag;
-  out[at++] = ' ';
-  out[at++] = '0';
-  out[at++] = ' ';
-  char digits[20];
-  int n = 0;
-  do digits[n++] = static_cast<char>('0' + length % 10); while ((length /= 10) != 0);
-  while (n > 0) out[at++] = digits[--n];
+  for (std::size_t length : {key_length, value_length}) {
+    out[at++] = ' ';
+    char digits[20];
+    int n = 0;
+    do digits[n++] = static_cast<char>('0' + length % 10); while ((length /= 10) != 0);
+    while (n > 0) out[at++] = digits[--n];
+  }
   out[at++] = '\n';
   return at;
+}
+
+// The crash record's key: its facts as words, "other_thread overrun
+// released image=NAME", which the parent reads instead of the description.
+void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
+  if (facts.other_thread) key << "other_thread ";
+  if (facts.overrun) key << "overrun ";
+  if (facts.released) key << "released ";
+  if (*facts.image != '\0') key << "image=" << facts.image;
+}
+
+CrashFacts ReadCrashKey(const std::string& key) {
+  CrashFacts facts;
+  facts.other_thread = key.find("other_thread ") != std::string::npos;
+  facts.overrun = key.find("overrun ") != std::string::npos;
+  facts.released = key.find("released ") != std::string::npos;
+  const std::size_t image = key.find("image=");
+  if (image != std::string::npos) facts.image = key.substr(image + 6);
+  return facts;
 }
 
 constexpr char kSeverityTags[] = "PNWF";  // in the order of Severity
@@ -105,13 +125,16 @@ void RecordWriter::Done() {
 // The lock is taken for good: the process ends after this record. Another
 // holder lets go as soon as its write is out; only a crash of the holder
 // itself (a heap a plugin wrecked) would keep it, so the wait is bounded.
-void WriteCrashRecord(const char* description) {
+void WriteCrashRecord(const fault_report::Facts& facts, const char* description) {
   for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited)
     PauseBriefly();
   WriteOutputRaw(pending.data(), pending.size());
-  char header[32];
-  const std::size_t size = Header('C', std::strlen(description), header);
+  fault_report::FixedText key;
+  CrashKey(facts, key);
+  char header[48];
+  const std::size_t size = Header('C', key.length, std::strlen(description), header);
   WriteOutputRaw(header, size);
+  WriteOutputRaw(key.text, key.length);
   WriteOutputRaw(description, std::strlen(description));
 }
 
@@ -153,7 +176,10 @@ bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {
       case 'R': sink.VersionResource(key, value); break;
       case 'E': sink.Error(key.c_str(), value); break;
       case 'M': sink.Figure(key, std::strtod(value.c_str(), nullptr)); break;
-      case 'C': current_.crash = value; break;
+      case 'C':
+        current_.crash = value;
+        current_.facts = ReadCrashKey(key);
+        break;
       case 'D':
         *request = current_.request;
         *report = std::move(r);
@@ -172,6 +198,31 @@ RecordReader::Unfinished RecordReader::TakeUnfinished() {
   Unfinished unfinished = std::move(current_);
   current_ = Unfinished();
   return unfinished;
+}
+
+std::string EncodeRequest(const Request& request) {
+  return std::to_string(request.serial) + (request.what == Examination::kCheck ? " check " : " read ") +
+         std::to_string(request.load_cycles) + " " + request.path + "\n";
+}
+
+bool DecodeRequest(const std::string& line, Request* request) {
+  std::string text = line;
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  const std::size_t first = text.find(' ');
+  const std::size_t second = first == std::string::npos ? first : text.find(' ', first + 1);
+  const std::size_t third = second == std::string::npos ? second : text.find(' ', second + 1);
+  if (third == std::string::npos || third + 1 >= text.size()) return false;
+  const std::string serial = text.substr(0, first), verb = text.substr(first + 1, second - first - 1),
+                    cycles = text.substr(second + 1, third - second - 1);
+  if (serial.empty() || cycles.empty() || serial.find_first_not_of("0123456789") != std::string::npos ||
+      cycles.find_first_not_of("0123456789") != std::string::npos || serial.size() > 9 || cycles.size() > 6 ||
+      (verb != "check" && verb != "read"))
+    return false;
+  request->serial = static_cast<uint32_t>(std::strtoul(serial.c_str(), nullptr, 10));
+  request->what = verb == "check" ? Examination::kCheck : Examination::kRead;
+  request->load_cycles = std::atoi(cycles.c_str());
+  request->path = text.substr(third + 1);
+  return true;
 }
 
 }  // namespace host

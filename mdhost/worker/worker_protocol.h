@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "mdhost/examine/examination.h"
 #include "mdhost/report/plugin_report.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
@@ -47,7 +48,27 @@ class RecordWriter : public ReportSink {
 };
 
 // Written from a crash handler: allocates nothing.
-void WriteCrashRecord(const char* description);
+void WriteCrashRecord(const fault_report::Facts& facts, const char* description);
+
+// A crash record's facts, as the parent reads them.
+struct CrashFacts {
+  bool other_thread = false;  // in a thread other than the examining one
+  bool overrun = false;       // at a guard page: past a buffer offered
+  bool released = false;      // in the image of the plugin released last
+  std::string image;          // the noted image the code lay in, or ""
+};
+
+// What the parent asks of a worker, one line each:
+//   <serial> <check|read> <load cycles> <path> LF
+struct Request {
+  uint32_t serial = 0;
+  Examination what = Examination::kRead;
+  int load_cycles = 0;
+  std::string path;  // the rest of the line, spaces and all
+};
+std::string EncodeRequest(const Request& request);
+// False for a line that is no request (it is skipped).
+bool DecodeRequest(const std::string& line, Request* request);
 
 // The parent's side.
 class RecordReader {
@@ -63,7 +84,8 @@ class RecordReader {
     bool begun = false;
     uint32_t request = 0;
     PluginReport report;
-    std::string crash;
+    std::string crash;  // the description, for people
+    CrashFacts facts;
   };
   Unfinished TakeUnfinished();
 

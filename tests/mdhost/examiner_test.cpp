@@ -82,8 +82,9 @@ class FakeWorker : public host::ChildProcess {
     board_->Write(0, "waiting for a request");
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
-      output_ += Record('C', "", std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path +
-                                     "+0x20, released)");
+      output_ += Record('C', "other_thread released image=" + path,
+                        std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path +
+                            "+0x20, released)");
       ending_ = true;
     }
   }

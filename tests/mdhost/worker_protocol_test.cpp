@@ -72,12 +72,31 @@ TEST(WorkerProtocol, EveryRecordKindComesBackAsItWasWritten) {
 // What is left when the worker ends in the middle of a report.
 TEST(WorkerProtocol, AnUnfinishedReportKeepsWhatWasLearntAndTheCrash) {
   host::RecordReader reader;
-  reader.Feed("S 0 1\n3T 19 4\nirPlg_GetPluginNameNameC 0 12\naccess fault");
+  reader.Feed("S 0 1\n3T 19 4\nirPlg_GetPluginNameNameC 41 12\nother_thread overrun released image=x.dllaccess fault");
   const host::RecordReader::Unfinished unfinished = reader.TakeUnfinished();
   EXPECT_TRUE(unfinished.begun);
   EXPECT_EQ(3u, unfinished.request);
   EXPECT_EQ("Name", *unfinished.report.Text("irPlg_GetPluginName"));
   EXPECT_EQ("access fault", unfinished.crash);
+  EXPECT_TRUE(unfinished.facts.other_thread && unfinished.facts.overrun && unfinished.facts.released);
+  EXPECT_EQ("x.dll", unfinished.facts.image);
+}
+
+// A request line read back as written, paths with spaces included; a line
+// that is no request is refused, never half read.
+TEST(WorkerProtocol, RequestsComeBackAsSentAndOthersAreRefused) {
+  const host::Request sent{42, host::Examination::kCheck, 200, "C:\\Program Files\\My Plugin\\a b.lmd"};
+  const std::string line = host::EncodeRequest(sent);
+  ASSERT_EQ('\n', line.back());
+  host::Request read;
+  ASSERT_TRUE(host::DecodeRequest(line.substr(0, line.size() - 1) + "\r", &read));
+  EXPECT_EQ(sent.serial, read.serial);
+  EXPECT_EQ(sent.what, read.what);
+  EXPECT_EQ(sent.load_cycles, read.load_cycles);
+  EXPECT_EQ(sent.path, read.path);
+  for (const char* bad : {"", "7", "7 check 200", "7 check 200 ", "x check 1 p", "7 eat 1 p", "7 read -1 p",
+                          "99999999999 read 1 p", "7 read 1000000000 p"})
+    EXPECT_FALSE(host::DecodeRequest(bad, &read)) << bad;
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#include "mdhost/worker/worker_main.h"
+
+#include <iostream>
+#include <memory>
+
+#include "mdhost/system/system.h"
+#include "mdhost/worker/stage_board.h"
+#include "mdhost/worker/worker_protocol.h"
+
+namespace host {
+
+int RunWorker(const std::string& board_token) {
+  UseBinaryOutput();
+  SetAsideOutput();
+  InstallCrashReporter(WriteCrashRecord);
+  const std::unique_ptr<SharedMemory> board = SharedMemory::Open(board_token, sizeof(StageBoard));
+  RecordWriter writer(board ? static_cast<StageBoard*>(board->data()) : nullptr);
+  std::string line;
+  while (!writer.retire() && std::getline(std::cin, line)) {
+    Request request;
+    if (!DecodeRequest(line, &request)) continue;
+    writer.Begin(request.serial);
+    Examine(request.what, request.path, request.load_cycles, writer);
+    writer.Done();
+  }
+  return 0;
+}
+
+}  // namespace host
