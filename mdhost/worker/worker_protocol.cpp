@@ -59,6 +59,23 @@ void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
   if (*facts.image != '\0') key << "image=" << facts.image;
 }
 
+// "<tag> <key length> <value length>", lengths in plain decimal; false for
+// anything else.
+bool ReadHeader(const std::string& line, std::size_t* key_length, std::size_t* value_length) {
+  if (line.size() < 5 || line[1] != ' ') return false;
+  std::size_t* lengths[] = {key_length, value_length};
+  std::size_t at = 2;
+  for (std::size_t* length : lengths) {
+    const std::size_t start = at;
+    *length = 0;
+    while (at < line.size() && line[at] >= '0' && line[at] <= '9' && at - start < 10)
+      *length = *length * 10 + static_cast<std::size_t>(line[at++] - '0');
+    if (at == start) return false;
+    if (length == key_length && (at >= line.size() || line[at++] != ' ')) return false;
+  }
+  return at == line.size();
+}
+
 CrashFacts ReadCrashKey(const std::string& key) {
   CrashFacts facts;
   facts.other_thread = key.find("other_thread ") != std::string::npos;
@@ -143,10 +160,13 @@ bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {
     const std::size_t line_end = pending_.find('\n');
     if (line_end == std::string::npos) return false;
     const char tag = pending_[0];
-    char* next = nullptr;
-    const unsigned long long key_length = std::strtoull(pending_.c_str() + 1, &next, 10);
-    const unsigned long long value_length = std::strtoull(next, nullptr, 10);
-    if (pending_.size() - line_end - 1 < key_length + value_length) return false;
+    std::size_t key_length = 0, value_length = 0;
+    if (!ReadHeader(pending_.substr(0, line_end), &key_length, &value_length)) {
+      pending_.erase(0, line_end + 1);  // not a record: the bytes of no writer of ours
+      continue;
+    }
+    const std::size_t body = pending_.size() - line_end - 1;
+    if (key_length > body || value_length > body - key_length) return false;
     const std::string key = pending_.substr(line_end + 1, key_length);
     const std::string value = pending_.substr(line_end + 1 + key_length, value_length);
     pending_.erase(0, line_end + 1 + key_length + value_length);
@@ -222,7 +242,7 @@ bool DecodeRequest(const std::string& line, Request* request) {
   request->what = verb == "check" ? Examination::kCheck : Examination::kRead;
   request->load_cycles = std::atoi(cycles.c_str());
   request->path = text.substr(third + 1);
-  return true;
+  return request->path.find_first_of("\r\n") == std::string::npos;  // no file name holds them
 }
 
 }  // namespace host

@@ -82,6 +82,35 @@ TEST(WorkerProtocol, AnUnfinishedReportKeepsWhatWasLearntAndTheCrash) {
   EXPECT_EQ("x.dll", unfinished.facts.image);
 }
 
+// Found by fuzzing: lengths that overflow when added, and headers that are
+// no headers, are the bytes of no writer of ours; the reader goes on.
+TEST(WorkerProtocol, ForgedHeadersAreSkippedNotTrusted) {
+  host::RecordReader reader;
+  reader.Feed("S 0 1\n1C 18446744073709551615 2\nxx\nT -1 2\nS 0 1\n2D 0 0\n");
+  uint32_t request = 0;
+  host::PluginReport report;
+  ASSERT_TRUE(reader.NextReport(&request, &report));
+  EXPECT_EQ(2u, request);
+  // The fuzzer's own find, fed as it fed it (three bytes at a time).
+  const std::string found(
+      "\x03\x53\x20\x30\x20\x0A\x4C\x34\x53\x20\x30\x40\x31\x0A\x31\x45"
+      "\x65\x64\x43\x20\x20\x35\x20\x31\x31\x31\x31\x31\x31\x31\x31\x31"
+      "\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31"
+      "\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31"
+      "\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x31\x37\x0F\x0A"
+      "\xD8\x4D\x0A\x31\x45\x65\x64\x43\x20\x44\x30\x03\x53\x20\x30\x0A"
+      "\x4C\x34\xC4\x53\xBE\x30\x40\x31\x7C\x40\x71\x0A\x31\x0A\x4D\x0E"
+      "\x20\x1E\x37\x4D\x3F\x00\xFF\x30",
+      120);
+  host::RecordReader again;
+  for (std::size_t at = 1; at < found.size(); at += 3) {
+    again.Feed(found.substr(at, 3));
+    while (again.NextReport(&request, &report)) {
+    }
+  }
+  again.TakeUnfinished();
+}
+
 // A request line read back as written, paths with spaces included; a line
 // that is no request is refused, never half read.
 TEST(WorkerProtocol, RequestsComeBackAsSentAndOthersAreRefused) {
@@ -95,7 +124,7 @@ TEST(WorkerProtocol, RequestsComeBackAsSentAndOthersAreRefused) {
   EXPECT_EQ(sent.load_cycles, read.load_cycles);
   EXPECT_EQ(sent.path, read.path);
   for (const char* bad : {"", "7", "7 check 200", "7 check 200 ", "x check 1 p", "7 eat 1 p", "7 read -1 p",
-                          "99999999999 read 1 p", "7 read 1000000000 p"})
+                          "99999999999 read 1 p", "7 read 1000000000 p", "7 read 1 p\r\r"})
     EXPECT_FALSE(host::DecodeRequest(bad, &read)) << bad;
 }
 

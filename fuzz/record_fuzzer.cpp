@@ -1,0 +1,23 @@
+// The parent reading a worker's pipe, which carries whatever a process
+// running plugin code wrote: any bytes, in any pieces, never more than a
+// report at a time and never a crash of the reader.
+#include <cstdint>
+#include <string>
+
+#include "mdhost/worker/worker_protocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  host::RecordReader reader;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  uint32_t request = 0;
+  host::PluginReport report;
+  // Pieces as a pipe may hand them over: the first byte says how long.
+  const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 64;
+  for (std::size_t at = 0; at < bytes.size(); at += piece) {
+    reader.Feed(bytes.substr(at, piece));
+    while (reader.NextReport(&request, &report)) {
+    }
+  }
+  reader.TakeUnfinished();
+  return 0;
+}
