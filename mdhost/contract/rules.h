@@ -13,6 +13,7 @@ constexpr char kHung[] = "MD004";            // no answer within the time allowe
 constexpr char kEndedProcess[] = "MD005";    // the plugin ended the process
 constexpr char kOverrun[] = "MD006";         // wrote or read past a buffer it was offered
 constexpr char kNoWorker[] = "MD007";        // mdhost could not start or reach a worker
+constexpr char kOwnShortage[] = "MD008";     // mdhost could not get the memory an examination needs
 
 // The text getters.
 constexpr char kGetterMissing[] = "MD101";   // a getter is not exported
@@ -57,7 +58,7 @@ constexpr char kSameName[] = "MD601";        // two plugins of one name
 constexpr char kSameTable[] = "MD602";       // two plugins' actions in one table
 
 constexpr const char* kAll[] = {
-    kCannotLoad, kNotAPlugin, kCrashed, kHung, kEndedProcess, kOverrun, kNoWorker,
+    kCannotLoad, kNotAPlugin, kCrashed, kHung, kEndedProcess, kOverrun, kNoWorker, kOwnShortage,
     kGetterMissing, kSizeZero, kSizeMinusOne, kTooSmall, kExactSize, kProtocol, kReadText,
     kSdk1, kSdkVersion, kVersionResource,
     kNotWellFormed, kWellFormed, kRootElement, kMissingElement, kUnknownElement, kActionName,

@@ -76,10 +76,10 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
       sink.Fail(rule::kGetterMissing, std::string(text.getter) + ": not exported");
       continue;
     }
-    sink.Stage(text.getter);
-    const TextRead read = ReadText(getter);
+    const TextRead read =
+        ReadText(getter, [&](int32_t stated) { sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated)); });
     if (!read.ok) {
-      sink.Fail(rule::kReadText, std::string(text.getter) + ": " + read.problem);
+      sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(text.getter) + ": " + read.problem);
       continue;
     }
     sink.Text(text.getter, read.text);

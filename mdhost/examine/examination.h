@@ -11,8 +11,9 @@
 
 namespace host {
 
-// The step after a plugin's release, when none of its code should run: a
-// crash there comes from a thread it left behind.
+// The stages an examination names on the stage board around the load and
+// the release. After the release none of the plugin's code should run: a
+// crash then comes from a thread it left behind.
 constexpr char kLoadStage[] = "loading the module (its start-up code, DllMain)";
 constexpr char kReleaseStage[] = "releasing the module";
 constexpr char kAfterReleaseStage[] = "after releasing the module";

@@ -71,10 +71,9 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
     sink.Fail(rule::kGetterMissing, std::string(name) + ": not exported");
     return std::nullopt;
   }
-  sink.Stage(At(name, kFirstSize));
-  const TextRead read = ReadText(getter);
+  const TextRead read = ReadText(getter, [&](int32_t stated) { sink.Stage(At(name, stated)); });
   if (!read.ok) {
-    sink.Fail(rule::kReadText, std::string(name) + ": " + read.problem);
+    sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(name) + ": " + read.problem);
     return std::nullopt;
   }
   const auto length = static_cast<int32_t>(read.text.size());

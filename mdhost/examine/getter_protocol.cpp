@@ -11,7 +11,7 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   const std::size_t offered = stated < 0 ? 0 : static_cast<std::size_t>(stated) + 1;
   GuardedBuffer buffer(offered + slack);
   if (!buffer.ok()) {
-    call.result = -2;
+    call.no_buffer = true;
     return call;
   }
   std::memset(buffer.data(), kFill, offered + slack);
@@ -23,15 +23,26 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   return call;
 }
 
-TextRead ReadText(TextGetter getter) {
+TextRead ReadText(TextGetter getter, const std::function<void(int32_t stated)>& before_call) {
   TextRead read;
-  GetterCall call = CallGetter(getter, kFirstSize);
+  const auto call_with = [&](int32_t stated) {
+    if (before_call) before_call(stated);
+    GetterCall call = CallGetter(getter, stated);
+    if (call.no_buffer) {
+      read.ours = true;
+      read.problem = "mdhost could not get a guarded buffer of " + std::to_string(stated) + " bytes to offer";
+    }
+    return call;
+  };
+  GetterCall call = call_with(kFirstSize);
+  if (read.ours) return read;
   if (call.result == -1) {
     if (call.size < 0 || call.size > kPlausibleLength) {
       read.problem = "answered -1 and stored the length " + std::to_string(call.size);
       return read;
     }
-    call = CallGetter(getter, call.size);
+    call = call_with(call.size);
+    if (read.ours) return read;
   }
   const std::size_t end = call.buffer.find('\0');
   if (end == std::string::npos) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace host {
@@ -21,6 +22,7 @@ constexpr char kFill = '\x5A';                       // the bytes a buffer holds
 // offer is told (wrote_past) instead of ending the examination: for sizes
 // the host never offers, where such a write is a warning.
 struct GetterCall {
+  bool no_buffer = false;  // mdhost could not get the buffer: the getter was not called
   int32_t result = 0;
   int32_t size = 0;    // what the size variable held afterwards
   std::string buffer;  // the offered bytes afterwards
@@ -34,10 +36,13 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack = 0);
 // -1, the length it stored.
 struct TextRead {
   bool ok = false;
+  bool ours = false;    // the problem is mdhost's own (no buffer), not the plugin's
   std::string text;     // ANSI bytes, up to the terminator
   std::string problem;  // when not ok
 };
 
-TextRead ReadText(TextGetter getter);
+// `before_call` hears the size of each call about to be made (the stage a
+// crash in that call is blamed on).
+TextRead ReadText(TextGetter getter, const std::function<void(int32_t stated)>& before_call = nullptr);
 
 }  // namespace host

@@ -7,8 +7,11 @@ struct lua_State;
 
 namespace host {
 
-// A fresh state with the standard libraries and Debug.GetSyntaxErrorString,
-// or null when none can be made. Close it with lua_close.
+// A fresh state with the standard libraries, Debug.GetSyntaxErrorString,
+// a print that writes the system's ANSI texts as mdhost prints every text,
+// and Host.ProcessStats() (the process's memory in bytes and its open
+// handles, for soak scripts); null when none can be made. Close it with
+// lua_close.
 lua_State* NewHostState();
 
 // What registering a plugin's actions came to.

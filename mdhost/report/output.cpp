@@ -76,7 +76,7 @@ std::string ErrorLine(const PluginReport& report) {
   return FindingLine({report.error_rule, Severity::kFail, report.error});
 }
 
-nlohmann::json ReportJson(const PluginReport& report) {
+nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   nlohmann::json out = {{"path", AnsiToUtf8(report.path)}};
   for (const PluginText& text : kPluginTexts) {
     const std::string* value = report.Text(text.getter);
@@ -95,7 +95,7 @@ nlohmann::json ReportJson(const PluginReport& report) {
   for (const auto& figure : report.figures) out["figures"][figure.first] = figure.second;
   out["error"] = report.error.empty() ? nlohmann::json()
                                       : nlohmann::json({{"rule", report.error_rule}, {"text", report.error}});
-  out["passed"] = report.Failures() == 0;
+  out["passed"] = report.Passed(strict);
   return out;
 }
 
@@ -105,9 +105,7 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
   int passed = 0, failed = 0;
   nlohmann::json counts = {{"PASS", 0}, {"NOTE", 0}, {"WARN", 0}, {"FAIL", 0}};
   for (const PluginReport& report : reports) {
-    nlohmann::json record = ReportJson(report);
-    record["passed"] = report.Passed(strict);
-    plugins.push_back(record);
+    plugins.push_back(ReportJson(report, strict));
     (report.Passed(strict) ? passed : failed)++;
     for (Severity s : {Severity::kPass, Severity::kNote, Severity::kWarn, Severity::kFail})
       counts[SeverityName(s)] = counts[SeverityName(s)].get<int>() + report.Count(s);

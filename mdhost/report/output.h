@@ -41,7 +41,7 @@ struct Skipped {
 // Every command's JSON: format_version, tool, plugins (one record each),
 // skipped and summary.
 constexpr int kJsonFormatVersion = 1;
-nlohmann::json ReportJson(const PluginReport& report);
+nlohmann::json ReportJson(const PluginReport& report, bool strict);
 nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
                            bool strict);
 

@@ -1,18 +1,11 @@
 // mdhost's output encodings, files and process figures on POSIX, for the native
 // build. Plugin texts are Windows texts: they are read as Windows-1252.
 #include <dirent.h>
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "mdhost/system/encoding.h"

@@ -27,7 +27,8 @@ std::string ThreadsCrashed(const std::string& crash) {
 // How long to wait for output before looking at the stage board again.
 constexpr int kGlanceMs = 250;
 
-// Requests queued in a worker ahead of the one it executes.
+// Requests in a worker at once: the one it executes and those queued behind
+// it, so that it never waits for the next.
 constexpr std::size_t kQueued = 4;
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The action template document, embedded by the build from
-// module/resources/action_templates.xml with its bytes unchanged.
+// plugin/resources/action_templates.xml with its bytes unchanged.
 #pragma once
 
 #include <cstddef>
