@@ -1,6 +1,10 @@
 // mdhost: a stand-in for the Autoplay Media Studio 8 host, and a toolkit for
 // plugin authors: read a plugin's texts, check it against the host's
 // contract, list every plugin below a folder, run scripts with its actions.
+//
+// The commands and the options are one table each; parsing, each command's
+// checks and the usage all come from them (and a test holds the README's
+// option list to the usage).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,72 +12,110 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
-#include "mdhost/worker/examiner.h"
 #include "mdhost/worker/worker_main.h"
 
 namespace {
 
-// The options, as bits of each command's entry.
-enum Option : unsigned {
-  kJson = 1, kTimeout = 2, kInProcess = 4, kCycles = 8, kStrict = 16, kQuiet = 32, kWith = 64,
-};
+// The commands, as bits of each option's entry.
+enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kRun = 16, kHelp = 32 };
 
 struct Command {
   const char* name;
   const char* arguments;
   const char* summary;
   std::size_t min_arguments, max_arguments;
-  unsigned options;
+  CommandBit bit;
   int (*run)(const host::Invocation&);
 };
 
 constexpr std::size_t kAny = 1000000;
-constexpr unsigned kExamining = kJson | kTimeout | kInProcess;
 
 const Command kCommands[] = {
-    {"info", "PLUGIN", "print the plugin's five texts, SDK version and actions", 1, 1, kExamining, host::InfoCommand},
-    {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny,
-     kExamining | kCycles | kStrict | kQuiet, host::CheckCommand},
-    {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kExamining | kStrict, host::ScanCommand},
-    {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kExamining,
+    {"info", "PLUGIN", "print the plugin's five texts, SDK version and actions", 1, 1, kInfo, host::InfoCommand},
+    {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny, kCheck, host::CheckCommand},
+    {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, host::ScanCommand},
+    {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
      host::DiffCommand},
-    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kWith, host::RunCommand},
-    {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, 0, host::HelpCommand},
+    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, host::RunCommand},
+    {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, host::HelpCommand},
 };
 
-struct OptionName {
+bool Number(const char* option, const char* value, long low, long high, int* out, std::string* error) {
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  if (*value == '\0' || *end != '\0' || number < low || number > high) {
+    *error = std::string(option) + " takes a number from " + std::to_string(low) + " to " + std::to_string(high);
+    return false;
+  }
+  *out = static_cast<int>(number);
+  return true;
+}
+
+struct Option {
   const char* name;
-  Option bit;
+  const char* value;  // the value's name in the usage; null for a flag
+  unsigned commands;  // the CommandBits of the commands that take it
+  const char* help;
+  // Takes the option (with its value) into the call; false (and why) for a
+  // value it cannot take.
+  bool (*take)(const char* value, host::Invocation* call, std::string* error);
 };
-const OptionName kOptionNames[] = {{"--json", kJson},     {"--timeout", kTimeout}, {"--in-process", kInProcess},
-                                   {"--cycles", kCycles}, {"--strict", kStrict},   {"--quiet", kQuiet},
-                                   {"--with", kWith}};
+
+constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff;
+
+const Option kOptions[] = {
+    {"--json", nullptr, kExamining, "print one UTF-8 JSON object instead of text",
+     [](const char*, host::Invocation* call, std::string*) { return call->json = true; }},
+    {"--timeout", "SECONDS", kExamining, "how long a plugin may keep mdhost waiting (default 10)",
+     [](const char* value, host::Invocation* call, std::string* error) {
+       call->timeout_given = true;
+       return Number("--timeout", value, 1, 86400, &call->timeout_seconds, error);
+     }},
+    {"--in-process", nullptr, kExamining,
+     "examine plugins in mdhost's own process (a crash ends the run; --timeout cannot be honoured there)",
+     [](const char*, host::Invocation* call, std::string*) { return !(call->isolated = false); }},
+    {"--cycles", "N", kCheck,
+     "load-and-release cycles measured for the memory a plugin keeps per load (default 200; 0 measures nothing)",
+     [](const char* value, host::Invocation* call, std::string* error) {
+       return Number("--cycles", value, 0, 100000, &call->load_cycles, error);
+     }},
+    {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
+     [](const char*, host::Invocation* call, std::string*) { return call->strict = true; }},
+    {"--quiet", nullptr, kCheck, "only WARN and FAIL lines and the verdicts",
+     [](const char*, host::Invocation* call, std::string*) { return call->quiet = true; }},
+    {"--with", "PLUGIN", kRun, "register that plugin's actions too, before PLUGIN's (repeatable)",
+     [](const char* value, host::Invocation* call, std::string*) {
+       call->extra_plugins.push_back(value);
+       return true;
+     }},
+};
+
+// "info, check, scan, diff": the commands an option's bits name.
+std::string CommandList(unsigned commands) {
+  std::string list;
+  for (const Command& c : kCommands)
+    if (commands & c.bit) list += (list.empty() ? "" : ", ") + std::string(c.name);
+  return list;
+}
 
 void Usage(std::FILE* out) {
   std::fprintf(out, "usage: mdhost COMMAND [OPTION...] [ARGUMENT...] [--] [ARGUMENT...]\n\n");
   for (const Command& c : kCommands) {
-    std::string line = std::string(c.name) + " " + c.arguments;
+    const std::string line = std::string(c.name) + " " + c.arguments;
     std::fprintf(out, "  mdhost %-32s %s\n", line.c_str(), c.summary);
   }
+  std::fprintf(out, "  mdhost %-32s %s\n\noptions:\n", "PLUGIN", "same as 'mdhost info PLUGIN' when PLUGIN is a file");
+  for (const Option& o : kOptions) {
+    const std::string name = std::string(o.name) + (o.value ? std::string(" ") + o.value : "");
+    std::fprintf(out, "  %-20s (%s) %s\n", name.c_str(), CommandList(o.commands).c_str(), o.help);
+  }
   std::fprintf(out,
-               "  mdhost %-32s %s\n\n"
-               "options (info, check, scan and diff):\n"
-               "  --json          print JSON (UTF-8) instead of text\n"
-               "  --timeout SECS  how long a plugin may keep the host waiting (default 10)\n"
-               "  --in-process    examine plugins in this process (a crash ends the run;\n"
-               "                  --timeout cannot be honoured there)\n"
-               "  --cycles N      check: load-and-release cycles measured for the memory\n"
-               "                  a plugin keeps per load (default 200; 0 measures nothing)\n"
-               "  --strict        check, scan: a WARN fails as a FAIL does\n"
-               "  --quiet         check: only WARN and FAIL lines and the verdicts\n"
-               "  --with PLUGIN   run: register this plugin's actions too (repeatable), as\n"
-               "                  the host registers every plugin of a project\n"
-               "  --              ends the options (run: script arguments may follow)\n"
+               "  %-20s ends the options (run: script arguments may follow)\n"
                "  --help, --version\n\n"
                "exit codes: 0 success, 1 a check failed (FAIL; with --strict, WARN too) or a\n"
                "plugin could not be read, 2 a wrong command line, 3 a file or folder that\n"
                "cannot be used. docs/checks.md explains every rule (MDnnn).\n",
-               "PLUGIN", "same as 'mdhost info PLUGIN' when PLUGIN is a file");
+               "--");
 }
 
 int WrongCommandLine(const std::string& why) {
@@ -82,23 +124,11 @@ int WrongCommandLine(const std::string& why) {
   return host::kExitUsage;
 }
 
-bool Number(const std::string& option, const char* value, long low, long high, int* out, std::string* error) {
-  char* end = nullptr;
-  const long number = value != nullptr ? std::strtol(value, &end, 10) : 0;
-  if (value == nullptr || *value == '\0' || *end != '\0' || number < low || number > high) {
-    *error = option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high);
-    return false;
-  }
-  *out = static_cast<int>(number);
-  return true;
-}
-
 // Takes the options out of the arguments after the command; "--" ends them.
 // `*help` when --help was asked for.
 bool ParseOptions(int argc, char** argv, const Command& command, host::Invocation* call, bool* help,
                   std::string* error) {
   bool options_end = false;
-  bool timeout_given = false;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
     if (options_end || a.size() < 2 || a.compare(0, 2, "--") != 0) {
@@ -113,38 +143,32 @@ bool ParseOptions(int argc, char** argv, const Command& command, host::Invocatio
       *help = true;
       return true;
     }
-    unsigned bit = 0;
-    for (const OptionName& o : kOptionNames)
-      if (a == o.name) bit = o.bit;
-    if (bit == 0) {
+    const Option* option = nullptr;
+    for (const Option& o : kOptions)
+      if (a == o.name) option = &o;
+    if (option == nullptr) {
       *error = "unknown option '" + a + "'";
       return false;
     }
-    if ((command.options & bit) == 0) {
+    if ((option->commands & command.bit) == 0) {
+      bool takes_any = false;
+      for (const Option& o : kOptions) takes_any = takes_any || (o.commands & command.bit);
       *error = std::string("'") + command.name + "' takes no option " + a +
-               (command.options == 0 ? " (it takes no options; put '--' before arguments that begin with '--')"
-                                     : " (see 'mdhost --help'; put '--' before arguments that begin with '--')");
+               (takes_any ? " (see 'mdhost --help'; put '--' before arguments that begin with '--')"
+                          : " (it takes no options; put '--' before arguments that begin with '--')");
       return false;
     }
-    if (bit == kJson) call->json = true;
-    if (bit == kInProcess) call->isolated = false;
-    if (bit == kStrict) call->strict = true;
-    if (bit == kQuiet) call->quiet = true;
-    if (bit == kTimeout) {
-      timeout_given = true;
-      if (!Number(a, i + 1 < argc ? argv[++i] : nullptr, 1, 86400, &call->timeout_seconds, error)) return false;
-    }
-    if (bit == kWith) {
+    const char* value = "";
+    if (option->value != nullptr) {
       if (i + 1 >= argc) {
-        *error = "--with takes a plugin's path";
+        *error = a + " takes " + option->value;
         return false;
       }
-      call->extra_plugins.push_back(argv[++i]);
+      value = argv[++i];
     }
-    if (bit == kCycles && !Number(a, i + 1 < argc ? argv[++i] : nullptr, 0, 100000, &call->load_cycles, error))
-      return false;
+    if (!option->take(value, call, error)) return false;
   }
-  if (timeout_given && !call->isolated) {
+  if (call->timeout_given && !call->isolated) {
     *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
     return false;
   }

@@ -21,6 +21,7 @@ struct Invocation {
   bool quiet = false;   // only WARN and FAIL lines and the verdicts
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
+  bool timeout_given = false;
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };
 

@@ -1,0 +1,30 @@
+#!/usr/bin/env python3
+"""Holds the README's and the mdhost text's option lists to mdhost's own
+option table, as `mdhost --help` prints it: every option, its value and the
+commands that take it, and no option that mdhost does not have.
+  options_documented.py README MDHOST_TXT -- MDHOST..."""
+import re
+import subprocess
+import sys
+
+readme, text = sys.argv[1], sys.argv[2]
+command = sys.argv[sys.argv.index("--") + 1:]
+usage = subprocess.run(command + ["--help"], capture_output=True, check=True).stdout.decode("utf-8")
+options = re.findall(r"^  (--[a-z-]+)( [A-Z]+)? +\(([a-z, ]+)\) ", usage, re.M)
+if len(options) < 5:
+    sys.exit("too few options in the usage:\n" + usage)
+readme_text = open(readme, encoding="utf-8").read()
+mdhost_text = open(text, encoding="utf-8").read()
+problems = []
+for name, value, commands in options:
+    spelled = name + value
+    if "- `%s` (%s):" % (spelled, commands) not in readme_text:
+        problems.append("README lacks '- `%s` (%s):'" % (spelled, commands))
+    if not re.search(r"^  %s \(%s\)$" % (re.escape(spelled), re.escape(commands)), mdhost_text, re.M):
+        problems.append("%s lacks '  %s (%s)'" % (text, spelled, commands))
+known = {name for name, _, _ in options}
+for listed in re.findall(r"^- `(--[a-z-]+)", readme_text, re.M):
+    if listed not in known:
+        problems.append("README lists %s, which mdhost does not take" % listed)
+print("\n".join(problems) or "%d options documented alike" % len(options))
+sys.exit(1 if problems else 0)
