@@ -30,6 +30,12 @@ struct Invocation {
 // ANSI code page cannot hold (the file is there; the host cannot load it).
 int RequireFile(const std::string& path);
 
+// Why a path is of no use to the host when its name does not fit the
+// system's ANSI code page (the host's names are ANSI texts).
+constexpr char kNameNotInAnsi[] =
+    "its name cannot be written in the system's ANSI code page, so the host cannot load a plugin by that path: "
+    "rename it";
+
 int InfoCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);

@@ -9,6 +9,7 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/compare/action_diff.h"
 #include "mdhost/contract/plugin_texts.h"
+#include "mdhost/report/diff_output.h"
 #include "mdhost/report/output.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/worker/examiner.h"
@@ -39,7 +40,7 @@ std::optional<Finding> ReadFailure(const PluginReport& report) {
 }
 
 // One side read: its failure, if it cannot be compared.
-std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, Compared* side) {
+std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, ComparedSide* side) {
   side->path = path;
   std::string xml;
   if (IsDocumentFile(path)) {
@@ -48,7 +49,7 @@ std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, Com
     bytes << in.rdbuf();
     xml = bytes.str();
   } else {
-    const PluginReport report = examiner.Examine(Examination::kRead, path);
+    const PluginReport report = examiner.ExamineOne(Examination::kRead, path);
     if (std::optional<Finding> failure = ReadFailure(report)) return failure;
     side->name = AnsiText(report, kNameGetter);
     side->version = AnsiText(report, kVersionGetter);
@@ -65,32 +66,6 @@ std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, Com
   return std::nullopt;
 }
 
-const char* ClassName(ChangeClass what) {
-  switch (what) {
-    case ChangeClass::kBreaking: return "BREAKING";
-    case ChangeClass::kCompatible: return "compatible";
-    default: return "note";
-  }
-}
-
-nlohmann::json SideJson(const Compared& side, const std::optional<Finding>& failure) {
-  return {{"path", AnsiToUtf8(side.path)},
-          {"name", side.name ? nlohmann::json(*side.name) : nlohmann::json()},
-          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()},
-          {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", failure->text}}) : nlohmann::json()}};
-}
-
-nlohmann::json DiffJson(const Compared& old_side, const std::optional<Finding>& old_failure, const Compared& new_side,
-                        const std::optional<Finding>& new_failure) {
-  return {{"format_version", kJsonFormatVersion},
-          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
-          {"old", SideJson(old_side, old_failure)},
-          {"new", SideJson(new_side, new_failure)},
-          {"changes", nlohmann::json::array()},
-          {"warnings", nlohmann::json::array()},
-          {"summary", {{"breaking", 0}, {"compatible", 0}, {"notes", 0}}}};
-}
-
 }  // namespace
 
 int DiffCommand(const Invocation& call) {
@@ -99,56 +74,24 @@ int DiffCommand(const Invocation& call) {
   for (const std::string* path : {&old_path, &new_path})
     if (const int status = RequireFile(*path)) return status;
   Examiner examiner(call.isolated, call.timeout_seconds);
-  Compared old_side, new_side;
-  const std::optional<Finding> old_failure = ReadSide(old_path, examiner, &old_side);
-  const std::optional<Finding> new_failure = ReadSide(new_path, examiner, &new_side);
-  if (old_failure || new_failure) {
-    if (call.json) {
-      PrintJson(DiffJson(old_side, old_failure, new_side, new_failure));
-    } else {
-      if (old_failure) Print(AnsiToUtf8(old_path) + ": " + FindingLine(*old_failure) + "\n");
-      if (new_failure) Print(AnsiToUtf8(new_path) + ": " + FindingLine(*new_failure) + "\n");
-    }
-    return kExitFailed;
+  ComparedSide old_side, new_side;
+  DiffResult result;
+  result.old_side.failure = ReadSide(old_path, examiner, &old_side);
+  result.new_side.failure = ReadSide(new_path, examiner, &new_side);
+  for (auto [side, read] : {std::pair{&result.old_side, &old_side}, std::pair{&result.new_side, &new_side}}) {
+    side->path = read->path;
+    side->name = read->name;
+    side->version = read->version;
   }
-
-  const std::vector<Change> changes = CompareActions(old_side, new_side);
-  int breaking = 0, compatible = 0, notes = 0;
-  for (const Change& change : changes) {
-    breaking += change.what == ChangeClass::kBreaking;
-    compatible += change.what == ChangeClass::kCompatible;
-    notes += change.what == ChangeClass::kNote;
+  if (result.Compared()) {
+    result.changes = CompareActions(old_side, new_side);
+    if (result.Breaks() && old_side.version && new_side.version &&
+        !MajorVersionRose(*old_side.version, *new_side.version))
+      result.warning = "scripts break while the version says they should not: " + *old_side.version +
+                       " became " + *new_side.version + "; raise the version's first number";
   }
-  std::string warning;
-  if (breaking > 0 && old_side.version && new_side.version && !MajorVersionRose(*old_side.version, *new_side.version))
-    warning = "scripts break while the version says they should not: " + *old_side.version + " became " +
-              *new_side.version + "; raise the version's first number";
-  const std::string verdict = std::to_string(breaking) + " breaking, " + std::to_string(compatible) +
-                              " compatible change" + (compatible == 1 ? "" : "s") +
-                              (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "");
-  if (call.json) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const Change& c : changes) {
-      nlohmann::json entry = {{"kind", c.kind}, {"class", ClassName(c.what)}, {"breaking", c.what == ChangeClass::kBreaking},
-                              {"action", c.action.empty() ? nlohmann::json() : nlohmann::json(c.action)},
-                              {"old", c.old_value}, {"new", c.new_value}, {"text", c.text}};
-      if (!c.argument.empty()) entry["argument"] = c.argument;
-      list.push_back(entry);
-    }
-    nlohmann::json out = DiffJson(old_side, std::nullopt, new_side, std::nullopt);
-    out["changes"] = list;
-    out["warnings"] = warning.empty() ? nlohmann::json::array() : nlohmann::json::array({warning});
-    out["summary"] = {{"breaking", breaking}, {"compatible", compatible}, {"notes", notes}};
-    PrintJson(out);
-  } else {
-    Print("Comparing " + AnsiToUtf8(old_path) + " with " + AnsiToUtf8(new_path) + "\n");
-    for (const Change& c : changes)
-      Print(std::string(ClassName(c.what)) + std::string(12 - std::string(ClassName(c.what)).size(), ' ') +
-            Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) + "\n");
-    if (!warning.empty()) Print("WARN        " + warning + "\n");
-    Print(verdict + "\n");
-  }
-  return breaking > 0 ? kExitFailed : kExitOk;
+  PrintDiff(result, call.json);
+  return !result.Compared() || result.Breaks() ? kExitFailed : kExitOk;
 }
 
 }  // namespace host

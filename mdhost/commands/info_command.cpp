@@ -44,7 +44,7 @@ int InfoCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
   if (const int status = RequireFile(path)) return status;
   Examiner examiner(call.isolated, call.timeout_seconds);
-  const PluginReport report = examiner.Examine(Examination::kRead, path);
+  const PluginReport report = examiner.ExamineOne(Examination::kRead, path);
   if (call.json)
     PrintJson(ResultsJson({report}, {}, false));
   else if (report.error.empty())

@@ -8,8 +8,7 @@ int RequireFile(const std::string& path) {
   std::string real_name;
   if (ArgumentNameLost(path, &real_name) == LostName::kExists) {
     // What scan says of such a name: the host cannot load it either.
-    Complain(real_name + ": its name cannot be written in the system's ANSI code page, so the host "
-                                "cannot load it by that name: rename it");
+    Complain(real_name + ": " + kNameNotInAnsi);
     return kExitFailed;
   }
   if (IsFile(path)) return kExitOk;

@@ -129,8 +129,7 @@ int ScanCommand(const Invocation& call) {
       ++other_files;
   }
   for (const std::string& path : unreachable)
-    skipped.push_back({path, "its name cannot be written in the system's ANSI code page, so the host cannot load "
-                             "anything there: rename it"});
+    skipped.push_back({path, kNameNotInAnsi});
   // The table's rows go out as their reports come in, so that a plugin that
   // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;

@@ -184,7 +184,7 @@ int OccurrenceOf(const std::vector<ActionSpec>& actions, std::size_t index) {
 
 }  // namespace
 
-std::vector<Change> CompareActions(const Compared& old_side, const Compared& new_side) {
+std::vector<Change> CompareActions(const ComparedSide& old_side, const ComparedSide& new_side) {
   Collector out;
   for (std::size_t i = 0; i < old_side.actions.size(); ++i) {
     const ActionSpec& was = old_side.actions[i];

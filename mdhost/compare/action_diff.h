@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "mdhost/contract/changes.h"
 #include "mdhost/examine/action_document.h"
 
 namespace host {
 
-enum class ChangeClass { kBreaking, kCompatible, kNote };
-
-struct Change {
-  ChangeClass what;
-  std::string kind;      // a stable name: "action_removed", "argument_type"...
-  std::string action;    // "" for the plugin's own texts
-  std::string argument;  // "" where no one argument is concerned
-  std::string old_value, new_value;
-  std::string text;      // the line a reader sees
-};
-
 // The plugin's side of a comparison: its texts where it is a module.
-struct Compared {
+struct ComparedSide {
   std::string path;
   std::optional<std::string> name, version, lua_version;
   std::optional<int32_t> sdk_version;  // 1 for SDK1
@@ -33,7 +23,7 @@ struct Compared {
 
 // The changes, breaking first, then compatible, then notes; within each,
 // by action in the documents' order.
-std::vector<Change> CompareActions(const Compared& old_side, const Compared& new_side);
+std::vector<Change> CompareActions(const ComparedSide& old_side, const ComparedSide& new_side);
 
 // True when the version text's first number rose ("1.4" -> "2.0").
 bool MajorVersionRose(const std::string& old_version, const std::string& new_version);

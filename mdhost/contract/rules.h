@@ -47,7 +47,7 @@ constexpr char kNoLuaState[] = "MD402";
 constexpr char kRegistrationRaised[] = "MD403";
 constexpr char kStackBalance[] = "MD404";
 constexpr char kActionRegistered[] = "MD405";
-constexpr char kUnnamedFunction[] = "MD406";  // registered but not in the document
+constexpr char kUndocumentedFunction[] = "MD406";  // registered but not in the document
 
 // What a load and release leave behind.
 constexpr char kKeptPerLoad[] = "MD501";     // memory kept per load and release
@@ -63,7 +63,7 @@ constexpr const char* kAll[] = {
     kSdk1, kSdkVersion, kVersionResource,
     kNotWellFormed, kWellFormed, kRootElement, kMissingElement, kUnknownElement, kActionName,
     kActionTwice, kArgumentTwice, kRequiredValue, kTypeName,
-    kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUnnamedFunction,
+    kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUndocumentedFunction,
     kKeptPerLoad, kThreadsLeft,
     kSameName, kSameTable,
 };

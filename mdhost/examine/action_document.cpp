@@ -22,13 +22,13 @@ struct Child {
   bool repeats;  // numbered in paths: Action[2]
 };
 
-struct Rule {
+struct ElementShape {  // the children an element of one kind may hold
   Kind kind;
   std::vector<Child> children;
 };
 
-const std::vector<Rule>& Vocabulary() {
-  static const std::vector<Rule> rules = {
+const std::vector<ElementShape>& Vocabulary() {
+  static const std::vector<ElementShape> shapes = {
       {kRoot, {{"Action", kAction, false, true}, {"Extended", kExtended, false, false}}},
       {kAction,
        {{"Name", kActionName, true, false},
@@ -54,12 +54,12 @@ const std::vector<Rule>& Vocabulary() {
       {kLeaf, {}},
       {kActionName, {}},
   };
-  return rules;
+  return shapes;
 }
 
-const Rule* RuleFor(Kind kind) {
-  for (const Rule& rule : Vocabulary())
-    if (rule.kind == kind) return &rule;
+const ElementShape* ShapeOf(Kind kind) {
+  for (const ElementShape& shape : Vocabulary())
+    if (shape.kind == kind) return &shape;
   return nullptr;
 }
 
@@ -115,14 +115,14 @@ struct Reader {
     }
     Frame& parent = stack.back();
     const int n = ++parent.counts[name];
-    const Rule* rule = RuleFor(parent.kind);
+    const ElementShape* shape = ShapeOf(parent.kind);
     const Child* child = nullptr;
-    if (rule != nullptr)
-      for (const Child& c : rule->children)
+    if (shape != nullptr)
+      for (const Child& c : shape->children)
         if (name == c.name) child = &c;
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
-    if (rule != nullptr && child == nullptr)
+    if (shape != nullptr && child == nullptr)
       Add(rule::kUnknownElement, Severity::kNote, path, line, "an element the host does not know");
     const Kind kind = child ? child->kind : kUnknown;
     if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line});
@@ -156,8 +156,8 @@ struct Reader {
   void End() {
     Frame frame = std::move(stack.back());
     stack.pop_back();
-    if (const Rule* rule = RuleFor(frame.kind)) {
-      for (const Child& c : rule->children)
+    if (const ElementShape* shape = ShapeOf(frame.kind)) {
+      for (const Child& c : shape->children)
         if (c.required && frame.counts[c.name] == 0)
           Add(rule::kMissingElement, Severity::kFail, frame.path, frame.line, std::string("no ") + c.name);
     }

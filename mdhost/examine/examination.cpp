@@ -132,14 +132,21 @@ bool LeftThreadsRunning(ReportSink& sink, int* known_threads) {
   const int left = now - *known_threads;
   *known_threads = now;
   if (left <= 0) return false;
-  sink.Fail(rule::kThreadsLeft, "leaves " + std::to_string(left) + " thread" + (left == 1 ? "" : "s") +
-                                    " running after it is released; " + kStopThreads);
+  sink.Fail(rule::kThreadsLeft, ThreadsLeftText(left));
   return true;
 }
 
 }  // namespace
 
-void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
+std::string ThreadsLeftText(int count, const std::string& crash) {
+  if (!crash.empty())
+    return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
+           crash + "); " + kStopThreads;
+  return "leaves " + std::to_string(count) + " thread" + (count == 1 ? "" : "s") + " running after it is released; " +
+         kStopThreads;
+}
+
+void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
   const ModuleImage file = ReadModuleFile(path);
   sink.VersionResource(file.file_version, file.product_version);
   static int known_threads = OtherThreads();

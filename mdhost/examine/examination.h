@@ -22,6 +22,10 @@ constexpr char kStopThreads[] =
     "stop every thread it starts before DllMain returns from DLL_PROCESS_DETACH, or the host crashes once the "
     "module is gone";
 
+// MD502's text: `count` threads found running after the release, or (with
+// `crash`) one that crashed the process once the module was gone.
+std::string ThreadsLeftText(int count, const std::string& crash = "");
+
 enum class Examination {
   kRead,  // its five texts, SDK version and actions, as the host reads them
   kCheck  // besides, its conformance to the host's contract, finding by finding
@@ -29,7 +33,7 @@ enum class Examination {
 
 // `load_cycles`: how many load-and-release cycles a check measures for the
 // memory the plugin keeps per load (0: none).
-void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink);
+void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink);
 
 // Parts of a check, each telling `sink` what it finds.
 class LoadedModule;

@@ -92,7 +92,7 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
   }
   const std::set<std::string> named(actions.begin(), actions.end());
   for (const std::string& function : RegisteredFunctions(L, before))
-    if (!named.count(function)) sink.Note(rule::kUnnamedFunction, "function " + function + ": registered but not named in the action XML");
+    if (!named.count(function)) sink.Note(rule::kUndocumentedFunction, "function " + function + ": registered but not named in the action XML");
   lua_close(L);
 }
 

@@ -11,7 +11,7 @@ namespace host {
 namespace {
 
 // Where the worker was when it stopped answering or died.
-std::string While(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
+std::string InStage(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
 
 bool HasFinding(const PluginReport& report, const char* rule) {
   for (const Finding& finding : report.findings)
@@ -19,10 +19,6 @@ bool HasFinding(const PluginReport& report, const char* rule) {
   return false;
 }
 
-std::string ThreadsCrashed(const std::string& crash) {
-  return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
-         crash + "); " + kStopThreads;
-}
 
 // How long to wait for output before looking at the stage board again.
 constexpr int kGlanceMs = 250;
@@ -69,7 +65,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
       PluginReport report;
       report.path = path;
       ReportBuilder builder(&report);
-      host::Examine(what, path, load_cycles_, builder);
+      ExaminePlugin(what, path, load_cycles_, builder);
       done(report);
     }
     return;
@@ -100,7 +96,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
   }
 }
 
-PluginReport Examiner::Examine(Examination what, const std::string& path) {
+PluginReport Examiner::ExamineOne(Examination what, const std::string& path) {
   PluginReport result;
   ExamineAll(what, {path}, [&](const PluginReport& report) { result = report; });
   return result;
@@ -214,7 +210,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     // count after the release may have found already.
     PluginReport& report = batch.finished[*held];
     if (!HasFinding(report, rule::kThreadsLeft))
-      ReportBuilder(&report).Fail(rule::kThreadsLeft, ThreadsCrashed(crash));
+      ReportBuilder(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
     batch.Requeue();
     return;
   }
@@ -239,19 +235,19 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
   ReportBuilder sink(&report);
   if (hung)
-    sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + While(board.stage) +
+    sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + InStage(board.stage) +
                                 " (hung); the worker was stopped");
   else if (facts.overrun)
     sink.Error(rule::kOverrun, board.stage + ": " + crash);  // a fault of its own kind, not a crash
   else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
-    if (!HasFinding(report, rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsCrashed(crash));
+    if (!HasFinding(report, rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
   }
   else if (!crash.empty() || end.crashed)
-    sink.Error(rule::kCrashed, "crashed" + While(board.stage) + ": " + (crash.empty() ? end.description : crash));
+    sink.Error(rule::kCrashed, "crashed" + InStage(board.stage) + ": " + (crash.empty() ? end.description : crash));
   else
-    sink.Error(rule::kEndedProcess, "ended the process" + While(board.stage) + " (" + end.description + ")");
+    sink.Error(rule::kEndedProcess, "ended the process" + InStage(board.stage) + " (" + end.description + ")");
   batch.Finish(index, std::move(report));
   batch.Requeue();
 }

@@ -43,7 +43,7 @@ class Examiner {
   // `paths`, each as soon as it and those before it are complete.
   void ExamineAll(Examination what, const std::vector<std::string>& paths,
                   const std::function<void(const PluginReport&)>& done);
-  PluginReport Examine(Examination what, const std::string& path);
+  PluginReport ExamineOne(Examination what, const std::string& path);
 
  private:
   struct Batch;

@@ -20,7 +20,7 @@ int RunWorker(const std::string& board_token) {
     Request request;
     if (!DecodeRequest(line, &request)) continue;
     writer.Begin(request.serial);
-    Examine(request.what, request.path, request.load_cycles, writer);
+    ExaminePlugin(request.what, request.path, request.load_cycles, writer);
     writer.Done();
   }
   return 0;

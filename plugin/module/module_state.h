@@ -33,7 +33,10 @@ struct ModuleList {
 };
 
 struct ModuleState {
-  char error_text[kErrorTextLimit + 1];  // the most recent script error, formatted
+  // The most recent script error, formatted: module-wide state as the host's
+  // plugins keep it, and what tests read. A raise pushes the copy held in its
+  // own frame, never this one (a nested call may rewrite it meanwhile).
+  char error_text[kErrorTextLimit + 1];
   const char* getter_names[kGetterCount];
   OwnedText action_xml;
   ModuleList loaded_modules;

@@ -10,8 +10,8 @@
 
 namespace {
 
-host::Compared FromFile(const std::string& name) {
-  host::Compared side;
+host::ComparedSide FromFile(const std::string& name) {
+  host::ComparedSide side;
   side.path = name;
   const std::string path = testing_paths::SourcePath("tests/mdhost/diff/" + name);
   const host::ActionDocument document = host::ReadActionDocument(testing_paths::ReadFile(path));
@@ -20,8 +20,8 @@ host::Compared FromFile(const std::string& name) {
   return side;
 }
 
-host::Compared FromText(const std::string& xml) {
-  host::Compared side;
+host::ComparedSide FromText(const std::string& xml) {
+  host::ComparedSide side;
   const host::ActionDocument document = host::ReadActionDocument(xml);
   EXPECT_TRUE(document.well_formed) << document.problem;
   side.actions = document.specs;
@@ -94,8 +94,8 @@ TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
 }
 
 TEST(ActionDiff, QuotedValuesStayReadable) {
-  host::Compared was = FromText(Document({"My.Do(Path:string)|one"}));
-  host::Compared now = was;
+  host::ComparedSide was = FromText(Document({"My.Do(Path:string)|one"}));
+  host::ComparedSide now = was;
   was.actions[0].arguments[0].default_value = "\"\"";
   now.actions[0].arguments[0].default_value = "C:\\";
   const std::vector<host::Change> changes = host::CompareActions(was, now);
@@ -104,7 +104,7 @@ TEST(ActionDiff, QuotedValuesStayReadable) {
 }
 
 TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
-  host::Compared old_side, new_side;
+  host::ComparedSide old_side, new_side;
   old_side.name = "Old", new_side.name = "New";
   old_side.lua_version = "Lua 5.0", new_side.lua_version = "Lua 5.1";
   old_side.sdk_version = 1, new_side.sdk_version = 2;

@@ -1,0 +1,84 @@
+#include "mdhost/report/diff_output.h"
+
+#include "mdhost/report/output.h"
+
+namespace host {
+namespace {
+
+const char* ClassName(ChangeClass what) {
+  switch (what) {
+    case ChangeClass::kBreaking: return "BREAKING";
+    case ChangeClass::kCompatible: return "compatible";
+    default: return "note";
+  }
+}
+
+int Count(const DiffResult& result, ChangeClass what) {
+  int n = 0;
+  for (const Change& change : result.changes) n += change.what == what;
+  return n;
+}
+
+nlohmann::json SideJson(const DiffSide& side) {
+  return {{"path", AnsiToUtf8(side.path)},
+          {"name", side.name ? nlohmann::json(*side.name) : nlohmann::json()},
+          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()},
+          {"error", side.failure ? nlohmann::json({{"rule", side.failure->rule}, {"text", side.failure->text}})
+                                 : nlohmann::json()}};
+}
+
+nlohmann::json DiffJson(const DiffResult& result) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const Change& c : result.changes) {
+    nlohmann::json entry = {{"kind", c.kind}, {"class", ClassName(c.what)}, {"breaking", c.what == ChangeClass::kBreaking},
+                            {"action", c.action.empty() ? nlohmann::json() : nlohmann::json(c.action)},
+                            {"old", c.old_value}, {"new", c.new_value}, {"text", c.text}};
+    if (!c.argument.empty()) entry["argument"] = c.argument;
+    list.push_back(entry);
+  }
+  return {{"format_version", kJsonFormatVersion},
+          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
+          {"old", SideJson(result.old_side)},
+          {"new", SideJson(result.new_side)},
+          {"changes", list},
+          {"warnings", result.warning.empty() ? nlohmann::json::array() : nlohmann::json::array({result.warning})},
+          {"summary", {{"breaking", Count(result, ChangeClass::kBreaking)},
+                       {"compatible", Count(result, ChangeClass::kCompatible)},
+                       {"notes", Count(result, ChangeClass::kNote)}}}};
+}
+
+void PrintDiffText(const DiffResult& result) {
+  if (!result.Compared()) {  // as check reports a plugin that cannot be read
+    for (const DiffSide* side : {&result.old_side, &result.new_side})
+      if (side->failure) Print(AnsiToUtf8(side->path) + ": " + FindingLine(*side->failure) + "\n");
+    return;
+  }
+  Print("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
+  for (const Change& c : result.changes) {
+    const std::string name = ClassName(c.what);
+    Print(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
+          "\n");
+  }
+  if (!result.warning.empty()) Print("WARN        " + Escaped(result.warning) + "\n");
+  const int compatible = Count(result, ChangeClass::kCompatible), notes = Count(result, ChangeClass::kNote);
+  Print(std::to_string(Count(result, ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +
+        " compatible change" + (compatible == 1 ? "" : "s") +
+        (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
+}
+
+}  // namespace
+
+bool DiffResult::Breaks() const {
+  for (const Change& change : changes)
+    if (change.what == ChangeClass::kBreaking) return true;
+  return false;
+}
+
+void PrintDiff(const DiffResult& result, bool json) {
+  if (json)
+    PrintJson(DiffJson(result));
+  else
+    PrintDiffText(result);
+}
+
+}  // namespace host
