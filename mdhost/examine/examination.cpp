@@ -123,13 +123,14 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
 }
 
 // A plugin whose threads outlive its release runs code that is gone: the
-// host's process crashes later, far from the cause.
-// Threads more than the worker had before the plugin's load. The count
-// after one plugin is the count before the next, so each plugin costs one
-// look at the process's threads.
-bool LeftThreadsRunning(ReportSink& sink, int* known_threads) {
+// host's process crashes later, far from the cause. On Windows a thread is
+// the plugin's when it will run the released image's code; elsewhere the
+// threads more than the worker had before the plugin's load are (the count
+// after one plugin is the count before the next).
+bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_threads) {
   const int now = OtherThreads();
-  const int left = now - *known_threads;
+  int left = ThreadsRunningCodeOf(image);  // judged by what they run, where the system tells
+  if (left < 0) left = now - *known_threads;
   *known_threads = now;
   if (left <= 0) return false;
   sink.Fail(rule::kThreadsLeft, ThreadsLeftText(left));
@@ -174,7 +175,7 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   module.reset();
   NoteExaminedImage(file_name, image, true);
   sink.Stage(kAfterReleaseStage);
-  if (LeftThreadsRunning(sink, &known_threads)) return;
+  if (LeftThreadsRunning(sink, image, &known_threads)) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 

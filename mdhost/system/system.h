@@ -160,6 +160,13 @@ void NoteExaminedImage(const std::string& name, const ImageRange& range, bool re
 // This process's threads but the calling one.
 int OtherThreads();
 
+// The threads of this process that will run code of `image`, a module just
+// released: those whose start address, current instruction or a return
+// address on their live stack lies in it. A thread of the system's own (a
+// thread pool's idle worker, the loader's) is none of them. -1 where the
+// system cannot tell (POSIX): then threads are counted instead.
+int ThreadsRunningCodeOf(const ImageRange& image);
+
 // ---- Process figures ------------------------------------------------------------
 
 struct MemoryFigures {

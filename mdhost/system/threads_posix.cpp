@@ -7,6 +7,8 @@ namespace host {
 
 ImageRange ModuleImageRange(void*) { return ImageRange(); }
 
+int ThreadsRunningCodeOf(const ImageRange&) { return -1; }
+
 int OtherThreads() {
   DIR* tasks = opendir("/proc/self/task");
   if (tasks == nullptr) return 0;

@@ -1,6 +1,7 @@
 // Threads of this process on Win32, and the image a module occupies.
 #include <windows.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include "mdhost/system/system.h"
 
@@ -28,6 +29,84 @@ int OtherThreads() {
     count += entry.th32OwnerProcessID == process && entry.th32ThreadID != self;
   CloseHandle(snapshot);
   return count;
+}
+
+namespace {
+
+constexpr int kMaxThreads = 512;
+constexpr THREADINFOCLASS kStartAddress = static_cast<THREADINFOCLASS>(9);  // ThreadQuerySetWin32StartAddress
+
+using QueryThread = LONG(NTAPI*)(HANDLE, THREADINFOCLASS, PVOID, ULONG, PULONG);
+
+struct BasicInformation {  // THREAD_BASIC_INFORMATION
+  LONG exit_status;
+  PVOID teb;
+  PVOID process, thread;  // CLIENT_ID
+  ULONG_PTR affinity;
+  LONG priority, base_priority;
+};
+
+bool In(const ImageRange& image, uintptr_t address) { return address >= image.start && address < image.end; }
+
+// Whether a live word of the suspended thread's stack, from `low` up to
+// `high`, points into `image`. Read through ReadProcessMemory, into a fixed
+// buffer: nothing is allocated while another thread is stopped (it may hold
+// the heap's lock).
+bool StackPointsInto(uintptr_t low, uintptr_t high, const ImageRange& image) {
+  static uintptr_t words[1024];
+  if (high <= low || high - low > 8 * 1024 * 1024) return false;
+  for (uintptr_t at = low & ~static_cast<uintptr_t>(3); at < high; at += sizeof words) {
+    SIZE_T size = high - at < sizeof words ? high - at : sizeof words;
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<void*>(at), words, size, &got)) return false;
+    for (SIZE_T i = 0; i < got / sizeof(uintptr_t); ++i)
+      if (In(image, words[i])) return true;
+  }
+  return false;
+}
+
+bool RunsCodeOf(HANDLE thread, const ImageRange& image, QueryThread query) {
+  uintptr_t start = 0;
+  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 && In(image, start)) return true;
+  BasicInformation basic = {};
+  if (query(thread, static_cast<THREADINFOCLASS>(0), &basic, sizeof basic, nullptr) != 0 || basic.teb == nullptr)
+    return false;
+  const auto stack_base = reinterpret_cast<uintptr_t>(static_cast<NT_TIB*>(basic.teb)->StackBase);
+  if (SuspendThread(thread) == static_cast<DWORD>(-1)) return false;
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  bool runs = false;
+  if (GetThreadContext(thread, &context))
+    runs = In(image, context.Eip) || StackPointsInto(context.Esp, stack_base, image);
+  ResumeThread(thread);
+  return runs;
+}
+
+}  // namespace
+
+int ThreadsRunningCodeOf(const ImageRange& image) {
+  if (image.end == 0) return -1;
+  const auto query = reinterpret_cast<QueryThread>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  if (query == nullptr) return -1;
+  DWORD ids[kMaxThreads];
+  int count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  const DWORD process = GetCurrentProcessId(), self = GetCurrentThreadId();
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more && count < kMaxThreads; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == process && entry.th32ThreadID != self) ids[count++] = entry.th32ThreadID;
+  CloseHandle(snapshot);
+  int running = 0;
+  for (int i = 0; i < count; ++i) {
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, ids[i]);
+    if (thread == nullptr) continue;
+    running += RunsCodeOf(thread, image, query);
+    CloseHandle(thread);
+  }
+  return running;
 }
 
 }  // namespace host
