@@ -19,6 +19,7 @@ std::string pending;  // records of the plugin under way, not yet written
 // behind, at any moment. Whoever holds this lock alone touches `pending` and
 // writes, so that a crash record never lands inside another record.
 std::atomic_flag output_lock = ATOMIC_FLAG_INIT;
+RecordWriter::Output crash_output = WriteOutputRaw;  // the writer's, for the crash handler
 
 class OutputLock {
  public:
@@ -96,6 +97,10 @@ std::string Exact(double value) {
 
 }  // namespace
 
+RecordWriter::RecordWriter(StageBoard* board, Output output) : board_(board), output_(output) {
+  crash_output = output;
+}
+
 void RecordWriter::Begin(uint32_t request) {
   request_ = request;
   Append('S', "", std::to_string(request));
@@ -139,20 +144,21 @@ void RecordWriter::Done() {
   if (board_ != nullptr) board_->Write(0, "waiting for a request");
 }
 
-// The lock is taken for good: the process ends after this record. Another
-// holder lets go as soon as its write is out; only a crash of the holder
-// itself (a heap a plugin wrecked) would keep it, so the wait is bounded.
+// Another holder of the lock lets go as soon as its write is out; only a
+// crash of the holder itself (a heap a plugin wrecked) would keep it, so the
+// wait is bounded.
 void WriteCrashRecord(const fault_report::Facts& facts, const char* description) {
   for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited)
     PauseBriefly();
-  WriteOutputRaw(pending.data(), pending.size());
+  crash_output(pending.data(), pending.size());
   fault_report::FixedText key;
   CrashKey(facts, key);
   char header[48];
   const std::size_t size = Header('C', key.length, std::strlen(description), header);
-  WriteOutputRaw(header, size);
-  WriteOutputRaw(key.text, key.length);
-  WriteOutputRaw(description, std::strlen(description));
+  crash_output(header, size);
+  crash_output(key.text, key.length);
+  crash_output(description, std::strlen(description));
+  output_lock.clear(std::memory_order_release);  // the process ends now; what follows is whole records
 }
 
 bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {

@@ -24,8 +24,9 @@ namespace host {
 class RecordWriter : public ReportSink {
  public:
   using Output = void (*)(const char* bytes, std::size_t size);
-  // `output` takes each finished report's records (tests capture them).
-  explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw) : board_(board), output_(output) {}
+  // `output` takes each finished report's records, and a crash record too
+  // (tests capture them).
+  explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw);
   void Begin(uint32_t request);
   void Stage(const std::string& what) override;
   void Text(const std::string& getter, const std::string& ansi) override;

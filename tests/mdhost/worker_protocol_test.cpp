@@ -2,8 +2,11 @@
 // bytes in the texts, fed in pieces as a pipe hands them over.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
+#include "mdhost/system/crash_report.h"
 #include "mdhost/worker/worker_protocol.h"
 
 namespace {
@@ -67,6 +70,39 @@ TEST(WorkerProtocol, EveryRecordKindComesBackAsItWasWritten) {
   ASSERT_TRUE(report.actions.has_value()) << "an empty list is not an unread document";
   EXPECT_TRUE(report.actions->empty());
   EXPECT_TRUE(report.findings.empty()) << "a report carried another's findings";
+}
+
+// A pipe slow to take a report: half of it, a pause, the rest.
+void SlowCapture(const char* bytes, std::size_t size) {
+  written.append(bytes, size / 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  written.append(bytes + size / 2, size - size / 2);
+}
+
+// A thread a plugin left behind crashes while the report is being written:
+// its crash record comes after the report, never inside it.
+TEST(WorkerProtocol, ACrashRecordNeverLandsInsideAReportBeingWritten) {
+  written.clear();
+  host::RecordWriter writer(nullptr, SlowCapture);
+  writer.Begin(5);
+  writer.Text("irPlg_GetPluginName", std::string(200, 'n'));
+  std::thread crash([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // while the report is half out
+    host::fault_report::Facts facts;
+    facts.other_thread = true;
+    host::WriteCrashRecord(facts, "boom");
+  });
+  writer.Done();
+  crash.join();
+  host::RecordReader reader;
+  reader.Feed(written);
+  uint32_t request = 0;
+  host::PluginReport report;
+  ASSERT_TRUE(reader.NextReport(&request, &report)) << "the report was broken into";
+  EXPECT_EQ(std::string(200, 'n'), *report.Text("irPlg_GetPluginName"));
+  const host::RecordReader::Unfinished after = reader.TakeUnfinished();
+  EXPECT_EQ("boom", after.crash);
+  EXPECT_TRUE(after.facts.other_thread);
 }
 
 // What is left when the worker ends in the middle of a report.
