@@ -69,7 +69,27 @@ void JudgeSdkVersion(ReportSink& sink, Telling telling, const std::optional<int3
     sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
 }
 
+// Passes on what fails or warns, and everything that is no finding.
+class ProblemsOnly : public ReportSink {
+ public:
+  explicit ProblemsOnly(ReportSink& sink) : sink_(sink) {}
+  void Stage(const std::string& what) override { sink_.Stage(what); }
+  void Text(const std::string& getter, const std::string& ansi) override { sink_.Text(getter, ansi); }
+  void SdkVersion(std::optional<int32_t> version) override { sink_.SdkVersion(version); }
+  void Add(const Finding& finding) override { Tell(sink_, Telling::kProblems, finding); }
+  void Actions(const std::vector<std::string>& names) override { sink_.Actions(names); }
+  void VersionResource(const std::string& file, const std::string& product) override {
+    sink_.VersionResource(file, product);
+  }
+  void Error(const char* rule, const std::string& why) override { sink_.Error(rule, why); }
+  void Figure(const std::string& name, double value) override { sink_.Figure(name, value); }
+
+ private:
+  ReportSink& sink_;
+};
+
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
+  std::optional<std::vector<std::string>> actions;
   for (const PluginText& text : kPluginTexts) {
     auto getter = reinterpret_cast<TextGetter>(module.Export(text.getter));
     if (getter == nullptr) {
@@ -83,9 +103,13 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
       continue;
     }
     sink.Text(text.getter, read.text);
-    if (std::string(text.getter) == kActionXmlGetter) ReadDocument(sink, read.text, Telling::kProblems);
+    if (std::string(text.getter) == kActionXmlGetter) actions = ReadDocument(sink, read.text, Telling::kProblems);
   }
   JudgeSdkVersion(sink, Telling::kProblems, ReadSdkVersion(sink, module));
+  // The host registers every plugin's actions too: a registration that
+  // raises or leaves the stack unbalanced fails here as in a check.
+  ProblemsOnly problems(sink);
+  CheckRegistration(problems, module, actions ? *actions : std::vector<std::string>());
 }
 
 // "1.2.0.0" and "1.2" are one version: the numbers up to the first other
