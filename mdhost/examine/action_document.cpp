@@ -125,13 +125,23 @@ struct Reader {
     if (shape != nullptr && child == nullptr)
       Add(rule::kUnknownElement, Severity::kNote, path, line, "an element the host does not know");
     const Kind kind = child ? child->kind : kUnknown;
-    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line});
+    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line, {}, {}, {}});
+    if (kind == kExtendedAction) ++document->extended_actions;
     if (kind == kArg && !document->specs.empty()) document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
     stack.push_back({kind, name, std::move(path), line, {}, {}});
   }
 
   // A leaf's text goes to the action or argument it describes.
   void Keep(const Frame& leaf, Kind parent) {
+    if (parent == kExtendedAction) {  // the n-th Extended/Action tells more of the n-th Action
+      const int n = document->extended_actions;
+      if (n < 1 || static_cast<std::size_t>(n) > document->specs.size()) return;
+      ActionSpec& action = document->specs[static_cast<std::size_t>(n - 1)];
+      if (leaf.name == "ReturnValueDescription") action.return_description = leaf.text;
+      if (leaf.name == "Example") action.example = leaf.text;
+      if (leaf.name == "Note") action.note = leaf.text;
+      return;
+    }
     if (document->specs.empty()) return;
     ActionSpec& action = document->specs.back();
     if (parent == kAction) {
@@ -140,7 +150,9 @@ struct Reader {
       if (leaf.name == "ReturnValueType") action.return_type = leaf.text;
       return;
     }
-    if (action.arguments.empty()) return;
+    // Only an Arg's own leaves describe it: the Extended section's Name and
+    // Description are the plugin's, not the last argument's.
+    if (action.arguments.empty() || (parent != kArg && parent != kEasyMode)) return;
     ArgumentSpec& argument = action.arguments.back();
     if (parent == kEasyMode) {
       argument.easy_mode += leaf.name + "=" + leaf.text + ";";

@@ -12,21 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "mdhost/contract/action_specs.h"
 #include "mdhost/contract/report_sink.h"
 
 namespace host {
-
-struct ArgumentSpec {
-  std::string name, description, type, default_value, required;
-  std::string easy_mode;  // its EasyMode children as "Name=text;" in document order
-  int line = 0;
-};
-
-struct ActionSpec {
-  std::string name, description, return_type;
-  std::vector<ArgumentSpec> arguments;
-  int line = 0;
-};
 
 struct ActionDocument {
   bool well_formed = false;
@@ -34,6 +23,7 @@ struct ActionDocument {
   std::vector<Finding> findings;      // about the vocabulary (only when well-formed), each naming its line
   std::vector<std::string> actions;   // the texts of /ActionTemplates/Action/Name (UTF-8)
   std::vector<ActionSpec> specs;      // each action as the host shows it (UTF-8)
+  int extended_actions = 0;           // Extended/Action elements seen, paired with specs by place
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);

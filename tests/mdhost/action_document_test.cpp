@@ -103,6 +103,24 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
                                                    f.easy_mode);
 }
 
+// The Extended section tells more of each action, by place; its own Name and
+// Description are the plugin's and leave the last argument alone.
+TEST(ActionDocumentXml, TheExtendedSectionGoesToItsActionsNotTheLastArgument) {
+  const ActionDocument document = ReadActionDocument(
+      "<ActionTemplates>" + Action("A.one") + Action("A.two") +
+      "<Extended><Name>Plugin</Name><Description>About the plugin</Description>"
+      "<Action><ReturnValueDescription>what one gives</ReturnValueDescription><Example>A.one(1)</Example></Action>"
+      "<Action><Note>mind two</Note></Action></Extended></ActionTemplates>");
+  ASSERT_TRUE(document.well_formed) << document.problem;
+  ASSERT_EQ(2u, document.specs.size());
+  EXPECT_EQ("what one gives|A.one(1)|", document.specs[0].return_description + "|" + document.specs[0].example + "|" +
+                                            document.specs[0].note);
+  EXPECT_EQ("mind two", document.specs[1].note);
+  const host::ArgumentSpec& last = document.specs[1].arguments.back();
+  EXPECT_NE("Plugin", last.name);
+  EXPECT_NE("About the plugin", last.description);
+}
+
 TEST(ActionDocumentXml, ThisPluginsDocumentPasses) {
   const ActionDocument document = ReadActionDocument(testing_paths::ReadFile(testing_paths::DocumentPath()));
   EXPECT_TRUE(document.well_formed) << document.problem;
