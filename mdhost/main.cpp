@@ -17,7 +17,7 @@
 namespace {
 
 // The commands, as bits of each option's entry.
-enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kRun = 16, kHelp = 32 };
+enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kDoc = 16, kRun = 32, kHelp = 64 };
 
 struct Command {
   const char* name;
@@ -36,6 +36,8 @@ const Command kCommands[] = {
     {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, host::ScanCommand},
     {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
      host::DiffCommand},
+    {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc,
+     host::DocCommand},
     {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, host::RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, host::HelpCommand},
 };
@@ -61,10 +63,10 @@ struct Option {
   bool (*take)(const char* value, host::Invocation* call, std::string* error);
 };
 
-constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff;
+constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc;
 
 const Option kOptions[] = {
-    {"--json", nullptr, kExamining, "print one UTF-8 JSON object instead of text",
+    {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "print one UTF-8 JSON object instead of text",
      [](const char*, host::Invocation* call, std::string*) { return call->json = true; }},
     {"--timeout", "SECONDS", kExamining, "how long a plugin may keep mdhost waiting (default 10)",
      [](const char* value, host::Invocation* call, std::string* error) {
@@ -87,6 +89,18 @@ const Option kOptions[] = {
      [](const char* value, host::Invocation* call, std::string*) {
        call->extra_plugins.push_back(value);
        return true;
+     }},
+    {"-o", "FILE", kDoc, "write the page to FILE instead of standard output",
+     [](const char* value, host::Invocation* call, std::string*) {
+       call->output = value;
+       return true;
+     }},
+    {"--format", "html|md", kDoc, "the page as one self-contained HTML page (the default) or as Markdown",
+     [](const char* value, host::Invocation* call, std::string* error) {
+       call->markdown = std::string(value) == "md";
+       if (call->markdown || std::string(value) == "html") return true;
+       *error = "--format takes html or md";
+       return false;
      }},
 };
 
@@ -131,7 +145,7 @@ bool ParseOptions(int argc, char** argv, const Command& command, host::Invocatio
   bool options_end = false;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
-    if (options_end || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+    if (options_end || ((a.size() < 2 || a.compare(0, 2, "--") != 0) && a != "-o")) {
       call->arguments.push_back(a);
       continue;
     }

@@ -10,7 +10,7 @@ import sys
 readme, text = sys.argv[1], sys.argv[2]
 command = sys.argv[sys.argv.index("--") + 1:]
 usage = subprocess.run(command + ["--help"], capture_output=True, check=True).stdout.decode("utf-8")
-options = re.findall(r"^  (--[a-z-]+)( [A-Z]+)? +\(([a-z, ]+)\) ", usage, re.M)
+options = re.findall(r"^  (--?[a-z-]+)( [A-Za-z|]+)? +\(([a-z, ]+)\) ", usage, re.M)
 if len(options) < 5:
     sys.exit("too few options in the usage:\n" + usage)
 readme_text = open(readme, encoding="utf-8").read()
@@ -23,7 +23,7 @@ for name, value, commands in options:
     if not re.search(r"^  %s \(%s\)$" % (re.escape(spelled), re.escape(commands)), mdhost_text, re.M):
         problems.append("%s lacks '  %s (%s)'" % (text, spelled, commands))
 known = {name for name, _, _ in options}
-for listed in re.findall(r"^- `(--[a-z-]+)", readme_text, re.M):
+for listed in re.findall(r"^- `(--?[a-z-]+)", readme_text, re.M):
     if listed not in known:
         problems.append("README lists %s, which mdhost does not take" % listed)
 print("\n".join(problems) or "%d options documented alike" % len(options))

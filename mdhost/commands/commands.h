@@ -2,10 +2,17 @@
 // the process's exit code.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "mdhost/contract/action_specs.h"
+#include "mdhost/contract/report_sink.h"
+
 namespace host {
+
+class Examiner;
 
 // Exit codes.
 constexpr int kExitOk = 0;
@@ -22,6 +29,8 @@ struct Invocation {
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   bool timeout_given = false;
+  std::string output;        // doc: the page's file ("": standard output)
+  bool markdown = false;     // doc: Markdown instead of HTML
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };
 
@@ -30,6 +39,18 @@ struct Invocation {
 // ANSI code page cannot hold (the file is there; the host cannot load it).
 int RequireFile(const std::string& path);
 
+// A plugin module (read in a worker, as check reads it) or an action
+// document (a .xml file): its texts where it is a module (UTF-8), and its
+// actions.
+struct ActionSource {
+  std::string path;
+  std::optional<std::string> name, version, lua_version, author;
+  std::optional<int32_t> sdk_version;  // 1 for SDK1
+  std::vector<ActionSpec> actions;
+};
+// The finding that says why its actions cannot be had, as check says it.
+std::optional<Finding> ReadActionSource(const std::string& path, Examiner& examiner, ActionSource* source);
+
 // Why a path is of no use to the host when its name does not fit the
 // system's ANSI code page (the host's names are ANSI texts).
 constexpr char kNameNotInAnsi[] =
@@ -37,6 +58,7 @@ constexpr char kNameNotInAnsi[] =
     "rename it";
 
 int InfoCommand(const Invocation& call);
+int DocCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);

@@ -2,10 +2,6 @@
 // written for the old one? Each side is a plugin module (read in a worker,
 // as check reads it) or an action document as an .xml file, so that a
 // document can be compared before its plugin is built.
-#include <cctype>
-#include <fstream>
-#include <sstream>
-
 #include "mdhost/commands/commands.h"
 #include "mdhost/compare/action_diff.h"
 #include "mdhost/contract/plugin_texts.h"
@@ -17,53 +13,17 @@
 namespace host {
 namespace {
 
-bool IsDocumentFile(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string end = path.substr(path.size() - 4);
-  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return end == ".xml";
-}
-
-std::optional<std::string> AnsiText(const PluginReport& report, const char* getter) {
-  const std::string* text = report.Text(getter);
-  return text ? std::optional<std::string>(AnsiToUtf8(*text)) : std::nullopt;
-}
-
-// Why a side cannot be compared, as check says it: its rule and text.
-std::optional<Finding> ReadFailure(const PluginReport& report) {
-  if (!report.error.empty()) return Finding{report.error_rule, Severity::kFail, report.error};
-  if (report.Text(kActionXmlGetter) != nullptr) return std::nullopt;
-  const std::string prefix = std::string(kActionXmlGetter) + ":";
-  for (const Finding& finding : report.findings)
-    if (finding.severity == Severity::kFail && finding.text.compare(0, prefix.size(), prefix) == 0) return finding;
-  return Finding{rule::kGetterMissing, Severity::kFail, std::string(kActionXmlGetter) + ": not exported"};
-}
-
-// One side read: its failure, if it cannot be compared.
+// One side read into what the comparison takes; its failure, if any.
 std::optional<Finding> ReadSide(const std::string& path, Examiner& examiner, ComparedSide* side) {
+  ActionSource source;
+  const std::optional<Finding> failure = ReadActionSource(path, examiner, &source);
   side->path = path;
-  std::string xml;
-  if (IsDocumentFile(path)) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    xml = bytes.str();
-  } else {
-    const PluginReport report = examiner.ExamineOne(Examination::kRead, path);
-    if (std::optional<Finding> failure = ReadFailure(report)) return failure;
-    side->name = AnsiText(report, kNameGetter);
-    side->version = AnsiText(report, kVersionGetter);
-    side->lua_version = AnsiText(report, kLuaVersionGetter);
-    if (report.sdk_known) side->sdk_version = report.sdk_version.value_or(1);
-    xml = *report.Text(kActionXmlGetter);
-  }
-  const ActionDocument document = ReadActionDocument(xml);
-  if (!document.well_formed)
-    return Finding{rule::kNotWellFormed, Severity::kFail, "action XML: not well-formed: " + document.problem};
-  for (const Finding& finding : document.findings)  // a document of another kind has no actions to compare
-    if (finding.rule == rule::kRootElement) return finding;
-  side->actions = document.specs;
-  return std::nullopt;
+  side->name = source.name;
+  side->version = source.version;
+  side->lua_version = source.lua_version;
+  side->sdk_version = source.sdk_version;
+  side->actions = std::move(source.actions);
+  return failure;
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+// mdhost doc PLUGIN|DOCUMENT.xml: the plugin's reference page, from what its
+// action document and its getters say, as one self-contained HTML page or as
+// Markdown, with an anchor per action (#Table.Action) that a help export can
+// open.
+#include <fstream>
+
+#include "mdhost/commands/commands.h"
+#include "mdhost/report/doc_page.h"
+#include "mdhost/report/output.h"
+#include "mdhost/worker/examiner.h"
+
+namespace host {
+namespace {
+
+// A document's page is titled by its file name.
+std::string FileTitle(const std::string& path) {
+  return AnsiToUtf8(path.substr(path.find_last_of("\\/") + 1));
+}
+
+}  // namespace
+
+int DocCommand(const Invocation& call) {
+  const std::string& path = call.arguments[0];
+  if (const int status = RequireFile(path)) return status;
+  Examiner examiner(call.isolated, call.timeout_seconds);
+  ActionSource source;
+  if (const std::optional<Finding> failure = ReadActionSource(path, examiner, &source)) {
+    Print(AnsiToUtf8(path) + ": " + FindingLine(*failure) + "\n");  // as check says it
+    return kExitFailed;
+  }
+  const PluginPage page{source.name, source.version, source.lua_version, source.author, FileTitle(path),
+                        source.actions};
+  const std::string text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
+  if (call.output.empty()) {
+    Print(text);
+    return kExitOk;
+  }
+  std::ofstream out(call.output, std::ios::binary);
+  out << text;
+  if (!out.flush()) {
+    Complain(AnsiToUtf8(call.output) + ": cannot be written");
+    return kExitNoInput;
+  }
+  return kExitOk;
+}
+
+}  // namespace host
