@@ -17,7 +17,7 @@
 namespace {
 
 // The commands, as bits of each option's entry.
-enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kDoc = 16, kRun = 32, kHelp = 64 };
+enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kDoc = 16, kNew = 32, kRun = 64, kHelp = 128 };
 
 struct Command {
   const char* name;
@@ -38,6 +38,8 @@ const Command kCommands[] = {
      host::DiffCommand},
     {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc,
      host::DocCommand},
+    {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew,
+     host::NewCommand},
     {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, host::RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, host::HelpCommand},
 };
@@ -94,6 +96,13 @@ const Option kOptions[] = {
      [](const char* value, host::Invocation* call, std::string*) {
        call->output = value;
        return true;
+     }},
+    {"--lang", "c|cpp", kNew, "the new plugin's language (C by default)",
+     [](const char* value, host::Invocation* call, std::string* error) {
+       call->cpp = std::string(value) == "cpp";
+       if (call->cpp || std::string(value) == "c") return true;
+       *error = "--lang takes c or cpp";
+       return false;
      }},
     {"--format", "html|md", kDoc, "the page as one self-contained HTML page (the default) or as Markdown",
      [](const char* value, host::Invocation* call, std::string* error) {

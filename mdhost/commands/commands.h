@@ -31,6 +31,7 @@ struct Invocation {
   bool timeout_given = false;
   std::string output;        // doc: the page's file ("": standard output)
   bool markdown = false;     // doc: Markdown instead of HTML
+  bool cpp = false;          // new: C++ instead of C
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };
 
@@ -59,6 +60,7 @@ constexpr char kNameNotInAnsi[] =
 
 int InfoCommand(const Invocation& call);
 int DocCommand(const Invocation& call);
+int NewCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);

@@ -1,0 +1,282 @@
+#include "mdhost/commands/new_project.h"
+
+namespace host {
+namespace {
+
+std::string Fill(std::string text, const std::string& name) {
+  for (std::size_t at = text.find("@NAME@"); at != std::string::npos; at = text.find("@NAME@", at + name.size()))
+    text.replace(at, 6, name);
+  return text;
+}
+
+// The getters follow the protocol to the byte: a size too small (negative
+// ones too) stores the length and writes nothing; otherwise the text and its
+// NUL, and the length is the result. This is the example authors copy.
+const char kSource[] = R"(/* @NAME@: an action plugin for Autoplay Media Studio 8, made by mdhost new.
+ * The host calls the five text getters and irPlg_GetSDKVersion to learn who
+ * the plugin is, then irPlg_Action_RegisterActions to install its Lua table.
+ * Every export is cdecl with its plain name (@NAME@.def lists them). */
+#include <string.h>
+
+@EXTERN_OPEN@#include <lauxlib.h>
+#include <lua.h>
+@EXTERN_CLOSE@
+#include "actions_xml.h" /* kActionXml, made by the build from actions.xml */
+
+#define EXPORT @EXPORT@
+
+static const char kName[] = "@NAME@";
+static const char kVersion[] = "1.0"; /* keep it equal to version.rc */
+static const char kLuaVersion[] = "Lua 5.1";
+static const char kAuthorInfo[] = "@NAME@, an action plugin made with mdhost new";
+
+/* The text getter protocol. `*size` is the room for the text, never counting
+ * the terminating NUL, which always fits besides. Too little room (a negative
+ * size too): store the length, write nothing, return -1, and the host calls
+ * again with that size. Otherwise: the text and its NUL, and the length. */
+static int Serve(const char* text, char* buffer, int* size) {
+  const int length = (int)strlen(text);
+  if (*size < length) {
+    *size = length;
+    return -1;
+  }
+  memcpy(buffer, text, (size_t)length + 1);
+  return length;
+}
+
+EXPORT int irPlg_GetPluginName(char* buffer, int* size) { return Serve(kName, buffer, size); }
+EXPORT int irPlg_GetPluginVersion(char* buffer, int* size) { return Serve(kVersion, buffer, size); }
+EXPORT int irPlg_GetLuaVersion(char* buffer, int* size) { return Serve(kLuaVersion, buffer, size); }
+EXPORT int irPlg_GetAuthorInfo(char* buffer, int* size) { return Serve(kAuthorInfo, buffer, size); }
+EXPORT int irPlg_GetPluginActionXML(char* buffer, int* size) { return Serve(kActionXml, buffer, size); }
+EXPORT int irPlg_GetSDKVersion(void) { return 2; }
+
+/* @NAME@.Hello(Name): a greeting for Name. */
+static int Hello(lua_State* L) {
+  const char* name = luaL_checkstring(L, 1);
+  lua_pushfstring(L, "Hello, %s!", name);
+  return 1;
+}
+
+/* Installs the global table @NAME@; leaves the Lua stack as it found it. */
+EXPORT int irPlg_Action_RegisterActions(lua_State* L) {
+  lua_newtable(L);
+  lua_pushcfunction(L, Hello);
+  lua_setfield(L, -2, "Hello");
+  lua_setglobal(L, "@NAME@");
+  return 0;
+}
+)";
+
+const char kDefinitions[] = R"(LIBRARY "@NAME@.lmd"
+EXPORTS
+  irPlg_GetPluginName
+  irPlg_GetPluginVersion
+  irPlg_GetLuaVersion
+  irPlg_GetAuthorInfo
+  irPlg_GetPluginActionXML
+  irPlg_GetSDKVersion
+  irPlg_Action_RegisterActions
+)";
+
+const char kVersionResource[] = R"(#include <winver.h>
+
+VS_VERSION_INFO VERSIONINFO
+FILEVERSION 1,0,0,0
+PRODUCTVERSION 1,0,0,0
+FILEOS VOS_NT_WINDOWS32
+FILETYPE VFT_DLL
+BEGIN
+  BLOCK "StringFileInfo"
+  BEGIN
+    BLOCK "040904b0"
+    BEGIN
+      VALUE "FileDescription", "@NAME@ action plugin for Autoplay Media Studio 8"
+      VALUE "FileVersion", "1.0"
+      VALUE "ProductName", "@NAME@"
+      VALUE "ProductVersion", "1.0"
+      VALUE "OriginalFilename", "@NAME@.lmd"
+    END
+  END
+  BLOCK "VarFileInfo"
+  BEGIN
+    VALUE "Translation", 0x409, 1200
+  END
+END
+)";
+
+const char kActionDocument[] = R"(<ActionTemplates>
+	<Action>
+		<Name>@NAME@.Hello</Name>
+		<Description>Greets someone by name.</Description>
+		<ReturnValueType>string</ReturnValueType>
+		<Arguments>
+			<Arg>
+				<Name>Name</Name>
+				<Description>Who to greet.</Description>
+				<Type>string</Type>
+				<Default>"World"</Default>
+				<Required>1</Required>
+				<EasyMode>
+					<DataType>string</DataType>
+				</EasyMode>
+			</Arg>
+		</Arguments>
+	</Action>
+	<Extended>
+		<Action>
+			<ReturnValueDescription>"Hello, " followed by the name and "!".</ReturnValueDescription>
+			<Example>local greeting = @NAME@.Hello("World")</Example>
+		</Action>
+	</Extended>
+</ActionTemplates>
+)";
+
+const char kCMakeLists[] = R"(# @NAME@: an action plugin for Autoplay Media Studio 8 (a 32-bit Windows DLL
+# named @NAME@.lmd). Built with the i686 MinGW-w64 toolchain:
+#   cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR=FOLDER
+#   cmake --build build
+# FOLDER holds lua.h, lauxlib.h, lualib.h, luaconf.h and the host's lua5.1.dll.
+cmake_minimum_required(VERSION 3.13)
+project(@NAME@ @LANGUAGE@ RC)
+
+set(LUA51_DIR "" CACHE PATH "folder with lua.h, lauxlib.h, lualib.h, luaconf.h and lua5.1.dll")
+foreach(file lua.h lauxlib.h lualib.h luaconf.h lua5.1.dll)
+  if(NOT EXISTS "${LUA51_DIR}/${file}")
+    message(FATAL_ERROR "LUA51_DIR (${LUA51_DIR}) lacks ${file}")
+  endif()
+endforeach()
+
+# The action document goes into the module as a C text, byte for byte.
+file(READ "${CMAKE_CURRENT_SOURCE_DIR}/actions.xml" xml)
+string(REPLACE "\\" "\\\\" xml "${xml}")
+string(REPLACE "\"" "\\\"" xml "${xml}")
+string(REPLACE "\r" "\\r" xml "${xml}")
+string(REPLACE "\n" "\\n\"\n\"" xml "${xml}")
+file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/actions_xml.h" "static const char kActionXml[] =\n\"${xml}\";\n")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS actions.xml)
+
+add_library(@NAME@ SHARED src/@NAME@.@EXTENSION@ src/@NAME@.def src/version.rc)
+set_target_properties(@NAME@ PROPERTIES PREFIX "" SUFFIX ".lmd")
+target_include_directories(@NAME@ PRIVATE "${LUA51_DIR}" "${CMAKE_CURRENT_BINARY_DIR}")
+if(MSVC)
+  # Untested: MSVC links against an import library made from lua5.1.dll.
+  target_compile_options(@NAME@ PRIVATE /W4 /MT)
+  target_link_libraries(@NAME@ PRIVATE "${LUA51_DIR}/lua5.1.lib")
+else()
+  target_compile_options(@NAME@ PRIVATE -Wall -Wextra @LEAN@)
+  # The C runtime is the system's msvcrt; the compiler's own runtimes go in
+  # the module, so it needs nothing beside it but the host's lua5.1.dll.
+  target_link_options(@NAME@ PRIVATE -static-libgcc @STATIC_CXX@ -s)
+  target_link_libraries(@NAME@ PRIVATE "${LUA51_DIR}/lua5.1.dll")
+endif()
+)";
+
+const char kToolchain[] = R"(# Cross-compiling for 32-bit Windows with MinGW-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+)";
+
+const char kReadme[] = R"(# @NAME@
+
+An action plugin for Autoplay Media Studio 8, made by `mdhost new`. Scripts
+call `@NAME@.Hello("World")` and get `"Hello, World!"`.
+
+## Build
+
+With the i686 MinGW-w64 toolchain and CMake (on Debian:
+`apt-get install gcc-mingw-w64-i686 g++-mingw-w64-i686 cmake`), and a folder
+LUA holding `lua.h`, `lauxlib.h`, `lualib.h`, `luaconf.h` (Lua 5.1) and the
+host's `lua5.1.dll`:
+
+    cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR=LUA
+    cmake --build build
+
+That leaves `build/@NAME@.lmd`. MSVC is untested: the CMake file has its flags
+behind a compiler check only.
+
+## Check
+
+    mdhost check build/@NAME@.lmd
+    mdhost run build/@NAME@.lmd hello.lua     # hello.lua: print(@NAME@.Hello("World"))
+    mdhost doc actions.xml -o Help.html       # after changing the actions
+
+`check` holds the plugin to the host's contract (no FAIL and no WARN as
+made); `run` runs a script with its actions, as the host would.
+
+## Install
+
+Copy `build/@NAME@.lmd` and `Help.html` into a folder `@NAME@` in the
+action plugins folder of Autoplay Media Studio 8 (for example
+`C:\Program Files (x86)\Autoplay Media Studio 8\Plugins\Actions\@NAME@\`),
+then add the plugin under Project > Plugins.
+
+## Where things are
+
+- `src/@NAME@.@EXTENSION@`: the getters, the registration and the action.
+- `src/@NAME@.def`: the exports, by their plain names.
+- `src/version.rc`: the version resource; keep its version equal to
+  `kVersion` in the source.
+- `actions.xml`: the actions as the host shows them; the build puts it into
+  the module.
+- `Help.html`: the reference page, made from `actions.xml` by `mdhost doc`.
+)";
+
+const char* const kLuaKeywords[] = {"and", "break", "do", "else", "elseif", "end", "false", "for", "function", "if",
+                                    "in", "local", "nil", "not", "or", "repeat", "return", "then", "true", "until",
+                                    "while"};
+
+}  // namespace
+
+std::string WhyNotATableName(const std::string& name) {
+  if (name.empty()) return "a plugin's table needs a name";
+  if (name.size() > 64) return "it is longer than 64 characters";
+  if (name[0] >= '0' && name[0] <= '9') return "a Lua name cannot begin with a digit";
+  for (char c : name)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+      return "a Lua name holds only letters, digits and underscores";
+  for (const char* keyword : kLuaKeywords)
+    if (name == keyword) return "it is a Lua keyword";
+  return "";
+}
+
+std::string NewActionDocument(const std::string& name) { return Fill(kActionDocument, name); }
+
+std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std::string& help_page) {
+  std::string source = Fill(kSource, name);
+  const auto put = [&](const std::string& mark, const std::string& text) {
+    for (std::size_t at = source.find(mark); at != std::string::npos; at = source.find(mark, at + text.size()))
+      source.replace(at, mark.size(), text);
+  };
+  put("@EXTERN_OPEN@", cpp ? "extern \"C\" {\n" : "");
+  put("@EXTERN_CLOSE@", cpp ? "}\n" : "");
+  put("@EXPORT@", cpp ? "extern \"C\"" : "");
+  std::string cmake = Fill(kCMakeLists, name);
+  for (const auto& [mark, text] : {std::pair<std::string, std::string>{"@LANGUAGE@", cpp ? "CXX" : "C"},
+                                   {"@EXTENSION@", cpp ? "cpp" : "c"},
+                                   {"@LEAN@", cpp ? "-fno-exceptions -fno-rtti" : ""},
+                                   {"@STATIC_CXX@", cpp ? "-static-libstdc++" : ""}})
+    for (std::size_t at = cmake.find(mark); at != std::string::npos; at = cmake.find(mark, at + text.size()))
+      cmake.replace(at, mark.size(), text);
+  std::string readme = Fill(kReadme, name);
+  const std::string extension = cpp ? "cpp" : "c";
+  for (std::size_t at = readme.find("@EXTENSION@"); at != std::string::npos; at = readme.find("@EXTENSION@", at))
+    readme.replace(at, 11, extension);
+  return {{"src/" + name + "." + extension, source},
+          {"src/" + name + ".def", Fill(kDefinitions, name)},
+          {"src/version.rc", Fill(kVersionResource, name)},
+          {"actions.xml", NewActionDocument(name)},
+          {"Help.html", help_page},
+          {"CMakeLists.txt", cmake},
+          {"cmake/mingw-i686.cmake", kToolchain},
+          {"README.md", readme}};
+}
+
+}  // namespace host

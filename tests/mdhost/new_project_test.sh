@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# mdhost new as a newcomer meets it: the project it writes builds with its
+# own CMake for MinGW, passes check with no FAIL and no WARN, and runs its
+# sample action, in C and in C++; a bad name and a folder in use are refused.
+#   new_project_test.sh WORK LUA_SOURCE LUA_DLL -- MDHOST...
+set -euo pipefail
+work=$1 lua_source=$2 lua_dll=$3
+shift 4
+mdhost=("$@")
+rm -rf "$work"
+mkdir -p "$work/lua"
+cp "$lua_source"/lua.h "$lua_source"/lauxlib.h "$lua_source"/lualib.h "$lua_source"/luaconf.h "$lua_dll" "$work/lua/"
+win() { winepath -w "$1"; }
+fail() { echo "FAIL: $*"; exit 1; }
+
+for lang in c cpp; do
+  name=Hello_$lang
+  "${mdhost[@]}" new --lang "$lang" "$name" "$(win "$work/$name")" >/dev/null
+  cmake -S "$work/$name" -B "$work/$name/build" -DCMAKE_TOOLCHAIN_FILE="$work/$name/cmake/mingw-i686.cmake" \
+        -DLUA51_DIR="$work/lua" >/dev/null || fail "$lang: configure"
+  cmake --build "$work/$name/build" >/dev/null || fail "$lang: build"
+  checked=$("${mdhost[@]}" check "$(win "$work/$name/build/$name.lmd")" | tr -d '\r') || true
+  grep -q "^PASSED: 0 problems$" <<<"$checked" || fail "$lang: check: $checked"
+  ! grep -qE "^(WARN|FAIL)" <<<"$checked" || fail "$lang: check: $checked"
+  echo "print($name.Hello(\"World\"))" >"$work/hello_$lang.lua"
+  greeting=$("${mdhost[@]}" run "$(win "$work/$name/build/$name.lmd")" "$(win "$work/hello_$lang.lua")" | tr -d '\r')
+  [ "$greeting" = "Hello, World!" ] || fail "$lang: run printed '$greeting'"
+  grep -q 'id="'"$name"'.Hello"' "$work/$name/Help.html" || fail "$lang: Help.html has no anchor for $name.Hello"
+done
+
+status=0
+"${mdhost[@]}" new 9lives "$(win "$work/bad")" 2>"$work/err" >/dev/null || status=$?
+[ "$status" = 2 ] && grep -q "cannot begin with a digit" "$work/err" || fail "a bad name: exit $status"
+status=0
+"${mdhost[@]}" new Again "$(win "$work/Hello_c")" 2>"$work/err" >/dev/null || status=$?
+[ "$status" = 3 ] && grep -q "exists and is not an empty folder" "$work/err" || fail "a folder in use: exit $status"
+[ -f "$work/Hello_c/build/Hello_c.lmd" ] || fail "the folder in use was touched"
+echo "new projects built, checked clean and ran, in C and C++"
