@@ -14,13 +14,6 @@
 namespace host {
 namespace {
 
-bool IsDocumentFile(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string end = path.substr(path.size() - 4);
-  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return end == ".xml";
-}
-
 std::optional<std::string> AnsiText(const PluginReport& report, const char* getter) {
   const std::string* text = report.Text(getter);
   return text ? std::optional<std::string>(AnsiToUtf8(*text)) : std::nullopt;
@@ -38,10 +31,18 @@ std::optional<Finding> ReadFailure(const PluginReport& report) {
 
 }  // namespace
 
+std::string ExtensionOf(const std::string& path) {
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || path.find_first_of("\\/", dot) != std::string::npos) return "";
+  std::string extension = path.substr(dot);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
 std::optional<Finding> ReadActionSource(const std::string& path, Examiner& examiner, ActionSource* source) {
   source->path = path;
   std::string xml;
-  if (IsDocumentFile(path)) {
+  if (ExtensionOf(path) == ".xml") {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/action_specs.h"
+#include "mdhost/contract/actions.h"
 #include "mdhost/contract/report_sink.h"
 
 namespace host {
@@ -39,6 +39,9 @@ struct Invocation {
 // error and gives the exit code: kExitNoInput, or kExitFailed for a name the
 // ANSI code page cannot hold (the file is there; the host cannot load it).
 int RequireFile(const std::string& path);
+
+// The file name's extension in lower case (".xml"), or "".
+std::string ExtensionOf(const std::string& path);
 
 // A plugin module (read in a worker, as check reads it) or an action
 // document (a .xml file): its texts where it is a module (UTF-8), and its

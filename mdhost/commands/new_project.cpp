@@ -3,11 +3,14 @@
 namespace host {
 namespace {
 
-std::string Fill(std::string text, const std::string& name) {
-  for (std::size_t at = text.find("@NAME@"); at != std::string::npos; at = text.find("@NAME@", at + name.size()))
-    text.replace(at, 6, name);
+// `text` with every `mark` replaced by `value`.
+std::string ReplaceAll(std::string text, const std::string& mark, const std::string& value) {
+  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value.size()))
+    text.replace(at, mark.size(), value);
   return text;
 }
+
+std::string Fill(const std::string& text, const std::string& name) { return ReplaceAll(text, "@NAME@", name); }
 
 // The getters follow the protocol to the byte: a size too small (negative
 // ones too) stores the length and writes nothing; otherwise the text and its
@@ -250,25 +253,17 @@ std::string WhyNotATableName(const std::string& name) {
 std::string NewActionDocument(const std::string& name) { return Fill(kActionDocument, name); }
 
 std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std::string& help_page) {
-  std::string source = Fill(kSource, name);
-  const auto put = [&](const std::string& mark, const std::string& text) {
-    for (std::size_t at = source.find(mark); at != std::string::npos; at = source.find(mark, at + text.size()))
-      source.replace(at, mark.size(), text);
-  };
-  put("@EXTERN_OPEN@", cpp ? "extern \"C\" {\n" : "");
-  put("@EXTERN_CLOSE@", cpp ? "}\n" : "");
-  put("@EXPORT@", cpp ? "extern \"C\"" : "");
-  std::string cmake = Fill(kCMakeLists, name);
-  for (const auto& [mark, text] : {std::pair<std::string, std::string>{"@LANGUAGE@", cpp ? "CXX" : "C"},
-                                   {"@EXTENSION@", cpp ? "cpp" : "c"},
-                                   {"@LEAN@", cpp ? "-fno-exceptions -fno-rtti" : ""},
-                                   {"@STATIC_CXX@", cpp ? "-static-libstdc++" : ""}})
-    for (std::size_t at = cmake.find(mark); at != std::string::npos; at = cmake.find(mark, at + text.size()))
-      cmake.replace(at, mark.size(), text);
-  std::string readme = Fill(kReadme, name);
   const std::string extension = cpp ? "cpp" : "c";
-  for (std::size_t at = readme.find("@EXTENSION@"); at != std::string::npos; at = readme.find("@EXTENSION@", at))
-    readme.replace(at, 11, extension);
+  std::string source = Fill(kSource, name);
+  source = ReplaceAll(source, "@EXTERN_OPEN@", cpp ? "extern \"C\" {\n" : "");
+  source = ReplaceAll(source, "@EXTERN_CLOSE@", cpp ? "}\n" : "");
+  source = ReplaceAll(source, "@EXPORT@", cpp ? "extern \"C\"" : "");
+  std::string cmake = Fill(kCMakeLists, name);
+  cmake = ReplaceAll(cmake, "@LANGUAGE@", cpp ? "CXX" : "C");
+  cmake = ReplaceAll(cmake, "@EXTENSION@", extension);
+  cmake = ReplaceAll(cmake, "@LEAN@", cpp ? "-fno-exceptions -fno-rtti" : "");
+  cmake = ReplaceAll(cmake, "@STATIC_CXX@", cpp ? "-static-libstdc++" : "");
+  const std::string readme = ReplaceAll(Fill(kReadme, name), "@EXTENSION@", extension);
   return {{"src/" + name + "." + extension, source},
           {"src/" + name + ".def", Fill(kDefinitions, name)},
           {"src/version.rc", Fill(kVersionResource, name)},

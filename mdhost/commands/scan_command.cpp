@@ -1,7 +1,6 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
 // each file's export table (no code runs for that), then read in a worker.
 // Modules that are no plugins the host could load are listed as skipped.
-#include <cctype>
 #include <fstream>
 #include <map>
 #include <set>
@@ -65,9 +64,7 @@ void PrintReportRow(const PluginReport& report) {
 
 // Why a file that is named like a plugin module is no module at all, or "".
 std::string WhyNotAModule(const std::string& path) {
-  const std::size_t dot = path.find_last_of('.');
-  std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string extension = ExtensionOf(path);
   if (extension != ".lmd" && extension != ".dll") return "";
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   return file && file.tellg() == 0 ? "an empty file, named like a plugin module"

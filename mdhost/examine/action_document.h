@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/action_specs.h"
+#include "mdhost/contract/actions.h"
 #include "mdhost/contract/report_sink.h"
 
 namespace host {

@@ -34,49 +34,42 @@ std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& modu
   return version;
 }
 
-// How much of what is found a reading reports: a check everything, down to
-// the PASS lines; a read (info, scan, diff) what fails or warns, with the
-// same rule and severity as a check.
-enum class Telling { kEverything, kProblems };
-
-void Tell(ReportSink& sink, Telling telling, const Finding& finding) {
-  if (telling == Telling::kEverything || finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
-    sink.Add(finding);
-}
-
-// The document's actions, or none when it cannot be read; what the document
-// says against the host's vocabulary is told as `telling` says.
-std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml, Telling telling) {
+// The document's actions, or none when it cannot be read; and what the
+// document says against the host's vocabulary.
+std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml) {
   const ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
     sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
     return std::nullopt;
   }
   sink.Actions(document.actions);
-  Tell(sink, telling, {rule::kWellFormed, Severity::kPass,
-                       "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)"});
+  sink.Pass(rule::kWellFormed, "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
   for (const Finding& finding : document.findings)
-    Tell(sink, telling, {finding.rule, finding.severity, "action XML " + finding.text});
+    sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
   return document.actions;
 }
 
-void JudgeSdkVersion(ReportSink& sink, Telling telling, const std::optional<int32_t>& sdk) {
+void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
   if (!sdk)
-    Tell(sink, telling, {rule::kSdk1, Severity::kNote, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)"});
+    sink.Note(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)");
   else if (*sdk == 2)
-    Tell(sink, telling, {rule::kSdkVersion, Severity::kPass, std::string(kSdkVersionExport) + ": 2"});
+    sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2");
   else
     sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
 }
 
-// Passes on what fails or warns, and everything that is no finding.
+// A read (info, scan, diff) tells what fails or warns, with the same rule
+// and severity as a check, and drops the PASS and NOTE lines; everything
+// that is no finding passes on.
 class ProblemsOnly : public ReportSink {
  public:
   explicit ProblemsOnly(ReportSink& sink) : sink_(sink) {}
   void Stage(const std::string& what) override { sink_.Stage(what); }
   void Text(const std::string& getter, const std::string& ansi) override { sink_.Text(getter, ansi); }
   void SdkVersion(std::optional<int32_t> version) override { sink_.SdkVersion(version); }
-  void Add(const Finding& finding) override { Tell(sink_, Telling::kProblems, finding); }
+  void Add(const Finding& finding) override {
+    if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail) sink_.Add(finding);
+  }
   void Actions(const std::vector<std::string>& names) override { sink_.Actions(names); }
   void VersionResource(const std::string& file, const std::string& product) override {
     sink_.VersionResource(file, product);
@@ -103,13 +96,12 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
       continue;
     }
     sink.Text(text.getter, read.text);
-    if (std::string(text.getter) == kActionXmlGetter) actions = ReadDocument(sink, read.text, Telling::kProblems);
+    if (std::string(text.getter) == kActionXmlGetter) actions = ReadDocument(sink, read.text);
   }
-  JudgeSdkVersion(sink, Telling::kProblems, ReadSdkVersion(sink, module));
+  JudgeSdkVersion(sink, ReadSdkVersion(sink, module));
   // The host registers every plugin's actions too: a registration that
   // raises or leaves the stack unbalanced fails here as in a check.
-  ProblemsOnly problems(sink);
-  CheckRegistration(problems, module, actions ? *actions : std::vector<std::string>());
+  CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
 }
 
 // "1.2.0.0" and "1.2" are one version: the numbers up to the first other
@@ -139,9 +131,9 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
     if (std::string(text.getter) == kVersionGetter) CheckVersionResource(sink, value, file);
     if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
-  JudgeSdkVersion(sink, Telling::kEverything, ReadSdkVersion(sink, module));
+  JudgeSdkVersion(sink, ReadSdkVersion(sink, module));
   std::optional<std::vector<std::string>> actions;
-  if (xml) actions = ReadDocument(sink, *xml, Telling::kEverything);
+  if (xml) actions = ReadDocument(sink, *xml);
   // Registration is held against the document's actions where there are any.
   CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
 }
@@ -193,7 +185,8 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   } else if (what == Examination::kCheck) {
     CheckPlugin(*module, file, sink);
   } else {
-    ReadPlugin(*module, sink);
+    ProblemsOnly problems(sink);
+    ReadPlugin(*module, problems);
   }
   sink.Stage(kReleaseStage);
   module.reset();

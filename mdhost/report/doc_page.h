@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/action_specs.h"
+#include "mdhost/contract/actions.h"
 
 namespace host {
 
