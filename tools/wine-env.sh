@@ -7,3 +7,8 @@ export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
+# Wine takes its code pages and its file names' encoding from the locale: one
+# UTF-8 locale whatever the caller has (a bare root or container has none), so
+# every byte of a name reaches the file system and the tests meet the code
+# pages they expect.
+export LC_ALL=C.UTF-8
