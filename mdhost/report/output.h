@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "mdhost/report/plugin_report.h"
+#include "mdhost/contract/plugin_report.h"
 #include "mdhost/system/system.h"
 
 namespace host {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "mdhost/examine/examination.h"
-#include "mdhost/report/plugin_report.h"
+#include "mdhost/contract/plugin_report.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 #include "mdhost/worker/worker_protocol.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "mdhost/examine/examination.h"
-#include "mdhost/report/plugin_report.h"
+#include "mdhost/contract/plugin_report.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 

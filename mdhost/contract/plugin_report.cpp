@@ -1,4 +1,4 @@
-#include "mdhost/report/plugin_report.h"
+#include "mdhost/contract/plugin_report.h"
 
 namespace host {
 
