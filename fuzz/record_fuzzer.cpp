@@ -1,6 +1,7 @@
 // The parent reading a worker's pipe, which carries whatever a process
 // running plugin code wrote: any bytes, in any pieces, never more than a
-// report at a time and never a crash of the reader.
+// report at a time and never a crash of the reader; and the report codec
+// on the same bytes.
 #include <cstdint>
 #include <string>
 
@@ -19,5 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   reader.TakeUnfinished();
+  // The same bytes as one report: whatever decodes encodes again to bytes
+  // that decode to the same report.
+  host::PluginReport decoded, again;
+  host::DecodeReport(bytes, &decoded);
+  const std::string encoded = host::EncodeReport(decoded);
+  if (!host::DecodeReport(encoded, &again) || host::EncodeReport(again) != encoded) __builtin_trap();
   return 0;
 }

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/actions.h"
-#include "mdhost/contract/report_sink.h"
+#include "mdhost/contract/plugin_report.h"
 
 namespace host {
 
@@ -44,16 +43,9 @@ int RequireFile(const std::string& path);
 std::string ExtensionOf(const std::string& path);
 
 // A plugin module (read in a worker, as check reads it) or an action
-// document (a .xml file): its texts where it is a module (UTF-8), and its
-// actions.
-struct ActionSource {
-  std::string path;
-  std::optional<std::string> name, version, lua_version, author;
-  std::optional<int32_t> sdk_version;  // 1 for SDK1
-  std::vector<ActionSpec> actions;
-};
-// The finding that says why its actions cannot be had, as check says it.
-std::optional<Finding> ReadActionSource(const std::string& path, Examiner& examiner, ActionSource* source);
+// document (a .xml file), as a report: its texts where it is a module, and
+// its actions, or why they cannot be had (PluginReport::WhyNoActions).
+PluginReport ReadActionSource(const std::string& path, Examiner& examiner);
 
 // Why a path is of no use to the host when its name does not fit the
 // system's ANSI code page (the host's names are ANSI texts).

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "mdhost/commands/commands.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/doc_page.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
@@ -23,20 +24,24 @@ int DocCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
   if (const int status = RequireFile(path)) return status;
   Examiner examiner(call.isolated, call.timeout_seconds);
-  ActionSource source;
-  if (const std::optional<Finding> failure = ReadActionSource(path, examiner, &source)) {
+  const PluginReport report = ReadActionSource(path, examiner);
+  if (const std::optional<Finding> failure = report.WhyNoActions()) {
     Print(AnsiToUtf8(path) + ": " + FindingLine(*failure) + "\n");  // as check says it
     return kExitFailed;
   }
-  const PluginPage page{source.name, source.version, source.lua_version, source.author, FileTitle(path),
-                        source.actions};
-  const std::string text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
+  const auto text = [&](const char* getter) {
+    const std::string* ansi = report.Text(getter);
+    return ansi ? std::optional<std::string>(AnsiToUtf8(*ansi)) : std::nullopt;
+  };
+  const PluginPage page{text(kNameGetter),      text(kVersionGetter), text(kLuaVersionGetter),
+                        text(kAuthorInfoGetter), FileTitle(path),      report.action_specs};
+  const std::string page_text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
   if (call.output.empty()) {
-    Print(text);
+    Print(page_text);
     return kExitOk;
   }
   std::ofstream out(call.output, std::ios::binary);
-  out << text;
+  out << page_text;
   if (!out.flush()) {
     Complain(AnsiToUtf8(call.output) + ": cannot be written");
     return kExitNoInput;

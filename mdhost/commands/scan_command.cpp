@@ -89,7 +89,7 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
       for (std::size_t i : group.second)
         for (std::size_t other : group.second)
           if (other != i)
-            ReportBuilder(&reports[i]).Warn(rule, what + " " + group.first + " is also " +
+            ReportSink(&reports[i]).Warn(rule, what + " " + group.first + " is also " +
                                                       (rule == rule::kSameName ? "the name of " : "used by ") +
                                                       AnsiToUtf8(reports[other].path) + "; " + consequence);
     }

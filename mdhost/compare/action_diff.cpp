@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <map>
 
+#include "mdhost/contract/plugin_texts.h"
+#include "mdhost/system/system.h"
+
 namespace host {
 namespace {
 
@@ -184,27 +187,40 @@ int OccurrenceOf(const std::vector<ActionSpec>& actions, std::size_t index) {
 
 }  // namespace
 
-std::vector<Change> CompareActions(const ComparedSide& old_side, const ComparedSide& new_side) {
+std::optional<std::string> Utf8Text(const PluginReport& report, const char* getter) {
+  const std::string* text = report.Text(getter);
+  return text ? std::optional<std::string>(AnsiToUtf8(*text)) : std::nullopt;
+}
+
+std::optional<int32_t> SdkOf(const PluginReport& report) {
+  if (!report.sdk_known) return std::nullopt;
+  return report.sdk_version.value_or(1);
+}
+
+std::vector<Change> CompareActions(const PluginReport& old_side, const PluginReport& new_side) {
   Collector out;
-  for (std::size_t i = 0; i < old_side.actions.size(); ++i) {
-    const ActionSpec& was = old_side.actions[i];
-    const ActionSpec* now = FindAction(new_side.actions, was.name, OccurrenceOf(old_side.actions, i));
+  const std::vector<ActionSpec>& old_actions = old_side.action_specs;
+  const std::vector<ActionSpec>& new_actions = new_side.action_specs;
+  for (std::size_t i = 0; i < old_actions.size(); ++i) {
+    const ActionSpec& was = old_actions[i];
+    const ActionSpec* now = FindAction(new_actions, was.name, OccurrenceOf(old_actions, i));
     if (now == nullptr)
       out.Add(ChangeClass::kBreaking, "action_removed", was.name, "", was.name, "",
               "action removed: scripts that call it fail");
     else
       CompareAction(was, *now, out);
   }
-  for (std::size_t i = 0; i < new_side.actions.size(); ++i) {
-    const ActionSpec& now = new_side.actions[i];
-    if (FindAction(old_side.actions, now.name, OccurrenceOf(new_side.actions, i)) == nullptr)
+  for (std::size_t i = 0; i < new_actions.size(); ++i) {
+    const ActionSpec& now = new_actions[i];
+    if (FindAction(old_actions, now.name, OccurrenceOf(new_actions, i)) == nullptr)
       out.Add(ChangeClass::kCompatible, "action_added", now.name, "", "", now.name, "action added");
   }
-  CompareText("plugin_name", "plugin name", old_side.name, new_side.name, out);
-  CompareText("lua_version", "Lua version", old_side.lua_version, new_side.lua_version, out);
-  if (old_side.sdk_version && new_side.sdk_version && *old_side.sdk_version != *new_side.sdk_version)
-    CompareText("sdk_version", "SDK version", std::to_string(*old_side.sdk_version),
-                std::to_string(*new_side.sdk_version), out);
+  CompareText("plugin_name", "plugin name", Utf8Text(old_side, kNameGetter), Utf8Text(new_side, kNameGetter), out);
+  CompareText("lua_version", "Lua version", Utf8Text(old_side, kLuaVersionGetter),
+              Utf8Text(new_side, kLuaVersionGetter), out);
+  const std::optional<int32_t> old_sdk = SdkOf(old_side), new_sdk = SdkOf(new_side);
+  if (old_sdk && new_sdk && *old_sdk != *new_sdk)
+    CompareText("sdk_version", "SDK version", std::to_string(*old_sdk), std::to_string(*new_sdk), out);
   return out.Take();
 }
 

@@ -4,26 +4,25 @@
 // the plugin's own texts are notes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "mdhost/contract/changes.h"
-#include "mdhost/examine/action_document.h"
+#include "mdhost/contract/plugin_report.h"
 
 namespace host {
 
-// The plugin's side of a comparison: its texts where it is a module.
-struct ComparedSide {
-  std::string path;
-  std::optional<std::string> name, version, lua_version;
-  std::optional<int32_t> sdk_version;  // 1 for SDK1
-  std::vector<ActionSpec> actions;
-};
-
 // The changes, breaking first, then compatible, then notes; within each,
-// by action in the documents' order.
-std::vector<Change> CompareActions(const ComparedSide& old_side, const ComparedSide& new_side);
+// by action in the documents' order. Each side is a report whose actions
+// could be had.
+std::vector<Change> CompareActions(const PluginReport& old_side, const PluginReport& new_side);
+
+// A getter's text in UTF-8, where the report has it.
+std::optional<std::string> Utf8Text(const PluginReport& report, const char* getter);
+// The SDK version the host sees: 1 for an SDK1 plugin; none where unknown.
+std::optional<int32_t> SdkOf(const PluginReport& report);
 
 // True when the version text's first number rose ("1.4" -> "2.0").
 bool MajorVersionRose(const std::string& old_version, const std::string& new_version);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/report_sink.h"
+#include "mdhost/contract/plugin_report.h"
 
 namespace host {
 
@@ -21,20 +21,18 @@ struct Change {
   std::string text;      // the line a reader sees
 };
 
-// One side of a diff as it is reported: which file, its name and version
-// where it is a plugin (UTF-8), and why it could not be compared.
-struct DiffSide {
-  std::string path;  // as given (ANSI)
-  std::optional<std::string> name, version;
-  std::optional<Finding> failure;
-};
-
+// Two reports compared; a side whose actions cannot be had (WhyNoActions)
+// is not compared.
 struct DiffResult {
-  DiffSide old_side, new_side;
+  PluginReport old_side, new_side;
   std::vector<Change> changes;  // breaking first, then compatible, then notes
   std::string warning;          // "" or why the version contradicts the changes
-  bool Breaks() const;
-  bool Compared() const { return !old_side.failure && !new_side.failure; }
+  bool Breaks() const {
+    for (const Change& change : changes)
+      if (change.what == ChangeClass::kBreaking) return true;
+    return false;
+  }
+  bool Compared() const { return !old_side.WhyNoActions() && !new_side.WhyNoActions(); }
 };
 
 }  // namespace host

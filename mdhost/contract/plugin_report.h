@@ -1,7 +1,8 @@
-// What mdhost learns about one plugin module: one record per plugin, built
-// once (in the worker that examines it) and rendered as text or JSON by
-// every command. An examination tells it through a ReportSink: straight into
-// a report here, or down a worker's pipe (worker_protocol.h).
+// What mdhost learns about one plugin module: one value per plugin, filled
+// once by the examination (in the worker that examines it), sent to the
+// parent through one codec (report_codec.h) and rendered by every command as
+// text or JSON. A new fact is a field here, a line in the codec's table, a
+// line in the JSON and a row in docs/json.md.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "mdhost/contract/report_sink.h"
+#include "mdhost/contract/actions.h"
+#include "mdhost/contract/finding.h"
 
 namespace host {
 
@@ -23,8 +25,12 @@ struct PluginReport {
   std::map<std::string, std::string> texts;
   bool sdk_known = false;              // irPlg_GetSDKVersion was looked for
   std::optional<int32_t> sdk_version;  // its answer; none (when known) for an SDK1 plugin
-  // The action names its document gives; none when the document could not be read.
+  // The action names its document gives, and each action as the host shows
+  // it; none when the document could not be read. Why the actions cannot be
+  // compared or shown: the document unread, or of another kind.
   std::optional<std::vector<std::string>> actions;
+  std::vector<ActionSpec> action_specs;
+  std::optional<Finding> actions_failure;
   std::string file_version, product_version;  // from the version resource; "" where absent
   std::vector<Finding> findings;
   std::map<std::string, double> figures;
@@ -32,33 +38,13 @@ struct PluginReport {
   int Count(Severity severity) const;
   int Failures() const;  // FAIL findings, and the error
   bool Passed(bool strict) const { return Failures() == 0 && (!strict || Count(Severity::kWarn) == 0); }
+  bool HasFinding(const char* rule) const;
   const std::string* Text(const std::string& getter) const;
-};
-
-// Fills a report in this process.
-class ReportBuilder : public ReportSink {
- public:
-  explicit ReportBuilder(PluginReport* report) : report_(report) {}
-  void Stage(const std::string&) override {}  // in this process, a crash ends it anyway
-  void Text(const std::string& getter, const std::string& ansi) override { report_->texts[getter] = ansi; }
-  void SdkVersion(std::optional<int32_t> version) override {
-    report_->sdk_known = true;
-    report_->sdk_version = version;
-  }
-  void Add(const Finding& finding) override { report_->findings.push_back(finding); }
-  void Actions(const std::vector<std::string>& names) override { report_->actions = names; }
-  void VersionResource(const std::string& file_version, const std::string& product_version) override {
-    report_->file_version = file_version;
-    report_->product_version = product_version;
-  }
-  void Error(const char* rule, const std::string& why) override {
-    report_->error_rule = rule;
-    report_->error = why;
-  }
-  void Figure(const std::string& name, double value) override { report_->figures[name] = value; }
-
- private:
-  PluginReport* report_;
+  // Why its actions cannot be had (the error, or what stopped the document),
+  // as check says it; none when they can.
+  std::optional<Finding> WhyNoActions() const;
+  // A read tells only what fails or warns: PASS and NOTE findings go.
+  void KeepProblemsOnly();
 };
 
 }  // namespace host

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "mdhost/contract/actions.h"
-#include "mdhost/contract/report_sink.h"
+#include "mdhost/contract/finding.h"
 
 namespace host {
 

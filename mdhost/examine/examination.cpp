@@ -24,29 +24,12 @@ bool ExportsAnyGetter(const LoadedModule& module) {
 // The SDK version the host would see; an SDK1 plugin exports no getter.
 std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& module) {
   auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export(kSdkVersionExport));
-  if (sdk == nullptr) {
-    sink.SdkVersion(std::nullopt);
-    return std::nullopt;
-  }
+  sink.report().sdk_known = true;
+  if (sdk == nullptr) return std::nullopt;
   sink.Stage(kSdkVersionExport);
   const int32_t version = sdk();
-  sink.SdkVersion(version);
+  sink.report().sdk_version = version;
   return version;
-}
-
-// The document's actions, or none when it cannot be read; and what the
-// document says against the host's vocabulary.
-std::optional<std::vector<std::string>> ReadDocument(ReportSink& sink, const std::string& xml) {
-  const ActionDocument document = ReadActionDocument(xml);
-  if (!document.well_formed) {
-    sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
-    return std::nullopt;
-  }
-  sink.Actions(document.actions);
-  sink.Pass(rule::kWellFormed, "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
-  for (const Finding& finding : document.findings)
-    sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
-  return document.actions;
 }
 
 void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
@@ -58,50 +41,49 @@ void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
     sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
 }
 
-// A read (info, scan, diff) tells what fails or warns, with the same rule
-// and severity as a check, and drops the PASS and NOTE lines; everything
-// that is no finding passes on.
-class ProblemsOnly : public ReportSink {
- public:
-  explicit ProblemsOnly(ReportSink& sink) : sink_(sink) {}
-  void Stage(const std::string& what) override { sink_.Stage(what); }
-  void Text(const std::string& getter, const std::string& ansi) override { sink_.Text(getter, ansi); }
-  void SdkVersion(std::optional<int32_t> version) override { sink_.SdkVersion(version); }
-  void Add(const Finding& finding) override {
-    if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail) sink_.Add(finding);
-  }
-  void Actions(const std::vector<std::string>& names) override { sink_.Actions(names); }
-  void VersionResource(const std::string& file, const std::string& product) override {
-    sink_.VersionResource(file, product);
-  }
-  void Error(const char* rule, const std::string& why) override { sink_.Error(rule, why); }
-  void Figure(const std::string& name, double value) override { sink_.Figure(name, value); }
+// The last FAIL since the report held `before` findings: why a getter's
+// text could not be had.
+std::optional<Finding> FailureSince(const PluginReport& report, std::size_t before) {
+  for (std::size_t i = report.findings.size(); i > before; --i)
+    if (report.findings[i - 1].severity == Severity::kFail) return report.findings[i - 1];
+  return std::nullopt;
+}
 
- private:
-  ReportSink& sink_;
-};
+// The action document, where the getter gave it; otherwise why not.
+void TakeDocument(ReportSink& sink, const std::optional<std::string>& xml, std::size_t findings_before) {
+  if (xml)
+    ReadDocumentInto(sink, *xml);
+  else
+    sink.report().actions_failure = FailureSince(sink.report(), findings_before);
+}
+
+// The host registers every plugin's actions too: a registration that raises
+// or leaves the stack unbalanced fails here as in a check. It is held
+// against the document's actions where there are any.
+void Register(ReportSink& sink, const LoadedModule& module) {
+  CheckRegistration(sink, module, sink.report().actions.value_or(std::vector<std::string>()));
+}
 
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
-  std::optional<std::vector<std::string>> actions;
   for (const PluginText& text : kPluginTexts) {
+    const std::size_t before = sink.report().findings.size();
+    std::optional<std::string> value;
     auto getter = reinterpret_cast<TextGetter>(module.Export(text.getter));
     if (getter == nullptr) {
       sink.Fail(rule::kGetterMissing, std::string(text.getter) + ": not exported");
-      continue;
+    } else {
+      TextRead read = ReadText(
+          getter, [&](int32_t stated) { sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated)); });
+      if (read.ok)
+        value = std::move(read.text);
+      else
+        sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(text.getter) + ": " + read.problem);
     }
-    const TextRead read =
-        ReadText(getter, [&](int32_t stated) { sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated)); });
-    if (!read.ok) {
-      sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(text.getter) + ": " + read.problem);
-      continue;
-    }
-    sink.Text(text.getter, read.text);
-    if (std::string(text.getter) == kActionXmlGetter) actions = ReadDocument(sink, read.text);
+    if (value) sink.report().texts[text.getter] = *value;
+    if (std::string(text.getter) == kActionXmlGetter) TakeDocument(sink, value, before);
   }
   JudgeSdkVersion(sink, ReadSdkVersion(sink, module));
-  // The host registers every plugin's actions too: a registration that
-  // raises or leaves the stack unbalanced fails here as in a check.
-  CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
+  Register(sink, module);
 }
 
 // "1.2.0.0" and "1.2" are one version: the numbers up to the first other
@@ -125,17 +107,17 @@ void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& ve
 
 void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink& sink) {
   std::optional<std::string> xml;
+  std::size_t before_xml = 0;
   for (const PluginText& text : kPluginTexts) {
+    if (std::string(text.getter) == kActionXmlGetter) before_xml = sink.report().findings.size();
     std::optional<std::string> value = CheckGetter(sink, module, text.getter);
-    if (value) sink.Text(text.getter, *value);
+    if (value) sink.report().texts[text.getter] = *value;
     if (std::string(text.getter) == kVersionGetter) CheckVersionResource(sink, value, file);
     if (std::string(text.getter) == kActionXmlGetter) xml = std::move(value);
   }
   JudgeSdkVersion(sink, ReadSdkVersion(sink, module));
-  std::optional<std::vector<std::string>> actions;
-  if (xml) actions = ReadDocument(sink, *xml);
-  // Registration is held against the document's actions where there are any.
-  CheckRegistration(sink, module, actions ? *actions : std::vector<std::string>());
+  TakeDocument(sink, xml, before_xml);
+  Register(sink, module);
 }
 
 // A plugin whose threads outlive its release runs code that is gone: the
@@ -155,6 +137,24 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
 
 }  // namespace
 
+void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
+  ActionDocument document = ReadActionDocument(xml);
+  if (!document.well_formed) {
+    sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
+    sink.report().actions_failure = sink.report().findings.back();
+    return;
+  }
+  sink.Pass(rule::kWellFormed, "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
+  for (const Finding& finding : document.findings) {
+    sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
+    // A document of another kind has no actions to compare or show.
+    if (finding.rule == rule::kRootElement && !sink.report().actions_failure)
+      sink.report().actions_failure = sink.report().findings.back();
+  }
+  sink.report().actions = std::move(document.actions);
+  sink.report().action_specs = std::move(document.specs);
+}
+
 std::string ThreadsLeftText(int count, const std::string& crash) {
   if (!crash.empty())
     return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
@@ -165,7 +165,8 @@ std::string ThreadsLeftText(int count, const std::string& crash) {
 
 void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
   const ModuleImage file = ReadModuleFile(path);
-  sink.VersionResource(file.file_version, file.product_version);
+  sink.report().file_version = file.file_version;
+  sink.report().product_version = file.product_version;
   static int known_threads = OtherThreads();
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
@@ -185,8 +186,7 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   } else if (what == Examination::kCheck) {
     CheckPlugin(*module, file, sink);
   } else {
-    ProblemsOnly problems(sink);
-    ReadPlugin(*module, problems);
+    ReadPlugin(*module, sink);
   }
   sink.Stage(kReleaseStage);
   module.reset();

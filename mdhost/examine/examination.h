@@ -35,6 +35,10 @@ enum class Examination {
 // memory the plugin keeps per load (0: none).
 void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink);
 
+// An action document into the report: its actions and what it says against
+// the host's vocabulary, or why it cannot be read (MD301), as a check says it.
+void ReadDocumentInto(ReportSink& sink, const std::string& xml);
+
 // Parts of a check, each telling `sink` what it finds.
 class LoadedModule;
 // The text as the host reads it, or none when it cannot be had.

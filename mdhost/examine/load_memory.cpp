@@ -53,7 +53,7 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   if (!loads) return;
   const bool use_private = before.private_bytes != 0 && after.private_bytes != 0;
   const double per_cycle = (Figure(after, use_private) - Figure(before, use_private)) / cycles;
-  sink.Figure("kept_per_load", per_cycle < 0 ? 0 : per_cycle);
+  sink.report().figures["kept_per_load"] = per_cycle < 0 ? 0 : per_cycle;
   const std::string what = std::string("memory kept per load and release: ") + Describe(per_cycle) + " (" +
                            (use_private ? "private bytes" : "working set") + ", " +
                            std::to_string(cycles) + " cycles)";

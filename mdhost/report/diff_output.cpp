@@ -1,5 +1,6 @@
 #include "mdhost/report/diff_output.h"
 
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
 
 namespace host {
@@ -19,12 +20,17 @@ int Count(const DiffResult& result, ChangeClass what) {
   return n;
 }
 
-nlohmann::json SideJson(const DiffSide& side) {
+nlohmann::json TextJson(const PluginReport& side, const char* getter) {
+  const std::string* text = side.Text(getter);
+  return text ? nlohmann::json(AnsiToUtf8(*text)) : nlohmann::json();
+}
+
+nlohmann::json SideJson(const PluginReport& side) {
+  const std::optional<Finding> failure = side.WhyNoActions();
   return {{"path", AnsiToUtf8(side.path)},
-          {"name", side.name ? nlohmann::json(*side.name) : nlohmann::json()},
-          {"version", side.version ? nlohmann::json(*side.version) : nlohmann::json()},
-          {"error", side.failure ? nlohmann::json({{"rule", side.failure->rule}, {"text", side.failure->text}})
-                                 : nlohmann::json()}};
+          {"name", TextJson(side, kNameGetter)},
+          {"version", TextJson(side, kVersionGetter)},
+          {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", failure->text}}) : nlohmann::json()}};
 }
 
 nlohmann::json DiffJson(const DiffResult& result) {
@@ -49,8 +55,9 @@ nlohmann::json DiffJson(const DiffResult& result) {
 
 void PrintDiffText(const DiffResult& result) {
   if (!result.Compared()) {  // as check reports a plugin that cannot be read
-    for (const DiffSide* side : {&result.old_side, &result.new_side})
-      if (side->failure) Print(AnsiToUtf8(side->path) + ": " + FindingLine(*side->failure) + "\n");
+    for (const PluginReport* side : {&result.old_side, &result.new_side})
+      if (const std::optional<Finding> failure = side->WhyNoActions())
+        Print(AnsiToUtf8(side->path) + ": " + FindingLine(*failure) + "\n");
     return;
   }
   Print("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
@@ -67,12 +74,6 @@ void PrintDiffText(const DiffResult& result) {
 }
 
 }  // namespace
-
-bool DiffResult::Breaks() const {
-  for (const Change& change : changes)
-    if (change.what == ChangeClass::kBreaking) return true;
-  return false;
-}
 
 void PrintDiff(const DiffResult& result, bool json) {
   if (json)

@@ -54,14 +54,16 @@ inline const Guard* GuardAt(uintptr_t address) {
 
 // The image of the plugin under examination, and of the one released last,
 // so that a crash address reads as module + offset, which addr2line needs.
+// A name holds up to 255 characters, two bytes each in a double-byte code
+// page: kept whole, since the parent compares it whole.
 struct ImageNote {
   uintptr_t start = 0, end = 0;
-  char name[96] = "";
+  char name[512] = "";
 };
 inline ImageNote examined_image, released_image;
 
 struct FixedText {
-  char text[256] = "";
+  char text[1024] = "";  // room for a description that names an image
   std::size_t length = 0;
 
   FixedText& operator<<(const char* s) {

@@ -13,13 +13,6 @@ namespace {
 // Where the worker was when it stopped answering or died.
 std::string InStage(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
 
-bool HasFinding(const PluginReport& report, const char* rule) {
-  for (const Finding& finding : report.findings)
-    if (finding.rule == rule) return true;
-  return false;
-}
-
-
 // How long to wait for output before looking at the stage board again.
 constexpr int kGlanceMs = 250;
 
@@ -60,13 +53,18 @@ struct Examiner::Batch {
 
 void Examiner::ExamineAll(Examination what, const std::vector<std::string>& paths,
                           const std::function<void(const PluginReport&)>& done) {
+  // A read tells what fails or warns, a check everything.
+  const auto deliver = [&](PluginReport& report) {
+    if (what == Examination::kRead) report.KeepProblemsOnly();
+    done(report);
+  };
   if (!isolated_) {
     for (const std::string& path : paths) {
       PluginReport report;
+      ReportSink sink(&report);
+      ExaminePlugin(what, path, load_cycles_, sink);
       report.path = path;
-      ReportBuilder builder(&report);
-      ExaminePlugin(what, path, load_cycles_, builder);
-      done(report);
+      deliver(report);
     }
     return;
   }
@@ -78,7 +76,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
     if (batch.waiting.empty() && batch.in_flight.empty()) batch.held.reset();
     for (auto it = batch.finished.find(next); it != batch.finished.end() && batch.held != next;
          it = batch.finished.find(next)) {
-      done(it->second);
+      deliver(it->second);
       batch.finished.erase(it);
       ++next;
     }
@@ -87,7 +85,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
     Fill(batch);
     if (batch.in_flight.empty()) {  // no worker could be had: say so for the next plugin
       PluginReport report;
-      ReportBuilder(&report).Error(rule::kNoWorker, "the worker process could not be started");
+      ReportSink(&report).Error(rule::kNoWorker, "the worker process could not be started: " + start_error_);
       batch.Finish(batch.waiting.front(), report);
       batch.waiting.pop_front();
       continue;
@@ -128,8 +126,7 @@ StageBoard::Reading Examiner::Board() const {
 // Sends requests until kQueued are in the worker; a write that fails is the
 // worker's end, which the next read reports.
 void Examiner::Fill(Batch& batch) {
-  std::string error;
-  if (worker_ == nullptr && !StartWorker(&error)) return;
+  if (worker_ == nullptr && !StartWorker(&start_error_)) return;
   while (batch.in_flight.size() < kQueued && !batch.waiting.empty()) {
     const std::size_t index = batch.waiting.front();
     const std::string request =
@@ -209,8 +206,8 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     // One report however the race went: the crash only confirms threads the
     // count after the release may have found already.
     PluginReport& report = batch.finished[*held];
-    if (!HasFinding(report, rule::kThreadsLeft))
-      ReportBuilder(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    if (!report.HasFinding(rule::kThreadsLeft))
+      ReportSink(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
     batch.Requeue();
     return;
   }
@@ -233,7 +230,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     return;
   }
   PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
-  ReportBuilder sink(&report);
+  ReportSink sink(&report);
   if (hung)
     sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + InStage(board.stage) +
                                 " (hung); the worker was stopped");
@@ -242,7 +239,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
-    if (!HasFinding(report, rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    if (!report.HasFinding(rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
   }
   else if (!crash.empty() || end.crashed)
     sink.Error(rule::kCrashed, "crashed" + InStage(board.stage) + ": " + (crash.empty() ? end.description : crash));

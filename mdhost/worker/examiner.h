@@ -62,6 +62,7 @@ class Examiner {
   std::unique_ptr<ChildProcess> worker_;
   RecordReader reader_;  // what the worker wrote and was not taken yet
   int answered_ = 0;     // reports the current worker completed
+  std::string start_error_;  // why the last worker could not be started
 };
 
 }  // namespace host

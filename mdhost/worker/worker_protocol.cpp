@@ -1,7 +1,6 @@
 #include "mdhost/worker/worker_protocol.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,7 +11,9 @@
 namespace host {
 namespace {
 
-std::string pending;  // records of the plugin under way, not yet written
+// The records of the request under way that a crash must still write: its
+// 'S' record and the report so far.
+std::string pending;
 
 // The output is one stream of records from two writers: the examining
 // thread, and a crash handler, which may run on any thread a plugin left
@@ -20,6 +21,7 @@ std::string pending;  // records of the plugin under way, not yet written
 // writes, so that a crash record never lands inside another record.
 std::atomic_flag output_lock = ATOMIC_FLAG_INIT;
 RecordWriter::Output crash_output = WriteOutputRaw;  // the writer's, for the crash handler
+void (*crash_pause)() = PauseBriefly;
 
 class OutputLock {
  public:
@@ -28,13 +30,6 @@ class OutputLock {
   }
   ~OutputLock() { output_lock.clear(std::memory_order_release); }
 };
-
-void Append(char tag, const std::string& key, const std::string& value) {
-  OutputLock lock;
-  pending += std::string(1, tag) + " " + std::to_string(key.size()) + " " + std::to_string(value.size()) + "\n";
-  pending += key;
-  pending += value;
-}
 
 // A record's header in a fixed buffer; allocates nothing.
 std::size_t Header(char tag, std::size_t key_length, std::size_t value_length, char (&out)[48]) {
@@ -51,8 +46,6 @@ std::size_t Header(char tag, std::size_t key_length, std::size_t value_length, c
   return at;
 }
 
-// The crash record's key: its facts as words, "other_thread overrun
-// released image=NAME", which the parent reads instead of the description.
 void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
   if (facts.other_thread) key << "other_thread ";
   if (facts.overrun) key << "overrun ";
@@ -60,86 +53,80 @@ void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
   if (*facts.image != '\0') key << "image=" << facts.image;
 }
 
-// "<tag> <key length> <value length>", lengths in plain decimal; false for
-// anything else.
-bool ReadHeader(const std::string& line, std::size_t* key_length, std::size_t* value_length) {
-  if (line.size() < 5 || line[1] != ' ') return false;
-  std::size_t* lengths[] = {key_length, value_length};
-  std::size_t at = 2;
-  for (std::size_t* length : lengths) {
-    const std::size_t start = at;
-    *length = 0;
-    while (at < line.size() && line[at] >= '0' && line[at] <= '9' && at - start < 10)
-      *length = *length * 10 + static_cast<std::size_t>(line[at++] - '0');
-    if (at == start) return false;
-    if (length == key_length && (at >= line.size() || line[at++] != ' ')) return false;
-  }
-  return at == line.size();
-}
-
-CrashFacts ReadCrashKey(const std::string& key) {
-  CrashFacts facts;
-  facts.other_thread = key.find("other_thread ") != std::string::npos;
-  facts.overrun = key.find("overrun ") != std::string::npos;
-  facts.released = key.find("released ") != std::string::npos;
-  const std::size_t image = key.find("image=");
-  if (image != std::string::npos) facts.image = key.substr(image + 6);
-  return facts;
-}
-
-constexpr char kSeverityTags[] = "PNWF";  // in the order of Severity
-
-std::string Exact(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
+// The serial a 'P' or 'D' record is keyed by; false for any other key.
+bool ReadSerial(const std::string& key, uint32_t* serial) {
+  if (key.empty() || key.size() > 9 || key.find_first_not_of("0123456789") != std::string::npos) return false;
+  *serial = static_cast<uint32_t>(std::strtoul(key.c_str(), nullptr, 10));
+  return true;
 }
 
 }  // namespace
 
-RecordWriter::RecordWriter(StageBoard* board, Output output) : board_(board), output_(output) {
+std::string BeginRecord(uint32_t request) {
+  std::string out;
+  AppendRecord(&out, 'S', "", std::to_string(request));
+  return out;
+}
+
+std::string ReportRecord(char tag, uint32_t request, const PluginReport& report) {
+  std::string out;
+  AppendRecord(&out, tag, std::to_string(request), EncodeReport(report));
+  return out;
+}
+
+CrashFacts ReadCrashKey(const std::string& key) {
+  CrashFacts facts;
+  std::size_t at = 0;
+  while (at < key.size()) {
+    if (key.compare(at, 6, "image=") == 0) {  // the rest is the name, spaces and all
+      facts.image = key.substr(at + 6);
+      break;
+    }
+    std::size_t end = key.find(' ', at);
+    if (end == std::string::npos) end = key.size();
+    const std::string word = key.substr(at, end - at);
+    facts.other_thread = facts.other_thread || word == "other_thread";
+    facts.overrun = facts.overrun || word == "overrun";
+    facts.released = facts.released || word == "released";
+    at = end + 1;
+  }
+  return facts;
+}
+
+RecordWriter::RecordWriter(StageBoard* board, Output output)
+    : ReportSink(&report_), board_(board), output_(output) {
   crash_output = output;
 }
 
 void RecordWriter::Begin(uint32_t request) {
   request_ = request;
-  Append('S', "", std::to_string(request));
+  report_ = PluginReport();
+  std::string begun = BeginRecord(request);
+  {
+    OutputLock lock;
+    pending.swap(begun);
+  }
   if (board_ != nullptr) board_->Write(request + 1, "starting");
 }
 
+// The report so far is made before the lock is taken: under it, only a swap,
+// which allocates nothing, so a crash handler waiting for it waits briefly.
 void RecordWriter::Stage(const std::string& what) {
+  std::string records = BeginRecord(request_) + ReportRecord('P', request_, report_);
+  {
+    OutputLock lock;
+    pending.swap(records);
+  }
   if (board_ != nullptr) board_->Write(request_ + 1, what);
 }
 
-void RecordWriter::Text(const std::string& getter, const std::string& ansi) { Append('T', getter, ansi); }
-
-void RecordWriter::SdkVersion(std::optional<int32_t> version) {
-  Append('V', "", version ? std::to_string(*version) : "");
-}
-
-void RecordWriter::Add(const Finding& finding) {
-  if (finding.rule == rule::kThreadsLeft) retire_ = true;
-  Append('F', finding.rule, kSeverityTags[static_cast<int>(finding.severity)] + finding.text);
-}
-
-void RecordWriter::Actions(const std::vector<std::string>& names) {
-  Append('L', "", "");  // the list begins, and may stay empty
-  for (const std::string& name : names) Append('A', "", name);
-}
-
-void RecordWriter::VersionResource(const std::string& file_version, const std::string& product_version) {
-  Append('R', file_version, product_version);
-}
-
-void RecordWriter::Error(const char* rule, const std::string& why) { Append('E', rule, why); }
-void RecordWriter::Figure(const std::string& name, double value) { Append('M', name, Exact(value)); }
-
 void RecordWriter::Done() {
-  Append('D', "", "");
+  if (report_.HasFinding(rule::kThreadsLeft)) retire_ = true;
+  const std::string records = ReportRecord('D', request_, report_);
   {
     OutputLock lock;
-    output_(pending.data(), pending.size());
     pending.clear();
+    output_(records.data(), records.size());
   }
   if (board_ != nullptr) board_->Write(0, "waiting for a request");
 }
@@ -149,7 +136,7 @@ void RecordWriter::Done() {
 // wait is bounded.
 void WriteCrashRecord(const fault_report::Facts& facts, const char* description) {
   for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited)
-    PauseBriefly();
+    crash_pause();
   crash_output(pending.data(), pending.size());
   fault_report::FixedText key;
   CrashKey(facts, key);
@@ -161,59 +148,43 @@ void WriteCrashRecord(const fault_report::Facts& facts, const char* description)
   output_lock.clear(std::memory_order_release);  // the process ends now; what follows is whole records
 }
 
+void SetCrashPause(void (*pause)()) { crash_pause = pause; }
+
 bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {
-  for (;;) {
-    const std::size_t line_end = pending_.find('\n');
-    if (line_end == std::string::npos) return false;
-    const char tag = pending_[0];
-    std::size_t key_length = 0, value_length = 0;
-    if (!ReadHeader(pending_.substr(0, line_end), &key_length, &value_length)) {
-      pending_.erase(0, line_end + 1);  // not a record: the bytes of no writer of ours
-      continue;
-    }
-    const std::size_t body = pending_.size() - line_end - 1;
-    if (key_length > body || value_length > body - key_length) return false;
-    const std::string key = pending_.substr(line_end + 1, key_length);
-    const std::string value = pending_.substr(line_end + 1 + key_length, value_length);
-    pending_.erase(0, line_end + 1 + key_length + value_length);
-    PluginReport& r = current_.report;
-    ReportBuilder sink(&r);
-    switch (tag) {
+  std::size_t at = 0;
+  Record r;
+  bool done = false;
+  for (Take take; !done && (take = TakeRecord(pending_, &at, &r)) != Take::kIncomplete;) {
+    if (take == Take::kSkipped) continue;
+    uint32_t serial = 0;
+    switch (r.tag) {
       case 'S':
         current_ = Unfinished();
-        current_.begun = true;
-        current_.request = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        current_.begun = ReadSerial(r.value, &current_.request);
         break;
-      case 'T': sink.Text(key, value); break;
-      case 'V':
-        sink.SdkVersion(value.empty() ? std::nullopt
-                                      : std::optional<int32_t>(static_cast<int32_t>(std::strtol(value.c_str(), nullptr, 10))));
-        break;
-      case 'F': {
-        const char* at = value.empty() ? nullptr : std::strchr(kSeverityTags, value[0]);
-        const auto severity = static_cast<Severity>(at != nullptr ? at - kSeverityTags : 1);
-        sink.Add({key, severity, value.empty() ? "" : value.substr(1)});
-        break;
-      }
-      case 'L': r.actions.emplace(); break;
-      case 'A':
-        if (r.actions) r.actions->push_back(value);
-        break;
-      case 'R': sink.VersionResource(key, value); break;
-      case 'E': sink.Error(key.c_str(), value); break;
-      case 'M': sink.Figure(key, std::strtod(value.c_str(), nullptr)); break;
-      case 'C':
-        current_.crash = value;
-        current_.facts = ReadCrashKey(key);
+      case 'P':
+        if (!ReadSerial(r.key, &serial) || !current_.begun || serial != current_.request) break;
+        current_.report = PluginReport();
+        DecodeReport(r.value, &current_.report);
         break;
       case 'D':
-        *request = current_.request;
-        *report = std::move(r);
+        if (!ReadSerial(r.key, &serial)) break;
+        *request = serial;
+        *report = PluginReport();
+        if (!DecodeReport(r.value, report))
+          ReportSink(report).Error(rule::kNoWorker, "the worker's report could not be read");
         current_ = Unfinished();
-        return true;
-      default: break;
+        done = true;
+        break;
+      case 'C':
+        current_.crash = r.value;
+        current_.facts = ReadCrashKey(r.key);
+        break;
+      default: break;  // the bytes of no writer of ours
     }
   }
+  pending_.erase(0, at);
+  return done;
 }
 
 RecordReader::Unfinished RecordReader::TakeUnfinished() {

@@ -1,55 +1,50 @@
 // What a worker process tells its parent about each plugin it examines, as
-// records on its standard output:
-//   <tag> <key length> <value length> LF <key bytes> <value bytes>
-// Lengths make any bytes pass; a record is applied only once complete. A
-// report opens with the request's serial ('S') and closes with 'D'; the
-// fields between are the sink calls of ReportSink, one record each, so the
-// parent rebuilds the very report the worker made.
+// records (report_codec.h) on its standard output: 'S' opens a request with
+// its serial; 'P' carries the report so far, 'D' the finished report (each
+// keyed by the serial, the report encoded by the one codec); 'C' describes
+// a crash. Only a crash writes the report so far, so a complete report costs
+// one write and the parent decodes the last snapshot it has.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "mdhost/contract/report_codec.h"
+#include "mdhost/contract/report_sink.h"
 #include "mdhost/examine/examination.h"
-#include "mdhost/contract/plugin_report.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 
 namespace host {
 
-// The worker's side. Records are written together when the plugin is done
-// (each write costs a round trip through the system), and what was learnt
-// before a crash is written by the crash handler. The request and step under
-// way also go on the stage board.
+// The worker's side: the examination's sink. At each step it puts the step
+// on the stage board and the report so far aside for the crash handler,
+// which writes it without allocating.
 class RecordWriter : public ReportSink {
  public:
   using Output = void (*)(const char* bytes, std::size_t size);
   // `output` takes each finished report's records, and a crash record too
   // (tests capture them).
   explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw);
-  void Begin(uint32_t request);
+  void Begin(uint32_t request);  // a new, empty report
   void Stage(const std::string& what) override;
-  void Text(const std::string& getter, const std::string& ansi) override;
-  void SdkVersion(std::optional<int32_t> version) override;
-  void Add(const Finding& finding) override;
-  void Actions(const std::vector<std::string>& names) override;
-  void VersionResource(const std::string& file_version, const std::string& product_version) override;
-  void Error(const char* rule, const std::string& why) override;
-  void Figure(const std::string& name, double value) override;
   void Done();
   // True once a plugin left something behind that may harm whatever this
   // process runs next (threads of a released plugin): the worker then ends.
   bool retire() const { return retire_; }
 
  private:
+  PluginReport report_;
   StageBoard* board_;
   Output output_;
   uint32_t request_ = 0;
   bool retire_ = false;
 };
 
-// Written from a crash handler: allocates nothing.
+// Written from a crash handler: allocates nothing. It waits for the output
+// lock with `SetCrashPause`'s function (PauseBriefly; tests watch the wait).
 void WriteCrashRecord(const fault_report::Facts& facts, const char* description);
+void SetCrashPause(void (*pause)());
 
 // A crash record's facts, as the parent reads them.
 struct CrashFacts {
@@ -58,6 +53,13 @@ struct CrashFacts {
   bool released = false;      // in the image of the plugin released last
   std::string image;          // the noted image the code lay in, or ""
 };
+// The crash record's key: the facts as words ("other_thread overrun
+// released"), then "image=" and the image's name, which may hold anything.
+CrashFacts ReadCrashKey(const std::string& key);
+
+// The records a worker writes, for fakes of one.
+std::string BeginRecord(uint32_t request);
+std::string ReportRecord(char tag, uint32_t request, const PluginReport& report);  // 'P' or 'D'
 
 // What the parent asks of a worker, one line each:
 //   <serial> <check|read> <load cycles> <path> LF

@@ -6,26 +6,27 @@
 #include <string>
 
 #include "mdhost/compare/action_diff.h"
+#include "mdhost/examine/action_document.h"
 #include "mdhost/report/doc_page.h"
 #include "support/test_paths.h"
 
 namespace {
 
-host::ComparedSide FromFile(const std::string& name) {
-  host::ComparedSide side;
+host::PluginReport FromFile(const std::string& name) {
+  host::PluginReport side;
   side.path = name;
   const std::string path = testing_paths::SourcePath("tests/mdhost/diff/" + name);
   const host::ActionDocument document = host::ReadActionDocument(testing_paths::ReadFile(path));
   EXPECT_TRUE(document.well_formed) << path << ": " << document.problem;
-  side.actions = document.specs;
+  side.action_specs = document.specs;
   return side;
 }
 
-host::ComparedSide FromText(const std::string& xml) {
-  host::ComparedSide side;
+host::PluginReport FromText(const std::string& xml) {
+  host::PluginReport side;
   const host::ActionDocument document = host::ReadActionDocument(xml);
   EXPECT_TRUE(document.well_formed) << document.problem;
-  side.actions = document.specs;
+  side.action_specs = document.specs;
   return side;
 }
 
@@ -95,20 +96,21 @@ TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
 }
 
 TEST(ActionDiff, QuotedValuesStayReadable) {
-  host::ComparedSide was = FromText(Document({"My.Do(Path:string)|one"}));
-  host::ComparedSide now = was;
-  was.actions[0].arguments[0].default_value = "\"\"";
-  now.actions[0].arguments[0].default_value = "C:\\";
+  host::PluginReport was = FromText(Document({"My.Do(Path:string)|one"}));
+  host::PluginReport now = was;
+  was.action_specs[0].arguments[0].default_value = "\"\"";
+  now.action_specs[0].arguments[0].default_value = "C:\\";
   const std::vector<host::Change> changes = host::CompareActions(was, now);
   ASSERT_EQ(1u, changes.size());
   EXPECT_EQ("argument Path: Default \"\\\"\\\"\" became \"C:\\\\\"", changes[0].text);
 }
 
 TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
-  host::ComparedSide old_side, new_side;
-  old_side.name = "Old", new_side.name = "New";
-  old_side.lua_version = "Lua 5.0", new_side.lua_version = "Lua 5.1";
-  old_side.sdk_version = 1, new_side.sdk_version = 2;
+  host::PluginReport old_side, new_side;
+  old_side.texts["irPlg_GetPluginName"] = "Old", new_side.texts["irPlg_GetPluginName"] = "New";
+  old_side.texts["irPlg_GetLuaVersion"] = "Lua 5.0", new_side.texts["irPlg_GetLuaVersion"] = "Lua 5.1";
+  old_side.sdk_known = new_side.sdk_known = true;  // the old one an SDK1 plugin
+  new_side.sdk_version = 2;
   EXPECT_EQ("N plugin_name \nN lua_version \nN sdk_version \n", Summary(host::CompareActions(old_side, new_side)));
   EXPECT_TRUE(host::MajorVersionRose("1.9", "2.0"));
   EXPECT_FALSE(host::MajorVersionRose("1.4", "1.5"));
@@ -118,16 +120,16 @@ TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
 // The help page's call line writes optional arguments as a script may leave
 // them out; anchors stay unique for actions named twice.
 TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
-  const host::ComparedSide twins =
+  const host::PluginReport twins =
       FromText("<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
                "<Arguments><Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default/><Required>1</Required></Arg>"
                "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
                "<Arg><Name>Z</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
                "</Arguments></Action><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
                "<Arguments/></Action></ActionTemplates>");
-  EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins.actions[0]));
-  EXPECT_EQ("A.b()", host::CallSyntax(twins.actions[1]));
-  EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins.actions));
+  EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins.action_specs[0]));
+  EXPECT_EQ("A.b()", host::CallSyntax(twins.action_specs[1]));
+  EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins.action_specs));
 }
 
 }  // namespace

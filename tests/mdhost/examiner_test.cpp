@@ -15,8 +15,9 @@
 namespace {
 
 std::string Record(char tag, const std::string& key, const std::string& value) {
-  return std::string(1, tag) + " " + std::to_string(key.size()) + " " + std::to_string(value.size()) + "\n" + key +
-         value;
+  std::string out;
+  host::AppendRecord(&out, tag, key, value);
+  return out;
 }
 
 // What the scripted worker does with a request for a path.
@@ -66,19 +67,21 @@ class FakeWorker : public host::ChildProcess {
     const Act act = found == script_->acts.end() ? Act::kAnswer : found->second;
     const uint32_t serial = static_cast<uint32_t>(std::stoul(request));
     board_->Write(serial + 1, "irPlg_GetPluginName");
-    std::string records = Record('S', "", request) + Record('T', "irPlg_GetPluginName", "Name of " + path);
-    if (act == Act::kHang) {
-      output_ += records;
+    host::PluginReport report;
+    report.texts["irPlg_GetPluginName"] = "Name of " + path;
+    if (act == Act::kHang) {  // the report so far stays in the worker
       hung_ = true;
       return;
     }
     if (act == Act::kCrash) {
-      output_ += records + Record('C', "", "access violation at 0x10");
+      output_ += host::BeginRecord(serial) + host::ReportRecord('P', serial, report) +
+                 Record('C', "", "access violation at 0x10");
       ending_ = true;
       return;
     }
-    if (act == Act::kCountedThreadsThenCrash) records += Record('F', host::rule::kThreadsLeft, "Fleaves 1 thread running");
-    output_ += records + Record('D', "", "");
+    if (act == Act::kCountedThreadsThenCrash)
+      report.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
+    output_ += host::ReportRecord('D', serial, report);
     board_->Write(0, "waiting for a request");
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
@@ -125,7 +128,7 @@ TEST(Examiner, ACrashIsChargedToTheRequestUnderWayAndTheRestGoToAFreshWorker) {
 TEST(Examiner, AHangIsChargedToTheRequestUnderWayAlone) {
   Script script;
   script.acts["p2"] = Act::kHang;
-  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: error MD004Name of p2", "p3: Name of p3"}),
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: error MD004", "p3: Name of p3"}),
             ExamineWith(script, {"p1", "p2", "p3"}, 1));
 }
 

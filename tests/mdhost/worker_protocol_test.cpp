@@ -1,14 +1,15 @@
-// The worker's records read back by the parent: every kind of record, any
+// The worker's records read back by the parent: reports and crashes, any
 // bytes in the texts, fed in pieces as a pipe hands them over.
 #include <gtest/gtest.h>
 
 #include <string>
 #ifndef _WIN32  // (the MinGW build's thread model has no std::thread)
-#include <chrono>
+#include <atomic>
 #include <thread>
 #endif
 
 #include "mdhost/system/crash_report.h"
+#include "mdhost/system/system.h"
 #include "mdhost/worker/worker_protocol.h"
 
 namespace {
@@ -16,27 +17,22 @@ namespace {
 std::string written;
 void Capture(const char* bytes, std::size_t size) { written.append(bytes, size); }
 
-TEST(WorkerProtocol, EveryRecordKindComesBackAsItWasWritten) {
+// The report so far goes aside at each step and is written only by a crash;
+// a finished report is one 'D' record, read back whole from any pieces.
+TEST(WorkerProtocol, ReportsComeBackWholeFromAnyPieces) {
   written.clear();
   host::RecordWriter writer(nullptr, Capture);
-  const std::string odd("text with a\nnewline, a NUL \0 and \xFF bytes", 41);
+  const std::string odd("a\nNUL \0 and \xFF", 14);
   writer.Begin(7);
-  writer.Text("irPlg_GetPluginName", odd);
-  writer.Text("irPlg_GetLuaVersion", "");
-  writer.SdkVersion(-3);
-  writer.VersionResource("1.2.3.4", "");
-  writer.Pass("MD106", "passes");
-  writer.Note("MD201", "notes");
+  writer.Stage("irPlg_GetPluginName with size 10000");
+  writer.report().texts["irPlg_GetPluginName"] = odd;
   writer.Warn("MD102", "warns " + odd);
-  writer.Fail("MD105", "");
-  writer.Actions({"A.one", odd, ""});
-  writer.Figure("kept_per_load", 1.0 / 3.0);
   writer.Error("MD003", "crashed: " + odd);
   writer.Done();
   writer.Begin(8);
-  writer.SdkVersion(std::nullopt);
-  writer.Actions({});
+  writer.report().actions.emplace();
   writer.Done();
+  EXPECT_EQ(std::string::npos, written.find("\nP ")) << "the report so far is written only by a crash";
 
   host::RecordReader reader;
   uint32_t request = 0;
@@ -49,36 +45,104 @@ TEST(WorkerProtocol, EveryRecordKindComesBackAsItWasWritten) {
   reader.Feed(written.substr(fed));
   EXPECT_EQ(7u, request);
   EXPECT_EQ(odd, *report.Text("irPlg_GetPluginName"));
-  EXPECT_EQ("", *report.Text("irPlg_GetLuaVersion"));
-  EXPECT_EQ(nullptr, report.Text("irPlg_GetPluginVersion"));
-  EXPECT_TRUE(report.sdk_known);
-  EXPECT_EQ(-3, report.sdk_version.value_or(0));
-  EXPECT_EQ("1.2.3.4|", report.file_version + "|" + report.product_version);
-  ASSERT_EQ(4u, report.findings.size());
-  const host::Severity severities[] = {host::Severity::kPass, host::Severity::kNote, host::Severity::kWarn,
-                                       host::Severity::kFail};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(severities[i], report.findings[i].severity) << i;
-  EXPECT_EQ("warns " + odd, report.findings[2].text);
-  EXPECT_EQ("", report.findings[3].text);
-  ASSERT_TRUE(report.actions.has_value());
-  EXPECT_EQ((std::vector<std::string>{"A.one", odd, ""}), *report.actions);
-  EXPECT_EQ(1.0 / 3.0, report.figures.at("kept_per_load"));
+  ASSERT_EQ(1u, report.findings.size());
+  EXPECT_EQ("warns " + odd, report.findings[0].text);
   EXPECT_EQ("MD003|crashed: " + odd, report.error_rule + "|" + report.error);
 
   ASSERT_TRUE(reader.NextReport(&request, &report));
   EXPECT_EQ(8u, request);
-  EXPECT_TRUE(report.sdk_known);
-  EXPECT_FALSE(report.sdk_version.has_value());
-  ASSERT_TRUE(report.actions.has_value()) << "an empty list is not an unread document";
-  EXPECT_TRUE(report.actions->empty());
   EXPECT_TRUE(report.findings.empty()) << "a report carried another's findings";
+  EXPECT_TRUE(report.actions.has_value());
+}
+
+// A crash writes what was learnt before the step it crashed in; the image's
+// name, which may hold any words, is never read as a fact.
+TEST(WorkerProtocol, ACrashWritesTheReportAsOfItsStep) {
+  written.clear();
+  host::RecordWriter writer(nullptr, Capture);
+  writer.Begin(3);
+  writer.report().texts["irPlg_GetPluginName"] = "Name";
+  writer.Stage("irPlg_GetPluginVersion with size 10000");
+  host::fault_report::Facts facts;
+  facts.image = "my overrun fix released other_thread.dll";
+  host::WriteCrashRecord(facts, "access fault");
+  host::RecordReader reader;
+  reader.Feed(written);
+  const host::RecordReader::Unfinished unfinished = reader.TakeUnfinished();
+  EXPECT_TRUE(unfinished.begun);
+  EXPECT_EQ(3u, unfinished.request);
+  EXPECT_EQ("Name", *unfinished.report.Text("irPlg_GetPluginName"));
+  EXPECT_EQ("access fault", unfinished.crash);
+  EXPECT_FALSE(unfinished.facts.overrun || unfinished.facts.released || unfinished.facts.other_thread);
+  EXPECT_EQ("my overrun fix released other_thread.dll", unfinished.facts.image);
+  const host::CrashFacts all = host::ReadCrashKey("other_thread overrun released image=a b.dll");
+  EXPECT_TRUE(all.other_thread && all.overrun && all.released);
+  EXPECT_EQ("a b.dll", all.image);
+}
+
+// An image's whole name reaches the parent, however long: the parent
+// compares it whole with the plugin's file name.
+TEST(WorkerProtocol, ACrashNamesTheImageWhole) {
+  written.clear();
+  host::RecordWriter writer(nullptr, Capture);
+  writer.Begin(1);
+  const std::string name = std::string(251, 'n') + ".dll";
+  host::NoteExaminedImage(name, {0x1000, 0x2000}, true);
+  host::fault_report::Facts facts;
+  host::fault_report::FixedText description;
+  host::fault_report::DescribeAddress(description, 0x1010, &facts);
+  host::WriteCrashRecord(facts, description.text);
+  host::RecordReader reader;
+  reader.Feed(written);
+  const host::RecordReader::Unfinished unfinished = reader.TakeUnfinished();
+  EXPECT_TRUE(unfinished.facts.released);
+  EXPECT_EQ(name, unfinished.facts.image);
+  EXPECT_NE(std::string::npos, unfinished.crash.find(name + "+0x10, released)"));
+  host::NoteExaminedImage("", {0, 0}, true);
+}
+
+// A report the parent cannot decode is not taken for a clean one.
+TEST(WorkerProtocol, AReportThatCannotBeDecodedIsAnError) {
+  host::RecordReader reader;
+  std::string cut, no_severity, records;
+  host::AppendRecord(&cut, 'T', "irPlg_GetPluginName", "Name");
+  cut.pop_back();
+  host::AppendRecord(&no_severity, 'F', "MD105", std::string(1, '\0') + "text");
+  host::AppendRecord(&records, 'D', "4", cut);
+  host::AppendRecord(&records, 'D', "5", no_severity);
+  reader.Feed(records);
+  uint32_t request = 0;
+  host::PluginReport report;
+  for (uint32_t expected : {4u, 5u}) {
+    ASSERT_TRUE(reader.NextReport(&request, &report));
+    EXPECT_EQ(expected, request);
+    EXPECT_EQ("MD007", report.error_rule);
+    EXPECT_FALSE(report.Passed(false));
+  }
 }
 
 #ifndef _WIN32
-// A pipe slow to take a report: half of it, a pause, the rest.
-void SlowCapture(const char* bytes, std::size_t size) {
+// The crash thread has asked for the output lock and waits, or has written;
+// the report is half out.
+std::atomic<bool> crash_waits{false}, crash_wrote{false}, half_out{false};
+std::thread::id report_writer;
+
+void NoteCrashWaits() {
+  crash_waits = true;
+  std::this_thread::yield();
+}
+
+// The report's writer stops half way until the crash thread waits for the
+// lock (or, were there no lock, has written into the report).
+void HalfwayCapture(const char* bytes, std::size_t size) {
+  if (std::this_thread::get_id() != report_writer) {
+    written.append(bytes, size);
+    crash_wrote = true;
+    return;
+  }
   written.append(bytes, size / 2);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  half_out = true;
+  while (!crash_waits && !crash_wrote) std::this_thread::yield();
   written.append(bytes + size / 2, size - size / 2);
 }
 
@@ -86,17 +150,21 @@ void SlowCapture(const char* bytes, std::size_t size) {
 // its crash record comes after the report, never inside it.
 TEST(WorkerProtocol, ACrashRecordNeverLandsInsideAReportBeingWritten) {
   written.clear();
-  host::RecordWriter writer(nullptr, SlowCapture);
+  crash_waits = crash_wrote = half_out = false;
+  report_writer = std::this_thread::get_id();
+  host::SetCrashPause(NoteCrashWaits);
+  host::RecordWriter writer(nullptr, HalfwayCapture);
   writer.Begin(5);
-  writer.Text("irPlg_GetPluginName", std::string(200, 'n'));
+  writer.report().texts["irPlg_GetPluginName"] = std::string(200, 'n');
   std::thread crash([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // while the report is half out
+    while (!half_out) std::this_thread::yield();
     host::fault_report::Facts facts;
     facts.other_thread = true;
     host::WriteCrashRecord(facts, "boom");
   });
   writer.Done();
   crash.join();
+  host::SetCrashPause(host::PauseBriefly);
   host::RecordReader reader;
   reader.Feed(written);
   uint32_t request = 0;
@@ -109,24 +177,11 @@ TEST(WorkerProtocol, ACrashRecordNeverLandsInsideAReportBeingWritten) {
 }
 #endif
 
-// What is left when the worker ends in the middle of a report.
-TEST(WorkerProtocol, AnUnfinishedReportKeepsWhatWasLearntAndTheCrash) {
-  host::RecordReader reader;
-  reader.Feed("S 0 1\n3T 19 4\nirPlg_GetPluginNameNameC 41 12\nother_thread overrun released image=x.dllaccess fault");
-  const host::RecordReader::Unfinished unfinished = reader.TakeUnfinished();
-  EXPECT_TRUE(unfinished.begun);
-  EXPECT_EQ(3u, unfinished.request);
-  EXPECT_EQ("Name", *unfinished.report.Text("irPlg_GetPluginName"));
-  EXPECT_EQ("access fault", unfinished.crash);
-  EXPECT_TRUE(unfinished.facts.other_thread && unfinished.facts.overrun && unfinished.facts.released);
-  EXPECT_EQ("x.dll", unfinished.facts.image);
-}
-
 // Found by fuzzing: lengths that overflow when added, and headers that are
 // no headers, are the bytes of no writer of ours; the reader goes on.
 TEST(WorkerProtocol, ForgedHeadersAreSkippedNotTrusted) {
   host::RecordReader reader;
-  reader.Feed("S 0 1\n1C 18446744073709551615 2\nxx\nT -1 2\nS 0 1\n2D 0 0\n");
+  reader.Feed("S 0 1\n1C 18446744073709551615 2\nxx\nT -1 2\nD 1 0\n2");
   uint32_t request = 0;
   host::PluginReport report;
   ASSERT_TRUE(reader.NextReport(&request, &report));

@@ -1,0 +1,129 @@
+// A report through the worker's codec: every field back as it was, any
+// bytes in the texts, and malformed bytes never taken for more than they are.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mdhost/contract/report_codec.h"
+
+namespace {
+
+const std::string kOdd("text with a\nnewline, a NUL \0 and \xFF bytes", 41);
+
+host::PluginReport EveryField() {
+  host::PluginReport r;
+  r.path = "C:\\odd " + kOdd;
+  r.error = "crashed: " + kOdd;
+  r.error_rule = "MD003";
+  r.texts = {{"irPlg_GetPluginName", kOdd}, {"irPlg_GetLuaVersion", ""}};
+  r.sdk_known = true;
+  r.sdk_version = -3;
+  r.actions = std::vector<std::string>{"A.one", kOdd, ""};
+  host::ActionSpec action{"A.one", "does " + kOdd, "string", {}, 12, "returns", "A.one(1)", "a note"};
+  action.arguments.push_back({"X", "x " + kOdd, "number", "2", "0", "Editor=file;", 14});
+  action.arguments.push_back({});
+  r.action_specs = {action, host::ActionSpec()};
+  r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
+  r.file_version = "1.2.3.4";
+  r.product_version = "";
+  r.findings = {{"MD106", host::Severity::kPass, "passes"}, {"MD201", host::Severity::kNote, "notes"},
+                {"MD102", host::Severity::kWarn, "warns " + kOdd}, {"MD105", host::Severity::kFail, ""}};
+  r.figures = {{"kept_per_load", 1.0 / 3.0}, {"other", -0.0}};
+  return r;
+}
+
+void ExpectSameFinding(const host::Finding& a, const host::Finding& b) {
+  EXPECT_EQ(a.rule, b.rule);
+  EXPECT_EQ(a.severity, b.severity);
+  EXPECT_EQ(a.text, b.text);
+}
+
+void ExpectSameArgument(const host::ArgumentSpec& a, const host::ArgumentSpec& b) {
+  EXPECT_EQ(a.name + "|" + a.description + "|" + a.type + "|" + a.default_value + "|" + a.required + "|" + a.easy_mode,
+            b.name + "|" + b.description + "|" + b.type + "|" + b.default_value + "|" + b.required + "|" + b.easy_mode);
+  EXPECT_EQ(a.line, b.line);
+}
+
+void ExpectSameAction(const host::ActionSpec& a, const host::ActionSpec& b) {
+  EXPECT_EQ(a.name + "|" + a.description + "|" + a.return_type + "|" + a.return_description + "|" + a.example + "|" +
+                a.note,
+            b.name + "|" + b.description + "|" + b.return_type + "|" + b.return_description + "|" + b.example + "|" +
+                b.note);
+  EXPECT_EQ(a.line, b.line);
+  ASSERT_EQ(a.arguments.size(), b.arguments.size());
+  for (std::size_t i = 0; i < a.arguments.size(); ++i) ExpectSameArgument(a.arguments[i], b.arguments[i]);
+}
+
+// Each field of the report, one by one: a field the codec leaves out fails here.
+void ExpectSameReport(const host::PluginReport& a, const host::PluginReport& b) {
+  EXPECT_EQ(a.path, b.path);
+  EXPECT_EQ(a.error_rule + "|" + a.error, b.error_rule + "|" + b.error);
+  EXPECT_EQ(a.texts, b.texts);
+  EXPECT_EQ(a.sdk_known, b.sdk_known);
+  EXPECT_EQ(a.sdk_version, b.sdk_version);
+  EXPECT_EQ(a.actions, b.actions);
+  ASSERT_EQ(a.action_specs.size(), b.action_specs.size());
+  for (std::size_t i = 0; i < a.action_specs.size(); ++i) ExpectSameAction(a.action_specs[i], b.action_specs[i]);
+  ASSERT_EQ(a.actions_failure.has_value(), b.actions_failure.has_value());
+  if (a.actions_failure) ExpectSameFinding(*a.actions_failure, *b.actions_failure);
+  EXPECT_EQ(a.file_version + "|" + a.product_version, b.file_version + "|" + b.product_version);
+  ASSERT_EQ(a.findings.size(), b.findings.size());
+  for (std::size_t i = 0; i < a.findings.size(); ++i) ExpectSameFinding(a.findings[i], b.findings[i]);
+  EXPECT_EQ(a.figures, b.figures);
+}
+
+TEST(ReportCodec, EveryFieldComesBackAsItWasWritten) {
+  const host::PluginReport sent = EveryField();
+  host::PluginReport read;
+  ASSERT_TRUE(host::DecodeReport(host::EncodeReport(sent), &read));
+  ExpectSameReport(sent, read);
+}
+
+// Unset fields stay unset: no SDK version looked for, an unread document,
+// and an empty action list, which is not an unread document.
+TEST(ReportCodec, WhatWasNotLearntStaysUnknown) {
+  host::PluginReport sent, read;
+  ASSERT_TRUE(host::DecodeReport(host::EncodeReport(sent), &read));
+  ExpectSameReport(sent, read);
+  EXPECT_FALSE(read.sdk_known);
+  EXPECT_FALSE(read.actions.has_value());
+  sent.sdk_known = true;
+  sent.actions.emplace();
+  host::PluginReport again;
+  ASSERT_TRUE(host::DecodeReport(host::EncodeReport(sent), &again));
+  EXPECT_TRUE(again.sdk_known);
+  EXPECT_FALSE(again.sdk_version.has_value()) << "an SDK1 plugin";
+  ASSERT_TRUE(again.actions.has_value()) << "an empty list is not an unread document";
+  EXPECT_TRUE(again.actions->empty());
+}
+
+// A finding whose severity byte is no severity (NUL among them) is counted
+// as a FAIL, never as a fifth severity that no count sees.
+TEST(ReportCodec, AFindingOfNoKnownSeverityCountsAsAFailure) {
+  for (const std::string severity : {std::string(1, '\0'), std::string("Z"), std::string()}) {
+    std::string bytes;
+    host::AppendRecord(&bytes, 'F', "MD105", severity + "text");
+    host::PluginReport read;
+    EXPECT_FALSE(host::DecodeReport(bytes, &read));
+    ASSERT_EQ(1u, read.findings.size());
+    EXPECT_EQ(host::Severity::kFail, read.findings[0].severity);
+    EXPECT_EQ(1, read.Failures());
+    EXPECT_FALSE(read.Passed(false));
+  }
+}
+
+// Malformed bytes make the decode say so; a forged length never reads past
+// the bytes.
+TEST(ReportCodec, MalformedBytesAreSaidToBe) {
+  host::PluginReport read;
+  for (const std::string bad : {std::string("V 0 2\nxx"), std::string("M 1 3\nkabc"), std::string("? 0 0\n"),
+                                std::string("T 5 999999999\nshort"), std::string("A 0 7\nl 0 1\nx"),
+                                std::string("not a record\n"), std::string("T 18446744073709551615 1\nx")})
+    EXPECT_FALSE(host::DecodeReport(bad, &read)) << bad;
+  std::size_t at = 0;
+  host::Record record;
+  EXPECT_EQ(host::Take::kIncomplete, host::TakeRecord("T 1 2\nab", &at, &record));
+  EXPECT_EQ(0u, at);
+}
+
+}  // namespace
