@@ -152,4 +152,21 @@ TEST(Examiner, AThreadsCrashAfterAHeldReportIsThatPluginsOnceAndTheNextIsAskedAg
             ExamineWith(script, {"p1.dll", "p2.dll"}));
 }
 
+// A worker that cannot be started is mdhost's own failure, MD007, and says
+// why (the system's reason), for each plugin it was to examine.
+TEST(Examiner, AWorkerThatCannotBeStartedSaysWhy) {
+  host::Examiner examiner(true, 5, 0, [](host::SharedMemory&, std::string* error) {
+    *error = "no such program";
+    return std::unique_ptr<host::ChildProcess>();
+  });
+  std::vector<host::PluginReport> reports;
+  examiner.ExamineAll(host::Examination::kCheck, {"p1", "p2"},
+                      [&](const host::PluginReport& report) { reports.push_back(report); });
+  ASSERT_EQ(2u, reports.size());
+  for (const host::PluginReport& report : reports) {
+    EXPECT_EQ("MD007", report.error_rule);
+    EXPECT_EQ("the worker process could not be started: no such program", report.error);
+  }
+}
+
 }  // namespace
