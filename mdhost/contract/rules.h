@@ -52,6 +52,7 @@ constexpr char kUndocumentedFunction[] = "MD406";  // registered but not in the 
 // What a load and release leave behind.
 constexpr char kKeptPerLoad[] = "MD501";     // memory kept per load and release
 constexpr char kThreadsLeft[] = "MD502";     // threads still running after the release
+constexpr char kPoolLeft[] = "MD503";        // thread-pool timers or waits still due after the release
 
 // Plugins side by side (scan).
 constexpr char kSameName[] = "MD601";        // two plugins of one name
@@ -64,7 +65,7 @@ constexpr const char* kAll[] = {
     kNotWellFormed, kWellFormed, kRootElement, kMissingElement, kUnknownElement, kActionName,
     kActionTwice, kArgumentTwice, kRequiredValue, kTypeName,
     kNoRegistration, kNoLuaState, kRegistrationRaised, kStackBalance, kActionRegistered, kUndocumentedFunction,
-    kKeptPerLoad, kThreadsLeft,
+    kKeptPerLoad, kThreadsLeft, kPoolLeft,
     kSameName, kSameTable,
 };
 

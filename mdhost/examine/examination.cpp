@@ -135,6 +135,18 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
   return true;
 }
 
+// A timer or wait the plugin set on the system's thread pool and left due
+// calls code that is gone: the host crashes later, in a thread of the pool,
+// far from the cause.
+bool LeftPoolCallbacks(ReportSink& sink, const ImageRange& image) {
+  const int due = PoolCallbacksInto(image);
+  if (due <= 0) return false;
+  sink.Fail(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") +
+                                 " or wait" + (due == 1 ? "" : "s") +
+                                 " on the system's thread pool due after it is released; " + kStopPoolCallbacks);
+  return true;
+}
+
 }  // namespace
 
 void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
@@ -168,6 +180,7 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   sink.report().file_version = file.file_version;
   sink.report().product_version = file.product_version;
   static int known_threads = OtherThreads();
+  WatchThreadPool();
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {
@@ -192,7 +205,7 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   module.reset();
   NoteExaminedImage(file_name, image, true);
   sink.Stage(kAfterReleaseStage);
-  if (LeftThreadsRunning(sink, image, &known_threads)) return;
+  if (LeftThreadsRunning(sink, image, &known_threads) | LeftPoolCallbacks(sink, image)) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 

@@ -22,6 +22,11 @@ constexpr char kStopThreads[] =
     "stop every thread it starts before DllMain returns from DLL_PROCESS_DETACH, or the host crashes once the "
     "module is gone";
 
+constexpr char kStopPoolCallbacks[] =
+    "cancel and close every timer and wait before DllMain returns from DLL_PROCESS_DETACH (SetThreadpoolTimer with "
+    "NULL, WaitForThreadpoolTimerCallbacks, CloseThreadpoolTimer; DeleteTimerQueueTimer or UnregisterWaitEx with "
+    "INVALID_HANDLE_VALUE)";
+
 // MD502's text: `count` threads found running after the release, or (with
 // `crash`) one that crashed the process once the module was gone.
 std::string ThreadsLeftText(int count, const std::string& crash = "");

@@ -167,6 +167,14 @@ int OtherThreads();
 // system cannot tell (POSIX): then threads are counted instead.
 int ThreadsRunningCodeOf(const ImageRange& image);
 
+// From now on, the timers and waits that modules loaded afterwards set on
+// the system's thread pool are watched, from their start-up code on.
+void WatchThreadPool();
+// How many of those timers and waits whose callback lies in `image` may still
+// call it: a module just released leaves them to call code that is gone.
+// 0 where the system has no such pool (POSIX).
+int PoolCallbacksInto(const ImageRange& image);
+
 // ---- Process figures ------------------------------------------------------------
 
 struct MemoryFigures {

@@ -121,7 +121,8 @@ void RecordWriter::Stage(const std::string& what) {
 }
 
 void RecordWriter::Done() {
-  if (report_.HasFinding(rule::kThreadsLeft)) retire_ = true;
+  // What the plugin left running or due would strike whatever comes next.
+  if (report_.HasFinding(rule::kThreadsLeft) || report_.HasFinding(rule::kPoolLeft)) retire_ = true;
   const std::string records = ReportRecord('D', request_, report_);
   {
     OutputLock lock;

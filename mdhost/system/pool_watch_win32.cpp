@@ -1,0 +1,248 @@
+// The timers and waits that plugins set on the system's thread pool, on
+// Win32. A module's imports of the pool's functions are pointed at ours when
+// the loader announces the module, before its start-up code runs, so that a
+// timer set in DllMain is seen too. The entries live in a fixed table: the
+// hooks run on any thread, and allocate nothing.
+#include <windows.h>
+
+#include "mdhost/system/system.h"
+
+namespace host {
+namespace {
+
+enum class Kind { kNone, kPoolTimer, kQueueTimer, kWait };
+
+struct Entry {
+  Kind kind = Kind::kNone;
+  void* object = nullptr;    // the timer or wait; the queue timer's handle
+  void* queue = nullptr;     // a queue timer's queue
+  uintptr_t callback = 0;
+  DWORD set_at = 0, due = 0, period = 0;  // a queue timer's
+};
+
+constexpr int kEntries = 512;
+Entry entries[kEntries];
+SRWLOCK lock = SRWLOCK_INIT;
+
+class Locked {
+ public:
+  Locked() { AcquireSRWLockExclusive(&lock); }
+  ~Locked() { ReleaseSRWLockExclusive(&lock); }
+};
+
+void Remember(const Entry& entry) {
+  Locked held;
+  for (Entry& e : entries) {
+    if (e.kind != Kind::kNone) continue;
+    e = entry;
+    return;
+  }
+}
+
+Entry* Find(void* object) {
+  for (Entry& e : entries)
+    if (e.kind != Kind::kNone && e.object == object) return &e;
+  return nullptr;
+}
+
+void Forget(void* object) {
+  Locked held;
+  if (Entry* e = Find(object)) *e = Entry();
+}
+
+// The pool's functions as the system has them.
+struct Real {
+  decltype(&CreateThreadpoolTimer) create_pool_timer;
+  decltype(&CloseThreadpoolTimer) close_pool_timer;
+  decltype(&IsThreadpoolTimerSet) pool_timer_set;
+  decltype(&CreateTimerQueueTimer) create_queue_timer;
+  decltype(&ChangeTimerQueueTimer) change_queue_timer;
+  decltype(&DeleteTimerQueueTimer) delete_queue_timer;
+  decltype(&DeleteTimerQueueEx) delete_queue;
+  decltype(&RegisterWaitForSingleObject) register_wait;
+  decltype(&UnregisterWait) unregister_wait;
+  decltype(&UnregisterWaitEx) unregister_wait_ex;
+} real;
+
+PTP_TIMER WINAPI OurCreatePoolTimer(PTP_TIMER_CALLBACK callback, PVOID context, PTP_CALLBACK_ENVIRON environment) {
+  PTP_TIMER timer = real.create_pool_timer(callback, context, environment);
+  if (timer != nullptr) {
+    Entry e;
+    e.kind = Kind::kPoolTimer;
+    e.object = timer;
+    e.callback = reinterpret_cast<uintptr_t>(callback);
+    Remember(e);
+  }
+  return timer;
+}
+
+VOID WINAPI OurClosePoolTimer(PTP_TIMER timer) {
+  Forget(timer);
+  real.close_pool_timer(timer);
+}
+
+BOOL WINAPI OurCreateQueueTimer(PHANDLE timer, HANDLE queue, WAITORTIMERCALLBACK callback, PVOID context, DWORD due,
+                                DWORD period, ULONG flags) {
+  const BOOL made = real.create_queue_timer(timer, queue, callback, context, due, period, flags);
+  if (made && timer != nullptr) {
+    Entry e;
+    e.kind = Kind::kQueueTimer;
+    e.object = *timer;
+    e.queue = queue;
+    e.callback = reinterpret_cast<uintptr_t>(callback);
+    e.set_at = GetTickCount();
+    e.due = due;
+    e.period = period;
+    Remember(e);
+  }
+  return made;
+}
+
+BOOL WINAPI OurChangeQueueTimer(HANDLE queue, HANDLE timer, ULONG due, ULONG period) {
+  const BOOL changed = real.change_queue_timer(queue, timer, due, period);
+  if (changed) {
+    Locked held;
+    if (Entry* e = Find(timer)) {
+      e->set_at = GetTickCount();
+      e->due = due;
+      e->period = period;
+    }
+  }
+  return changed;
+}
+
+BOOL WINAPI OurDeleteQueueTimer(HANDLE queue, HANDLE timer, HANDLE done) {
+  Forget(timer);
+  return real.delete_queue_timer(queue, timer, done);
+}
+
+BOOL WINAPI OurDeleteQueue(HANDLE queue, HANDLE done) {
+  {
+    Locked held;
+    for (Entry& e : entries)
+      if (e.kind == Kind::kQueueTimer && e.queue == queue) e = Entry();
+  }
+  return real.delete_queue(queue, done);
+}
+
+BOOL WINAPI OurRegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
+                            ULONG flags) {
+  const BOOL made = real.register_wait(wait, object, callback, context, ms, flags);
+  // A wait that runs once may have run; one that repeats waits on for ever.
+  if (made && wait != nullptr && (flags & WT_EXECUTEONLYONCE) == 0) {
+    Entry e;
+    e.kind = Kind::kWait;
+    e.object = *wait;
+    e.callback = reinterpret_cast<uintptr_t>(callback);
+    Remember(e);
+  }
+  return made;
+}
+
+BOOL WINAPI OurUnregisterWait(HANDLE wait) {
+  Forget(wait);
+  return real.unregister_wait(wait);
+}
+
+BOOL WINAPI OurUnregisterWaitEx(HANDLE wait, HANDLE done) {
+  Forget(wait);
+  return real.unregister_wait_ex(wait, done);
+}
+
+struct Hook {
+  const char* name;
+  void** real;
+  void* ours;
+};
+
+#define MD_HOOK(name, field, ours) \
+  { name, reinterpret_cast<void**>(&real.field), reinterpret_cast<void*>(&ours) }
+Hook hooks[] = {
+    MD_HOOK("CreateThreadpoolTimer", create_pool_timer, OurCreatePoolTimer),
+    MD_HOOK("CloseThreadpoolTimer", close_pool_timer, OurClosePoolTimer),
+    MD_HOOK("CreateTimerQueueTimer", create_queue_timer, OurCreateQueueTimer),
+    MD_HOOK("ChangeTimerQueueTimer", change_queue_timer, OurChangeQueueTimer),
+    MD_HOOK("DeleteTimerQueueTimer", delete_queue_timer, OurDeleteQueueTimer),
+    MD_HOOK("DeleteTimerQueueEx", delete_queue, OurDeleteQueue),
+    MD_HOOK("RegisterWaitForSingleObject", register_wait, OurRegisterWait),
+    MD_HOOK("UnregisterWait", unregister_wait, OurUnregisterWait),
+    MD_HOOK("UnregisterWaitEx", unregister_wait_ex, OurUnregisterWaitEx),
+};
+#undef MD_HOOK
+
+// Points the module's imports of the pool's functions at ours: an import
+// slot holding the system's address of one of them gets ours.
+void PointImportsAtUs(const char* base) {
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return;
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  if (nt->Signature != IMAGE_NT_SIGNATURE ||
+      nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IMPORT)
+    return;
+  const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (directory.VirtualAddress == 0) return;
+  for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+       d->Name != 0; ++d) {
+    for (auto* slot = reinterpret_cast<uintptr_t*>(const_cast<char*>(base) + d->FirstThunk); *slot != 0; ++slot) {
+      for (const Hook& hook : hooks) {
+        if (*hook.real == nullptr || *slot != reinterpret_cast<uintptr_t>(*hook.real)) continue;
+        DWORD was = 0;
+        if (VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was)) {
+          *slot = reinterpret_cast<uintptr_t>(hook.ours);
+          VirtualProtect(slot, sizeof *slot, was, &was);
+        }
+      }
+    }
+  }
+}
+
+struct LoadedData {  // LDR_DLL_NOTIFICATION_DATA's Loaded member
+  ULONG flags;
+  const void* full_name;
+  const void* base_name;
+  PVOID base;
+  ULONG size;
+};
+
+VOID CALLBACK OnModule(ULONG reason, const LoadedData* data, PVOID) {
+  if (reason == 1 && data != nullptr && data->base != nullptr) PointImportsAtUs(static_cast<const char*>(data->base));
+}
+
+bool In(const ImageRange& image, uintptr_t address) { return address >= image.start && address < image.end; }
+
+}  // namespace
+
+void WatchThreadPool() {
+  static bool watching = false;
+  if (watching) return;
+  watching = true;
+  HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  for (Hook& hook : hooks) *hook.real = reinterpret_cast<void*>(GetProcAddress(kernel32, hook.name));
+  real.pool_timer_set = reinterpret_cast<decltype(real.pool_timer_set)>(
+      reinterpret_cast<void*>(GetProcAddress(kernel32, "IsThreadpoolTimerSet")));
+  using Register = LONG(NTAPI*)(ULONG, PVOID, PVOID, PVOID*);
+  const auto register_notification = reinterpret_cast<Register>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "LdrRegisterDllNotification")));
+  static PVOID cookie = nullptr;
+  if (register_notification != nullptr)
+    register_notification(0, reinterpret_cast<PVOID>(&OnModule), nullptr, &cookie);
+}
+
+int PoolCallbacksInto(const ImageRange& image) {
+  Locked held;
+  int due = 0;
+  const DWORD now = GetTickCount();
+  for (const Entry& e : entries) {
+    if (e.kind == Kind::kNone || !In(image, e.callback)) continue;
+    switch (e.kind) {
+      case Kind::kPoolTimer:
+        due += real.pool_timer_set != nullptr && real.pool_timer_set(static_cast<PTP_TIMER>(e.object));
+        break;
+      case Kind::kQueueTimer: due += e.period != 0 || now - e.set_at < e.due; break;
+      default: ++due; break;
+    }
+  }
+  return due;
+}
+
+}  // namespace host
