@@ -29,6 +29,7 @@ struct Facts {
   bool overrun = false;
   bool released = false;
   const char* image = "";  // a noted image's name, "" when the code lies in none
+  uint32_t request = 0;    // the request (plus one) that examined that image; 0 when unknown
 };
 
 inline void AddGuard(uintptr_t start, uintptr_t end, std::size_t offered) {
@@ -52,15 +53,21 @@ inline const Guard* GuardAt(uintptr_t address) {
   return nullptr;
 }
 
-// The image of the plugin under examination, and of the one released last,
-// so that a crash address reads as module + offset, which addr2line needs.
-// A name holds up to 255 characters, two bytes each in a double-byte code
-// page: kept whole, since the parent compares it whole.
+// The image of the plugin under examination, and those of the plugins
+// released last (newest first by `released_next`), so that a crash address
+// reads as module + offset, which addr2line needs, and is charged to the
+// request that examined the image. A name holds up to 255 characters, two
+// bytes each in a double-byte code page: kept whole, since the parent
+// compares it whole.
 struct ImageNote {
   uintptr_t start = 0, end = 0;
+  uint32_t request = 0;  // plus one; 0 when unknown (mdhost's own process)
   char name[512] = "";
 };
-inline ImageNote examined_image, released_image;
+constexpr int kReleasedNotes = 8;
+inline ImageNote examined_image, released_images[kReleasedNotes];
+inline int released_next = 0;  // the slot the next release takes
+inline uint32_t current_request = 0;  // the request under way, plus one, for new notes
 
 struct FixedText {
   char text[1024] = "";  // room for a description that names an image
@@ -83,15 +90,18 @@ struct FixedText {
   }
 };
 
-// " (Name.lmd+0x1580)" where `address` lies in a noted image; "(released)"
+// " (Name.lmd+0x1580)" where `address` lies in a noted image; ", released"
 // for the image of a plugin already released. `facts` learn the same.
 inline void DescribeAddress(FixedText& out, uintptr_t address, Facts* facts) {
-  for (const ImageNote* note : {&examined_image, &released_image}) {
+  for (int i = -1; i < kReleasedNotes; ++i) {
+    const ImageNote* note =
+        i < 0 ? &examined_image : &released_images[(released_next + kReleasedNotes - 1 - i) % kReleasedNotes];
     if (note->end == 0 || address < note->start || address >= note->end) continue;
     out << " (" << note->name << "+";
-    out.Number(address - note->start, 16) << (note == &released_image ? ", released)" : ")");
+    out.Number(address - note->start, 16) << (i >= 0 ? ", released)" : ")");
     facts->image = note->name;
-    facts->released = note == &released_image;
+    facts->released = i >= 0;
+    facts->request = note->request;
     return;
   }
 }

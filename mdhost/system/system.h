@@ -154,8 +154,13 @@ ImageRange ModuleImageRange(void* module);
 
 // Names the image of the plugin under examination (or, with `released`, of
 // the one just released) for crash reports: addresses in it read as
-// Name+offset.
+// Name+offset, charged to the request under way (fault_report::current_request).
 void NoteExaminedImage(const std::string& name, const ImageRange& range, bool released);
+
+// Keeps the addresses of a released image from any later mapping (Win32);
+// nothing elsewhere. FreeReservation gives back what Reserve kept.
+void Reserve(const ImageRange& range);
+void FreeReservation(const ImageRange& range);
 
 // This process's threads but the calling one.
 int OtherThreads();

@@ -18,4 +18,8 @@ int OtherThreads() {
   return count > 0 ? count - 1 : 0;
 }
 
+// ModuleImageRange tells no range here: there is nothing to reserve.
+void Reserve(const ImageRange&) {}
+void FreeReservation(const ImageRange&) {}
+
 }  // namespace host

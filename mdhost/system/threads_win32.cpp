@@ -18,6 +18,22 @@ ImageRange ModuleImageRange(void* module) {
   return range;
 }
 
+void Reserve(const ImageRange& range) {
+  if (range.end > range.start)
+    VirtualAlloc(reinterpret_cast<void*>(range.start), range.end - range.start, MEM_RESERVE, PAGE_NOACCESS);
+}
+
+// Frees only a reservation of ours that still starts there.
+void FreeReservation(const ImageRange& range) {
+  MEMORY_BASIC_INFORMATION info = {};
+  if (range.end <= range.start ||
+      VirtualQuery(reinterpret_cast<void*>(range.start), &info, sizeof info) != sizeof info)
+    return;
+  if (info.State == MEM_RESERVE && info.AllocationBase == reinterpret_cast<void*>(range.start) &&
+      info.Type == MEM_PRIVATE)
+    VirtualFree(reinterpret_cast<void*>(range.start), 0, MEM_RELEASE);
+}
+
 int OtherThreads() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return 0;

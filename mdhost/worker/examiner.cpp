@@ -194,20 +194,21 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   batch.held.reset();
   const std::string& crash = unfinished.crash;
   const CrashFacts& facts = unfinished.facts;
-  // A thread crashed in the former image of the plugin whose report is held
-  // (and not of the one under way): the blame is that plugin's, and the
-  // request under way is asked again of the next worker.
-  const auto released_here = [&](std::size_t i) {
-    const std::string& path = batch.paths[i];
-    return facts.released && facts.image == path.substr(path.find_last_of("\\/") + 1);
-  };
-  const bool under_way_released = board.request != 0 && released_here(board.request - 1);
-  if (held && !under_way_released && facts.other_thread && released_here(*held)) {
-    // One report however the race went: the crash only confirms threads the
-    // count after the release may have found already.
-    PluginReport& report = batch.finished[*held];
-    if (!report.HasFinding(rule::kThreadsLeft))
-      ReportSink(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+  // The fault lay in the released image of another request than the one
+  // under way (a thread or timer that plugin left): the blame is that
+  // plugin's where its report is still held, and nobody's once it is out;
+  // never the plugin under way, which is asked again of the next worker.
+  // Requests are told apart by number, never by file name.
+  const bool under_way = board.request != 0;
+  if (facts.released && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
+    const std::size_t owner = facts.image_request - 1;
+    if (held && *held == owner) {
+      // One report however the race went: the crash only confirms threads
+      // the count after the release may have found already.
+      PluginReport& report = batch.finished[*held];
+      if (!report.HasFinding(rule::kThreadsLeft) && !report.HasFinding(rule::kPoolLeft))
+        ReportSink(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    }
     batch.Requeue();
     return;
   }

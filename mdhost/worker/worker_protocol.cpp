@@ -50,6 +50,7 @@ void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
   if (facts.other_thread) key << "other_thread ";
   if (facts.overrun) key << "overrun ";
   if (facts.released) key << "released ";
+  if (facts.request != 0) key.Number(facts.request - 1, 10) << " ";  // the image's request
   if (*facts.image != '\0') key << "image=" << facts.image;
 }
 
@@ -85,6 +86,8 @@ CrashFacts ReadCrashKey(const std::string& key) {
     std::size_t end = key.find(' ', at);
     if (end == std::string::npos) end = key.size();
     const std::string word = key.substr(at, end - at);
+    uint32_t request = 0;
+    if (ReadSerial(word, &request)) facts.image_request = request + 1;
     facts.other_thread = facts.other_thread || word == "other_thread";
     facts.overrun = facts.overrun || word == "overrun";
     facts.released = facts.released || word == "released";
@@ -100,6 +103,7 @@ RecordWriter::RecordWriter(StageBoard* board, Output output)
 
 void RecordWriter::Begin(uint32_t request) {
   request_ = request;
+  fault_report::current_request = request + 1;
   report_ = PluginReport();
   std::string begun = BeginRecord(request);
   {
@@ -129,6 +133,7 @@ void RecordWriter::Done() {
     pending.clear();
     output_(records.data(), records.size());
   }
+  fault_report::current_request = 0;
   if (board_ != nullptr) board_->Write(0, "waiting for a request");
 }
 

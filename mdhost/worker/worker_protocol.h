@@ -50,11 +50,13 @@ void SetCrashPause(void (*pause)());
 struct CrashFacts {
   bool other_thread = false;  // in a thread other than the examining one
   bool overrun = false;       // at a guard page: past a buffer offered
-  bool released = false;      // in the image of the plugin released last
+  bool released = false;      // in the image of a plugin released already
   std::string image;          // the noted image the code lay in, or ""
+  uint32_t image_request = 0;  // the request (plus one) that examined that image; 0: unknown
 };
 // The crash record's key: the facts as words ("other_thread overrun
-// released"), then "image=" and the image's name, which may hold anything.
+// released", the image's request as a number), then "image=" and the
+// image's name, which may hold anything.
 CrashFacts ReadCrashKey(const std::string& key);
 
 // The records a worker writes, for fakes of one.

@@ -21,11 +21,21 @@ std::string Record(char tag, const std::string& key, const std::string& value) {
 }
 
 // What the scripted worker does with a request for a path.
-enum class Act { kAnswer, kCrash, kHang, kAnswerAndClose, kAnswerThenOtherThreadCrash, kCountedThreadsThenCrash };
+enum class Act {
+  kAnswer,
+  kCrash,
+  kHang,
+  kAnswerAndClose,
+  kAnswerThenOtherThreadCrash,
+  kCountedThreadsThenCrash,
+  kThreadCrashInRelease,        // a thread crashes while the module is being released
+  kOnceCrashInPreviousImage     // the first time: a crash in the image of the request before
+};
 
 struct Script {
   std::map<std::string, Act> acts;  // by path; kAnswer when not named
   int workers_started = 0;
+  bool crashed_once = false;
 };
 
 class FakeWorker : public host::ChildProcess {
@@ -73,6 +83,24 @@ class FakeWorker : public host::ChildProcess {
       hung_ = true;
       return;
     }
+    if (act == Act::kThreadCrashInRelease) {
+      board_->Write(serial + 1, host::kReleaseStage);
+      output_ += host::BeginRecord(serial) + host::ReportRecord('P', serial, report) +
+                 Record('C', "other_thread ", std::string(host::fault_report::kOtherThread) + "access violation");
+      ending_ = true;
+      return;
+    }
+    if (act == Act::kOnceCrashInPreviousImage && !script_->crashed_once) {
+      script_->crashed_once = true;
+      // Same file name as the plugin before, in another folder: only the
+      // request's number tells them apart.
+      const std::string name = path.substr(path.find_last_of('\\') + 1);
+      output_ += host::BeginRecord(serial) + Record('C', "other_thread released " + std::to_string(serial - 1) +
+                                                          " image=" + name,
+                                                      std::string(host::fault_report::kOtherThread) + "access violation");
+      ending_ = true;
+      return;
+    }
     if (act == Act::kCrash) {
       output_ += host::BeginRecord(serial) + host::ReportRecord('P', serial, report) +
                  Record('C', "", "access violation at 0x10");
@@ -85,7 +113,7 @@ class FakeWorker : public host::ChildProcess {
     board_->Write(0, "waiting for a request");
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
-      output_ += Record('C', "other_thread released image=" + path,
+      output_ += Record('C', "other_thread released " + request + " image=" + path,
                         std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path +
                             "+0x20, released)");
       ending_ = true;
@@ -167,6 +195,25 @@ TEST(Examiner, AWorkerThatCannotBeStartedSaysWhy) {
     EXPECT_EQ("MD007", report.error_rule);
     EXPECT_EQ("the worker process could not be started: no such program", report.error);
   }
+}
+
+// A thread crashing while the module is released was left by the plugin
+// being released: its MD502, not a crash of its examination (MD003).
+TEST(Examiner, AThreadCrashInTheReleaseIsThePluginsLeftThread) {
+  Script script;
+  script.acts["p1"] = Act::kThreadCrashInRelease;
+  EXPECT_EQ((std::vector<std::string>{"p1: finding MD502 Name of p1", "p2: Name of p2"}),
+            ExamineWith(script, {"p1", "p2"}));
+}
+
+// Two plugins of one file name in different folders: a crash in the
+// released image of the first, while the second is under way, is the
+// first's; the second is asked again and passes.
+TEST(Examiner, ACrashInAReleasedImageIsChargedToItsRequestNotItsName) {
+  Script script;
+  script.acts["b\\p.dll"] = Act::kOnceCrashInPreviousImage;
+  EXPECT_EQ((std::vector<std::string>{"a\\p.dll: finding MD502 Name of a\\p.dll", "b\\p.dll: Name of b\\p.dll"}),
+            ExamineWith(script, {"a\\p.dll", "b\\p.dll"}));
 }
 
 }  // namespace

@@ -75,9 +75,10 @@ TEST(WorkerProtocol, ACrashWritesTheReportAsOfItsStep) {
   EXPECT_EQ("access fault", unfinished.crash);
   EXPECT_FALSE(unfinished.facts.overrun || unfinished.facts.released || unfinished.facts.other_thread);
   EXPECT_EQ("my overrun fix released other_thread.dll", unfinished.facts.image);
-  const host::CrashFacts all = host::ReadCrashKey("other_thread overrun released image=a b.dll");
+  const host::CrashFacts all = host::ReadCrashKey("other_thread overrun released 4 image=a 7 b.dll");
   EXPECT_TRUE(all.other_thread && all.overrun && all.released);
-  EXPECT_EQ("a b.dll", all.image);
+  EXPECT_EQ(5u, all.image_request) << "the request that examined the image, plus one";
+  EXPECT_EQ("a 7 b.dll", all.image);
 }
 
 // An image's whole name reaches the parent, however long: the parent
