@@ -1,222 +1,30 @@
 // mdhost: a stand-in for the Autoplay Media Studio 8 host, and a toolkit for
 // plugin authors: read a plugin's texts, check it against the host's
 // contract, list every plugin below a folder, run scripts with its actions.
-//
-// The commands and the options are one table each; parsing, each command's
-// checks and the usage all come from them (and a test holds the README's
-// option list to the usage).
+// The command line's tables live in mdhost/commands/command_line.cpp.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
 
-#include "mdhost/commands/commands.h"
-#include "mdhost/report/output.h"
+#include "mdhost/commands/command_line.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/worker_main.h"
 
-namespace {
-
-// The commands, as bits of each option's entry.
-enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kDoc = 16, kNew = 32, kRun = 64, kHelp = 128 };
-
-struct Command {
-  const char* name;
-  const char* arguments;
-  const char* summary;
-  std::size_t min_arguments, max_arguments;
-  CommandBit bit;
-  int (*run)(const host::Invocation&);
-};
-
-constexpr std::size_t kAny = 1000000;
-
-const Command kCommands[] = {
-    {"info", "PLUGIN", "print the plugin's five texts, SDK version and actions", 1, 1, kInfo, host::InfoCommand},
-    {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny, kCheck, host::CheckCommand},
-    {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, host::ScanCommand},
-    {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
-     host::DiffCommand},
-    {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc,
-     host::DocCommand},
-    {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew,
-     host::NewCommand},
-    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, host::RunCommand},
-    {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, host::HelpCommand},
-};
-
-bool Number(const char* option, const char* value, long low, long high, int* out, std::string* error) {
-  char* end = nullptr;
-  const long number = std::strtol(value, &end, 10);
-  if (*value == '\0' || *end != '\0' || number < low || number > high) {
-    *error = std::string(option) + " takes a number from " + std::to_string(low) + " to " + std::to_string(high);
-    return false;
-  }
-  *out = static_cast<int>(number);
-  return true;
-}
-
-struct Option {
-  const char* name;
-  const char* value;  // the value's name in the usage; null for a flag
-  unsigned commands;  // the CommandBits of the commands that take it
-  const char* help;
-  // Takes the option (with its value) into the call; false (and why) for a
-  // value it cannot take.
-  bool (*take)(const char* value, host::Invocation* call, std::string* error);
-};
-
-constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc;
-
-const Option kOptions[] = {
-    {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "print one UTF-8 JSON object instead of text",
-     [](const char*, host::Invocation* call, std::string*) { return call->json = true; }},
-    {"--timeout", "SECONDS", kExamining, "how long a plugin may keep mdhost waiting (default 10)",
-     [](const char* value, host::Invocation* call, std::string* error) {
-       call->timeout_given = true;
-       return Number("--timeout", value, 1, 86400, &call->timeout_seconds, error);
-     }},
-    {"--in-process", nullptr, kExamining,
-     "examine plugins in mdhost's own process (a crash ends the run; --timeout cannot be honoured there)",
-     [](const char*, host::Invocation* call, std::string*) { return !(call->isolated = false); }},
-    {"--cycles", "N", kCheck,
-     "load-and-release cycles measured for the memory a plugin keeps per load (default 200; 0 measures nothing)",
-     [](const char* value, host::Invocation* call, std::string* error) {
-       return Number("--cycles", value, 0, 100000, &call->load_cycles, error);
-     }},
-    {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
-     [](const char*, host::Invocation* call, std::string*) { return call->strict = true; }},
-    {"--quiet", nullptr, kCheck, "only WARN and FAIL lines and the verdicts",
-     [](const char*, host::Invocation* call, std::string*) { return call->quiet = true; }},
-    {"--with", "PLUGIN", kRun, "register that plugin's actions too, before PLUGIN's (repeatable)",
-     [](const char* value, host::Invocation* call, std::string*) {
-       call->extra_plugins.push_back(value);
-       return true;
-     }},
-    {"-o", "FILE", kDoc, "write the page to FILE instead of standard output",
-     [](const char* value, host::Invocation* call, std::string*) {
-       call->output = value;
-       return true;
-     }},
-    {"--lang", "c|cpp", kNew, "the new plugin's language (C by default)",
-     [](const char* value, host::Invocation* call, std::string* error) {
-       call->cpp = std::string(value) == "cpp";
-       if (call->cpp || std::string(value) == "c") return true;
-       *error = "--lang takes c or cpp";
-       return false;
-     }},
-    {"--format", "html|md", kDoc, "the page as one self-contained HTML page (the default) or as Markdown",
-     [](const char* value, host::Invocation* call, std::string* error) {
-       call->markdown = std::string(value) == "md";
-       if (call->markdown || std::string(value) == "html") return true;
-       *error = "--format takes html or md";
-       return false;
-     }},
-};
-
-// "info, check, scan, diff": the commands an option's bits name.
-std::string CommandList(unsigned commands) {
-  std::string list;
-  for (const Command& c : kCommands)
-    if (commands & c.bit) list += (list.empty() ? "" : ", ") + std::string(c.name);
-  return list;
-}
-
-void Usage(std::FILE* out) {
-  std::fprintf(out, "usage: mdhost COMMAND [OPTION...] [ARGUMENT...] [--] [ARGUMENT...]\n\n");
-  for (const Command& c : kCommands) {
-    const std::string line = std::string(c.name) + " " + c.arguments;
-    std::fprintf(out, "  mdhost %-32s %s\n", line.c_str(), c.summary);
-  }
-  std::fprintf(out, "  mdhost %-32s %s\n\noptions:\n", "PLUGIN", "same as 'mdhost info PLUGIN' when PLUGIN is a file");
-  for (const Option& o : kOptions) {
-    const std::string name = std::string(o.name) + (o.value ? std::string(" ") + o.value : "");
-    std::fprintf(out, "  %-20s (%s) %s\n", name.c_str(), CommandList(o.commands).c_str(), o.help);
-  }
-  std::fprintf(out,
-               "  %-20s ends the options (run: script arguments may follow)\n"
-               "  --help, --version\n\n"
-               "exit codes: 0 success, 1 a check failed (FAIL; with --strict, WARN too) or a\n"
-               "plugin could not be read, 2 a wrong command line, 3 a file or folder that\n"
-               "cannot be used. docs/checks.md explains every rule (MDnnn).\n",
-               "--");
-}
-
-int WrongCommandLine(const std::string& why) {
-  host::Complain(why);
-  Usage(stderr);
-  return host::kExitUsage;
-}
-
-// Takes the options out of the arguments after the command; "--" ends them.
-// `*help` when --help was asked for.
-bool ParseOptions(int argc, char** argv, const Command& command, host::Invocation* call, bool* help,
-                  std::string* error) {
-  bool options_end = false;
-  for (int i = 2; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (options_end || ((a.size() < 2 || a.compare(0, 2, "--") != 0) && a != "-o")) {
-      call->arguments.push_back(a);
-      continue;
-    }
-    if (a == "--") {
-      options_end = true;
-      continue;
-    }
-    if (a == "--help") {
-      *help = true;
-      return true;
-    }
-    const Option* option = nullptr;
-    for (const Option& o : kOptions)
-      if (a == o.name) option = &o;
-    if (option == nullptr) {
-      *error = "unknown option '" + a + "'";
-      return false;
-    }
-    if ((option->commands & command.bit) == 0) {
-      bool takes_any = false;
-      for (const Option& o : kOptions) takes_any = takes_any || (o.commands & command.bit);
-      *error = std::string("'") + command.name + "' takes no option " + a +
-               (takes_any ? " (see 'mdhost --help'; put '--' before arguments that begin with '--')"
-                          : " (it takes no options; put '--' before arguments that begin with '--')");
-      return false;
-    }
-    const char* value = "";
-    if (option->value != nullptr) {
-      if (i + 1 >= argc) {
-        *error = a + " takes " + option->value;
-        return false;
-      }
-      value = argv[++i];
-    }
-    if (!option->take(value, call, error)) return false;
-  }
-  if (call->timeout_given && !call->isolated) {
-    *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   host::UseBinaryOutput();
-  if (argc < 2) return WrongCommandLine("no command given");
+  if (argc < 2) return host::WrongCommandLine("no command given");
   const std::string first = argv[1];
   if (first == "--worker") return host::RunWorker(argc > 2 ? argv[2] : "");
   host::SetAsideOutput();  // what a plugin prints goes to standard error
   if (first == "-h" || first == "--help") {
-    Usage(host::OwnOutput());
+    host::Usage(host::OwnOutput());
     return host::kExitOk;
   }
   if (first == "--version") {
     std::fprintf(host::OwnOutput(), "mdhost %s (ModuleDetails)\n", MD_VERSION_TEXT);
     return host::kExitOk;
   }
-  const Command* command = nullptr;
-  for (const Command& c : kCommands)
-    if (first == c.name) command = &c;
+  const host::Command* command = host::FindCommand(first);
   host::Invocation call;
   if (command == nullptr) {
     // The shorthand: a plugin's file alone means 'info'.
@@ -224,16 +32,17 @@ int main(int argc, char** argv) {
       call.arguments.push_back(first);
       return host::InfoCommand(call);
     }
-    return WrongCommandLine("unknown command '" + first + "'");
+    return host::WrongCommandLine("unknown command '" + first + "'");
   }
   std::string error;
   bool help = false;
-  if (!ParseOptions(argc, argv, *command, &call, &help, &error)) return WrongCommandLine(error);
+  if (!host::ParseOptions(std::vector<std::string>(argv + 2, argv + argc), *command, &call, &help, &error))
+    return host::WrongCommandLine(error);
   if (help) {
-    Usage(host::OwnOutput());
+    host::Usage(host::OwnOutput());
     return host::kExitOk;
   }
   if (call.arguments.size() < command->min_arguments || call.arguments.size() > command->max_arguments)
-    return WrongCommandLine(std::string("'") + command->name + "' takes " + command->arguments);
+    return host::WrongCommandLine(std::string("'") + command->name + "' takes " + command->arguments);
   return command->run(call);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Holds the README's and the mdhost text's option lists to mdhost's own
 option table, as `mdhost --help` prints it: every option, its value and the
-commands that take it, and no option that mdhost does not have.
+commands that take it, and no option that mdhost does not have; and their
+exit codes to the usage's, word for word.
   options_documented.py README MDHOST_TXT -- MDHOST..."""
 import re
 import subprocess
@@ -22,6 +23,14 @@ for name, value, commands in options:
         problems.append("README lacks '- `%s` (%s):'" % (spelled, commands))
     if not re.search(r"^  %s \(%s\)$" % (re.escape(spelled), re.escape(commands)), mdhost_text, re.M):
         problems.append("%s lacks '  %s (%s)'" % (text, spelled, commands))
+codes = re.findall(r"^  ([0-9])  (.+)$", usage, re.M)
+if len(codes) < 4:
+    problems.append("too few exit codes in the usage")
+for code, meaning in codes:
+    if "\n    %s  %s\n" % (code, meaning) not in readme_text:
+        problems.append("README lacks exit code '%s  %s'" % (code, meaning))
+    if "\n  %s  %s\n" % (code, meaning) not in mdhost_text:
+        problems.append("%s lacks exit code '%s  %s'" % (text, code, meaning))
 known = {name for name, _, _ in options}
 for listed in re.findall(r"^- `(--?[a-z-]+)", readme_text, re.M):
     if listed not in known:

@@ -13,11 +13,22 @@ namespace host {
 
 class Examiner;
 
-// Exit codes.
+// Exit codes, named once: the usage lists them from here.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;     // a check failed, a script raised, a plugin could not be read
 constexpr int kExitUsage = 2;      // the command line is wrong
 constexpr int kExitNoInput = 3;    // a file or folder named is missing or unusable
+
+struct ExitCode {
+  int code;
+  const char* meaning;
+};
+constexpr ExitCode kExitCodes[] = {
+    {kExitOk, "success"},
+    {kExitFailed, "a check failed (FAIL; with --strict, WARN too), a plugin could not be read or a script raised"},
+    {kExitUsage, "a wrong command line"},
+    {kExitNoInput, "a file or folder that cannot be used"},
+};
 
 struct Invocation {
   std::vector<std::string> arguments;  // after the command, options removed

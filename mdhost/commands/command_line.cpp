@@ -1,0 +1,190 @@
+// mdhost's command line: the commands and the options are one table each;
+// parsing, each command's checks and the usage all come from them (and a
+// test holds the README's option list to the usage).
+#include "mdhost/commands/command_line.h"
+
+#include <cstdlib>
+
+#include "mdhost/report/output.h"
+
+namespace host {
+namespace {
+
+constexpr std::size_t kAny = 1000000;
+
+const Command kCommands[] = {
+    {"info", "PLUGIN", "print the plugin's five texts, SDK version and actions", 1, 1, kInfo, InfoCommand},
+    {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny, kCheck, CheckCommand},
+    {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, ScanCommand},
+    {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
+     DiffCommand},
+    {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc,
+     DocCommand},
+    {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew,
+     NewCommand},
+    {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, RunCommand},
+    {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, HelpCommand},
+};
+
+bool Number(const char* option, const char* value, long low, long high, int* out, std::string* error) {
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  if (*value == '\0' || *end != '\0' || number < low || number > high) {
+    *error = std::string(option) + " takes a number from " + std::to_string(low) + " to " + std::to_string(high);
+    return false;
+  }
+  *out = static_cast<int>(number);
+  return true;
+}
+
+struct Option {
+  const char* name;
+  const char* value;  // the value's name in the usage; null for a flag
+  unsigned commands;  // the CommandBits of the commands that take it
+  const char* help;
+  // Takes the option (with its value) into the call; false (and why) for a
+  // value it cannot take.
+  bool (*take)(const char* value, Invocation* call, std::string* error);
+};
+
+constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc;
+
+const Option kOptions[] = {
+    {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "print one UTF-8 JSON object instead of text",
+     [](const char*, Invocation* call, std::string*) { return call->json = true; }},
+    {"--timeout", "SECONDS", kExamining, "how long a plugin may keep mdhost waiting (default 10)",
+     [](const char* value, Invocation* call, std::string* error) {
+       call->timeout_given = true;
+       return Number("--timeout", value, 1, 86400, &call->timeout_seconds, error);
+     }},
+    {"--in-process", nullptr, kExamining,
+     "examine plugins in mdhost's own process (a crash ends the run; --timeout cannot be honoured there)",
+     [](const char*, Invocation* call, std::string*) { return !(call->isolated = false); }},
+    {"--cycles", "N", kCheck,
+     "load-and-release cycles measured for the memory a plugin keeps per load (default 200; 0 measures nothing)",
+     [](const char* value, Invocation* call, std::string* error) {
+       return Number("--cycles", value, 0, 100000, &call->load_cycles, error);
+     }},
+    {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
+     [](const char*, Invocation* call, std::string*) { return call->strict = true; }},
+    {"--quiet", nullptr, kCheck, "only WARN and FAIL lines and the verdicts",
+     [](const char*, Invocation* call, std::string*) { return call->quiet = true; }},
+    {"--with", "PLUGIN", kRun, "register that plugin's actions too, before PLUGIN's (repeatable)",
+     [](const char* value, Invocation* call, std::string*) {
+       call->extra_plugins.push_back(value);
+       return true;
+     }},
+    {"-o", "FILE", kDoc, "write the page to FILE instead of standard output",
+     [](const char* value, Invocation* call, std::string*) {
+       call->output = value;
+       return true;
+     }},
+    {"--lang", "c|cpp", kNew, "the new plugin's language (C by default)",
+     [](const char* value, Invocation* call, std::string* error) {
+       call->cpp = std::string(value) == "cpp";
+       if (call->cpp || std::string(value) == "c") return true;
+       *error = "--lang takes c or cpp";
+       return false;
+     }},
+    {"--format", "html|md", kDoc, "the page as one self-contained HTML page (the default) or as Markdown",
+     [](const char* value, Invocation* call, std::string* error) {
+       call->markdown = std::string(value) == "md";
+       if (call->markdown || std::string(value) == "html") return true;
+       *error = "--format takes html or md";
+       return false;
+     }},
+};
+
+// "info, check, scan, diff": the commands an option's bits name.
+std::string CommandList(unsigned commands) {
+  std::string list;
+  for (const Command& c : kCommands)
+    if (commands & c.bit) list += (list.empty() ? "" : ", ") + std::string(c.name);
+  return list;
+}
+
+}  // namespace
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& c : kCommands)
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+void Usage(std::FILE* out) {
+  std::fprintf(out, "usage: mdhost COMMAND [OPTION...] [ARGUMENT...] [--] [ARGUMENT...]\n\n");
+  for (const Command& c : kCommands) {
+    const std::string line = std::string(c.name) + " " + c.arguments;
+    std::fprintf(out, "  mdhost %-32s %s\n", line.c_str(), c.summary);
+  }
+  std::fprintf(out, "  mdhost %-32s %s\n\noptions:\n", "PLUGIN", "same as 'mdhost info PLUGIN' when PLUGIN is a file");
+  for (const Option& o : kOptions) {
+    const std::string name = std::string(o.name) + (o.value ? std::string(" ") + o.value : "");
+    std::fprintf(out, "  %-20s (%s) %s\n", name.c_str(), CommandList(o.commands).c_str(), o.help);
+  }
+  std::fprintf(out,
+               "  %-20s ends the options (run: script arguments may follow)\n"
+               "  --help, --version\n\nexit codes:\n",
+               "--");
+  for (const ExitCode& code : kExitCodes) std::fprintf(out, "  %d  %s\n", code.code, code.meaning);
+  std::fprintf(out, "docs/checks.md explains every rule (MDnnn).\n");
+}
+
+int WrongCommandLine(const std::string& why) {
+  Complain(why);
+  Usage(stderr);
+  return kExitUsage;
+}
+
+// Takes the options out of the arguments after the command; "--" ends them.
+// `*help` when --help was asked for.
+bool ParseOptions(const std::vector<std::string>& arguments, const Command& command, Invocation* call, bool* help,
+                  std::string* error) {
+  bool options_end = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (options_end || ((a.size() < 2 || a.compare(0, 2, "--") != 0) && a != "-o")) {
+      call->arguments.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_end = true;
+      continue;
+    }
+    if (a == "--help") {
+      *help = true;
+      return true;
+    }
+    const Option* option = nullptr;
+    for (const Option& o : kOptions)
+      if (a == o.name) option = &o;
+    if (option == nullptr) {
+      *error = "unknown option '" + a + "'";
+      return false;
+    }
+    if ((option->commands & command.bit) == 0) {
+      bool takes_any = false;
+      for (const Option& o : kOptions) takes_any = takes_any || (o.commands & command.bit);
+      *error = std::string("'") + command.name + "' takes no option " + a +
+               (takes_any ? " (see 'mdhost --help'; put '--' before arguments that begin with '--')"
+                          : " (it takes no options; put '--' before arguments that begin with '--')");
+      return false;
+    }
+    const char* value = "";
+    if (option->value != nullptr) {
+      if (i + 1 >= arguments.size()) {
+        *error = a + " takes " + option->value;
+        return false;
+      }
+      value = arguments[++i].c_str();
+    }
+    if (!option->take(value, call, error)) return false;
+  }
+  if (call->timeout_given && !call->isolated) {
+    *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace host

@@ -1,0 +1,85 @@
+// The command line as mdhost takes it: each option beside what it sets, and
+// each way a command line can be wrong, with the reason mdhost gives.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "mdhost/commands/command_line.h"
+
+namespace {
+
+struct Parsed {
+  bool ok = false, help = false;
+  host::Invocation call;
+  std::string error;
+};
+
+Parsed Parse(const char* command, const std::vector<std::string>& arguments) {
+  Parsed p;
+  const host::Command* c = host::FindCommand(command);
+  EXPECT_NE(nullptr, c) << command;
+  if (c != nullptr) p.ok = host::ParseOptions(arguments, *c, &p.call, &p.help, &p.error);
+  return p;
+}
+
+TEST(CommandLine, EachOptionSetsWhatItSays) {
+  struct Case {
+    const char* command;
+    std::vector<std::string> arguments;
+    std::function<bool(const host::Invocation&)> holds;
+  };
+  const Case cases[] = {
+      {"check", {"--json", "p"}, [](const host::Invocation& c) { return c.json; }},
+      {"scan", {"--timeout", "7", "f"}, [](const host::Invocation& c) { return c.timeout_seconds == 7 && c.timeout_given; }},
+      {"info", {"--in-process", "p"}, [](const host::Invocation& c) { return !c.isolated; }},
+      {"check", {"--cycles", "0", "p"}, [](const host::Invocation& c) { return c.load_cycles == 0; }},
+      {"scan", {"--strict", "f"}, [](const host::Invocation& c) { return c.strict; }},
+      {"check", {"--quiet", "p"}, [](const host::Invocation& c) { return c.quiet; }},
+      {"run", {"--with", "a", "--with", "b", "p", "s"},
+       [](const host::Invocation& c) { return c.extra_plugins == std::vector<std::string>{"a", "b"}; }},
+      {"doc", {"-o", "page.html", "p"}, [](const host::Invocation& c) { return c.output == "page.html"; }},
+      {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return c.markdown; }},
+      {"new", {"--lang", "cpp", "Name"}, [](const host::Invocation& c) { return c.cpp; }},
+      {"run", {"p", "s", "--", "--json", "-o"},
+       [](const host::Invocation& c) { return c.arguments == std::vector<std::string>{"p", "s", "--json", "-o"}; }},
+  };
+  for (const Case& c : cases) {
+    const Parsed p = Parse(c.command, c.arguments);
+    EXPECT_TRUE(p.ok) << c.command << " " << c.arguments[0] << ": " << p.error;
+    EXPECT_TRUE(c.holds(p.call)) << c.command << " " << c.arguments[0];
+  }
+  const Parsed defaults = Parse("check", {"p"});
+  EXPECT_TRUE(defaults.call.isolated && !defaults.call.json && !defaults.call.strict);
+  EXPECT_EQ(10, defaults.call.timeout_seconds);
+  EXPECT_EQ(200, defaults.call.load_cycles);
+  EXPECT_TRUE(Parse("info", {"--help"}).help);
+}
+
+TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
+  const struct {
+    const char* command;
+    std::vector<std::string> arguments;
+    const char* error;
+  } cases[] = {
+      {"check", {"--frobnicate", "p"}, "unknown option '--frobnicate'"},
+      {"info", {"--strict", "p"}, "'info' takes no option --strict (see 'mdhost --help'"},
+      {"help", {"--json", "p", "f"}, "'help' takes no option --json (it takes no options"},
+      {"check", {"p", "--timeout"}, "--timeout takes SECONDS"},
+      {"check", {"--timeout", "0", "p"}, "--timeout takes a number from 1 to 86400"},
+      {"check", {"--timeout", "5x", "p"}, "--timeout takes a number from 1 to 86400"},
+      {"check", {"--cycles", "-1", "p"}, "--cycles takes a number from 0 to 100000"},
+      {"doc", {"--format", "pdf", "p"}, "--format takes html or md"},
+      {"new", {"--lang", "rust", "N"}, "--lang takes c or cpp"},
+      {"check", {"--in-process", "--timeout", "5", "p"}, "--timeout cannot be honoured with --in-process"},
+  };
+  for (const auto& c : cases) {
+    const Parsed p = Parse(c.command, c.arguments);
+    EXPECT_FALSE(p.ok) << c.error;
+    EXPECT_EQ(0u, p.error.find(c.error)) << p.error;
+  }
+  EXPECT_EQ(nullptr, host::FindCommand("frobnicate"));
+}
+
+}  // namespace
