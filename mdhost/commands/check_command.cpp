@@ -11,15 +11,9 @@ namespace {
 void PrintReport(const PluginReport& report, const Invocation& call) {
   Print("Checking " + AnsiToUtf8(report.path) + "\n");
   for (const Finding& finding : report.findings)
-    if (!call.quiet || finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
-      Print(FindingLine(finding) + "\n");
+    if (!call.quiet || finding.IsProblem()) Print(FindingLine(finding) + "\n");
   if (!report.error.empty()) Print(ErrorLine(report) + "\n");
-  const int failures = report.Failures();
-  const int warnings = report.Count(Severity::kWarn);
-  std::string verdict = std::string(report.Passed(call.strict) ? "PASSED" : "FAILED") + ": " +
-                        std::to_string(failures) + " problem" + (failures == 1 ? "" : "s");
-  if (warnings) verdict += ", " + std::to_string(warnings) + " warning" + (warnings == 1 ? "" : "s");
-  Print(verdict + "\n");
+  Print(VerdictLine(report, call.strict) + "\n");
 }
 
 }  // namespace

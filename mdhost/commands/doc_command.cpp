@@ -15,7 +15,7 @@ namespace {
 
 // A document's page is titled by its file name.
 std::string FileTitle(const std::string& path) {
-  return AnsiToUtf8(path.substr(path.find_last_of("\\/") + 1));
+  return AnsiToUtf8(BaseName(path));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "mdhost/commands/new_project.h"
 
+#include "mdhost/contract/lua_names.h"
+
 namespace host {
 namespace {
 
@@ -241,10 +243,9 @@ const char* const kLuaKeywords[] = {"and", "break", "do", "else", "elseif", "end
 std::string WhyNotATableName(const std::string& name) {
   if (name.empty()) return "a plugin's table needs a name";
   if (name.size() > 64) return "it is longer than 64 characters";
-  if (name[0] >= '0' && name[0] <= '9') return "a Lua name cannot begin with a digit";
-  for (char c : name)
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
-      return "a Lua name holds only letters, digits and underscores";
+  if (!IsLuaName(name))
+    return name[0] >= '0' && name[0] <= '9' ? "a Lua name cannot begin with a digit"
+                                             : "a Lua name holds only letters, digits and underscores";
   for (const char* keyword : kLuaKeywords)
     if (name == keyword) return "it is a Lua keyword";
   return "";

@@ -30,8 +30,7 @@ void SetArguments(lua_State* L, const std::vector<std::string>& args) {
 
 // _SourceFolder: the script's folder, as the host names its project's folder.
 void SetSourceFolder(lua_State* L, const std::string& script) {
-  const std::size_t slash = script.find_last_of("\\/");
-  lua_pushstring(L, slash == std::string::npos ? "." : script.substr(0, slash).c_str());
+  lua_pushstring(L, FolderOf(script).c_str());
   lua_setglobal(L, "_SourceFolder");
 }
 

@@ -1,15 +1,11 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
 // each file's export table (no code runs for that), then read in a worker.
 // Modules that are no plugins the host could load are listed as skipped.
-#include <fstream>
-#include <map>
-#include <set>
-
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/scan_findings.h"
 #include "mdhost/examine/pe_image.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
-#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
 
@@ -40,62 +36,12 @@ std::string SdkCell(const PluginReport& report) {
   return report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1";
 }
 
-// Why a module below the folder is not examined, or "" for a plugin.
-std::string WhySkipped(const ModuleImage& image) {
-  switch (image.kind) {
-    case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
-    case ModuleKind::kOtherModule: return "a module for another kind of processor";
-    case ModuleKind::kModule32:
-      return image.IsPluginModule() ? "" : std::string("a module that exports no ") + kNameGetter +
-                                               image.DecoratedExportHint();
-    default: return "";
-  }
-}
-
 // One plugin's row, with its error and its WARN and FAIL findings below it.
 void PrintReportRow(const PluginReport& report) {
   PrintRow(TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter),
            SdkCell(report), AnsiToUtf8(report.path));
   if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
-  for (const Finding& finding : report.findings)
-    if (finding.severity == Severity::kWarn || finding.severity == Severity::kFail)
-      Print("    " + FindingLine(finding) + "\n");
-}
-
-// Why a file that is named like a plugin module is no module at all, or "".
-std::string WhyNotAModule(const std::string& path) {
-  const std::string extension = ExtensionOf(path);
-  if (extension != ".lmd" && extension != ".dll") return "";
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  return file && file.tellg() == 0 ? "an empty file, named like a plugin module"
-                             : "not a module (no Windows module image), though named like one";
-}
-
-// What plugins below one folder do to each other in one host: two of one
-// name, or actions in one table, where the last registered wins.
-void CheckNeighbours(std::vector<PluginReport>& reports) {
-  std::map<std::string, std::vector<std::size_t>> names, tables;
-  for (std::size_t i = 0; i < reports.size(); ++i) {
-    if (const std::string* name = reports[i].Text(kNameGetter)) names[*name].push_back(i);
-    std::set<std::string> own;
-    for (const std::string& action : reports[i].actions.value_or(std::vector<std::string>()))
-      if (action.find('.') != std::string::npos) own.insert(action.substr(0, action.find('.')));
-    for (const std::string& table : own) tables[table].push_back(i);
-  }
-  const auto warn = [&](const std::map<std::string, std::vector<std::size_t>>& groups, const char* rule,
-                        const std::string& what, const std::string& consequence) {
-    for (const auto& group : groups) {
-      if (group.second.size() < 2) continue;
-      for (std::size_t i : group.second)
-        for (std::size_t other : group.second)
-          if (other != i)
-            ReportSink(&reports[i]).Warn(rule, what + " " + group.first + " is also " +
-                                                      (rule == rule::kSameName ? "the name of " : "used by ") +
-                                                      AnsiToUtf8(reports[other].path) + "; " + consequence);
-    }
-  };
-  warn(names, rule::kSameName, "the name", "the host lists both alike and scripts cannot tell them apart");
-  warn(tables, rule::kSameTable, "the action table", "the plugin registered last replaces the other's actions");
+  for (const Finding& finding : report.findings) Print("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
 }
 
 }  // namespace
@@ -119,7 +65,7 @@ int ScanCommand(const Invocation& call) {
     if (image.IsPluginModule())
       plugins.push_back(path);
     else if (image.kind != ModuleKind::kNotAModule)
-      skipped.push_back({AnsiToUtf8(path), WhySkipped(image)});
+      skipped.push_back({AnsiToUtf8(path), image.WhyNoPlugin()});
     else if (const std::string why = WhyNotAModule(path); !why.empty())
       skipped.push_back({AnsiToUtf8(path), why});
     else

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 
+#include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
@@ -67,13 +68,7 @@ const ElementShape* ShapeOf(Kind kind) {
 bool IsActionName(const std::string& text) {
   const std::size_t dot = text.find('.');
   if (dot == std::string::npos || text.find('.', dot + 1) != std::string::npos) return false;
-  auto identifier = [](const std::string& part) {
-    if (part.empty() || (part[0] >= '0' && part[0] <= '9')) return false;
-    for (char c : part)
-      if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
-    return true;
-  };
-  return identifier(text.substr(0, dot)) && identifier(text.substr(dot + 1));
+  return IsLuaName(text.substr(0, dot)) && IsLuaName(text.substr(dot + 1));
 }
 
 // ---- Reading --------------------------------------------------------------------

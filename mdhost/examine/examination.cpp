@@ -191,7 +191,7 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
     return;
   }
   const ImageRange image = ModuleImageRange(module->handle());
-  const std::string file_name = path.substr(path.find_last_of("\\/") + 1);
+  const std::string file_name = BaseName(path);
   NoteExaminedImage(file_name, image, false);
   if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
     sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +

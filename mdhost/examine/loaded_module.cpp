@@ -16,13 +16,8 @@ std::string ExplainLoadFailure(const std::string& path, const std::string& fallb
   if (IsFolder(path)) return "a folder, not a module";
   if (!IsFile(path)) return "no such file";
   const ModuleImage image = ReadModuleFile(path);
-  switch (image.kind) {
-    case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
-    case ModuleKind::kOtherModule: return "a module for another kind of processor";
-    default: break;
-  }
-  const std::size_t slash = path.find_last_of("\\/");
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (image.kind == ModuleKind::kModule64 || image.kind == ModuleKind::kOtherModule) return image.WhyNoPlugin();
+  const std::string folder = FolderOf(path);
   for (const std::string& import : image.imports)
     if (!ImportFindable(import, folder))
       return "it imports " + import + ", which is not in the plugin's folder, the system folders or beside the "

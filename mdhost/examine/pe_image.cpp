@@ -310,4 +310,14 @@ ModuleImage ReadModuleFile(const std::string& path) {
   return ReadModuleImage(whole);
 }
 
+std::string ModuleImage::WhyNoPlugin() const {
+  switch (kind) {
+    case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
+    case ModuleKind::kOtherModule: return "a module for another kind of processor";
+    case ModuleKind::kModule32:
+      return IsPluginModule() ? "" : std::string("a module that exports no irPlg_GetPluginName") + DecoratedExportHint();
+    default: return "";
+  }
+}
+
 }  // namespace host

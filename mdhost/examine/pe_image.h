@@ -29,6 +29,9 @@ struct ModuleImage {
   // " (it exports irPlg_GetPluginName@8: ...)" where an irPlg_ name reached
   // the export table decorated, the usual cause of "not a plugin"; else "".
   std::string DecoratedExportHint() const;
+  // Why the host cannot use it as a plugin ("a 64-bit module: ..."), or ""
+  // for a plugin module or a file that is no module at all.
+  std::string WhyNoPlugin() const;
 };
 
 // Reads the module image in `bytes` (a whole file).

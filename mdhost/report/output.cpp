@@ -121,6 +121,15 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
                        {"findings", counts}}}};
 }
 
+std::string VerdictLine(const PluginReport& report, bool strict) {
+  const int failures = report.Failures();
+  const int warnings = report.Count(Severity::kWarn);
+  std::string verdict = std::string(report.Passed(strict) ? "PASSED" : "FAILED") + ": " + std::to_string(failures) +
+                        " problem" + (failures == 1 ? "" : "s");
+  if (warnings) verdict += ", " + std::to_string(warnings) + " warning" + (warnings == 1 ? "" : "s");
+  return verdict;
+}
+
 std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict) {
   int passed = 0, warnings = 0;
   for (const PluginReport& report : reports) {

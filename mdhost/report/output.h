@@ -45,6 +45,9 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict);
 nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
                            bool strict);
 
+// "FAILED: 1 problem, 2 warnings": one plugin's verdict.
+std::string VerdictLine(const PluginReport& report, bool strict);
+
 // "3 plugins: 2 passed, 1 failed, 4 warnings"
 std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict);
 

@@ -123,6 +123,11 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8);
 
 // ---- Files --------------------------------------------------------------------
 
+// A path's last name ("x.lmd" of "C:\\p\\x.lmd"), and its folder ("." for a
+// name alone); either separator.
+std::string BaseName(const std::string& path);
+std::string FolderOf(const std::string& path);
+
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
 // A command-line argument whose name the system's ANSI code page cannot hold

@@ -7,7 +7,6 @@
 
 #include "mdhost/compare/action_diff.h"
 #include "mdhost/examine/action_document.h"
-#include "mdhost/report/doc_page.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -115,21 +114,6 @@ TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
   EXPECT_TRUE(host::MajorVersionRose("1.9", "2.0"));
   EXPECT_FALSE(host::MajorVersionRose("1.4", "1.5"));
   EXPECT_FALSE(host::MajorVersionRose("2.0", "2.0 beta"));
-}
-
-// The help page's call line writes optional arguments as a script may leave
-// them out; anchors stay unique for actions named twice.
-TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
-  const host::PluginReport twins =
-      FromText("<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
-               "<Arguments><Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default/><Required>1</Required></Arg>"
-               "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
-               "<Arg><Name>Z</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
-               "</Arguments></Action><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
-               "<Arguments/></Action></ActionTemplates>");
-  EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins.action_specs[0]));
-  EXPECT_EQ("A.b()", host::CallSyntax(twins.action_specs[1]));
-  EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins.action_specs));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "mdhost/examine/getter_protocol.h"
-#include "mdhost/system/encoding.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -66,15 +65,5 @@ TEST(GetterProtocol, NoBufferOfOurOwnIsNotThePluginsFault) {
   EXPECT_TRUE(read.ours) << read.problem;
 }
 #endif
-
-TEST(Encoding, Windows1252IsTheWindowsTableNotLatin1) {
-  EXPECT_EQ(0x20ACu, host::Windows1252(0x80));  // the euro sign
-  EXPECT_EQ(0x2122u, host::Windows1252(0x99));
-  EXPECT_EQ(0x81u, host::Windows1252(0x81));  // unassigned: the C1 control
-  EXPECT_EQ(0xE9u, host::Windows1252(0xE9));
-  std::string utf8;
-  host::AppendUtf8(host::Windows1252(0x80), &utf8);
-  EXPECT_EQ("\xE2\x82\xAC", utf8);
-}
 
 }  // namespace

@@ -1,0 +1,16 @@
+// Lua's rule for a name, as the host's scripts write a table or function:
+// letters, digits and underscores, not beginning with a digit.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+inline bool IsLuaName(const std::string& text) {
+  if (text.empty() || (text[0] >= '0' && text[0] <= '9')) return false;
+  for (char c : text)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+  return true;
+}
+
+}  // namespace host

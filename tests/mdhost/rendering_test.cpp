@@ -1,0 +1,77 @@
+// What mdhost prints: texts made safe for a terminal and for a page, the
+// verdict lines, the encoding plugin texts are read in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mdhost/examine/action_document.h"
+#include "mdhost/report/doc_page.h"
+#include "mdhost/report/output.h"
+#include "mdhost/system/encoding.h"
+
+namespace {
+
+TEST(Encoding, Windows1252IsTheWindowsTableNotLatin1) {
+  EXPECT_EQ(0x20ACu, host::Windows1252(0x80));  // the euro sign
+  EXPECT_EQ(0x2122u, host::Windows1252(0x99));
+  EXPECT_EQ(0x81u, host::Windows1252(0x81));  // unassigned: the C1 control
+  EXPECT_EQ(0xE9u, host::Windows1252(0xE9));
+  std::string utf8;
+  host::AppendUtf8(host::Windows1252(0x80), &utf8);
+  EXPECT_EQ("\xE2\x82\xAC", utf8);
+}
+
+// Control characters (C0, DEL, C1) become \xNN; a tab and line breaks stay
+// where lines are kept, and a no-break space is text like any other.
+TEST(Rendering, ControlCharactersAreShownAndTextIsKept) {
+  EXPECT_EQ("a\\x7Fb\\x1B\\x85c", host::Escaped("a\x7F" "b\x1B\xC2\x85" "c"));
+  EXPECT_EQ("tab\there\r\nnbsp\xC2\xA0.", host::Escaped("tab\there\r\nnbsp\xC2\xA0.", true));
+  EXPECT_EQ("tab\\x09", host::Escaped("tab\t"));
+}
+
+TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
+  host::PluginReport report;
+  EXPECT_EQ("PASSED: 0 problems", host::VerdictLine(report, false));
+  report.findings = {{"MD501", host::Severity::kWarn, "w"}, {"MD102", host::Severity::kWarn, "w"},
+                     {"MD201", host::Severity::kNote, "n"}};
+  EXPECT_EQ("PASSED: 0 problems, 2 warnings", host::VerdictLine(report, false));
+  EXPECT_EQ("FAILED: 0 problems, 2 warnings", host::VerdictLine(report, true));
+  report.error = "crashed";
+  EXPECT_EQ("FAILED: 1 problem, 2 warnings", host::VerdictLine(report, false));
+}
+
+// A Markdown table cell holds its text: a '|' in it does not end the cell.
+TEST(DocPage, AMarkdownCellKeepsABarAsText) {
+  host::PluginPage page;
+  page.title = "t";
+  page.actions = host::ReadActionDocument(
+                     "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
+                     "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name>"
+                     "<Description>one | two</Description><Type>string</Type><Default/><Required>1</Required>"
+                     "</Arg></Arguments></Action></ActionTemplates>")
+                     .specs;
+  const std::string md = host::MarkdownPage(page);
+  const std::size_t row = md.find("| X |");
+  ASSERT_NE(std::string::npos, row) << md;
+  const std::string line = md.substr(row, md.find('\n', row) - row);
+  int cells = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) cells += line[i] == '|' && (i == 0 || line[i - 1] != '\\');
+  EXPECT_EQ(7, cells) << line;
+}
+
+// The help page's call line writes optional arguments as a script may leave
+// them out; anchors stay unique for actions named twice.
+TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
+  const std::vector<host::ActionSpec> twins = host::ReadActionDocument("<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
+               "<Arguments><Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default/><Required>1</Required></Arg>"
+               "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
+               "<Arg><Name>Z</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
+               "</Arguments></Action><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
+               "<Arguments/></Action></ActionTemplates>").specs;
+  EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins[0]));
+  EXPECT_EQ("A.b()", host::CallSyntax(twins[1]));
+  EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins));
+}
+
+}  // namespace
