@@ -53,6 +53,22 @@ class HelpShell : public ::testing::Test {
     return "";
   }
 
+  // Processes started from this one so far: the shell starts the recorder
+  // before ShellExecuteA returns, so a call that started nothing leaves the
+  // count as it was, and no wait is needed to tell.
+  static DWORD ProcessesStarted() {
+    static HANDLE job = [] {
+      HANDLE made = CreateJobObjectA(nullptr, nullptr);
+      if (made != nullptr && !AssignProcessToJobObject(made, GetCurrentProcess())) made = nullptr;
+      return made;
+    }();
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    if (job == nullptr || !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
+                                                     nullptr))
+      ADD_FAILURE() << "no job object to count the processes started";
+    return info.TotalProcesses;
+  }
+
   std::string log_, folder_;
 };
 
@@ -66,10 +82,17 @@ TEST_F(HelpShell, AFolderWithHelpHtmlOpensIt) {
 TEST_F(HelpShell, AFolderWithoutItStartsNothing) {
   std::string empty = testing_paths::DataPath("no_help_here");
   CreateDirectoryA(empty.c_str(), nullptr);
+  const DWORD before = ProcessesStarted();
   EXPECT_EQ(0, irPlg_ShowHelpForPlugin(&empty[0], nullptr));
   char action[] = "ModuleDetails.GetName";
   EXPECT_EQ(0, irPlg_ShowHelpForAction(action, &empty[0], nullptr));
-  EXPECT_EQ("", Opened(1500));
+  EXPECT_EQ(before, ProcessesStarted());
+  // The count sees a start: the page's folder given, the recorder starts.
+  std::ofstream(folder_ + "\\Help.html") << "<!DOCTYPE html><title>t</title>";
+  EXPECT_EQ(1, irPlg_ShowHelpForPlugin(&folder_[0], nullptr));
+  EXPECT_LT(before, ProcessesStarted());
+  EXPECT_EQ(folder_ + "\\Help.html\n", Opened());
+  DeleteFileA((folder_ + "\\Help.html").c_str());
 }
 
 TEST_F(HelpShell, AFolderNamedHelpHtmlIsHandedToTheShell) {
