@@ -2,21 +2,64 @@
 """Runs a command and holds its exit code and output against expectations.
 
   expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... [--repeat N] -- COMMAND...
+  expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... -- PROGRAM...
+
+The second form runs every case of group G for platform P from the case
+table (tests/cli/cases.py describes it), PROGRAM followed by each case's
+command with {NAME} filled in from --set, and reports every case that fails.
 
 --out and --err search standard output and error (dot matches newlines);
 --json parses standard output as strict UTF-8 JSON and evaluates EXPR with
 the value bound to `data`. --repeat runs the command N times, each of which
 must meet every expectation. Prints what it ran and saw when anything is off.
 """
+import importlib.util
 import json
 import re
 import subprocess
 import sys
 
 
+def run_table(options, program):
+    settings, table, group, platform = {}, None, None, None
+    for i in range(0, len(options), 2):
+        name, value = options[i], options[i + 1]
+        if name == "--table":
+            table = value
+        elif name == "--group":
+            group = value
+        elif name == "--platform":
+            platform = value
+        elif name == "--set":
+            key, _, setting = value.partition("=")
+            settings[key] = setting
+        else:
+            raise SystemExit("expect.py: unknown option " + name)
+    spec = importlib.util.spec_from_file_location("cases", table)
+    cases = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(cases)
+    cycles = ["--cycles", "0"] if platform == "sanitize" else []
+    failed, ran = [], 0
+    for case in cases.CASES:
+        if case.group() != group or platform not in case.on:
+            continue
+        command = []
+        for argument in case.command:
+            command += cycles if argument == "{cycles}" else [argument.format(**settings)]
+        ran += 1
+        for attempt in range(case.repeat.get(platform, 1)):
+            if check(program + command, case.exit, case.out, case.err, case.json, case.name):
+                failed.append(case.name)
+                break
+    print("%d cases of %s: %d passed, %d failed %s" % (ran, group, ran - len(failed), len(failed), " ".join(failed)))
+    return 1 if failed or ran == 0 else 0
+
+
 def main(argv):
     split = argv.index("--")
     options, command = argv[:split], argv[split + 1:]
+    if "--table" in options:
+        return run_table(options, command)
     want_exit, outs, errs, checks, repeat = None, [], [], [], 1
     i = 0
     while i < len(options):
@@ -42,7 +85,7 @@ def main(argv):
     return 0
 
 
-def check(command, want_exit, outs, errs, checks):
+def check(command, want_exit, outs, errs, checks, name=None):
     run = subprocess.run(command, capture_output=True, timeout=600)
     out = run.stdout.decode("utf-8", "replace")
     err = run.stderr.decode("utf-8", "replace")
@@ -58,7 +101,7 @@ def check(command, want_exit, outs, errs, checks):
         except (ValueError, UnicodeDecodeError) as e:
             problems.append("stdout is not UTF-8 JSON: %s" % e)
     if problems:
-        print("ran: %s\n--- stdout\n%s--- stderr\n%s---" % (" ".join(command), out, err))
+        print("%sran: %s\n--- stdout\n%s--- stderr\n%s---" % (name + ": " if name else "", " ".join(command), out, err))
         print("\n".join(problems))
         return 1
     return 0

@@ -1,0 +1,518 @@
+"""mdhost as its users meet it: each case a command line, its exit code and
+what its output must hold. support/expect.py runs them, a group at a time
+(one test per group and platform in tests/CMakeLists.txt): a case's group is
+the word before the dot in its name, "stress" for those run repeatedly.
+
+Arguments hold placeholders that the runner fills in: {bin} the build's
+program folder, {src} the source tree, {data} the tests' scratch folder,
+{ext} a module's file ending (.dll, .so); "{cycles}" alone is "--cycles 0"
+in the sanitizer build (which keeps freed memory aside) and nothing
+elsewhere. Paths are as the program under test spells them (Z:/... under
+Wine). --out and --err are regular expressions (dot matches newlines), --json
+Python expressions over the parsed output, `data`.
+"""
+
+
+class Case:
+    def __init__(self, name, command, exit=None, out=(), err=(), json=(), repeat=None, on=None):
+        self.name, self.command, self.exit = name, command, exit
+        self.out, self.err, self.json = list(out), list(err), list(json)
+        self.repeat = repeat or {}  # runs per platform, each of which must pass
+        self.on = on or ["native", "sanitize", "win"]
+
+    def group(self):
+        return "stress" if self.repeat else self.name.split(".")[0]
+
+
+def section(file):
+    """A check's output for one file: its findings up to its verdict."""
+    return r"Checking [^\n]*" + file + r"[^\n]*\n([^\n]*\n)*?"
+
+
+def fx(name):
+    """A fixture plugin of the build."""
+    return "{bin}/fixture_" + name + "{ext}"
+
+
+CASES = [
+    # The conformance checker: this plugin and a plain C plugin pass; each broken
+    # fixture fails for its own reason; one worker goes from plugin to plugin.
+    Case("check.contract",
+         exit=1,
+         out=[
+             section("ModuleDetails.lmd") + r"PASS  MD405 action ModuleDetails.GetInfo: registered\n([^\n]*\n)*?PASSED: 0 problems",
+             section("fixture_c_plugin") + "PASSED: 0 problems",
+             section("fixture_sdk1") + "NOTE  MD201 irPlg_GetSDKVersion: not exported",
+             section("fixture_nameless") + "FAIL  MD101 irPlg_GetPluginName: not exported",
+             section("fixture_partial") + "FAIL  MD101 irPlg_GetPluginVersion: not exported",
+             section("fixture_large") + "FAIL  MD301 action XML: not well-formed",
+             section("fixture_misbehaving") + r"WARN  MD10[23] irPlg_GetPluginVersion with size -?[01] [^\n]*wrote past the [01] bytes it was offered",
+             section("fixture_misbehaving") + "FAIL  MD10[45] irPlg_GetPluginVersion with size [56] ",
+             section("fixture_breaker") + "FAIL  MD107 irPlg_GetPluginName: wrote no terminator into the 10001 bytes offered",
+             "8 plugins: 3 passed, 5 failed",
+         ],
+         command=["check", "{cycles}", "{bin}/ModuleDetails.lmd", fx("c_plugin"), fx("sdk1"), fx("nameless"), fx("partial"), fx("large"), fx("misbehaving"), fx("breaker")]),
+    # A crash, a hang and an overrun each fail their own plugin; the next is checked.
+    Case("check.isolation",
+         exit=1,
+         out=[
+             section("fixture_crashing") + r"FAIL  MD00[35] (crashed|ended the process) in irPlg_GetPluginName with size 10000[:( ][^\n]*(access violation|SIGSEGV|exit code)",
+             section("fixture_hanging") + r"FAIL  MD004 no answer within 2 s in irPlg_GetPluginName with size 10000 \(hung\)",
+             section("fixture_overrunning") + "WARN  MD102 irPlg_GetPluginName with size 0 ",
+             section("fixture_overrunning") + "WARN  MD103 irPlg_GetPluginName with size -1 ",
+             section("fixture_overrunning") + "FAIL  MD006 irPlg_GetPluginName with size 62: overrun: w[a-z]+ past the end of the 63 bytes",
+             section("fixture_c_plugin") + "PASSED: 0 problems",
+         ],
+         command=["check", "{cycles}", "--timeout", "2", fx("crashing"), fx("hanging"), fx("overrunning"), fx("c_plugin")]),
+    # Writing past the offer at a size the host never makes (0, -1) is a WARN,
+    # and the check goes on to the document and the registration.
+    Case("check.size_minus_one",
+         exit=0,
+         out=[
+             r"WARN  MD103 irPlg_GetPluginName with size -1 [^\n]*wrote past the 0 bytes it was offered",
+             "PASS  MD302 action XML: well-formed",
+             "NOTE  MD401 ",
+             "PASSED: 0 problems, 5 warnings",
+         ],
+         command=["check", "{cycles}", fx("unsigned_size")]),
+    # Memory a plugin keeps per load: 16 KiB warns (the host loads a plugin once;
+    # scripts that inspect it in a loop pay), and fails only with --strict;
+    # nothing passes. (The sanitizers keep freed memory aside, so their build
+    # measures nothing.)
+    Case("check.memory",
+         on=['native', 'win'],
+         exit=0,
+         out=[
+             section("fixture_keeper") + r"WARN  MD501 memory kept per load and release: 1[5-7]\.[0-9]+ KiB[^\n]*start-up code \(DllMain",
+             section("fixture_keeper") + "PASSED: 0 problems, 1 warning",
+             section("fixture_c_plugin") + "PASS  MD501 memory kept per load and release: [0-9]+ bytes",
+         ],
+         command=["check", fx("keeper"), fx("c_plugin")]),
+    Case("check.memory_strict",
+         on=['native', 'win'],
+         exit=1,
+         out=[
+             section("fixture_keeper") + "FAILED: 0 problems, 1 warning",
+             "2 plugins: 1 passed, 1 failed, 1 warning",
+         ],
+         command=["check", "--strict", "--quiet", fx("keeper"), fx("c_plugin")]),
+    # A plugin whose threads outlive its release is blamed for them, and only it:
+    # no report is lost, crossed or charged to the plugin checked after it.
+    Case("check.threads",
+         exit=1,
+         out=[
+             section("fixture_thread") + "FAIL  MD502 leaves (1|a) thread running after it is released",
+             "4 plugins: 3 passed, 1 failed, 0 warnings",
+         ],
+         repeat={'native': 10, 'sanitize': 10, 'win': 3},
+         command=["check", "--cycles", "0", fx("c_plugin"), fx("thread"), fx("plugin"), fx("c_plugin")]),
+    Case("check.threads_json",
+         exit=1,
+         json=[
+             "[p['passed'] for p in data['plugins']] == [True, False, True, True]",
+             "[p['name'] for p in data['plugins']] == ['C Plugin', 'Thread Leaver', 'Fixture Plugin', 'C Plugin']",
+             "[f['rule'] for f in data['plugins'][1]['findings']].count('MD502') == 1 and data['plugins'][1]['error'] is None",
+             "data['summary']['failed'] == 1 and data['summary']['findings']['FAIL'] == 1",
+         ],
+         repeat={'native': 10, 'sanitize': 10, 'win': 3},
+         command=["check", "--json", "--cycles", "0", fx("c_plugin"), fx("thread"), fx("plugin"), fx("c_plugin")]),
+    # A crash in the start-up code says so; on Windows a crash address reads as
+    # module + offset.
+    Case("check.start_crash",
+         exit=1,
+         out=[
+             r"FAIL  MD00[35] (crashed in its start-up code \(DllMain\) while loading|(crashed|ended the process) in loading the module \(its start-up code, DllMain\))",
+         ],
+         command=["check", "--cycles", "0", fx("start_crash")]),
+    # Good and crashing plugins in turn: every worker that dies takes only its own
+    # plugin with it, and writing to it never ends mdhost.
+    Case("check.alternating",
+         exit=1,
+         out=[r"16 plugins: 8 passed, 8 failed, 0 warnings\n$"],
+         repeat={'native': 30, 'sanitize': 30, 'win': 2},
+         command=["check", "--cycles", "0"] + [fx("c_plugin"), fx("crashing")] * 8),
+    # The command line: exit codes, messages, encodings.
+    Case("cli.version",
+         exit=0,
+         out=[r"^mdhost 1\.1 "],
+         command=["--version"]),
+    Case("cli.unknown",
+         exit=2,
+         err=["mdhost: unknown command 'frobnicate'.*usage:"],
+         command=["frobnicate", "x"]),
+    Case("cli.unknown_alone",
+         exit=2,
+         err=["unknown command 'frobnicate'"],
+         command=["frobnicate"]),
+    Case("cli.missing",
+         exit=3,
+         err=["no-such.dll: no such file"],
+         command=["info", "{bin}/no-such.dll"]),
+    Case("cli.not_a_module",
+         exit=1,
+         out=["testing.lua: FAIL  MD001 cannot be loaded: "],
+         command=["info", "{src}/tests/lua/testing.lua"]),
+    # What a plugin prints never mixes with mdhost's output: it goes to
+    # standard error, in a worker and in mdhost's own process alike.
+    Case("check.chatty_worker",
+         exit=0,
+         err=["chatter from the plugin"],
+         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1"],
+         command=["check", "--json", "--cycles", "0", fx("chatty")]),
+    Case("check.chatty_in_process",
+         exit=0,
+         err=["chatter from the plugin"],
+         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1"],
+         command=["check", "--json", "--cycles", "0", "--in-process", fx("chatty")]),
+    Case("cli.run_chatty",
+         exit=0,
+         out=[r"^name: Chatty\n$"],
+         err=["chatter from the plugin"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/chatty.lua", fx("chatty")]),
+    # A plugin's control bytes reach no terminal: shown as \xNN.
+    Case("cli.info_control_bytes",
+         exit=0,
+         out=[
+             r"Name: Ansi\\x1B.2J\\x07Bell\n",
+             r"^[^\x1b\x07]*$",
+         ],
+         command=["info", fx("control_bytes")]),
+    # A document that cannot be read says why, with its line, as check says it.
+    Case("cli.info_malformed",
+         exit=1,
+         out=[
+             r"Actions: unknown [^\n]*\nFAIL  MD301 action XML: not well-formed: [^\n]*line [0-9]+",
+         ],
+         command=["info", fx("large")]),
+    Case("cli.info",
+         exit=0,
+         out=[
+             r"^Name: ModuleDetails\n",
+             r"\(SDK1 and SDK2\)\r\n\u00a9 2026",
+             r"SDK version: 2\n",
+             r"Actions: 6\n  ModuleDetails.GetName\n",
+         ],
+         command=["{bin}/ModuleDetails.lmd"]),
+    Case("cli.info_json",
+         exit=0,
+         json=[
+             "data['format_version'] == 1 and data['tool']['name'] == 'mdhost'",
+             "data['plugins'][0]['name'] == 'ModuleDetails' and data['plugins'][0]['sdk_version'] == 2",
+             r"data['plugins'][0]['author'].endswith('\u00a9 2026 The ModuleDetails team. All rights reserved.')",
+             "len(data['plugins'][0]['actions']) == 6 and data['plugins'][0]['error'] is None",
+         ],
+         command=["info", "--json", "{bin}/ModuleDetails.lmd"]),
+    Case("cli.run_missing_script",
+         exit=3,
+         err=["no-such.lua: no such file"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/no-such.lua"]),
+    Case("cli.run_table_error",
+         exit=1,
+         err=[r"script error: \(error object is a table value\)"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/error_object.lua", "table"]),
+    Case("cli.run_described_error",
+         exit=1,
+         err=["script error: an object that describes itself"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/error_object.lua", "tostring"]),
+    # Options: each command takes its own; "--" ends them.
+    Case("cli.option_not_taken",
+         exit=2,
+         err=["'info' takes no option --cycles"],
+         command=["info", "--cycles", "5", "{bin}/ModuleDetails.lmd"]),
+    Case("cli.run_takes_no_options",
+         exit=2,
+         err=[r"'run' takes no option --json \(see 'mdhost --help'; put '--' before"],
+         command=["run", "--json", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/print_args.lua"]),
+    Case("cli.in_process_timeout",
+         exit=2,
+         err=["--timeout cannot be honoured with --in-process"],
+         command=["check", "--in-process", "--timeout", "5", "{bin}/ModuleDetails.lmd"]),
+    Case("cli.options_end",
+         exit=0,
+         out=[r"arguments: --flag x\nvarargs: 2: --flag x\n"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/print_args.lua", "--", "--flag", "x"]),
+    Case("cli.run_with",
+         exit=0,
+         out=["two plugins registered; _SourceFolder true"],
+         command=["run", "--with", fx("actions"), "{bin}/ModuleDetails.lmd", "{src}/tests/lua/two_plugins.lua"]),
+    Case("cli.run_registration_raises",
+         exit=1,
+         err=[
+             r"fixture_raising[^\n]*: irPlg_Action_RegisterActions: raised a Lua error: registration refused",
+         ],
+         command=["run", fx("raising"), "{src}/tests/lua/print_args.lua"]),
+    Case("check.registration",
+         exit=1,
+         out=[
+             "PASS  MD405 action Fixture.Echo: registered",
+             "FAIL  MD403 irPlg_Action_RegisterActions: raised a Lua error",
+         ],
+         command=["check", "--cycles", "0", fx("actions"), fx("raising")]),
+    # diff: every kind of change with its class, in text and JSON; a plugin
+    # against itself and against its own document; what cannot be read.
+    Case("diff.documents",
+         exit=1,
+         out=[
+             r"^Comparing [^\n]*old.xml with [^\n]*new.xml\nBREAKING    Demo.Removed: action removed",
+             r"BREAKING    Demo.Reorder: arguments reordered: \(A, B, C\) became \(B, A, C\)",
+             r'BREAKING    Demo.Return: ReturnValueType "string" became "table"\ncompatible  Demo.AddEnd',
+             r"compatible  Demo.Added: action added\n8 breaking, 7 compatible changes\n$",
+         ],
+         command=["diff", "{src}/tests/mdhost/diff/old.xml", "{src}/tests/mdhost/diff/new.xml"]),
+    Case("diff.json",
+         exit=1,
+         json=[
+             "data['format_version'] == 1 and data['summary'] == {'breaking': 8, 'compatible': 7, 'notes': 0}",
+             "sorted(set((c['kind'], c['breaking']) for c in data['changes'])) == sorted([('action_removed', True), ('arguments_reordered', True), ('argument_removed', True), ('argument_added', True), ('argument_type', True), ('argument_required', True), ('return_type', True), ('argument_added', False), ('argument_required', False), ('action_description', False), ('argument_default', False), ('argument_description', False), ('argument_easy_mode', False), ('action_added', False)])",
+             '[c for c in data[\'changes\'] if c[\'kind\'] == \'argument_type\'][0] == {\'kind\': \'argument_type\', \'class\': \'BREAKING\', \'breaking\': True, \'action\': \'Demo.Type\', \'argument\': \'T\', \'old\': \'string\', \'new\': \'number\', \'text\': \'argument T: Type "string" became "number"\'}',
+             r"data['old']['path'].endswith('old.xml') and data['old']['name'] is None",
+         ],
+         command=["diff", "--json", "{src}/tests/mdhost/diff/old.xml", "{src}/tests/mdhost/diff/new.xml"]),
+    Case("diff.itself",
+         exit=0,
+         out=[r"\n0 breaking, 0 compatible changes\n$"],
+         command=["diff", "{bin}/ModuleDetails.lmd", "{bin}/ModuleDetails.lmd"]),
+    Case("diff.module_and_document",
+         exit=0,
+         out=[r"\n0 breaking, 0 compatible changes\n$"],
+         command=["diff", "{bin}/ModuleDetails.lmd", "{src}/plugin/resources/action_templates.xml"]),
+    Case("diff.not_well_formed",
+         exit=1,
+         out=["broken.xml: FAIL  MD301 action XML: not well-formed"],
+         command=["diff", "{src}/tests/mdhost/diff/broken.xml", "{src}/tests/mdhost/diff/new.xml"]),
+    Case("diff.missing",
+         exit=3,
+         err=["no-such.xml: no such file"],
+         command=["diff", "{src}/tests/mdhost/diff/no-such.xml", "{bin}/ModuleDetails.lmd"]),
+    Case("diff.usage",
+         exit=2,
+         err=["'diff' takes OLD NEW"],
+         command=["diff", "{bin}/ModuleDetails.lmd"]),
+    # Arguments and actions named twice pair by place: identical documents, no change.
+    Case("diff.twins",
+         exit=0,
+         out=[
+             r"^Comparing [^\n]*twins.xml with [^\n]*twins_again.xml\n0 breaking, 0 compatible changes\n$",
+         ],
+         command=["diff", "{src}/tests/mdhost/diff/twins.xml", "{src}/tests/mdhost/diff/twins_again.xml"]),
+    # Only compatible changes: scripts keep working, exit 0.
+    Case("diff.compatible_only",
+         exit=0,
+         out=[
+             r"compatible  My.Dup: argument Path: Description changed\n0 breaking, 1 compatible change\n$",
+         ],
+         command=["diff", "{src}/tests/mdhost/diff/twins.xml", "{src}/tests/mdhost/diff/compatible.xml"]),
+    Case("doc.markdown",
+         exit=0,
+         out=[
+             r"\n## `ModuleDetails.GetName\(Filename\)`\n",
+             r'<a id="ModuleDetails.GetInfo"></a>',
+         ],
+         command=["doc", "--format", "md", "{bin}/ModuleDetails.lmd"]),
+    Case("doc.not_well_formed",
+         exit=1,
+         out=[
+             r"broken.xml: FAIL  MD301 action XML: not well-formed: [^\n]*line [0-9]+, column [0-9]+",
+         ],
+         command=["doc", "{src}/tests/mdhost/diff/broken.xml"]),
+    Case("doc.missing",
+         exit=3,
+         err=["no-such.xml: no such file"],
+         command=["doc", "{src}/tests/mdhost/diff/no-such.xml"]),
+    Case("doc.format",
+         exit=2,
+         err=["--format takes html or md"],
+         command=["doc", "--format", "pdf", "{bin}/ModuleDetails.lmd"]),
+    Case("diff.wrong_root",
+         exit=1,
+         out=[r"wrong_root.xml: FAIL  MD303 [^\n]*not ActionTemplates\n$"],
+         command=["diff", "{src}/tests/mdhost/diff/wrong_root.xml", "{src}/tests/mdhost/diff/new.xml"]),
+    Case("diff.plugins",
+         exit=1,
+         out=[
+             "BREAKING    Fixture.Echo: action removed",
+             r'note        plugin name "Action Fixture" became "Raising Fixture"',
+             "WARN        scripts break while the version says they should not: 1.0 became 1.0",
+         ],
+         command=["diff", fx("actions"), fx("raising")]),
+    Case("diff.unreadable_plugin",
+         exit=1,
+         out=[r"fixture_crashing[^\n]*: FAIL  MD00[35] (crashed|ended the process)"],
+         command=["diff", fx("crashing"), "{bin}/ModuleDetails.lmd"]),
+    Case("diff.unreadable_json",
+         exit=1,
+         json=[
+             "data['old']['error']['rule'] == 'MD107' and data['new']['error'] is None",
+             "data['changes'] == [] and data['summary'] == {'breaking': 0, 'compatible': 0, 'notes': 0}",
+         ],
+         command=["diff", "--json", fx("breaker"), "{bin}/ModuleDetails.lmd"]),
+    Case("cli.command_help",
+         exit=0,
+         out=["^usage: mdhost"],
+         command=["check", "--help"]),
+    Case("cli.check_json",
+         exit=0,
+         json=[
+             "data['plugins'][0]['name'] == 'ModuleDetails' and len(data['plugins'][0]['actions']) == 6",
+             "all(f['rule'].startswith('MD') for f in data['plugins'][0]['findings'])",
+             "data['summary']['passed'] == 1 and data['summary']['failed'] == 0",
+         ],
+         command=["check", "--json", "--cycles", "0", "{bin}/ModuleDetails.lmd"]),
+    # A plugin that could not be read counts among the FAILs of the summary; a
+    # crash in the second call of a read is blamed on that call.
+    Case("cli.check_json_unreadable",
+         exit=1,
+         json=[
+             "data['summary']['failed'] == 1 and data['summary']['findings']['FAIL'] == 1",
+             "data['plugins'][0]['error']['rule'] in ('MD003', 'MD005') and 'with size 20000' in data['plugins'][0]['error']['text']",
+         ],
+         command=["check", "--json", "--cycles", "0", fx("crashing_second"), fx("c_plugin")]),
+    # The example as a user runs it: texts print as UTF-8, and the words say what runs.
+    Case("cli.run_example",
+         exit=1,
+         out=[
+             r"AuthorInfo = The fixture makers\r\n +\u00a9 test use only",
+             r"with no argument raises\n  Error: 1 arguments required\.",
+         ],
+         err=["Argument 1 must be a string"],
+         command=["run", "{bin}/ModuleDetails.lmd", "{src}/examples/get_info.lua", "{bin}/example_plugin{ext}"]),
+    Case("cli.help_absent",
+         exit=1,
+         out=[r"no help page shown for the plugin \(irPlg_ShowHelpForPlugin"],
+         command=["help", "{bin}/ModuleDetails.lmd", "{src}/tests/lua"]),
+    # A file or an empty folder is said for what it is.
+    Case("scan.empty",
+         exit=0,
+         out=[r"^NAME[^\n]*\nno plugin modules below [^\n]*empty_folder\n"],
+         command=["scan", "{data}/empty_folder"]),
+    Case("scan.file",
+         exit=3,
+         err=["a file, not a folder: scan takes a folder"],
+         command=["scan", "{bin}/ModuleDetails.lmd"]),
+    # A thread is the plugin's when it will run the plugin's code: the system
+    # thread pool's idle worker is not; a thread started through the C runtime is.
+    Case("check.thread_kinds",
+         on=['win'],
+         exit=1,
+         json=[
+             "[p['passed'] for p in data['plugins']] == [True, False, False, True]",
+             "[[f['rule'] for f in p['findings'] if f['severity'] == 'FAIL'] for p in data['plugins']] == [[], ['MD502'], ['MD502'], []]",
+         ],
+         repeat={'win': 3},
+         command=["check", "--json", "--cycles", "0", fx("pool"), fx("crt_thread"), fx("thread"), fx("c_plugin")]),
+    # A timer its start-up code leaves on the system's thread pool fires after
+    # the release: the plugin that set it is charged (MD503), never the one at
+    # work when it fires; the plugin that cancels its timer passes.
+    Case("check.pool_timer",
+         on=['win'],
+         exit=1,
+         json=[
+             "[[f['rule'] for f in p['findings'] if f['severity'] == 'FAIL'] + [(p['error'] or {}).get('rule')] for p in data['plugins']] == [['MD503', None], [None], [None], [None]]",
+         ],
+         command=["check", "--json", fx("pool_timer"), fx("c_plugin"), fx("pool_timer_cancelled"), fx("c_plugin")]),
+    Case("check.crash_offset",
+         on=['win'],
+         exit=1,
+         out=[
+             r"FAIL  MD003 crashed in irPlg_GetPluginName[^\n]* at 0x[0-9A-F]+ \(fixture_crashing\.dll\+0x[0-9A-F]+\)",
+         ],
+         command=["check", "--cycles", "0", fx("crashing")]),
+    # A version text that the version resource contradicts warns.
+    Case("check.decorated_names",
+         on=['win'],
+         exit=1,
+         out=[
+             r"FAIL  MD002 not a plugin: it exports no irPlg_GetPluginName \(it exports irPlg_GetPluginName@8: a __stdcall name, decorated",
+         ],
+         command=["check", "--cycles", "0", fx("stdcall")]),
+    Case("check.version_resource",
+         on=['win'],
+         exit=0,
+         out=[
+             'WARN  MD203 irPlg_GetPluginVersion says "3.0" but the version resource\'s FileVersion is "2.9"',
+         ],
+         command=["check", "--cycles", "0", fx("versioned")]),
+    Case("check.missing_import",
+         on=['win'],
+         exit=1,
+         out=[
+             "FAIL  MD001 cannot be loaded: it imports plugin_helper.dll, which is not in the plugin's folder",
+         ],
+         command=["check", "--cycles", "0", "{data}/lonely/fixture_helped.dll"]),
+    Case("cli.run_decorated",
+         on=['win'],
+         exit=1,
+         err=[
+             r"irPlg_Action_RegisterActions: not exported \(not an action plugin\) \(it exports irPlg_[A-Za-z]+@[0-9]+: a __stdcall name",
+         ],
+         command=["run", fx("stdcall"), "{src}/tests/lua/print_args.lua"]),
+    Case("cli.run_start_crash",
+         on=['win'],
+         exit=1,
+         err=[
+             r"fixture_start_crash[^\n]*: crashed in its start-up code \(DllMain\) while loading",
+         ],
+         command=["run", fx("start_crash"), "{src}/tests/lua/print_args.lua"]),
+    Case("scan.json",
+         on=['win'],
+         exit=1,
+         json=[
+             r"[e['path'].split('\\')[-1] for e in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', 'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_thread.dll']",
+             "[p['passed'] for p in data['plugins']] == [True, True, True, True, False, False]",
+             "[[f['rule'] for f in p['findings'] if f['severity'] == 'WARN'] for p in data['plugins'][:4]] == [[], ['MD601'], ['MD601'], []]",
+             "data['plugins'][0]['name'] == 'ModuleDetails' and data['plugins'][0]['file_version'] == '1.1' and data['plugins'][0]['product_version'] == '1.1 SDK2' and len(data['plugins'][0]['actions']) == 6",
+             r"data['plugins'][2]['name'] == 'Fixture Plugin' and data['plugins'][2]['author'].endswith('\u00a9 test use only') and data['plugins'][2]['sdk_version'] == 2",
+             "data['plugins'][3]['name'] == 'C Plugin'",
+             "data['plugins'][4]['error']['rule'] == 'MD003' and data['plugins'][4]['error']['text'].startswith('crashed in irPlg_GetPluginName with size 10000: access violation') and data['plugins'][4]['name'] is None and data['plugins'][4]['actions'] is None",
+             "'MD502' in [f['rule'] for f in data['plugins'][5]['findings']] + [(data['plugins'][5]['error'] or {}).get('rule')]",
+             r"[(s['path'].split('\\')[-1], s['reason'].split(':')[0]) for s in data['skipped']] == [('fixture_counter.dll', 'a module that exports no irPlg_GetPluginName'), ('x64.dll', 'a 64-bit module'), ('\u65e5\u672c', 'its name cannot be written in the system\'s ANSI code page, so the host cannot load a plugin by that path')]",
+         ],
+         repeat={'win': 3},
+         command=["scan", "--json", "{data}/scan"]),
+    Case("scan.table",
+         on=['win'],
+         exit=1,
+         out=[
+             r"ModuleDetails +1\.1 +Lua 5\.1 +SDK2 +[^\n]*ModuleDetails.lmd",
+             r"\n    FAIL  MD003 crashed in irPlg_GetPluginName",
+             r"skipped [^\n]*x64.dll: a 64-bit module",
+             "6 plugin modules, 2 could not be read or failed; 3 skipped, 1 other file",
+             r"\nZ:[^\n]*example_copy.dll: WARN  MD601 the name Fixture Plugin is also the name of [^\n]*example_plugin.dll",
+         ],
+         command=["scan", '{data}/scan\\']),
+    # In mdhost's own process a crash ends the run; the rows before it are out.
+    Case("scan.in_process_crash",
+         on=['win'],
+         out=[
+             r"^NAME[^\n]*\nModuleDetails +1\.1 [^\n]*\n[^\n]*example_copy.dll\n[^\n]*example_plugin.dll\n",
+         ],
+         command=["scan", "--in-process", "{data}/scan"]),
+    # A plugin named outside the ANSI code page: check says what scan says.
+    Case("check.unwritable_name",
+         on=['win'],
+         exit=1,
+         err=[
+             r"日本.hidden\.dll: its name cannot be written in the system's ANSI code page, so the host cannot load a plugin by that path: rename it",
+         ],
+         command=["check", r"{data}/scan\日本\hidden.dll"]),
+    Case("scan.faulty",
+         on=['win'],
+         exit=1,
+         json=[
+             r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_sdk3.dll': False}",
+             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_sdk3.dll': ['MD202']}",
+             r"{s['path'].split('\\')[-1]: s['reason'] for s in data['skipped']} == {'empty.lmd': 'an empty file, named like a plugin module', 'fixture_counter.dll': 'a module that exports no irPlg_GetPluginName', 'fixture_stdcall.dll': 'a module that exports no irPlg_GetPluginName (it exports irPlg_GetPluginName@8: a __stdcall name, decorated; declare the exports cdecl and export them by a module definition file)', 'notes.lmd': 'not a module (no Windows module image), though named like one'}",
+         ],
+         command=["scan", "--json", "{data}/scan_faulty"]),
+    Case("scan.faulty_table",
+         on=['win'],
+         exit=1,
+         out=[
+             r"\n    FAIL  MD301 action XML: not well-formed",
+             r"\n    FAIL  MD101 irPlg_GetPluginVersion: not exported",
+             r"\n    FAIL  MD202 irPlg_GetSDKVersion: returned 3, expected 2",
+             r"\n    FAIL  MD403 irPlg_Action_RegisterActions: raised a Lua error: registration refused",
+             "5 plugin modules, 4 could not be read or failed; 4 skipped, 0 other files",
+         ],
+         command=["scan", "{data}/scan_faulty"]),
+]
