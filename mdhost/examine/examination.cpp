@@ -1,5 +1,6 @@
 #include "mdhost/examine/examination.h"
 
+#include <new>
 #include <optional>
 
 #include "mdhost/examine/action_document.h"
@@ -175,7 +176,9 @@ std::string ThreadsLeftText(int count, const std::string& crash) {
          kStopThreads;
 }
 
-void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
+namespace {
+
+void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
   const ModuleImage file = ReadModuleFile(path);
   sink.report().file_version = file.file_version;
   sink.report().product_version = file.product_version;
@@ -207,6 +210,18 @@ void ExaminePlugin(Examination what, const std::string& path, int load_cycles, R
   sink.Stage(kAfterReleaseStage);
   if (LeftThreadsRunning(sink, image, &known_threads) | LeftPoolCallbacks(sink, image)) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
+}
+
+}  // namespace
+
+// mdhost's own shortage of memory, wherever it strikes, is its own finding,
+// never the plugin's crash.
+void ExaminePlugin(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
+  try {
+    Examine(what, path, load_cycles, sink);
+  } catch (const std::bad_alloc&) {
+    sink.Error(rule::kOwnShortage, "mdhost could not get the memory to examine the plugin");
+  }
 }
 
 }  // namespace host

@@ -1,6 +1,7 @@
 #include "mdhost/examine/getter_protocol.h"
 
 #include <cstring>
+#include <new>
 
 #include "mdhost/system/system.h"
 
@@ -10,6 +11,14 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   GetterCall call;
   const std::size_t offered = stated < 0 ? 0 : static_cast<std::size_t>(stated) + 1;
   GuardedBuffer buffer(offered + slack);
+  // Room for the copy is had before the call: a shortage after it would be
+  // taken for the plugin's doing.
+  try {
+    call.buffer.reserve(offered);
+  } catch (const std::bad_alloc&) {
+    call.no_buffer = true;
+    return call;
+  }
   if (!buffer.ok()) {
     call.no_buffer = true;
     return call;
@@ -50,7 +59,8 @@ TextRead ReadText(TextGetter getter, const std::function<void(int32_t stated)>& 
     return read;
   }
   read.ok = true;
-  read.text = call.buffer.substr(0, end);
+  call.buffer.resize(end);
+  read.text = std::move(call.buffer);
   return read;
 }
 

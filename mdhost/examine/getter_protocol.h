@@ -22,7 +22,7 @@ constexpr char kFill = '\x5A';                       // the bytes a buffer holds
 // offer is told (wrote_past) instead of ending the examination: for sizes
 // the host never offers, where such a write is a warning.
 struct GetterCall {
-  bool no_buffer = false;  // mdhost could not get the buffer: the getter was not called
+  bool no_buffer = false;  // mdhost could not get the buffer or room to copy it: the getter was not called
   int32_t result = 0;
   int32_t size = 0;    // what the size variable held afterwards
   std::string buffer;  // the offered bytes afterwards

@@ -14,8 +14,9 @@ Python expressions over the parsed output, `data`.
 
 
 class Case:
-    def __init__(self, name, command, exit=None, out=(), err=(), json=(), repeat=None, on=None):
+    def __init__(self, name, command, exit=None, out=(), err=(), json=(), repeat=None, on=None, prefix=()):
         self.name, self.command, self.exit = name, command, exit
+        self.prefix = list(prefix)  # a program that runs mdhost (a resource limit)
         self.out, self.err, self.json = list(out), list(err), list(json)
         self.repeat = repeat or {}  # runs per platform, each of which must pass
         self.on = on or ["native", "sanitize", "win"]
@@ -241,6 +242,28 @@ CASES = [
              r"fixture_raising[^\n]*: irPlg_Action_RegisterActions: raised a Lua error: registration refused",
          ],
          command=["run", fx("raising"), "{src}/tests/lua/print_args.lua"]),
+    # A registration that leaves the Lua stack unbalanced fails (MD404); a
+    # function registered but not documented is noted (MD406).
+    Case("check.registration_rules",
+         exit=1,
+         out=[
+             section("fixture_unbalanced") + "FAIL  MD404 irPlg_Action_RegisterActions: changed the Lua stack height by 1",
+             section("fixture_undocumented") + "NOTE  MD406 function Fixture.Hidden: registered but not named in the action XML",
+         ],
+         command=["check", "--cycles", "0", fx("unbalanced"), fx("undocumented")]),
+    # An empty text answered at size 0 without its terminating NUL (MD102).
+    Case("check.empty_size_zero",
+         exit=1,
+         out=[r"WARN  MD102 irPlg_GetLuaVersion with size 0: returned 0 for its empty text \(expected 0 and one NUL"],
+         command=["check", "--cycles", "0", fx("empty_size_zero")]),
+    # A buffer of the size a getter asks for that mdhost cannot have is
+    # mdhost's own shortage (MD008), never the plugin's crash or fault.
+    Case("check.own_shortage",
+         on=["native"],
+         prefix=["prlimit", "--as=104857600"],
+         exit=1,
+         out=["FAIL  MD008 irPlg_GetPluginName: mdhost could not get "],
+         command=["check", "--cycles", "0", fx("greedy")]),
     Case("check.registration",
          exit=1,
          out=[

@@ -48,7 +48,7 @@ def run_table(options, program):
             command += cycles if argument == "{cycles}" else [argument.format(**settings)]
         ran += 1
         for attempt in range(case.repeat.get(platform, 1)):
-            if check(program + command, case.exit, case.out, case.err, case.json, case.name):
+            if check(case.prefix + program + command, case.exit, case.out, case.err, case.json, case.name):
                 failed.append(case.name)
                 break
     print("%d cases of %s: %d passed, %d failed %s" % (ran, group, ran - len(failed), len(failed), " ".join(failed)))
