@@ -94,6 +94,18 @@ TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
                                                     "My.Twice(Count:number)|the second, described anew"})))));
 }
 
+// (A, B) became (B): A went, and B is the argument it always was, not a
+// rename of A with B removed. A rename says which place it is.
+TEST(ActionDiff, TheArgumentThatWentIsTheOneNamed) {
+  const std::vector<host::Change> removed =
+      host::CompareActions(FromText(Document({"My.Do(A:string, B:string)|one"})), FromText(Document({"My.Do(B:string)|one"})));
+  EXPECT_EQ("B argument_removed My.Do/A\n", Summary(removed));
+  const std::vector<host::Change> renamed = host::CompareActions(
+      FromText(Document({"My.Do(A:string, B:string)|one"})), FromText(Document({"My.Do(A:string, C:string)|one"})));
+  ASSERT_EQ(1u, renamed.size());
+  EXPECT_EQ("argument 2 renamed: B became C (scripts pass arguments by position)", renamed[0].text);
+}
+
 TEST(ActionDiff, QuotedValuesStayReadable) {
   host::PluginReport was = FromText(Document({"My.Do(Path:string)|one"}));
   host::PluginReport now = was;

@@ -41,6 +41,21 @@ TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
   EXPECT_EQ("FAILED: 1 problem, 2 warnings", host::VerdictLine(report, false));
 }
 
+// EasyMode's DataType names the editor the host offers: the page shows it
+// as the document has it, whatever the type names.
+TEST(DocPage, EasyModeDataTypeAsTheDocumentHasIt) {
+  host::PluginPage page;
+  page.title = "t";
+  page.actions = host::ReadActionDocument(
+                     "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
+                     "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name><Description>x</Description>"
+                     "<Type>string</Type><Default/><Required>1</Required><EasyMode><DataType>FoLder</DataType>"
+                     "</EasyMode></Arg></Arguments></Action></ActionTemplates>")
+                     .specs;
+  EXPECT_NE(std::string::npos, host::HtmlPage(page).find("<td>DataType: FoLder</td>"));
+  EXPECT_NE(std::string::npos, host::MarkdownPage(page).find("| DataType: FoLder |"));
+}
+
 // A Markdown table cell holds its text: a '|' in it does not end the cell.
 TEST(DocPage, AMarkdownCellKeepsABarAsText) {
   host::PluginPage page;
