@@ -1,6 +1,7 @@
 // Every action with allocations failing, for every N until the action
 // completes: first the N-th allocation of the Lua state, then the N-th of the
-// module's own. It must never crash, must leak nothing of its own, and must
+// module's own, each attempt in a freshly attached module (so the registry
+// of loaded modules grows, and may fail to, in every one). It must never crash, must leak nothing of its own, and must
 // leave one value: its right answer, or Lua's memory error, never a text or a
 // table that a shortage has emptied.
 #include <gtest/gtest.h>
@@ -61,6 +62,10 @@ std::string RightAnswer(const Case& c) {
 
 // Runs the case with its n-th allocation failing; true once none failed.
 bool CompletesWith(const Case& c, const std::string& right, long n, bool lua_fails, SubstituteOs& os) {
+  // Each attempt from a fresh module: an empty registry of loaded modules,
+  // so that its growth is among the allocations refused.
+  md::OnProcessDetach();
+  md::OnProcessAttach();
   TestLuaState lua;
   lua_State* L = lua.L;
   const long refusals = os.refusals;
