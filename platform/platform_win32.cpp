@@ -17,6 +17,7 @@
 #include <cwchar>
 
 #include "platform/platform.h"
+#include "platform/platform_win32.h"
 
 namespace md {
 namespace {
@@ -83,8 +84,10 @@ Search MakeLiteral(const wchar_t* wide, wchar_t** literal) {
   return Search::kFound;
 }
 
+}  // namespace
+
 // The one spelling every operation on `path` uses, in a block of its own.
-Search Resolve(const char* path, wchar_t** resolved) {
+Search ResolvePath(const char* path, wchar_t** resolved) {
   *resolved = nullptr;
   wchar_t* wide;
   if (!Widen(path, &wide)) return Search::kNoMemory;
@@ -98,6 +101,8 @@ Search Resolve(const char* path, wchar_t** resolved) {
   std::free(wide);
   return made;
 }
+
+namespace {
 
 // The folder part of `searched` (up to its last backslash) with `name`, in a
 // block from the seam's allocator: the caller's to release.
@@ -115,7 +120,7 @@ Search SpellEntry(const wchar_t* searched, const wchar_t* name, void** spelling)
 
 Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
   wchar_t* resolved;
-  const Search made = Resolve(path, &resolved);
+  const Search made = ResolvePath(path, &resolved);
   if (made != Search::kFound) return made;
   WIN32_FIND_DATAW data;
   HANDLE search = FindFirstFileW(resolved, &data);

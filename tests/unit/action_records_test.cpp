@@ -65,6 +65,21 @@ TEST_F(ActionRecords, ACallOnAnotherStackNeverTakesBackARecordUnderWay) {
   EXPECT_EQ(1, Count());
 }
 
+// The stack an action runs on, asked 256 KiB further down it: a stack that
+// grows deeper (the system commits more of it) is still the same stack.
+uintptr_t StackAtDepth(int frames) {
+  volatile char pad[4096];
+  pad[0] = static_cast<char>(frames);
+  const uintptr_t stack = frames == 0 ? md::Os().current_stack() : StackAtDepth(frames - 1);
+  return stack + static_cast<uintptr_t>(pad[0] - static_cast<char>(frames));  // no tail call
+}
+
+TEST_F(ActionRecords, AStackThatGrewDeeperIsStillTheSameStack) {
+  const uintptr_t here = md::Os().current_stack();
+  EXPECT_EQ(here, StackAtDepth(64));
+  EXPECT_EQ(here, md::Os().current_stack()) << "the answer moved with the stack's committed part";
+}
+
 TEST_F(ActionRecords, TakingBackARecordFreesItsBufferAndReleasesItsModule) {
   os.RecordReleases();
   int module;

@@ -8,6 +8,7 @@
 #include "fixtures/fixture_counter.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/module_state.h"
+#include "platform/platform_win32.h"
 #include "support/query_text.h"
 #include "support/test_paths.h"
 
@@ -22,6 +23,25 @@ char UnusedDriveLetter() {
   for (char letter = 'Q'; letter <= 'Y'; ++letter)
     if (!(drives & (1u << (letter - 'A')))) return letter;
   return 0;
+}
+
+std::wstring Spelled(const char* path) {
+  wchar_t* resolved = nullptr;
+  const md::Search made = md::ResolvePath(path, &resolved);
+  std::wstring out = made == md::Search::kFound && resolved != nullptr ? resolved : L"(none)";
+  std::free(resolved);
+  return out;
+}
+
+// The one spelling of a path: a UNC name takes the "\\?\UNC\" form, and a
+// full path of exactly 260 characters (one past what MAX_PATH holds with its
+// NUL) is spelled whole, as any other length.
+TEST(WindowsPaths, TheSpellingStepForUncAndTheLengthAtTheLimit) {
+  EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\x.lmd", Spelled("\\\\server\\share\\x.lmd"));
+  EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\x.lmd", Spelled("//server/share/x.lmd"));
+  const std::string at_limit = "C:\\" + std::string(253, 'n') + ".lmd";
+  ASSERT_EQ(260u, at_limit.size());
+  EXPECT_EQ(L"\\\\?\\" + std::wstring(at_limit.begin(), at_limit.end()), Spelled(at_limit.c_str()));
 }
 
 TEST(WindowsPaths, DriveRoots) {
