@@ -24,6 +24,9 @@ if [ "${MD_SKIP_SANITIZE:-}" != 1 ]; then
   cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DMD_SANITIZE=ON -DCMAKE_C_COMPILER=gcc \
         -DCMAKE_CXX_COMPILER=g++ >/dev/null
   cmake --build build/sanitize -j "$jobs"
+  step "thread-sanitizer build (build/tsan): the worker's threads"
+  cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DMD_TSAN=ON >/dev/null
+  cmake --build build/tsan -j "$jobs" --target worker_threads_tests
   step "fuzzing build (build/fuzz)"
   cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DMD_FUZZ=ON -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -13,6 +13,7 @@ bash tools/build.sh
 cat > build/CTestTestfile.cmake <<'CTEST'
 subdirs("native")
 subdirs("sanitize")
+subdirs("tsan")
 subdirs("fuzz")
 subdirs("win32")
 CTEST
