@@ -23,16 +23,16 @@ extern "C" {
 }
 
 #include "host_like_process.h"
+#include "platform/platform.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/module_state.h"
 #include "plugin/module/plugin_exports.h"
 #include "plugin/module/text_getter.h"
-#include "platform/platform.h"
 #include "samples.h"
 
 namespace md {
 inline Platform& OsForSubstitution() { return os_operations; }
-}
+}  // namespace md
 
 namespace {
 

@@ -30,8 +30,8 @@ double Samples::At(int measure, double fraction) const {
 }
 
 void Samples::PrintRow(int measure) const {
-  std::printf("  %-40s %12.0f ns  (p10 %.0f, p90 %.0f)\n", measures_[measure].name.c_str(),
-              At(measure, 0.5), At(measure, 0.1), At(measure, 0.9));
+  std::printf("  %-40s %12.0f ns  (p10 %.0f, p90 %.0f)\n", measures_[measure].name.c_str(), At(measure, 0.5),
+              At(measure, 0.1), At(measure, 0.9));
 }
 
 // The machine's speed drifts over seconds, far more than the differences
@@ -44,6 +44,6 @@ void Samples::PrintRatio(const char* what, int measure, int baseline) const {
   for (std::size_t i = 0; i < m.size() && i < b.size(); ++i) ratios.push_back(m[i] / b[i]);
   std::sort(ratios.begin(), ratios.end());
   auto at = [&](double f) { return ratios[static_cast<std::size_t>(f * (ratios.size() - 1) + 0.5)]; };
-  std::printf("  %-40s %8.3f  (p10 %.3f, p90 %.3f; ratio of medians %.3f)\n", what, at(0.5), at(0.1),
-              at(0.9), At(measure, 0.5) / At(baseline, 0.5));
+  std::printf("  %-40s %8.3f  (p10 %.3f, p90 %.3f; ratio of medians %.3f)\n", what, at(0.5), at(0.1), at(0.9),
+              At(measure, 0.5) / At(baseline, 0.5));
 }

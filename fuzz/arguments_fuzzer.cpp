@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     irPlg_Action_RegisterActions(state);
     return state;
   }();
-  static const lua_CFunction actions[] = {GetPluginName, GetPluginActionXML, GetPluginLuaVersion,
-                                          GetPluginAuthorInfo, GetPluginVersion, GetModuleDetails};
+  static const lua_CFunction actions[] = {GetPluginName,       GetPluginActionXML, GetPluginLuaVersion,
+                                          GetPluginAuthorInfo, GetPluginVersion,   GetModuleDetails};
   if (size == 0) return 0;
   const int top = lua_gettop(L);
   lua_pushcfunction(L, actions[data[0] % 6]);

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/inspect/plugin_query.h"
 #include "platform/platform.h"
+#include "plugin/inspect/plugin_query.h"
 
 namespace md {
 inline Platform& OsForSubstitution() { return os_operations; }
-}
+}  // namespace md
 
 namespace {
 
@@ -23,7 +23,10 @@ void CheckPath(const char* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
-    md::OsForSubstitution().drive_type = [](const char* p) -> unsigned { CheckPath(p); return answers % 7; };
+    md::OsForSubstitution().drive_type = [](const char* p) -> unsigned {
+      CheckPath(p);
+      return answers % 7;
+    };
     md::OsForSubstitution().find_first = [](const char* p, md::FoundEntry* e, void** spelling) {
       CheckPath(p);
       if (spelling != nullptr) __builtin_trap();  // the help display loads nothing

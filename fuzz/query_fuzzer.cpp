@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/module_state.h"
-#include "platform/platform.h"
 
 namespace md {
 inline Platform& OsForSubstitution() { return os_operations; }
-}
+}  // namespace md
 
 namespace {
 
@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     md::OnProcessAttach();
     md::OsForSubstitution().load_module = [](const void*, bool*) -> void* { return &fake_module; };
-    md::OsForSubstitution().find_export = [](void*, const char*) -> void* { return reinterpret_cast<void*>(FuzzedGetter); };
+    md::OsForSubstitution().find_export = [](void*, const char*) -> void* {
+      return reinterpret_cast<void*>(FuzzedGetter);
+    };
     md::OsForSubstitution().release_module = [](void*) {};
     return true;
   }();

@@ -9,10 +9,10 @@
 
 namespace md {
 
-constexpr uint32_t kAttributeDirectory = 0x10;         // FILE_ATTRIBUTE_DIRECTORY
-constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;   // INVALID_FILE_ATTRIBUTES
-constexpr unsigned kDriveUnknown = 0;                  // DRIVE_UNKNOWN
-constexpr unsigned kDriveNoRootDir = 1;                // DRIVE_NO_ROOT_DIR
+constexpr uint32_t kAttributeDirectory = 0x10;        // FILE_ATTRIBUTE_DIRECTORY
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;  // INVALID_FILE_ATTRIBUTES
+constexpr unsigned kDriveUnknown = 0;                 // DRIVE_UNKNOWN
+constexpr unsigned kDriveNoRootDir = 1;               // DRIVE_NO_ROOT_DIR
 
 struct FoundEntry {
   uint32_t attributes;

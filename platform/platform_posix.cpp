@@ -92,9 +92,8 @@ uintptr_t CurrentStack() { return static_cast<uintptr_t>(pthread_self()); }
 
 }  // namespace
 
-Platform os_operations = {FindFirst,      LoadModule,   FindExport, ReleaseModule,
-                          PathAttributes, DriveType,    OpenDocument, Allocate,
-                          ReleaseMemory,  CurrentStack};
+Platform os_operations = {FindFirst, LoadModule,   FindExport, ReleaseModule, PathAttributes,
+                          DriveType, OpenDocument, Allocate,   ReleaseMemory, CurrentStack};
 
 const Platform& Os() { return os_operations; }
 

@@ -9,7 +9,8 @@
 // load of it takes that spelling: nothing read afterwards (the current folder,
 // the code page, the normalising of trailing dots and spaces, device names)
 // can make a load open another file than the one found.
-#include <windows.h>
+#include <windows.h>  // first: the other system headers need it
+
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -29,9 +30,7 @@ constexpr std::size_t kLongUncPrefixLength = 8;
 
 DWORD last_load_error = 0;
 
-wchar_t* AllocateWide(std::size_t count) {
-  return static_cast<wchar_t*>(std::calloc(count, sizeof(wchar_t)));
-}
+wchar_t* AllocateWide(std::size_t count) { return static_cast<wchar_t*>(std::calloc(count, sizeof(wchar_t))); }
 
 bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
 
@@ -240,9 +239,8 @@ uintptr_t CurrentStack() {
 
 }  // namespace
 
-Platform os_operations = {FindFirst,      LoadModule,   FindExport, ReleaseModule,
-                          PathAttributes, DriveType,    OpenDocument, Allocate,
-                          ReleaseMemory,  CurrentStack};
+Platform os_operations = {FindFirst, LoadModule,   FindExport, ReleaseModule, PathAttributes,
+                          DriveType, OpenDocument, Allocate,   ReleaseMemory, CurrentStack};
 
 const Platform& Os() { return os_operations; }
 

@@ -18,10 +18,8 @@ const Command kCommands[] = {
     {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, ScanCommand},
     {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
      DiffCommand},
-    {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc,
-     DocCommand},
-    {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew,
-     NewCommand},
+    {"doc", "PLUGIN|DOCUMENT.xml", "write the plugin's reference page (HTML, or Markdown)", 1, 1, kDoc, DocCommand},
+    {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew, NewCommand},
     {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, HelpCommand},
 };

@@ -12,7 +12,16 @@
 namespace host {
 
 // The commands, as bits of each option's entry.
-enum CommandBit : unsigned { kInfo = 1, kCheck = 2, kScan = 4, kDiff = 8, kDoc = 16, kNew = 32, kRun = 64, kHelp = 128 };
+enum CommandBit : unsigned {
+  kInfo = 1,
+  kCheck = 2,
+  kScan = 4,
+  kDiff = 8,
+  kDoc = 16,
+  kNew = 32,
+  kRun = 64,
+  kHelp = 128
+};
 
 struct Command {
   const char* name;

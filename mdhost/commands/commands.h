@@ -15,9 +15,9 @@ class Examiner;
 
 // Exit codes, named once: the usage lists them from here.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;     // a check failed, a script raised, a plugin could not be read
-constexpr int kExitUsage = 2;      // the command line is wrong
-constexpr int kExitNoInput = 3;    // a file or folder named is missing or unusable
+constexpr int kExitFailed = 1;   // a check failed, a script raised, a plugin could not be read
+constexpr int kExitUsage = 2;    // the command line is wrong
+constexpr int kExitNoInput = 3;  // a file or folder named is missing or unusable
 
 struct ExitCode {
   int code;
@@ -34,14 +34,14 @@ struct Invocation {
   std::vector<std::string> arguments;  // after the command, options removed
   bool json = false;
   bool isolated = true;
-  bool strict = false;  // WARN fails as FAIL does
-  bool quiet = false;   // only WARN and FAIL lines and the verdicts
+  bool strict = false;                     // WARN fails as FAIL does
+  bool quiet = false;                      // only WARN and FAIL lines and the verdicts
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   bool timeout_given = false;
-  std::string output;        // doc: the page's file ("": standard output)
-  bool markdown = false;     // doc: Markdown instead of HTML
-  bool cpp = false;          // new: C++ instead of C
+  std::string output;     // doc: the page's file ("": standard output)
+  bool markdown = false;  // doc: Markdown instead of HTML
+  bool cpp = false;       // new: C++ instead of C
   int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
 };
 

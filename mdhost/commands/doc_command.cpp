@@ -14,9 +14,7 @@ namespace host {
 namespace {
 
 // A document's page is titled by its file name.
-std::string FileTitle(const std::string& path) {
-  return AnsiToUtf8(BaseName(path));
-}
+std::string FileTitle(const std::string& path) { return AnsiToUtf8(BaseName(path)); }
 
 }  // namespace
 
@@ -33,7 +31,7 @@ int DocCommand(const Invocation& call) {
     const std::string* ansi = report.Text(getter);
     return ansi ? std::optional<std::string>(AnsiToUtf8(*ansi)) : std::nullopt;
   };
-  const PluginPage page{text(kNameGetter),      text(kVersionGetter), text(kLuaVersionGetter),
+  const PluginPage page{text(kNameGetter),       text(kVersionGetter), text(kLuaVersionGetter),
                         text(kAuthorInfoGetter), FileTitle(path),      report.action_specs};
   const std::string page_text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
   if (call.output.empty()) {

@@ -28,14 +28,14 @@ int HelpCommand(const Invocation& call) {
   std::string what;
   if (for_action) {
     result = reinterpret_cast<int32_t (*)(const char*, const char*, void*)>(show)(call.arguments[2].c_str(),
-                                                                                 folder.c_str(), nullptr);
+                                                                                  folder.c_str(), nullptr);
     what = "for the action " + AnsiToUtf8(call.arguments[2]);
   } else {
     result = reinterpret_cast<int32_t (*)(const char*, void*)>(show)(folder.c_str(), nullptr);
     what = "for the plugin";
   }
-  const std::string from = " (" + std::string(name) + " with the folder " + AnsiToUtf8(folder) + " returned " +
-                           std::to_string(result) + ")";
+  const std::string from =
+      " (" + std::string(name) + " with the folder " + AnsiToUtf8(folder) + " returned " + std::to_string(result) + ")";
   if (result == 1) {
     Print("help page shown " + what + from + "\n");
     return kExitOk;

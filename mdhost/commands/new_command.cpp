@@ -22,8 +22,9 @@ int NewCommand(const Invocation& call) {
   const fs::path folder = call.arguments.size() > 1 ? fs::path(call.arguments[1]) : fs::path(name);
   std::error_code error;
   if (fs::exists(folder, error) && !(fs::is_directory(folder, error) && fs::is_empty(folder, error))) {
-    Complain(AnsiToUtf8(folder.string()) + ": exists and is not an empty folder; mdhost new writes only into a new "
-                                           "or empty folder, and never over anything");
+    Complain(AnsiToUtf8(folder.string()) +
+             ": exists and is not an empty folder; mdhost new writes only into a new "
+             "or empty folder, and never over anything");
     return kExitNoInput;
   }
   PluginPage page;

@@ -234,9 +234,9 @@ then add the plugin under Project > Plugins.
 - `Help.html`: the reference page, made from `actions.xml` by `mdhost doc`.
 )";
 
-const char* const kLuaKeywords[] = {"and", "break", "do", "else", "elseif", "end", "false", "for", "function", "if",
-                                    "in", "local", "nil", "not", "or", "repeat", "return", "then", "true", "until",
-                                    "while"};
+const char* const kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
+                                    "for", "function", "if",     "in",   "local",  "nil",   "not",
+                                    "or",  "repeat",   "return", "then", "true",   "until", "while"};
 
 }  // namespace
 
@@ -245,7 +245,7 @@ std::string WhyNotATableName(const std::string& name) {
   if (name.size() > 64) return "it is longer than 64 characters";
   if (!IsLuaName(name))
     return name[0] >= '0' && name[0] <= '9' ? "a Lua name cannot begin with a digit"
-                                             : "a Lua name holds only letters, digits and underscores";
+                                            : "a Lua name holds only letters, digits and underscores";
   for (const char* keyword : kLuaKeywords)
     if (name == keyword) return "it is a Lua keyword";
   return "";

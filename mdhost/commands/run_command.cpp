@@ -9,8 +9,8 @@ extern "C" {
 
 #include <memory>
 
-#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/commands/commands.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
 #include "mdhost/examine/pe_image.h"
@@ -68,8 +68,8 @@ bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path)
   return false;
 }
 
-int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
-        const std::vector<std::string>& paths, const Invocation& call) {
+int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins, const std::vector<std::string>& paths,
+        const Invocation& call) {
   SetArguments(L, call.arguments);
   SetSourceFolder(L, call.arguments[1]);
   for (std::size_t i = 0; i < plugins.size(); ++i)
@@ -110,8 +110,10 @@ int RunCommand(const Invocation& call) {
     plugins.push_back(std::make_unique<LoadedModule>(path));
     const LoadedModule& plugin = *plugins.back();
     if (!plugin.ok()) {
-      Complain(AnsiToUtf8(path) + (plugin.failed_in_startup() ? ": crashed in its start-up code (DllMain) while loading: "
-                                                              : ": cannot be loaded: ") + plugin.why());
+      Complain(AnsiToUtf8(path) +
+               (plugin.failed_in_startup() ? ": crashed in its start-up code (DllMain) while loading: "
+                                           : ": cannot be loaded: ") +
+               plugin.why());
       return kExitFailed;
     }
   }

@@ -3,8 +3,8 @@
 // Modules that are no plugins the host could load are listed as skipped.
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/scan_findings.h"
-#include "mdhost/examine/pe_image.h"
 #include "mdhost/contract/plugin_texts.h"
+#include "mdhost/examine/pe_image.h"
 #include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
@@ -71,8 +71,7 @@ int ScanCommand(const Invocation& call) {
     else
       ++other_files;
   }
-  for (const std::string& path : unreachable)
-    skipped.push_back({path, kNameNotInAnsi});
+  for (const std::string& path : unreachable) skipped.push_back({path, kNameNotInAnsi});
   // The table's rows go out as their reports come in, so that a plugin that
   // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;
@@ -96,12 +95,10 @@ int ScanCommand(const Invocation& call) {
     for (std::size_t f = findings_before[i]; f < reports[i].findings.size(); ++f)
       Print(AnsiToUtf8(reports[i].path) + ": " + FindingLine(reports[i].findings[f]) + "\n");
   for (const Skipped& s : skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
-  if (reports.empty() && skipped.empty())
-    Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
+  if (reports.empty() && skipped.empty()) Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
   Print(std::to_string(reports.size()) + " plugin module" + (reports.size() == 1 ? "" : "s") + ", " +
-        std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) +
-        " skipped, " + std::to_string(other_files) +
-        " other file" + (other_files == 1 ? "" : "s") + "\n");
+        std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) + " skipped, " +
+        std::to_string(other_files) + " other file" + (other_files == 1 ? "" : "s") + "\n");
   return failed ? kExitFailed : kExitOk;
 }
 

@@ -17,7 +17,7 @@ std::string WhyNotAModule(const std::string& path) {
   if (extension != ".lmd" && extension != ".dll") return "";
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   return file && file.tellg() == 0 ? "an empty file, named like a plugin module"
-                             : "not a module (no Windows module image), though named like one";
+                                   : "not a module (no Windows module image), though named like one";
 }
 
 void CheckNeighbours(std::vector<PluginReport>& reports) {
@@ -36,9 +36,10 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
       for (std::size_t i : group.second)
         for (std::size_t other : group.second)
           if (other != i)
-            ReportSink(&reports[i]).Warn(rule, what + " " + group.first + " is also " +
-                                                      (rule == rule::kSameName ? "the name of " : "used by ") +
-                                                      AnsiToUtf8(reports[other].path) + "; " + consequence);
+            ReportSink(&reports[i])
+                .Warn(rule, what + " " + group.first + " is also " +
+                                (rule == rule::kSameName ? "the name of " : "used by ") +
+                                AnsiToUtf8(reports[other].path) + "; " + consequence);
     }
   };
   warn(names, rule::kSameName, "the name", "the host lists both alike and scripts cannot tell them apart");

@@ -168,7 +168,8 @@ void CompareAction(const ActionSpec& was, const ActionSpec& now, Collector& out)
 void CompareText(const char* kind, const char* label, const std::optional<std::string>& was,
                  const std::optional<std::string>& now, Collector& out) {
   if (!was || !now || *was == *now) return;
-  out.Add(ChangeClass::kNote, kind, "", "", *was, *now, std::string(label) + " " + Quoted(*was) + " became " + Quoted(*now));
+  out.Add(ChangeClass::kNote, kind, "", "", *was, *now,
+          std::string(label) + " " + Quoted(*was) + " became " + Quoted(*now));
 }
 
 // The `occurrence`-th action named `name` (0 first): an action named twice

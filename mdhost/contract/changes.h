@@ -18,7 +18,7 @@ struct Change {
   std::string action;    // "" for the plugin's own texts
   std::string argument;  // "" where no one argument is concerned
   std::string old_value, new_value;
-  std::string text;      // the line a reader sees
+  std::string text;  // the line a reader sees
 };
 
 // Two reports compared; a side whose actions cannot be had (WhyNoActions)

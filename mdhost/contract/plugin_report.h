@@ -18,7 +18,7 @@ namespace host {
 
 struct PluginReport {
   std::string path;
-  std::string error;  // why the module could not be read or examined (UTF-8); "" when it could
+  std::string error;       // why the module could not be read or examined (UTF-8); "" when it could
   std::string error_rule;  // the rule the error is about
   // The texts by getter export name, as the plugin gave them (ANSI bytes); a
   // getter that is not exported or could not be read has no entry.

@@ -44,8 +44,9 @@ constexpr TextMember<ArgumentSpec> kArgumentTexts[] = {
     {'v', &ArgumentSpec::default_value}, {'q', &ArgumentSpec::required},    {'m', &ArgumentSpec::easy_mode},
 };
 constexpr TextMember<ActionSpec> kActionTexts[] = {
-    {'n', &ActionSpec::name},    {'d', &ActionSpec::description}, {'r', &ActionSpec::return_type},
-    {'x', &ActionSpec::return_description}, {'e', &ActionSpec::example}, {'o', &ActionSpec::note},
+    {'n', &ActionSpec::name},        {'d', &ActionSpec::description},
+    {'r', &ActionSpec::return_type}, {'x', &ActionSpec::return_description},
+    {'e', &ActionSpec::example},     {'o', &ActionSpec::note},
 };
 
 // An argument or an action: its texts by the table, its line ('l'), and an
@@ -86,7 +87,8 @@ bool ForEachRecord(const std::string& bytes, F field) {
 
 std::string EncodeAction(const ActionSpec& action) {
   std::string out = EncodeSpec(action, kActionTexts);
-  for (const ArgumentSpec& argument : action.arguments) AppendRecord(&out, 'g', "", EncodeSpec(argument, kArgumentTexts));
+  for (const ArgumentSpec& argument : action.arguments)
+    AppendRecord(&out, 'g', "", EncodeSpec(argument, kArgumentTexts));
   return out;
 }
 
@@ -94,7 +96,8 @@ bool DecodeAction(const std::string& bytes, ActionSpec* action) {
   return ForEachRecord(bytes, [&](const Record& r) {
     if (r.tag != 'g') return DecodeSpecField(action, kActionTexts, r);
     action->arguments.emplace_back();
-    return ForEachRecord(r.value, [&](const Record& a) { return DecodeSpecField(&action->arguments.back(), kArgumentTexts, a); });
+    return ForEachRecord(
+        r.value, [&](const Record& a) { return DecodeSpecField(&action->arguments.back(), kArgumentTexts, a); });
   });
 }
 
@@ -114,7 +117,10 @@ struct Field {
 
 constexpr Field kFields[] = {
     {'p', [](const PluginReport& r, std::string* out) { AppendRecord(out, 'p', "", r.path); },
-     [](PluginReport* r, const Record& c) { r->path = c.value; return true; }},
+     [](PluginReport* r, const Record& c) {
+       r->path = c.value;
+       return true;
+     }},
     {'E',
      [](const PluginReport& r, std::string* out) {
        if (!r.error.empty() || !r.error_rule.empty()) AppendRecord(out, 'E', r.error_rule, r.error);
@@ -128,7 +134,10 @@ constexpr Field kFields[] = {
      [](const PluginReport& r, std::string* out) {
        for (const auto& text : r.texts) AppendRecord(out, 'T', text.first, text.second);
      },
-     [](PluginReport* r, const Record& c) { r->texts[c.key] = c.value; return true; }},
+     [](PluginReport* r, const Record& c) {
+       r->texts[c.key] = c.value;
+       return true;
+     }},
     {'V',
      [](const PluginReport& r, std::string* out) {
        if (r.sdk_known) AppendRecord(out, 'V', "", r.sdk_version ? std::to_string(*r.sdk_version) : "");

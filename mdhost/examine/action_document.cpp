@@ -44,14 +44,25 @@ const std::vector<ElementShape>& Vocabulary() {
         {"Default", kLeaf, true, false},
         {"Required", kLeaf, true, false},
         {"EasyMode", kEasyMode, false, false}}},
-      {kEasyMode, {{"Default", kLeaf, false, false}, {"DataType", kLeaf, false, false}, {"Constraints", kLeaf, false, false}}},
+      {kEasyMode,
+       {{"Default", kLeaf, false, false}, {"DataType", kLeaf, false, false}, {"Constraints", kLeaf, false, false}}},
       {kExtended,
-       {{"Action", kExtendedAction, false, true}, {"Name", kLeaf, false, false}, {"Description", kLeaf, false, false},
-        {"Version1", kLeaf, false, false}, {"Version2", kLeaf, false, false}, {"Version3", kLeaf, false, false},
-        {"Version4", kLeaf, false, false}, {"Author", kLeaf, false, false}, {"Email", kLeaf, false, false},
-        {"Web", kLeaf, false, false}, {"Copyright", kLeaf, false, false}, {"Requirements", kLeaf, false, false}}},
+       {{"Action", kExtendedAction, false, true},
+        {"Name", kLeaf, false, false},
+        {"Description", kLeaf, false, false},
+        {"Version1", kLeaf, false, false},
+        {"Version2", kLeaf, false, false},
+        {"Version3", kLeaf, false, false},
+        {"Version4", kLeaf, false, false},
+        {"Author", kLeaf, false, false},
+        {"Email", kLeaf, false, false},
+        {"Web", kLeaf, false, false},
+        {"Copyright", kLeaf, false, false},
+        {"Requirements", kLeaf, false, false}}},
       {kExtendedAction,
-       {{"ReturnValueDescription", kLeaf, false, false}, {"Example", kLeaf, false, false}, {"Note", kLeaf, false, false}}},
+       {{"ReturnValueDescription", kLeaf, false, false},
+        {"Example", kLeaf, false, false},
+        {"Note", kLeaf, false, false}}},
       {kLeaf, {}},
       {kActionName, {}},
   };
@@ -85,8 +96,8 @@ struct Frame {
 // Lua's type names and the host's own words for a value of any type.
 bool IsKnownType(const std::string& type) {
   if (type.empty()) return true;  // nothing said is no wrong name
-  for (const char* known : {"nil", "boolean", "number", "string", "table", "function", "userdata", "thread",
-                            "variant", "integer", "none"})
+  for (const char* known :
+       {"nil", "boolean", "number", "string", "table", "function", "userdata", "thread", "variant", "integer", "none"})
     if (type == known) return true;
   return false;
 }
@@ -104,7 +115,8 @@ struct Reader {
     const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
     if (stack.empty()) {
       if (name != "ActionTemplates")
-        Add(rule::kRootElement, Severity::kFail, "/" + name, line, "the root element is " + name + ", not ActionTemplates");
+        Add(rule::kRootElement, Severity::kFail, "/" + name, line,
+            "the root element is " + name + ", not ActionTemplates");
       stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, name, "/" + name, line, {}, {}});
       return;
     }
@@ -122,7 +134,8 @@ struct Reader {
     const Kind kind = child ? child->kind : kUnknown;
     if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line, {}, {}, {}});
     if (kind == kExtendedAction) ++document->extended_actions;
-    if (kind == kArg && !document->specs.empty()) document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
+    if (kind == kArg && !document->specs.empty())
+      document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
     stack.push_back({kind, name, std::move(path), line, {}, {}});
   }
 

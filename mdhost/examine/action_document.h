@@ -19,11 +19,11 @@ namespace host {
 
 struct ActionDocument {
   bool well_formed = false;
-  std::string problem;                // Expat's reason, with line and column, when not well-formed
-  std::vector<Finding> findings;      // about the vocabulary (only when well-formed), each naming its line
-  std::vector<std::string> actions;   // the texts of /ActionTemplates/Action/Name (UTF-8)
-  std::vector<ActionSpec> specs;      // each action as the host shows it (UTF-8)
-  int extended_actions = 0;           // Extended/Action elements seen, paired with specs by place
+  std::string problem;               // Expat's reason, with line and column, when not well-formed
+  std::vector<Finding> findings;     // about the vocabulary (only when well-formed), each naming its line
+  std::vector<std::string> actions;  // the texts of /ActionTemplates/Action/Name (UTF-8)
+  std::vector<ActionSpec> specs;     // each action as the host shows it (UTF-8)
+  int extended_actions = 0;          // Extended/Action elements seen, paired with specs by place
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);

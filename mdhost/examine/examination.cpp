@@ -3,12 +3,12 @@
 #include <new>
 #include <optional>
 
+#include "mdhost/contract/plugin_texts.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/examine/action_document.h"
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/pe_image.h"
-#include "mdhost/contract/plugin_texts.h"
-#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -39,7 +39,8 @@ void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
   else if (*sdk == 2)
     sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2");
   else
-    sink.Fail(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
+    sink.Fail(rule::kSdkVersion,
+              std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
 }
 
 // The last FAIL since the report held `before` findings: why a getter's
@@ -73,8 +74,9 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
     if (getter == nullptr) {
       sink.Fail(rule::kGetterMissing, std::string(text.getter) + ": not exported");
     } else {
-      TextRead read = ReadText(
-          getter, [&](int32_t stated) { sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated)); });
+      TextRead read = ReadText(getter, [&](int32_t stated) {
+        sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated));
+      });
       if (read.ok)
         value = std::move(read.text);
       else
@@ -142,9 +144,9 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
 bool LeftPoolCallbacks(ReportSink& sink, const ImageRange& image) {
   const int due = PoolCallbacksInto(image);
   if (due <= 0) return false;
-  sink.Fail(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") +
-                                 " or wait" + (due == 1 ? "" : "s") +
-                                 " on the system's thread pool due after it is released; " + kStopPoolCallbacks);
+  sink.Fail(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
+                                 (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
+                                 kStopPoolCallbacks);
   return true;
 }
 
@@ -157,7 +159,8 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
     sink.report().actions_failure = sink.report().findings.back();
     return;
   }
-  sink.Pass(rule::kWellFormed, "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
+  sink.Pass(rule::kWellFormed,
+            "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
   for (const Finding& finding : document.findings) {
     sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
     // A document of another kind has no actions to compare or show.
@@ -197,8 +200,8 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   const std::string file_name = BaseName(path);
   NoteExaminedImage(file_name, image, false);
   if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
-    sink.Error(rule::kNotAPlugin, std::string("not a plugin: it exports no ") + kNameGetter +
-                                      file.DecoratedExportHint());
+    sink.Error(rule::kNotAPlugin,
+               std::string("not a plugin: it exports no ") + kNameGetter + file.DecoratedExportHint());
   } else if (what == Examination::kCheck) {
     CheckPlugin(*module, file, sink);
   } else {

@@ -3,10 +3,10 @@
 // the calls that tell how the getter answers a size too small (0 and -1,
 // which the host never offers, and its length - 1) and exactly its length.
 // The size never counts the terminating NUL.
+#include "mdhost/contract/rules.h"
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
-#include "mdhost/contract/rules.h"
 
 namespace host {
 namespace {
@@ -36,10 +36,10 @@ bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int3
   const GetterCall call = Call(sink, getter, name, stated, slack);
   if (call.result == -1 && call.size == length && call.Untouched() && !call.wrote_past) return true;
   std::string got;
-  if (call.wrote_past)
-    got += "wrote past the " + std::to_string(call.buffer.size()) + " bytes it was offered; ";
+  if (call.wrote_past) got += "wrote past the " + std::to_string(call.buffer.size()) + " bytes it was offered; ";
   if (call.result != -1) got += "returned " + std::to_string(call.result) + " instead of -1; ";
-  if (call.size != length) got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
+  if (call.size != length)
+    got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
   if (!call.Untouched() && !call.wrote_past) got += "wrote into the buffer; ";
   got.resize(got.size() - 2);
   sink.Add({rule, severity,
@@ -99,7 +99,8 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
                                     std::to_string(length) + "; " + problems);
     ok = false;
   }
-  if (ok) sink.Pass(rule::kProtocol, std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)");
+  if (ok)
+    sink.Pass(rule::kProtocol, std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)");
   return read.text;
 }
 

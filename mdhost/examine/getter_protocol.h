@@ -12,9 +12,9 @@ namespace host {
 
 using TextGetter = int32_t (*)(char* buffer, int32_t* size);  // cdecl
 
-constexpr int32_t kFirstSize = 10000;                // what the host offers first
+constexpr int32_t kFirstSize = 10000;                   // what the host offers first
 constexpr int32_t kPlausibleLength = 64 * 1024 * 1024;  // longer stored lengths are refused
-constexpr char kFill = '\x5A';                       // the bytes a buffer holds before the call
+constexpr char kFill = '\x5A';                          // the bytes a buffer holds before the call
 
 // One call with `stated` (never counting the terminator) and a buffer of
 // stated + 1 bytes filled with kFill. With `slack`, that many more bytes lie

@@ -4,8 +4,8 @@
 // host's process.
 #include <cstdio>
 
-#include "mdhost/examine/examination.h"
 #include "mdhost/contract/rules.h"
+#include "mdhost/examine/examination.h"
 #include "mdhost/system/system.h"
 #include "platform/platform.h"
 
@@ -13,8 +13,8 @@ namespace host {
 namespace {
 
 constexpr int kWarmUpCycles = 20;
-constexpr double kNothing = 128;    // bytes per cycle within the measurement's own noise
-constexpr double kTooMuch = 1024;   // bytes per cycle worth a warning
+constexpr double kNothing = 128;   // bytes per cycle within the measurement's own noise
+constexpr double kTooMuch = 1024;  // bytes per cycle worth a warning
 
 // Working set, or private bytes where the system reports them.
 double Figure(const MemoryFigures& figures, bool use_private) {
@@ -55,15 +55,15 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   const double per_cycle = (Figure(after, use_private) - Figure(before, use_private)) / cycles;
   sink.report().figures["kept_per_load"] = per_cycle < 0 ? 0 : per_cycle;
   const std::string what = std::string("memory kept per load and release: ") + Describe(per_cycle) + " (" +
-                           (use_private ? "private bytes" : "working set") + ", " +
-                           std::to_string(cycles) + " cycles)";
+                           (use_private ? "private bytes" : "working set") + ", " + std::to_string(cycles) + " cycles)";
   // The host loads a plugin once; scripts that inspect it in a loop load it
   // five times per GetInfo, and that is where memory kept per load adds up.
   if (per_cycle > kTooMuch)
-    sink.Warn(rule::kKeptPerLoad, what + "; a script that inspects it in a loop grows the host's process. "
-                                         "Look for memory its start-up code (DllMain, static constructors) "
-                                         "takes and its unloading does not give back; a statically linked C++ "
-                                         "runtime is one such start-up");
+    sink.Warn(rule::kKeptPerLoad, what +
+                                      "; a script that inspects it in a loop grows the host's process. "
+                                      "Look for memory its start-up code (DllMain, static constructors) "
+                                      "takes and its unloading does not give back; a statically linked C++ "
+                                      "runtime is one such start-up");
   else if (per_cycle > kNothing)
     sink.Note(rule::kKeptPerLoad, what);
   else

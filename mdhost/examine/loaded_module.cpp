@@ -20,8 +20,10 @@ std::string ExplainLoadFailure(const std::string& path, const std::string& fallb
   const std::string folder = FolderOf(path);
   for (const std::string& import : image.imports)
     if (!ImportFindable(import, folder))
-      return "it imports " + import + ", which is not in the plugin's folder, the system folders or beside the "
-             "host; ship it beside the plugin (" + fallback + ")";
+      return "it imports " + import +
+             ", which is not in the plugin's folder, the system folders or beside the "
+             "host; ship it beside the plugin (" +
+             fallback + ")";
   return fallback;
 }
 

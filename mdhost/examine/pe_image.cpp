@@ -1,5 +1,5 @@
-#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/pe_image.h"
+#include "mdhost/contract/plugin_texts.h"
 
 #include "mdhost/system/encoding.h"
 
@@ -239,8 +239,8 @@ void ReadVersionStrings(const std::string& resource, ModuleImage* image) {
       bytes.U32(root.value + 8, &ms) && bytes.U32(root.value + 12, &ls) && bytes.U32(root.value + 16, &pms) &&
       bytes.U32(root.value + 20, &pls)) {
     auto numeric = [](uint32_t high, uint32_t low) {
-      return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16) +
-             "." + std::to_string(low & 0xFFFF);
+      return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16) + "." +
+             std::to_string(low & 0xFFFF);
     };
     image->file_version = numeric(ms, ls);
     image->product_version = numeric(pms, pls);
@@ -275,7 +275,8 @@ std::string ModuleImage::DecoratedExportHint() const {
   for (const std::string& name : exports) {
     const std::size_t at = name.find("irPlg_");
     if (at != std::string::npos && name.find('@', at) != std::string::npos)
-      return " (it exports " + name + ": a __stdcall name, decorated; declare the exports cdecl and export "
+      return " (it exports " + name +
+             ": a __stdcall name, decorated; declare the exports cdecl and export "
              "them by a module definition file)";
   }
   return "";
@@ -315,7 +316,8 @@ std::string ModuleImage::WhyNoPlugin() const {
     case ModuleKind::kModule64: return "a 64-bit module: the host is a 32-bit program";
     case ModuleKind::kOtherModule: return "a module for another kind of processor";
     case ModuleKind::kModule32:
-      return IsPluginModule() ? "" : std::string("a module that exports no irPlg_GetPluginName") + DecoratedExportHint();
+      return IsPluginModule() ? ""
+                              : std::string("a module that exports no irPlg_GetPluginName") + DecoratedExportHint();
     default: return "";
   }
 }

@@ -8,10 +8,10 @@ extern "C" {
 }
 
 #include "mdhost/contract/plugin_texts.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
-#include "mdhost/contract/rules.h"
 
 namespace host {
 namespace {
@@ -43,7 +43,8 @@ bool IsFunction(lua_State* L, const std::string& action) {
 }
 
 // Every function in a table that registration made, as "Table.Key".
-std::vector<std::string> RegisteredFunctions(lua_State* L, const std::set<std::pair<std::string, const void*>>& before) {
+std::vector<std::string> RegisteredFunctions(lua_State* L,
+                                             const std::set<std::pair<std::string, const void*>>& before) {
   std::vector<std::string> functions;
   for (const auto& table : GlobalTables(L)) {
     if (before.count(table)) continue;
@@ -88,11 +89,13 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::
     if (IsFunction(L, action))
       sink.Pass(rule::kActionRegistered, "action " + action + ": registered");
     else
-      sink.Fail(rule::kActionRegistered, "action " + action + ": named in the action XML but not a function after registration");
+      sink.Fail(rule::kActionRegistered,
+                "action " + action + ": named in the action XML but not a function after registration");
   }
   const std::set<std::string> named(actions.begin(), actions.end());
   for (const std::string& function : RegisteredFunctions(L, before))
-    if (!named.count(function)) sink.Note(rule::kUndocumentedFunction, "function " + function + ": registered but not named in the action XML");
+    if (!named.count(function))
+      sink.Note(rule::kUndocumentedFunction, "function " + function + ": registered but not named in the action XML");
   lua_close(L);
 }
 

@@ -36,9 +36,13 @@ nlohmann::json SideJson(const PluginReport& side) {
 nlohmann::json DiffJson(const DiffResult& result) {
   nlohmann::json list = nlohmann::json::array();
   for (const Change& c : result.changes) {
-    nlohmann::json entry = {{"kind", c.kind}, {"class", ClassName(c.what)}, {"breaking", c.what == ChangeClass::kBreaking},
+    nlohmann::json entry = {{"kind", c.kind},
+                            {"class", ClassName(c.what)},
+                            {"breaking", c.what == ChangeClass::kBreaking},
                             {"action", c.action.empty() ? nlohmann::json() : nlohmann::json(c.action)},
-                            {"old", c.old_value}, {"new", c.new_value}, {"text", c.text}};
+                            {"old", c.old_value},
+                            {"new", c.new_value},
+                            {"text", c.text}};
     if (!c.argument.empty()) entry["argument"] = c.argument;
     list.push_back(entry);
   }
@@ -48,9 +52,10 @@ nlohmann::json DiffJson(const DiffResult& result) {
           {"new", SideJson(result.new_side)},
           {"changes", list},
           {"warnings", result.warning.empty() ? nlohmann::json::array() : nlohmann::json::array({result.warning})},
-          {"summary", {{"breaking", Count(result, ChangeClass::kBreaking)},
-                       {"compatible", Count(result, ChangeClass::kCompatible)},
-                       {"notes", Count(result, ChangeClass::kNote)}}}};
+          {"summary",
+           {{"breaking", Count(result, ChangeClass::kBreaking)},
+            {"compatible", Count(result, ChangeClass::kCompatible)},
+            {"notes", Count(result, ChangeClass::kNote)}}}};
 }
 
 void PrintDiffText(const DiffResult& result) {

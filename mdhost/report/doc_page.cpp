@@ -52,7 +52,8 @@ std::string EasyMode(const std::string& pairs) {
     const std::string pair = pairs.substr(at, end == std::string::npos ? std::string::npos : end - at);
     const std::size_t equals = pair.find('=');
     if (!pair.empty())
-      out += (out.empty() ? "" : ", ") + pair.substr(0, equals) + (equals == std::string::npos ? "" : ": " + pair.substr(equals + 1));
+      out += (out.empty() ? "" : ", ") + pair.substr(0, equals) +
+             (equals == std::string::npos ? "" : ": " + pair.substr(equals + 1));
     if (end == std::string::npos) break;
     at = end + 1;
   }
@@ -114,8 +115,9 @@ std::string HtmlPage(const PluginPage& page) {
     out += "<p><b>Returns</b> <code>" + Html(a.return_type.empty() ? "nil" : a.return_type) + "</code>" +
            (a.return_description.empty() ? "" : ": " + Html(a.return_description)) + "</p>\n";
     if (!a.arguments.empty()) {
-      out += "<table>\n<tr><th>Argument</th><th>Type</th><th>Required</th><th>Default</th><th>Description</th>"
-             "<th>EasyMode</th></tr>\n";
+      out +=
+          "<table>\n<tr><th>Argument</th><th>Type</th><th>Required</th><th>Default</th><th>Description</th>"
+          "<th>EasyMode</th></tr>\n";
       for (const ArgumentSpec& g : a.arguments)
         out += "<tr><td><code>" + Html(g.name) + "</code></td><td>" + Html(g.type) + "</td><td>" +
                (Optional(g) ? "no" : "yes") + "</td><td><code>" + Html(g.default_value) + "</code></td><td>" +

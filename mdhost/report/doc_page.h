@@ -13,7 +13,7 @@ namespace host {
 
 struct PluginPage {
   std::optional<std::string> name, version, lua_version, author;  // UTF-8; none for a bare document
-  std::string title;  // used where the plugin has no name (UTF-8)
+  std::string title;                                              // used where the plugin has no name (UTF-8)
   std::vector<ActionSpec> actions;
 };
 

@@ -93,14 +93,13 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   out["findings"] = findings;
   out["figures"] = nlohmann::json::object();
   for (const auto& figure : report.figures) out["figures"][figure.first] = figure.second;
-  out["error"] = report.error.empty() ? nlohmann::json()
-                                      : nlohmann::json({{"rule", report.error_rule}, {"text", report.error}});
+  out["error"] =
+      report.error.empty() ? nlohmann::json() : nlohmann::json({{"rule", report.error_rule}, {"text", report.error}});
   out["passed"] = report.Passed(strict);
   return out;
 }
 
-nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
-                           bool strict) {
+nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict) {
   nlohmann::json plugins = nlohmann::json::array();
   int passed = 0, failed = 0;
   nlohmann::json counts = {{"PASS", 0}, {"NOTE", 0}, {"WARN", 0}, {"FAIL", 0}};
@@ -117,8 +116,12 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
           {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
           {"plugins", plugins},
           {"skipped", skips},
-          {"summary", {{"plugins", reports.size()}, {"passed", passed}, {"failed", failed}, {"strict", strict},
-                       {"findings", counts}}}};
+          {"summary",
+           {{"plugins", reports.size()},
+            {"passed", passed},
+            {"failed", failed},
+            {"strict", strict},
+            {"findings", counts}}}};
 }
 
 std::string VerdictLine(const PluginReport& report, bool strict) {
@@ -139,8 +142,8 @@ std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict) {
   const auto count = [](int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
-  return count(static_cast<int>(reports.size()), "plugin", "plugins") + ": " + std::to_string(passed) +
-         " passed, " + std::to_string(static_cast<int>(reports.size()) - passed) + " failed, " +
+  return count(static_cast<int>(reports.size()), "plugin", "plugins") + ": " + std::to_string(passed) + " passed, " +
+         std::to_string(static_cast<int>(reports.size()) - passed) + " failed, " +
          count(warnings, "warning", "warnings");
 }
 

@@ -42,8 +42,7 @@ struct Skipped {
 // skipped and summary.
 constexpr int kJsonFormatVersion = 1;
 nlohmann::json ReportJson(const PluginReport& report, bool strict);
-nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
-                           bool strict);
+nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict);
 
 // "FAILED: 1 problem, 2 warnings": one plugin's verdict.
 std::string VerdictLine(const PluginReport& report, bool strict);

@@ -66,7 +66,7 @@ struct ImageNote {
 };
 constexpr int kReleasedNotes = 8;
 inline ImageNote examined_image, released_images[kReleasedNotes];
-inline int released_next = 0;  // the slot the next release takes
+inline int released_next = 0;         // the slot the next release takes
 inline uint32_t current_request = 0;  // the request under way, plus one, for new notes
 
 struct FixedText {
@@ -82,7 +82,8 @@ struct FixedText {
   FixedText& Number(uintptr_t value, unsigned base) {
     char digits[32];
     int n = 0;
-    do digits[n++] = "0123456789ABCDEF"[value % base]; while ((value /= base) != 0);
+    do digits[n++] = "0123456789ABCDEF"[value % base];
+    while ((value /= base) != 0);
     char ordered[32];
     for (int i = 0; i < n; ++i) ordered[i] = digits[n - 1 - i];
     ordered[n] = '\0';

@@ -62,8 +62,10 @@ std::vector<std::string> FilesBelow(const std::string& folder, std::vector<std::
       const std::string path = dir + (dir.back() == '/' ? "" : "/") + name;
       struct stat st;
       if (lstat(path.c_str(), &st) != 0) continue;
-      if (S_ISDIR(st.st_mode)) pending.push_back(path);
-      else if (S_ISREG(st.st_mode)) files.push_back(path);
+      if (S_ISDIR(st.st_mode))
+        pending.push_back(path);
+      else if (S_ISREG(st.st_mode))
+        files.push_back(path);
     }
     closedir(listing);
   }

@@ -1,9 +1,10 @@
 // mdhost's output encodings, files and process figures on Win32.
-#include <windows.h>
-#include <shellapi.h>
+#include <windows.h>  // first: the other system headers need it
+
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -57,8 +58,8 @@ int AnsiPairCodePoint(const char* two_bytes) {
 std::string AnsiToUtf8(const std::string& ansi) {
   const std::wstring wide = Widen(ansi, CP_ACP);
   if (wide.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n, nullptr, nullptr);
   return utf8;
@@ -170,13 +171,13 @@ namespace {
 
 std::string ErrorCodeText(DWORD code) {
   char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string message = length ? std::string(text, length) : "";
   LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
-                              message.back() == ' '))
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' || message.back() == '.' || message.back() == ' '))
     message.pop_back();
   char number[32];
   std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(code));
@@ -198,8 +199,7 @@ std::string LoadErrorText(uint32_t code, const char*) {
 MemoryFigures CurrentMemory() {
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
-  K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                          sizeof counters);
+  K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
   DWORD handles = 0;
   GetProcessHandleCount(GetCurrentProcess(), &handles);
   MemoryFigures figures;

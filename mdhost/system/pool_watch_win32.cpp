@@ -14,8 +14,8 @@ enum class Kind { kNone, kPoolTimer, kQueueTimer, kWait };
 
 struct Entry {
   Kind kind = Kind::kNone;
-  void* object = nullptr;    // the timer or wait; the queue timer's handle
-  void* queue = nullptr;     // a queue timer's queue
+  void* object = nullptr;  // the timer or wait; the queue timer's handle
+  void* queue = nullptr;   // a queue timer's queue
   uintptr_t callback = 0;
   DWORD set_at = 0, due = 0, period = 0;  // a queue timer's
 };
@@ -176,13 +176,12 @@ void PointImportsAtUs(const char* base) {
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return;
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  if (nt->Signature != IMAGE_NT_SIGNATURE ||
-      nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IMPORT)
+  if (nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_IMPORT)
     return;
   const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (directory.VirtualAddress == 0) return;
-  for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-       d->Name != 0; ++d) {
+  for (const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); d->Name != 0;
+       ++d) {
     for (auto* slot = reinterpret_cast<uintptr_t*>(const_cast<char*>(base) + d->FirstThunk); *slot != 0; ++slot) {
       for (const Hook& hook : hooks) {
         if (*hook.real == nullptr || *slot != reinterpret_cast<uintptr_t>(*hook.real)) continue;
@@ -224,8 +223,7 @@ void WatchThreadPool() {
   const auto register_notification = reinterpret_cast<Register>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "LdrRegisterDllNotification")));
   static PVOID cookie = nullptr;
-  if (register_notification != nullptr)
-    register_notification(0, reinterpret_cast<PVOID>(&OnModule), nullptr, &cookie);
+  if (register_notification != nullptr) register_notification(0, reinterpret_cast<PVOID>(&OnModule), nullptr, &cookie);
 }
 
 int PoolCallbacksInto(const ImageRange& image) {

@@ -1,6 +1,7 @@
 // mdhost's worker processes on Win32: starting them, their pipes, how they
 // ended, and the shared memory of the stage board.
-#include <windows.h>
+#include <windows.h>  // first: the other system headers need it
+
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
@@ -34,7 +35,6 @@ std::string Quote(const std::string& argument) {
   quoted.append(2 * backslashes, '\\');
   return quoted + "\"";
 }
-
 
 std::string DescribeExit(DWORD code) {
   if (const char* name = ExceptionName(code)) return name;
@@ -152,8 +152,7 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   startup.hStdOutput = theirs_out;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info = {};
-  const BOOL started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &info);
+  const BOOL started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
   if (!started) *error = "cannot start a worker: " + LastErrorText();
   CloseHandle(theirs_in);
   CloseHandle(theirs_out);
@@ -187,8 +186,8 @@ class Win32SharedMemory : public SharedMemory {
 
 std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, static_cast<DWORD>(size),
-                                      nullptr);
+  HANDLE mapping =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, static_cast<DWORD>(size), nullptr);
   void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr;
   if (view == nullptr) {
     if (mapping) CloseHandle(mapping);

@@ -1,5 +1,6 @@
 // Threads of this process on Win32, and the image a module occupies.
-#include <windows.h>
+#include <windows.h>  // first: the other system headers need it
+
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -26,8 +27,7 @@ void Reserve(const ImageRange& range) {
 // Frees only a reservation of ours that still starts there.
 void FreeReservation(const ImageRange& range) {
   MEMORY_BASIC_INFORMATION info = {};
-  if (range.end <= range.start ||
-      VirtualQuery(reinterpret_cast<void*>(range.start), &info, sizeof info) != sizeof info)
+  if (range.end <= range.start || VirtualQuery(reinterpret_cast<void*>(range.start), &info, sizeof info) != sizeof info)
     return;
   if (info.State == MEM_RESERVE && info.AllocationBase == reinterpret_cast<void*>(range.start) &&
       info.Type == MEM_PRIVATE)

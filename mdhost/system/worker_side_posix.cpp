@@ -1,10 +1,10 @@
 // Inside an mdhost worker on POSIX: the crash reporter, guard pages and the
 // output set aside for records.
 #include <dirent.h>
-#include <pthread.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>

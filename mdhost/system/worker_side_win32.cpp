@@ -1,6 +1,7 @@
 // Inside an mdhost worker on Win32: the crash reporter, guard pages and the
 // output set aside for records.
-#include <windows.h>
+#include <windows.h>  // first: the other system headers need it
+
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>

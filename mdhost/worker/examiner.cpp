@@ -241,8 +241,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
     if (!report.HasFinding(rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
-  }
-  else if (!crash.empty() || end.crashed)
+  } else if (!crash.empty() || end.crashed)
     sink.Error(rule::kCrashed, "crashed" + InStage(board.stage) + ": " + (crash.empty() ? end.description : crash));
   else
     sink.Error(rule::kEndedProcess, "ended the process" + InStage(board.stage) + " (" + end.description + ")");

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "mdhost/examine/examination.h"
 #include "mdhost/contract/plugin_report.h"
+#include "mdhost/examine/examination.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 #include "mdhost/worker/worker_protocol.h"
@@ -32,7 +32,9 @@ class Examiner {
   // `timeout_seconds`: how long one step of an examination may go without
   // word from the worker before it counts as hung. `load_cycles`: see Examine.
   Examiner(bool isolated, int timeout_seconds, int load_cycles = 0, WorkerStarter starter = nullptr)
-      : isolated_(isolated), timeout_seconds_(timeout_seconds), load_cycles_(load_cycles),
+      : isolated_(isolated),
+        timeout_seconds_(timeout_seconds),
+        load_cycles_(load_cycles),
         starter_(std::move(starter)) {}
 
   // Starts the worker now, so that its start-up overlaps this process's own
@@ -60,8 +62,8 @@ class Examiner {
   WorkerStarter starter_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
-  RecordReader reader_;  // what the worker wrote and was not taken yet
-  int answered_ = 0;     // reports the current worker completed
+  RecordReader reader_;      // what the worker wrote and was not taken yet
+  int answered_ = 0;         // reports the current worker completed
   std::string start_error_;  // why the last worker could not be started
 };
 

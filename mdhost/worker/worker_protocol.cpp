@@ -39,7 +39,8 @@ std::size_t Header(char tag, std::size_t key_length, std::size_t value_length, c
     out[at++] = ' ';
     char digits[20];
     int n = 0;
-    do digits[n++] = static_cast<char>('0' + length % 10); while ((length /= 10) != 0);
+    do digits[n++] = static_cast<char>('0' + length % 10);
+    while ((length /= 10) != 0);
     while (n > 0) out[at++] = digits[--n];
   }
   out[at++] = '\n';
@@ -96,8 +97,7 @@ CrashFacts ReadCrashKey(const std::string& key) {
   return facts;
 }
 
-RecordWriter::RecordWriter(StageBoard* board, Output output)
-    : ReportSink(&report_), board_(board), output_(output) {
+RecordWriter::RecordWriter(StageBoard* board, Output output) : ReportSink(&report_), board_(board), output_(output) {
   crash_output = output;
 }
 
@@ -141,8 +141,7 @@ void RecordWriter::Done() {
 // crash of the holder itself (a heap a plugin wrecked) would keep it, so the
 // wait is bounded.
 void WriteCrashRecord(const fault_report::Facts& facts, const char* description) {
-  for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited)
-    crash_pause();
+  for (int waited = 0; output_lock.test_and_set(std::memory_order_acquire) && waited < 2000; ++waited) crash_pause();
   crash_output(pending.data(), pending.size());
   fault_report::FixedText key;
   CrashKey(facts, key);

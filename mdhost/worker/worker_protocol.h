@@ -48,10 +48,10 @@ void SetCrashPause(void (*pause)());
 
 // A crash record's facts, as the parent reads them.
 struct CrashFacts {
-  bool other_thread = false;  // in a thread other than the examining one
-  bool overrun = false;       // at a guard page: past a buffer offered
-  bool released = false;      // in the image of a plugin released already
-  std::string image;          // the noted image the code lay in, or ""
+  bool other_thread = false;   // in a thread other than the examining one
+  bool overrun = false;        // at a guard page: past a buffer offered
+  bool released = false;       // in the image of a plugin released already
+  std::string image;           // the noted image the code lay in, or ""
   uint32_t image_request = 0;  // the request (plus one) that examined that image; 0: unknown
 };
 // The crash record's key: the facts as words ("other_thread overrun

@@ -25,7 +25,8 @@ void Compose(char (&out)[64], const char* prefix, int n, const char* suffix) {
   char digits[12];
   std::size_t count = 0;
   unsigned value = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
-  do digits[count++] = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
+  do digits[count++] = static_cast<char>('0' + value % 10);
+  while ((value /= 10) != 0);
   std::size_t at = 0;
   auto put = [&](char c) {
     if (at + 1 < sizeof out) out[at++] = c;

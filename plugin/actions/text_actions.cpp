@@ -4,10 +4,10 @@
 // plugin/module/action_records.h), never in these frames: the argument checks and
 // the result pushes can leave by longjmp, and a push can run Lua code that
 // calls these actions again.
+#include "plugin/actions/script_errors.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/action_records.h"
 #include "plugin/module/plugin_exports.h"
-#include "plugin/actions/script_errors.h"
 
 namespace md {
 namespace {
@@ -67,8 +67,7 @@ int WholeRecordAction(lua_State* L) {
     lua_pushnil(L);
     return 1;
   }
-  static const GetterSlot kRest[] = {kActionXmlGetter, kLuaVersionGetter, kAuthorInfoGetter,
-                                     kVersionGetter};
+  static const GetterSlot kRest[] = {kActionXmlGetter, kLuaVersionGetter, kAuthorInfoGetter, kVersionGetter};
   for (GetterSlot slot : kRest) Query(L, record, slot);
   const OwnedText* texts = record->texts;
   lua_createtable(L, 0, 0);

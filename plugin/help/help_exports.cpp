@@ -2,8 +2,8 @@
 // the plugin and every action.
 #include <cstring>
 
-#include "plugin/inspect/plugin_query.h"
 #include "platform/platform.h"
+#include "plugin/inspect/plugin_query.h"
 #include "plugin/module/plugin_exports.h"
 
 namespace md {
@@ -30,10 +30,6 @@ int32_t ShowHelpPage(const char* folder, void* parent) noexcept {
 }  // namespace
 }  // namespace md
 
-int32_t irPlg_ShowHelpForAction(char*, char* folder, void* parent) {
-  return md::ShowHelpPage(folder, parent);
-}
+int32_t irPlg_ShowHelpForAction(char*, char* folder, void* parent) { return md::ShowHelpPage(folder, parent); }
 
-int32_t irPlg_ShowHelpForPlugin(char* folder, void* parent) {
-  return md::ShowHelpPage(folder, parent);
-}
+int32_t irPlg_ShowHelpForPlugin(char* folder, void* parent) { return md::ShowHelpPage(folder, parent); }

@@ -1,9 +1,9 @@
 #include <cstring>
 
-#include "plugin/module/module_state.h"
-#include "plugin/module/text_getter.h"
 #include "platform/platform.h"
 #include "plugin/inspect/plugin_query.h"
+#include "plugin/module/module_state.h"
+#include "plugin/module/text_getter.h"
 
 namespace md {
 namespace {

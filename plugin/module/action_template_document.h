@@ -6,7 +6,7 @@
 
 namespace md {
 
-const char* ActionTemplateDocument();     // NUL-terminated
+const char* ActionTemplateDocument();      // NUL-terminated
 std::size_t ActionTemplateDocumentSize();  // without the terminator
 
 }  // namespace md

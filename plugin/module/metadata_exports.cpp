@@ -20,21 +20,13 @@ int32_t Serve(const char (&text)[N], char* buffer, int32_t* size) {
 
 }  // namespace
 
-int32_t irPlg_GetPluginName(char* buffer, int32_t* size) {
-  return Serve(kPluginName, buffer, size);
-}
+int32_t irPlg_GetPluginName(char* buffer, int32_t* size) { return Serve(kPluginName, buffer, size); }
 
-int32_t irPlg_GetPluginVersion(char* buffer, int32_t* size) {
-  return Serve(kPluginVersion, buffer, size);
-}
+int32_t irPlg_GetPluginVersion(char* buffer, int32_t* size) { return Serve(kPluginVersion, buffer, size); }
 
-int32_t irPlg_GetLuaVersion(char* buffer, int32_t* size) {
-  return Serve(kLuaVersion, buffer, size);
-}
+int32_t irPlg_GetLuaVersion(char* buffer, int32_t* size) { return Serve(kLuaVersion, buffer, size); }
 
-int32_t irPlg_GetAuthorInfo(char* buffer, int32_t* size) {
-  return Serve(kAuthorInfoText, buffer, size);
-}
+int32_t irPlg_GetAuthorInfo(char* buffer, int32_t* size) { return Serve(kAuthorInfoText, buffer, size); }
 
 int32_t irPlg_GetPluginActionXML(char* buffer, int32_t* size) {
   const md::OwnedText& xml = md::State().action_xml;

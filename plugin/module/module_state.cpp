@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
 #include "plugin/module/action_records.h"
 #include "plugin/module/action_template_document.h"
-#include "platform/platform.h"
 
 namespace md {
 namespace {

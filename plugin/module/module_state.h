@@ -10,14 +10,7 @@
 namespace md {
 
 // Role of each text getter; the slot order is fixed and shared by every user.
-enum GetterSlot {
-  kNameGetter,
-  kActionXmlGetter,
-  kLuaVersionGetter,
-  kAuthorInfoGetter,
-  kVersionGetter,
-  kGetterCount
-};
+enum GetterSlot { kNameGetter, kActionXmlGetter, kLuaVersionGetter, kAuthorInfoGetter, kVersionGetter, kGetterCount };
 
 // A formatted script error longer than this (without terminator) is
 // replaced by a fixed text, so a fixed array always holds it.

@@ -53,7 +53,9 @@ std::string Document(const std::vector<std::string>& actions) {
 std::string Summary(const std::vector<host::Change>& changes) {
   std::string all;
   for (const host::Change& c : changes)
-    all += std::string(c.what == host::ChangeClass::kBreaking ? "B " : c.what == host::ChangeClass::kCompatible ? "C " : "N ") +
+    all += std::string(c.what == host::ChangeClass::kBreaking     ? "B "
+                       : c.what == host::ChangeClass::kCompatible ? "C "
+                                                                  : "N ") +
            c.kind + " " + c.action + (c.argument.empty() ? "" : "/" + c.argument) + "\n";
   return all;
 }
@@ -82,26 +84,26 @@ TEST(ActionDiff, EveryKindOfChangeWithItsClass) {
 // Scripts pass arguments by position: twins pair up in place, an identical
 // document has no change at all, and a new name in the same place is a note.
 TEST(ActionDiff, ArgumentsAndActionsNamedTwicePairByPlace) {
-  const std::string twins = Document({"My.Dup(Path:string, Path:number)|one", "My.Twice()|first",
-                                      "My.Twice(Count:number)|second"});
+  const std::string twins =
+      Document({"My.Dup(Path:string, Path:number)|one", "My.Twice()|first", "My.Twice(Count:number)|second"});
   EXPECT_EQ("", Summary(host::CompareActions(FromText(twins), FromText(twins))));
   EXPECT_EQ("N argument_renamed My.Dup/File\n",
             Summary(host::CompareActions(FromText(Document({"My.Dup(Path:string, Count:number)|one"})),
                                          FromText(Document({"My.Dup(File:string, Count:number)|one"})))));
   EXPECT_EQ("B argument_type My.Dup/Path\nC action_description My.Twice\n",
-            Summary(host::CompareActions(
-                FromText(twins), FromText(Document({"My.Dup(Path:string, Path:string)|one", "My.Twice()|first",
-                                                    "My.Twice(Count:number)|the second, described anew"})))));
+            Summary(host::CompareActions(FromText(twins),
+                                         FromText(Document({"My.Dup(Path:string, Path:string)|one", "My.Twice()|first",
+                                                            "My.Twice(Count:number)|the second, described anew"})))));
 }
 
 // (A, B) became (B): A went, and B is the argument it always was, not a
 // rename of A with B removed. A rename says which place it is.
 TEST(ActionDiff, TheArgumentThatWentIsTheOneNamed) {
-  const std::vector<host::Change> removed =
-      host::CompareActions(FromText(Document({"My.Do(A:string, B:string)|one"})), FromText(Document({"My.Do(B:string)|one"})));
+  const std::vector<host::Change> removed = host::CompareActions(FromText(Document({"My.Do(A:string, B:string)|one"})),
+                                                                 FromText(Document({"My.Do(B:string)|one"})));
   EXPECT_EQ("B argument_removed My.Do/A\n", Summary(removed));
-  const std::vector<host::Change> renamed = host::CompareActions(
-      FromText(Document({"My.Do(A:string, B:string)|one"})), FromText(Document({"My.Do(A:string, C:string)|one"})));
+  const std::vector<host::Change> renamed = host::CompareActions(FromText(Document({"My.Do(A:string, B:string)|one"})),
+                                                                 FromText(Document({"My.Do(A:string, C:string)|one"})));
   ASSERT_EQ(1u, renamed.size());
   EXPECT_EQ("argument 2 renamed: B became C (scripts pass arguments by position)", renamed[0].text);
 }

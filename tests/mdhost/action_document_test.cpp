@@ -38,9 +38,9 @@ TEST(ActionDocumentXml, TheParserJudgesWellFormedness) {
     EXPECT_FALSE(document.well_formed) << broken;
     EXPECT_NE(std::string::npos, document.problem.find("line 1")) << document.problem;
   }
-  const ActionDocument subset = ReadActionDocument(
-      "<!DOCTYPE ActionTemplates [<!ENTITY t \"Plugin.Act\">]>\r\n<ActionTemplates>" + Action("&t;") +
-      "</ActionTemplates>");
+  const ActionDocument subset =
+      ReadActionDocument("<!DOCTYPE ActionTemplates [<!ENTITY t \"Plugin.Act\">]>\r\n<ActionTemplates>" +
+                         Action("&t;") + "</ActionTemplates>");
   EXPECT_TRUE(subset.well_formed) << subset.problem;
   EXPECT_EQ(std::vector<std::string>{"Plugin.Act"}, subset.actions);
 }
@@ -76,20 +76,24 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
 }
 
 TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
-  const std::string arg = "<Arg><Name>F</Name><Description>d</Description><Type>stirng</Type><Default/>"
-                          "<Required>yes</Required><EasyMode><DataType>file</DataType></EasyMode></Arg>";
-  const ActionDocument document = ReadActionDocument(
-      "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Name>A.two</Name><Description>d</Description>"
-      "<ReturnValueType>number</ReturnValueType><Arguments>\n" + arg + "\n" + arg + "</Arguments></Action>\n" +
-      Action("A.one") + "</ActionTemplates>");
+  const std::string arg =
+      "<Arg><Name>F</Name><Description>d</Description><Type>stirng</Type><Default/>"
+      "<Required>yes</Required><EasyMode><DataType>file</DataType></EasyMode></Arg>";
+  const ActionDocument document =
+      ReadActionDocument("<ActionTemplates>\n" + Action("A.one") +
+                         "\n<Action><Name>A.two</Name><Description>d</Description>"
+                         "<ReturnValueType>number</ReturnValueType><Arguments>\n" +
+                         arg + "\n" + arg + "</Arguments></Action>\n" + Action("A.one") + "</ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
   EXPECT_EQ(
       "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[1]/Type (line 4): \"stirng\" is neither a Lua type name "
       "nor one the host's documents use\n"
-      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[1]/Required (line 4): Required is \"yes\"; the host knows 0 and 1\n"
+      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[1]/Required (line 4): Required is \"yes\"; the host knows 0 "
+      "and 1\n"
       "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[2]/Type (line 5): \"stirng\" is neither a Lua type name "
       "nor one the host's documents use\n"
-      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[2]/Required (line 5): Required is \"yes\"; the host knows 0 and 1\n"
+      "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[2]/Required (line 5): Required is \"yes\"; the host knows 0 "
+      "and 1\n"
       "WARN MD308 /ActionTemplates/Action[2] (line 5): the argument F is named twice in A.two\n"
       "FAIL MD307 /ActionTemplates/Action (line 6): the action A.one is named twice\n",
       Findings(document));
@@ -99,8 +103,8 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
   ASSERT_EQ(2u, two.arguments.size());
   const host::ArgumentSpec& f = two.arguments[0];
   // EasyMode's DataType names an editor (file, folder, combo...), no type: no MD310.
-  EXPECT_EQ("F|stirng||yes|DataType=file;", f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" +
-                                                   f.easy_mode);
+  EXPECT_EQ("F|stirng||yes|DataType=file;",
+            f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" + f.easy_mode);
 }
 
 // The Extended section tells more of each action, by place; its own Name and
@@ -113,8 +117,8 @@ TEST(ActionDocumentXml, TheExtendedSectionGoesToItsActionsNotTheLastArgument) {
       "<Action><Note>mind two</Note></Action></Extended></ActionTemplates>");
   ASSERT_TRUE(document.well_formed) << document.problem;
   ASSERT_EQ(2u, document.specs.size());
-  EXPECT_EQ("what one gives|A.one(1)|", document.specs[0].return_description + "|" + document.specs[0].example + "|" +
-                                            document.specs[0].note);
+  EXPECT_EQ("what one gives|A.one(1)|",
+            document.specs[0].return_description + "|" + document.specs[0].example + "|" + document.specs[0].note);
   EXPECT_EQ("mind two", document.specs[1].note);
   const host::ArgumentSpec& last = document.specs[1].arguments.back();
   EXPECT_NE("Plugin", last.name);

@@ -32,18 +32,26 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
   };
   const Case cases[] = {
       {"check", {"--json", "p"}, [](const host::Invocation& c) { return c.json; }},
-      {"scan", {"--timeout", "7", "f"}, [](const host::Invocation& c) { return c.timeout_seconds == 7 && c.timeout_given; }},
+      {"scan",
+       {"--timeout", "7", "f"},
+       [](const host::Invocation& c) { return c.timeout_seconds == 7 && c.timeout_given; }},
       {"info", {"--in-process", "p"}, [](const host::Invocation& c) { return !c.isolated; }},
       {"check", {"--cycles", "0", "p"}, [](const host::Invocation& c) { return c.load_cycles == 0; }},
       {"scan", {"--strict", "f"}, [](const host::Invocation& c) { return c.strict; }},
       {"check", {"--quiet", "p"}, [](const host::Invocation& c) { return c.quiet; }},
-      {"run", {"--with", "a", "--with", "b", "p", "s"},
-       [](const host::Invocation& c) { return c.extra_plugins == std::vector<std::string>{"a", "b"}; }},
+      {"run",
+       {"--with", "a", "--with", "b", "p", "s"},
+       [](const host::Invocation& c) {
+         return c.extra_plugins == std::vector<std::string>{"a", "b"};
+       }},
       {"doc", {"-o", "page.html", "p"}, [](const host::Invocation& c) { return c.output == "page.html"; }},
       {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return c.markdown; }},
       {"new", {"--lang", "cpp", "Name"}, [](const host::Invocation& c) { return c.cpp; }},
-      {"run", {"p", "s", "--", "--json", "-o"},
-       [](const host::Invocation& c) { return c.arguments == std::vector<std::string>{"p", "s", "--json", "-o"}; }},
+      {"run",
+       {"p", "s", "--", "--json", "-o"},
+       [](const host::Invocation& c) {
+         return c.arguments == std::vector<std::string>{"p", "s", "--json", "-o"};
+       }},
   };
   for (const Case& c : cases) {
     const Parsed p = Parse(c.command, c.arguments);

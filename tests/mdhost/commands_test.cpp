@@ -22,17 +22,18 @@ host::PluginReport Plugin(const std::string& path, const std::string& name, std:
 
 std::vector<std::string> Rules(const host::PluginReport& report) {
   std::vector<std::string> rules;
-  for (const host::Finding& f : report.findings) rules.push_back(f.rule + (f.severity == host::Severity::kWarn ? "W" : "?"));
+  for (const host::Finding& f : report.findings)
+    rules.push_back(f.rule + (f.severity == host::Severity::kWarn ? "W" : "?"));
   return rules;
 }
 
 // Two of one name are MD601 on each; two names sharing a table are MD602,
 // not MD601; a plugin alone, or of another table, has neither.
 TEST(ScanFindings, NamesAndTablesSharedAreEachTheirOwnRule) {
-  std::vector<host::PluginReport> reports = {
-      Plugin("a.lmd", "Same", {"One.Do"}), Plugin("b.lmd", "Same", {"Two.Do"}),
-      Plugin("c.lmd", "Other", {"Three.Do", "Three.Again"}), Plugin("d.lmd", "Else", {"Three.Do"}),
-      Plugin("e.lmd", "Alone", {"Four.Do"})};
+  std::vector<host::PluginReport> reports = {Plugin("a.lmd", "Same", {"One.Do"}), Plugin("b.lmd", "Same", {"Two.Do"}),
+                                             Plugin("c.lmd", "Other", {"Three.Do", "Three.Again"}),
+                                             Plugin("d.lmd", "Else", {"Three.Do"}),
+                                             Plugin("e.lmd", "Alone", {"Four.Do"})};
   host::CheckNeighbours(reports);
   EXPECT_EQ(std::vector<std::string>{"MD601W"}, Rules(reports[0]));
   EXPECT_EQ(std::vector<std::string>{"MD601W"}, Rules(reports[1]));

@@ -28,8 +28,8 @@ enum class Act {
   kAnswerAndClose,
   kAnswerThenOtherThreadCrash,
   kCountedThreadsThenCrash,
-  kThreadCrashInRelease,        // a thread crashes while the module is being released
-  kOnceCrashInPreviousImage     // the first time: a crash in the image of the request before
+  kThreadCrashInRelease,     // a thread crashes while the module is being released
+  kOnceCrashInPreviousImage  // the first time: a crash in the image of the request before
 };
 
 struct Script {
@@ -95,9 +95,9 @@ class FakeWorker : public host::ChildProcess {
       // Same file name as the plugin before, in another folder: only the
       // request's number tells them apart.
       const std::string name = path.substr(path.find_last_of('\\') + 1);
-      output_ += host::BeginRecord(serial) + Record('C', "other_thread released " + std::to_string(serial - 1) +
-                                                          " image=" + name,
-                                                      std::string(host::fault_report::kOtherThread) + "access violation");
+      output_ += host::BeginRecord(serial) +
+                 Record('C', "other_thread released " + std::to_string(serial - 1) + " image=" + name,
+                        std::string(host::fault_report::kOtherThread) + "access violation");
       ending_ = true;
       return;
     }
@@ -113,9 +113,9 @@ class FakeWorker : public host::ChildProcess {
     board_->Write(0, "waiting for a request");
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
-      output_ += Record('C', "other_thread released " + request + " image=" + path,
-                        std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path +
-                            "+0x20, released)");
+      output_ += Record(
+          'C', "other_thread released " + request + " image=" + path,
+          std::string(host::fault_report::kOtherThread) + "access violation at 0x20 (" + path + "+0x20, released)");
       ending_ = true;
     }
   }
@@ -130,8 +130,7 @@ class FakeWorker : public host::ChildProcess {
 std::vector<std::string> ExamineWith(Script& script, const std::vector<std::string>& paths, int timeout = 5) {
   host::Examiner examiner(true, timeout, 0, [&](host::SharedMemory& board, std::string*) {
     ++script.workers_started;
-    return std::unique_ptr<host::ChildProcess>(
-        new FakeWorker(&script, static_cast<host::StageBoard*>(board.data())));
+    return std::unique_ptr<host::ChildProcess>(new FakeWorker(&script, static_cast<host::StageBoard*>(board.data())));
   });
   std::vector<std::string> seen;
   examiner.ExamineAll(host::Examination::kRead, paths, [&](const host::PluginReport& report) {
@@ -147,8 +146,8 @@ std::vector<std::string> ExamineWith(Script& script, const std::vector<std::stri
 TEST(Examiner, ACrashIsChargedToTheRequestUnderWayAndTheRestGoToAFreshWorker) {
   Script script;
   script.acts["p3"] = Act::kCrash;
-  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: error MD003Name of p3",
-                                      "p4: Name of p4", "p5: Name of p5"}),
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: error MD003Name of p3", "p4: Name of p4",
+                                      "p5: Name of p5"}),
             ExamineWith(script, {"p1", "p2", "p3", "p4", "p5"}));
   EXPECT_EQ(2, script.workers_started);
 }

@@ -25,7 +25,9 @@ TEST(Encoding, Windows1252IsTheWindowsTableNotLatin1) {
 // Control characters (C0, DEL, C1) become \xNN; a tab and line breaks stay
 // where lines are kept, and a no-break space is text like any other.
 TEST(Rendering, ControlCharactersAreShownAndTextIsKept) {
-  EXPECT_EQ("a\\x7Fb\\x1B\\x85c", host::Escaped("a\x7F" "b\x1B\xC2\x85" "c"));
+  EXPECT_EQ("a\\x7Fb\\x1B\\x85c", host::Escaped("a\x7F"
+                                                "b\x1B\xC2\x85"
+                                                "c"));
   EXPECT_EQ("tab\there\r\nnbsp\xC2\xA0.", host::Escaped("tab\there\r\nnbsp\xC2\xA0.", true));
   EXPECT_EQ("tab\\x09", host::Escaped("tab\t"));
 }
@@ -33,7 +35,8 @@ TEST(Rendering, ControlCharactersAreShownAndTextIsKept) {
 TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
   host::PluginReport report;
   EXPECT_EQ("PASSED: 0 problems", host::VerdictLine(report, false));
-  report.findings = {{"MD501", host::Severity::kWarn, "w"}, {"MD102", host::Severity::kWarn, "w"},
+  report.findings = {{"MD501", host::Severity::kWarn, "w"},
+                     {"MD102", host::Severity::kWarn, "w"},
                      {"MD201", host::Severity::kNote, "n"}};
   EXPECT_EQ("PASSED: 0 problems, 2 warnings", host::VerdictLine(report, false));
   EXPECT_EQ("FAILED: 0 problems, 2 warnings", host::VerdictLine(report, true));
@@ -78,12 +81,17 @@ TEST(DocPage, AMarkdownCellKeepsABarAsText) {
 // The help page's call line writes optional arguments as a script may leave
 // them out; anchors stay unique for actions named twice.
 TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
-  const std::vector<host::ActionSpec> twins = host::ReadActionDocument("<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
-               "<Arguments><Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default/><Required>1</Required></Arg>"
-               "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
-               "<Arg><Name>Z</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
-               "</Arguments></Action><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
-               "<Arguments/></Action></ActionTemplates>").specs;
+  const std::vector<host::ActionSpec> twins =
+      host::ReadActionDocument(
+          "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</ReturnValueType>"
+          "<Arguments><Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default/><Required>1</"
+          "Required></Arg>"
+          "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
+          "<Arg><Name>Z</Name><Description>d</Description><Type>string</Type><Default/><Required>0</Required></Arg>"
+          "</Arguments></Action><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil</"
+          "ReturnValueType>"
+          "<Arguments/></Action></ActionTemplates>")
+          .specs;
   EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins[0]));
   EXPECT_EQ("A.b()", host::CallSyntax(twins[1]));
   EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins));

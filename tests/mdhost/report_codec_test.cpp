@@ -26,8 +26,10 @@ host::PluginReport EveryField() {
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
   r.file_version = "1.2.3.4";
   r.product_version = "";
-  r.findings = {{"MD106", host::Severity::kPass, "passes"}, {"MD201", host::Severity::kNote, "notes"},
-                {"MD102", host::Severity::kWarn, "warns " + kOdd}, {"MD105", host::Severity::kFail, ""}};
+  r.findings = {{"MD106", host::Severity::kPass, "passes"},
+                {"MD201", host::Severity::kNote, "notes"},
+                {"MD102", host::Severity::kWarn, "warns " + kOdd},
+                {"MD105", host::Severity::kFail, ""}};
   r.figures = {{"kept_per_load", 1.0 / 3.0}, {"other", -0.0}};
   return r;
 }
@@ -45,10 +47,9 @@ void ExpectSameArgument(const host::ArgumentSpec& a, const host::ArgumentSpec& b
 }
 
 void ExpectSameAction(const host::ActionSpec& a, const host::ActionSpec& b) {
-  EXPECT_EQ(a.name + "|" + a.description + "|" + a.return_type + "|" + a.return_description + "|" + a.example + "|" +
-                a.note,
-            b.name + "|" + b.description + "|" + b.return_type + "|" + b.return_description + "|" + b.example + "|" +
-                b.note);
+  EXPECT_EQ(
+      a.name + "|" + a.description + "|" + a.return_type + "|" + a.return_description + "|" + a.example + "|" + a.note,
+      b.name + "|" + b.description + "|" + b.return_type + "|" + b.return_description + "|" + b.example + "|" + b.note);
   EXPECT_EQ(a.line, b.line);
   ASSERT_EQ(a.arguments.size(), b.arguments.size());
   for (std::size_t i = 0; i < a.arguments.size(); ++i) ExpectSameArgument(a.arguments[i], b.arguments[i]);

@@ -10,7 +10,7 @@
 
 namespace md {
 inline Platform& OsForSubstitution() { return os_operations; }
-}
+}  // namespace md
 
 class SubstituteOs {
  public:
@@ -23,7 +23,9 @@ class SubstituteOs {
   static md::Platform& os() { return md::OsForSubstitution(); }
 
   // Records releases instead of making them.
-  void RecordReleases() { os().release_module = [](void* m) { current_->released.push_back(m); }; }
+  void RecordReleases() {
+    os().release_module = [](void* m) { current_->released.push_back(m); };
+  }
 
   // Answers drive roots with a fixed type and records the roots asked.
   void AnswerDrives(unsigned type) {

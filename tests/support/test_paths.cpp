@@ -20,9 +20,7 @@ static std::string Native(std::string path) {
 }
 
 std::string PluginPath() { return Native(MD_PLUGIN_PATH); }
-std::string FixturePath(const std::string& name) {
-  return Native(MD_FIXTURE_DIR) + kSeparator + name + kSuffix;
-}
+std::string FixturePath(const std::string& name) { return Native(MD_FIXTURE_DIR) + kSeparator + name + kSuffix; }
 std::string DataPath(const std::string& name) { return Native(MD_DATA_DIR) + kSeparator + name; }
 std::string DocumentPath() { return Native(MD_DOCUMENT_PATH); }
 std::string SourcePath(const std::string& relative) { return Native(std::string(MD_SOURCE_DIR) + "/" + relative); }

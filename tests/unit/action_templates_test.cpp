@@ -86,15 +86,14 @@ TEST(ActionDocument, EmptyElementsUseTheirFourForms) {
 }
 
 TEST(ActionDocument, GetInfoDescriptionListsTheTableFields) {
-  EXPECT_NE(std::string::npos,
-            Served().find("<ReturnValueDescription>The table will contain the next values\r\n"
-                          "tReturn = {\r\n"
-                          "    Name = \"Plugin Name\",\r\n"
-                          "    Version = \"Plugin Version\",\r\n"
-                          "    LuaVersion = \"Plugin's luaversion\",\r\n"
-                          "    AuthorInfo = \"Plugin's author information\",\r\n"
-                          "    ActionXML = \"Plugin's XML data\"\r\n"
-                          "};</ReturnValueDescription>\r\n"));
+  EXPECT_NE(std::string::npos, Served().find("<ReturnValueDescription>The table will contain the next values\r\n"
+                                             "tReturn = {\r\n"
+                                             "    Name = \"Plugin Name\",\r\n"
+                                             "    Version = \"Plugin Version\",\r\n"
+                                             "    LuaVersion = \"Plugin's luaversion\",\r\n"
+                                             "    AuthorInfo = \"Plugin's author information\",\r\n"
+                                             "    ActionXML = \"Plugin's XML data\"\r\n"
+                                             "};</ReturnValueDescription>\r\n"));
 }
 
 }  // namespace

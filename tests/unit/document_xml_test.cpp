@@ -21,8 +21,7 @@ class DocumentXml : public ::testing::Test {
     irPlg_GetPluginActionXML(&doc[0], &size);
     doc.resize(size);
     path_ = testing_paths::DataPath("served_document.xml");
-    std::ofstream(path_, std::ios::binary)
-        << "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" << doc;
+    std::ofstream(path_, std::ios::binary) << "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" << doc;
   }
 
   static std::string XPath(const std::string& expression) {
@@ -42,9 +41,7 @@ class DocumentXml : public ::testing::Test {
 
 std::string DocumentXml::path_;
 
-TEST_F(DocumentXml, IsWellFormed) {
-  EXPECT_EQ(0, std::system(("xmllint --noout '" + path_ + "'").c_str()));
-}
+TEST_F(DocumentXml, IsWellFormed) { EXPECT_EQ(0, std::system(("xmllint --noout '" + path_ + "'").c_str())); }
 
 TEST_F(DocumentXml, HasSixActionsThenExtendedWithSixEntries) {
   EXPECT_EQ("6", XPath("count(/ActionTemplates/Action)"));
@@ -52,10 +49,9 @@ TEST_F(DocumentXml, HasSixActionsThenExtendedWithSixEntries) {
   EXPECT_EQ("Extended", XPath("name(/ActionTemplates/*[7])"));
   EXPECT_EQ("6", XPath("count(/ActionTemplates/Extended/Action)"));
   EXPECT_EQ("5", XPath("count(/ActionTemplates/Extended/Action[not(node())])"));
-  EXPECT_EQ("ReturnValueDescription Example Note",
-            XPath("concat(name(/ActionTemplates/Extended/Action[6]/*[1]), \" \","
-                  " name(/ActionTemplates/Extended/Action[6]/*[2]), \" \","
-                  " name(/ActionTemplates/Extended/Action[6]/*[3]))"));
+  EXPECT_EQ("ReturnValueDescription Example Note", XPath("concat(name(/ActionTemplates/Extended/Action[6]/*[1]), \" \","
+                                                         " name(/ActionTemplates/Extended/Action[6]/*[2]), \" \","
+                                                         " name(/ActionTemplates/Extended/Action[6]/*[3]))"));
   EXPECT_EQ("ModuleDetails Action Plugin", XPath("string(/ActionTemplates/Extended/Name)"));
 }
 
@@ -65,13 +61,12 @@ TEST_F(DocumentXml, ActionsNameTheRegisteredKeysInOrder) {
     const std::string action = "/ActionTemplates/Action[" + std::to_string(i + 1) + "]";
     EXPECT_EQ(std::string("ModuleDetails.") + keys[i], XPath("string(" + action + "/Name)"));
     EXPECT_EQ("Name Description ReturnValueType Arguments",
-              XPath("concat(name(" + action + "/*[1]),\" \",name(" + action + "/*[2]),\" \",name(" +
-                    action + "/*[3]),\" \",name(" + action + "/*[4]))"));
+              XPath("concat(name(" + action + "/*[1]),\" \",name(" + action + "/*[2]),\" \",name(" + action +
+                    "/*[3]),\" \",name(" + action + "/*[4]))"));
     EXPECT_EQ("1", XPath("count(" + action + "/Arguments/Arg)"));
     EXPECT_EQ("Filename|string|1|1,*",
-              XPath("concat(" + action + "/Arguments/Arg/Name,\"|\"," + action +
-                    "/Arguments/Arg/Type,\"|\"," + action + "/Arguments/Arg/Required,\"|\"," +
-                    action + "/Arguments/Arg/EasyMode/Constraints)"));
+              XPath("concat(" + action + "/Arguments/Arg/Name,\"|\"," + action + "/Arguments/Arg/Type,\"|\"," + action +
+                    "/Arguments/Arg/Required,\"|\"," + action + "/Arguments/Arg/EasyMode/Constraints)"));
   }
   EXPECT_EQ("table", XPath("string(/ActionTemplates/Action[6]/ReturnValueType)"));
 }

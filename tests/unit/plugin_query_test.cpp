@@ -2,9 +2,9 @@
 // load and one release per query, and nothing left loaded.
 #include <gtest/gtest.h>
 
-#include <vector>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "fixtures/fixture_counter.h"
 #include "plugin/inspect/plugin_query.h"
@@ -115,8 +115,7 @@ TEST_F(PluginQuery, ReadsThisPluginsOwnModule) {
   EXPECT_EQ("1.1", QueryText(self, "irPlg_GetPluginVersion"));
   EXPECT_EQ("Lua 5.1", QueryText(self, "irPlg_GetLuaVersion"));
   EXPECT_EQ(0u, QueryText(self, "irPlg_GetAuthorInfo").find("A plugin for"));
-  EXPECT_EQ(testing_paths::ReadFile(testing_paths::DocumentPath()),
-            QueryText(self, "irPlg_GetPluginActionXML"));
+  EXPECT_EQ(testing_paths::ReadFile(testing_paths::DocumentPath()), QueryText(self, "irPlg_GetPluginActionXML"));
 }
 
 }  // namespace

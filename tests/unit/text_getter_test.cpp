@@ -24,12 +24,12 @@ const std::string kAuthor =
     "plugins (SDK1 and SDK2)\r\n\xA9 2026 The ModuleDetails team. All rights reserved.";
 
 std::vector<Case> Cases() {
-  return {{"name", irPlg_GetPluginName, "ModuleDetails"},
-          {"version", irPlg_GetPluginVersion, "1.1"},
-          {"lua", irPlg_GetLuaVersion, "Lua 5.1"},
-          {"author", irPlg_GetAuthorInfo, kAuthor},
-          {"xml", irPlg_GetPluginActionXML,
-           std::string(md::ActionTemplateDocument(), md::ActionTemplateDocumentSize())}};
+  return {
+      {"name", irPlg_GetPluginName, "ModuleDetails"},
+      {"version", irPlg_GetPluginVersion, "1.1"},
+      {"lua", irPlg_GetLuaVersion, "Lua 5.1"},
+      {"author", irPlg_GetAuthorInfo, kAuthor},
+      {"xml", irPlg_GetPluginActionXML, std::string(md::ActionTemplateDocument(), md::ActionTemplateDocumentSize())}};
 }
 
 constexpr char kCanary = '\x5A';

@@ -14,8 +14,8 @@ namespace {
 
 void SetDefault(const std::string& key, const std::string& value) {
   HKEY handle;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
-                                           KEY_SET_VALUE, nullptr, &handle, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr));
   RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>(value.size() + 1));
   RegCloseKey(handle);
@@ -63,8 +63,8 @@ class HelpShell : public ::testing::Test {
       return made;
     }();
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-    if (job == nullptr || !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info,
-                                                     nullptr))
+    if (job == nullptr ||
+        !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr))
       ADD_FAILURE() << "no job object to count the processes started";
     return info.TotalProcesses;
   }

@@ -15,11 +15,10 @@
 namespace {
 
 const std::set<std::string> kExports = {
-    "irPlg_GetPluginName",      "irPlg_GetPluginVersion",       "irPlg_GetLuaVersion",
-    "irPlg_GetAuthorInfo",      "irPlg_GetPluginActionXML",     "irPlg_GetSDKVersion",
-    "irPlg_ShowHelpForAction",  "irPlg_ShowHelpForPlugin",      "irPlg_Action_RegisterActions",
-    "GetPluginName",            "GetPluginActionXML",           "GetPluginLuaVersion",
-    "GetPluginAuthorInfo",      "GetPluginVersion",             "GetModuleDetails"};
+    "irPlg_GetPluginName",          "irPlg_GetPluginVersion", "irPlg_GetLuaVersion",     "irPlg_GetAuthorInfo",
+    "irPlg_GetPluginActionXML",     "irPlg_GetSDKVersion",    "irPlg_ShowHelpForAction", "irPlg_ShowHelpForPlugin",
+    "irPlg_Action_RegisterActions", "GetPluginName",          "GetPluginActionXML",      "GetPluginLuaVersion",
+    "GetPluginAuthorInfo",          "GetPluginVersion",       "GetModuleDetails"};
 
 const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int which) {
   auto base = reinterpret_cast<const BYTE*>(module);
@@ -34,8 +33,7 @@ std::set<std::string> ExportedNames(HMODULE module) {
       base + Directory(module, IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
   auto names = reinterpret_cast<const DWORD*>(base + dir->AddressOfNames);
   std::set<std::string> result;
-  for (DWORD i = 0; i < dir->NumberOfNames; ++i)
-    result.insert(reinterpret_cast<const char*>(base + names[i]));
+  for (DWORD i = 0; i < dir->NumberOfNames; ++i) result.insert(reinterpret_cast<const char*>(base + names[i]));
   EXPECT_EQ(dir->NumberOfNames, dir->NumberOfFunctions) << "exports by ordinal only";
   return result;
 }
@@ -57,8 +55,7 @@ std::set<std::string> ImportedModules(HMODULE module) {
 void ExpectOnlySystemImports(const std::string& path, bool mayUseLua) {
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
   ASSERT_NE(nullptr, module) << path;
-  const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
-                                         "advapi32.dll"};
+  const std::set<std::string> allowed = {"kernel32.dll", "msvcrt.dll", "shell32.dll", "user32.dll", "advapi32.dll"};
   for (const std::string& name : ImportedModules(module)) {
     if (mayUseLua && name == "lua5.1.dll") continue;
     EXPECT_TRUE(allowed.count(name)) << path << " imports " << name;
@@ -122,8 +119,7 @@ std::string VersionString(const std::string& data, const char* key) {
   char* value = nullptr;
   UINT length = 0;
   const std::string query = std::string("\\StringFileInfo\\000004b0\\") + key;
-  if (!VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length))
-    return "<missing>";
+  if (!VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) return "<missing>";
   return std::string(value, length ? length - 1 : 0);
 }
 
@@ -152,8 +148,8 @@ TEST(ModuleFile, VersionResource) {
   EXPECT_EQ("1.1 SDK2", VersionString(data, "ProductVersion"));
   EXPECT_EQ("ModuleDetails.lmd", VersionString(data, "InternalName"));
   EXPECT_EQ("ModuleDetails.lmd", VersionString(data, "OriginalFilename"));
-  for (const char* key : {"CompanyName", "ProductName", "FileDescription", "LegalCopyright",
-                          "LegalTrademarks", "Email", "Website", "Notes"})
+  for (const char* key : {"CompanyName", "ProductName", "FileDescription", "LegalCopyright", "LegalTrademarks", "Email",
+                          "Website", "Notes"})
     EXPECT_NE("<missing>", VersionString(data, key)) << key;
 
   // Stored under US English.

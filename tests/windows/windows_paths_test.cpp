@@ -6,9 +6,9 @@
 #include <string>
 
 #include "fixtures/fixture_counter.h"
+#include "platform/platform_win32.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/module_state.h"
-#include "platform/platform_win32.h"
 #include "support/query_text.h"
 #include "support/test_paths.h"
 
