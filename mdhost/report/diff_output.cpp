@@ -46,16 +46,15 @@ nlohmann::json DiffJson(const DiffResult& result) {
     if (!c.argument.empty()) entry["argument"] = c.argument;
     list.push_back(entry);
   }
-  return {{"format_version", kJsonFormatVersion},
-          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
-          {"old", SideJson(result.old_side)},
-          {"new", SideJson(result.new_side)},
-          {"changes", list},
-          {"warnings", result.warning.empty() ? nlohmann::json::array() : nlohmann::json::array({result.warning})},
-          {"summary",
-           {{"breaking", Count(result, ChangeClass::kBreaking)},
-            {"compatible", Count(result, ChangeClass::kCompatible)},
-            {"notes", Count(result, ChangeClass::kNote)}}}};
+  nlohmann::json out = JsonEnvelope();
+  out["old"] = SideJson(result.old_side);
+  out["new"] = SideJson(result.new_side);
+  out["changes"] = list;
+  out["warnings"] = result.warning.empty() ? nlohmann::json::array() : nlohmann::json::array({result.warning});
+  out["summary"] = {{"breaking", Count(result, ChangeClass::kBreaking)},
+                    {"compatible", Count(result, ChangeClass::kCompatible)},
+                    {"notes", Count(result, ChangeClass::kNote)}};
+  return out;
 }
 
 void PrintDiffText(const DiffResult& result) {

@@ -76,6 +76,10 @@ std::string ErrorLine(const PluginReport& report) {
   return FindingLine({report.error_rule, Severity::kFail, report.error});
 }
 
+nlohmann::json JsonEnvelope() {
+  return {{"format_version", kJsonFormatVersion}, {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}}};
+}
+
 nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   nlohmann::json out = {{"path", AnsiToUtf8(report.path)}};
   for (const PluginText& text : kPluginTexts) {
@@ -112,16 +116,12 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
   }
   nlohmann::json skips = nlohmann::json::array();
   for (const Skipped& s : skipped) skips.push_back({{"path", s.path}, {"reason", s.reason}});
-  return {{"format_version", kJsonFormatVersion},
-          {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}},
-          {"plugins", plugins},
-          {"skipped", skips},
-          {"summary",
-           {{"plugins", reports.size()},
-            {"passed", passed},
-            {"failed", failed},
-            {"strict", strict},
-            {"findings", counts}}}};
+  nlohmann::json out = JsonEnvelope();
+  out["plugins"] = plugins;
+  out["skipped"] = skips;
+  out["summary"] = {
+      {"plugins", reports.size()}, {"passed", passed}, {"failed", failed}, {"strict", strict}, {"findings", counts}};
+  return out;
 }
 
 std::string VerdictLine(const PluginReport& report, bool strict) {

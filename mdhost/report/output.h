@@ -41,6 +41,8 @@ struct Skipped {
 // Every command's JSON: format_version, tool, plugins (one record each),
 // skipped and summary.
 constexpr int kJsonFormatVersion = 1;
+// What every JSON object mdhost prints opens with: format_version and tool.
+nlohmann::json JsonEnvelope();
 nlohmann::json ReportJson(const PluginReport& report, bool strict);
 nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict);
 
