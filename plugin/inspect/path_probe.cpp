@@ -1,3 +1,7 @@
+// The path probe: whether a path names a drive root or folder, a file (and
+// its size) or nothing, asked of the seam's one search so that the file
+// found is the file every load of the call reads (its spelling comes back
+// with the answer).
 #include <cstring>
 
 #include "platform/platform.h"
