@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "mdhost/commands/commands.h"
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/report/output.h"
 
@@ -18,7 +19,7 @@ int HelpCommand(const Invocation& call) {
     return kExitFailed;
   }
   const bool for_action = call.arguments.size() == 3;
-  const char* name = for_action ? "irPlg_ShowHelpForAction" : "irPlg_ShowHelpForPlugin";
+  const char* name = for_action ? kHelpForActionExport : kHelpForPluginExport;
   void* show = plugin.Export(name);
   if (show == nullptr) {
     Complain(AnsiToUtf8(path) + ": exports no " + name);

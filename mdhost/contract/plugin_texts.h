@@ -1,6 +1,6 @@
 // The exports every plugin of the host offers, named once: the five text
 // getters (with a label for people and a key for JSON), the SDK version
-// query and the action registration.
+// query, the action registration and the help display.
 #pragma once
 
 namespace host {
@@ -12,6 +12,8 @@ constexpr const char kAuthorInfoGetter[] = "irPlg_GetAuthorInfo";
 constexpr const char kActionXmlGetter[] = "irPlg_GetPluginActionXML";
 constexpr const char kSdkVersionExport[] = "irPlg_GetSDKVersion";
 constexpr const char kRegisterActionsExport[] = "irPlg_Action_RegisterActions";
+constexpr const char kHelpForPluginExport[] = "irPlg_ShowHelpForPlugin";
+constexpr const char kHelpForActionExport[] = "irPlg_ShowHelpForAction";
 
 struct PluginText {
   const char* getter;

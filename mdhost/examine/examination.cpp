@@ -211,7 +211,9 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   module.reset();
   NoteExaminedImage(file_name, image, true);
   sink.Stage(kAfterReleaseStage);
-  if (LeftThreadsRunning(sink, image, &known_threads) | LeftPoolCallbacks(sink, image)) return;
+  // Both are told; either leaves the process unfit for a measurement.
+  const bool threads_left = LeftThreadsRunning(sink, image, &known_threads);
+  if (LeftPoolCallbacks(sink, image) || threads_left) return;
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 

@@ -524,8 +524,8 @@ CASES = [
          on=['win'],
          exit=1,
          json=[
-             r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_sdk3.dll': False}",
-             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_sdk3.dll': ['MD202']}",
+             r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_required_yes.dll': True, 'fixture_sdk3.dll': False}",
+             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_required_yes.dll': [], 'fixture_sdk3.dll': ['MD202']}",
              r"{s['path'].split('\\')[-1]: s['reason'] for s in data['skipped']} == {'empty.lmd': 'an empty file, named like a plugin module', 'fixture_counter.dll': 'a module that exports no irPlg_GetPluginName', 'fixture_stdcall.dll': 'a module that exports no irPlg_GetPluginName (it exports irPlg_GetPluginName@8: a __stdcall name, decorated; declare the exports cdecl and export them by a module definition file)', 'notes.lmd': 'not a module (no Windows module image), though named like one'}",
          ],
          command=["scan", "--json", "{data}/scan_faulty"]),
@@ -537,7 +537,9 @@ CASES = [
              r"\n    FAIL  MD101 irPlg_GetPluginVersion: not exported",
              r"\n    FAIL  MD202 irPlg_GetSDKVersion: returned 3, expected 2",
              r"\n    FAIL  MD403 irPlg_Action_RegisterActions: raised a Lua error: registration refused",
-             "5 plugin modules, 4 could not be read or failed; 4 skipped, 0 other files",
+             # A read's WARN is shown under its row too, not only a FAIL.
+             r"fixture_required_yes.dll\n    WARN  MD309 action XML ",
+             "6 plugin modules, 4 could not be read or failed; 4 skipped, 0 other files",
          ],
          command=["scan", "{data}/scan_faulty"]),
 ]

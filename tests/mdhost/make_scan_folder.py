@@ -4,7 +4,8 @@ file, a crashing plugin with the helper it imports, a plugin that leaves a
 thread running, a second plugin of one name, a folder whose name the ANSI
 code page cannot hold, and a 64-bit module's header. With "faulty": plugins
 the host cannot use (a malformed document, a missing getter, SDK version 3,
-a registration that raises, decorated exports), a text file and an empty file named like plugins.
+a registration that raises, decorated exports), one that only warns (a
+Required of "yes"), a text file and an empty file named like plugins.
   make_scan_folder.py FOLDER BIN_DIR [faulty]"""
 import os
 import shutil
@@ -16,7 +17,7 @@ shutil.rmtree(folder, ignore_errors=True)
 if sys.argv[3:] == ["faulty"]:
     os.makedirs(folder)
     for name in ["fixture_large.dll", "fixture_partial.dll", "fixture_sdk3.dll", "fixture_c_plugin.dll",
-                 "fixture_counter.dll", "fixture_stdcall.dll", "fixture_raising.dll"]:
+                 "fixture_counter.dll", "fixture_stdcall.dll", "fixture_raising.dll", "fixture_required_yes.dll"]:
         shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, name))
     with open(os.path.join(folder, "notes.lmd"), "w") as f:
         f.write("a text, not a module\n")
