@@ -1,10 +1,11 @@
 #include "mdhost/examine/lua_host.h"
 
-#include "mdhost/contract/plugin_texts.h"
-
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "mdhost/contract/plugin_texts.h"
 #include "mdhost/system/system.h"
 
 extern "C" {
@@ -109,9 +110,36 @@ Registration RegisterPlugin(lua_State* L, void* registration_export) {
   return done;
 }
 
+namespace {
+
+// As luaL_newstate's: realloc, and free for a size of 0.
+void* DefaultAllocator(void*, void* block, std::size_t, std::size_t new_size) {
+  if (new_size == 0) {
+    std::free(block);
+    return nullptr;
+  }
+  return std::realloc(block, new_size);
+}
+
+LuaAllocator host_state_allocator = DefaultAllocator;
+
+// As luaL_newstate's: an error outside any protected call is said, then Lua
+// ends the process.
+int Panic(lua_State* L) {
+  std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", lua_tostring(L, -1));
+  return 0;
+}
+
+}  // namespace
+
+void SetHostStateAllocator(LuaAllocator allocator) {
+  host_state_allocator = allocator != nullptr ? allocator : DefaultAllocator;
+}
+
 lua_State* NewHostState() {
-  lua_State* L = luaL_newstate();
+  lua_State* L = lua_newstate(host_state_allocator, nullptr);
   if (L == nullptr) return nullptr;
+  lua_atpanic(L, Panic);
   luaL_openlibs(L);
   lua_register(L, "print", PrintForLua);
   InstallDebugFormatter(L);

@@ -1,6 +1,7 @@
 // A Lua state set up as the host application sets up its own.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 struct lua_State;
@@ -13,6 +14,11 @@ namespace host {
 // handles, for soak scripts); null when none can be made. Close it with
 // lua_close.
 lua_State* NewHostState();
+
+// The allocator new host states use (Lua's own by default): tests give one
+// that refuses, as a process short of memory does. Null restores the default.
+using LuaAllocator = void* (*)(void* ud, void* block, std::size_t old_size, std::size_t new_size);
+void SetHostStateAllocator(LuaAllocator allocator);
 
 // What registering a plugin's actions came to.
 struct Registration {
