@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -30,5 +31,14 @@ class LoadedModule {
 // Why the module file at `path` cannot be loaded, judged from its bytes, or
 // `fallback` when they look loadable.
 std::string ExplainLoadFailure(const std::string& path, const std::string& fallback);
+
+struct ModuleImage;
+// Every module the loader cannot find from `folder` that `image` needs: its
+// own imports, and those of the modules beside it that it imports, however
+// deep ("name (for helper.dll)").
+std::vector<std::string> MissingImports(const ModuleImage& image, const std::string& folder);
+// MD001's words for them: all named at once, and MinGW's remedy where its
+// runtime is among them.
+std::string MissingImportsText(const std::vector<std::string>& missing, const std::string& fallback);
 
 }  // namespace host

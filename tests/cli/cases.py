@@ -464,6 +464,13 @@ CASES = [
              "FAIL  MD001 cannot be loaded: it imports plugin_helper.dll, which is not in the plugin's folder",
          ],
          command=["check", "--cycles", "0", "{data}/lonely/fixture_helped.dll"]),
+    # Every module that cannot be found is named in one run, not one a time.
+    Case("check.missing_imports",
+         on=['win'],
+         exit=1,
+         out=["FAIL  MD001 cannot be loaded: it imports plugin_helper.dll and plugin_helper_other.dll, which are not in "
+              "the plugin's folder, the system folders or beside the host; ship them beside the plugin"],
+         command=["check", "--cycles", "0", "{data}/lonely/fixture_twice_helped.dll"]),
     Case("cli.run_decorated",
          on=['win'],
          exit=1,
