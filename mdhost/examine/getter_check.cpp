@@ -56,7 +56,14 @@ std::string ExactProblems(const GetterCall& exact, int32_t length) {
     add("returned " + std::to_string(exact.result) + " instead of the length " + std::to_string(length));
   if (exact.size != length) add("changed the size to " + std::to_string(exact.size));
   const std::size_t nul = exact.buffer.find('\0');
-  if (nul < static_cast<std::size_t>(length))
+  // A getter that wrote nothing took the buffer for too small (the usual
+  // "*size <= length" for "*size < length"): say so, not what is missing.
+  if (exact.Untouched())
+    add("wrote nothing into the " + std::to_string(length + 1) + " bytes offered" +
+        (exact.result == -1 ? " (it takes a size equal to its length for too small; the size never counts the "
+                              "terminating NUL)"
+                            : ""));
+  else if (nul < static_cast<std::size_t>(length))
     add("the text ends early, at byte " + std::to_string(nul));
   else if (exact.buffer[static_cast<std::size_t>(length)] != '\0')
     add("the terminating NUL after the text is missing");

@@ -251,6 +251,13 @@ CASES = [
              section("fixture_undocumented") + "NOTE  MD406 function Fixture.Hidden: registered but not named in the action XML",
          ],
          command=["check", "--cycles", "0", fx("unbalanced"), fx("undocumented")]),
+    # A getter that takes its exact length for too small is told it wrote
+    # nothing, not that a NUL is missing.
+    Case("check.off_by_one",
+         exit=1,
+         out=[r"FAIL  MD105 irPlg_GetPluginName with size 8 \(exactly its length\): [^\n]*returned -1 instead of the "
+              r"length 8; wrote nothing into the 9 bytes offered \(it takes a size equal to its length for too small"],
+         command=["check", "--cycles", "0", fx("off_by_one")]),
     # An empty text answered at size 0 without its terminating NUL (MD102).
     Case("check.empty_size_zero",
          exit=1,
