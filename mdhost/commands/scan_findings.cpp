@@ -29,17 +29,20 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
       if (action.find('.') != std::string::npos) own.insert(action.substr(0, action.find('.')));
     for (const std::string& table : own) tables[table].push_back(i);
   }
+  // One finding per cause: on each plugin that a plugin before it already
+  // clashes with (the one the host registers later), naming those before.
   const auto warn = [&](const std::map<std::string, std::vector<std::size_t>>& groups, const char* rule,
                         const std::string& what, const std::string& consequence) {
     for (const auto& group : groups) {
-      if (group.second.size() < 2) continue;
-      for (std::size_t i : group.second)
-        for (std::size_t other : group.second)
-          if (other != i)
-            ReportSink(&reports[i])
-                .Warn(rule, what + " " + group.first + " is also " +
-                                (rule == rule::kSameName ? "the name of " : "used by ") +
-                                AnsiToUtf8(reports[other].path) + "; " + consequence);
+      const std::vector<std::size_t>& members = group.second;
+      for (std::size_t k = 1; k < members.size(); ++k) {
+        std::string others;
+        for (std::size_t before = 0; before < k; ++before)
+          others += (before == 0 ? "" : ", ") + AnsiToUtf8(reports[members[before]].path);
+        ReportSink(&reports[members[k]])
+            .Warn(rule, what + " " + group.first + " is also " +
+                            (rule == rule::kSameName ? "the name of " : "used by ") + others + "; " + consequence);
+      }
     }
   };
   warn(names, rule::kSameName, "the name", "the host lists both alike and scripts cannot tell them apart");

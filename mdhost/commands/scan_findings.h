@@ -14,8 +14,8 @@ namespace host {
 std::string WhyNotAModule(const std::string& path);
 
 // Two plugins of one name (MD601), or actions in one table (MD602), where
-// the last registered wins: a WARN on each plugin of such a pair, naming the
-// other.
+// the last registered wins: one WARN per clash, on the later plugin, naming
+// those before it.
 void CheckNeighbours(std::vector<PluginReport>& reports);
 
 }  // namespace host

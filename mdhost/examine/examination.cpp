@@ -62,9 +62,7 @@ void TakeDocument(ReportSink& sink, const std::optional<std::string>& xml, std::
 // The host registers every plugin's actions too: a registration that raises
 // or leaves the stack unbalanced fails here as in a check. It is held
 // against the document's actions where there are any.
-void Register(ReportSink& sink, const LoadedModule& module) {
-  CheckRegistration(sink, module, sink.report().actions.value_or(std::vector<std::string>()));
-}
+void Register(ReportSink& sink, const LoadedModule& module) { CheckRegistration(sink, module, sink.report().actions); }
 
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   for (const PluginText& text : kPluginTexts) {
@@ -199,7 +197,11 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   const ImageRange image = ModuleImageRange(module->handle());
   const std::string file_name = BaseName(path);
   NoteExaminedImage(file_name, image, false);
-  if (!ExportsAnyGetter(*module) || (what == Examination::kRead && module->Export(kNameGetter) == nullptr)) {
+  // A module that is no plugin is that and nothing else: what a plugin
+  // leaves behind or keeps per load is no question for it.
+  const bool plugin =
+      ExportsAnyGetter(*module) && (what == Examination::kCheck || module->Export(kNameGetter) != nullptr);
+  if (!plugin) {
     sink.Error(rule::kNotAPlugin,
                std::string("not a plugin: it exports no ") + kNameGetter + file.DecoratedExportHint());
   } else if (what == Examination::kCheck) {
@@ -210,6 +212,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   sink.Stage(kReleaseStage);
   module.reset();
   NoteExaminedImage(file_name, image, true);
+  if (!plugin) return;
   sink.Stage(kAfterReleaseStage);
   // Both are told; either leaves the process unfit for a measurement.
   const bool threads_left = LeftThreadsRunning(sink, image, &known_threads);

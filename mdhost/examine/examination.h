@@ -48,7 +48,10 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml);
 class LoadedModule;
 // The text as the host reads it, or none when it cannot be had.
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
-void CheckRegistration(ReportSink& sink, const LoadedModule& module, const std::vector<std::string>& actions);
+// `actions`: the document's, held against what registration makes; none when
+// the document could not be read (then nothing is said of each function).
+void CheckRegistration(ReportSink& sink, const LoadedModule& module,
+                       const std::optional<std::vector<std::string>>& actions);
 void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles);
 
 }  // namespace host

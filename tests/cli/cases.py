@@ -251,6 +251,15 @@ CASES = [
              section("fixture_undocumented") + "NOTE  MD406 function Fixture.Hidden: registered but not named in the action XML",
          ],
          command=["check", "--cycles", "0", fx("unbalanced"), fx("undocumented")]),
+    # One cause, one finding: a document that is not well-formed is MD301, not
+    # also a note for every function registered; a module that is no plugin
+    # is MD002 and nothing else (no memory measured, no PASS).
+    Case("check.one_cause",
+         exit=1,
+         out=[section("fixture_malformed_actions") + r"FAIL  MD301 action XML: not well-formed",
+              r"^(?![\s\S]*MD406)",
+              r"Checking [^\n]*fixture_counter[^\n]*\nFAIL  MD002 not a plugin[^\n]*\nFAILED: 1 problem\n"],
+         command=["check", "{cycles}", fx("malformed_actions"), "{bin}/fixture_counter{ext}"]),
     # A getter that takes its exact length for too small is told it wrote
     # nothing, not that a NUL is missing.
     Case("check.off_by_one",
@@ -498,7 +507,7 @@ CASES = [
          json=[
              r"[e['path'].split('\\')[-1] for e in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', 'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_thread.dll']",
              "[p['passed'] for p in data['plugins']] == [True, True, True, True, False, False]",
-             "[[f['rule'] for f in p['findings'] if f['severity'] == 'WARN'] for p in data['plugins'][:4]] == [[], ['MD601'], ['MD601'], []]",
+             "[[f['rule'] for f in p['findings'] if f['severity'] == 'WARN'] for p in data['plugins'][:4]] == [[], [], ['MD601'], []]",
              "data['plugins'][0]['name'] == 'ModuleDetails' and data['plugins'][0]['file_version'] == '1.1' and data['plugins'][0]['product_version'] == '1.1 SDK2' and len(data['plugins'][0]['actions']) == 6",
              r"data['plugins'][2]['name'] == 'Fixture Plugin' and data['plugins'][2]['author'].endswith('\u00a9 test use only') and data['plugins'][2]['sdk_version'] == 2",
              "data['plugins'][3]['name'] == 'C Plugin'",
@@ -516,7 +525,7 @@ CASES = [
              r"\n    FAIL  MD003 crashed in irPlg_GetPluginName",
              r"skipped [^\n]*x64.dll: a 64-bit module",
              "6 plugin modules, 2 could not be read or failed; 3 skipped, 1 other file",
-             r"\nZ:[^\n]*example_copy.dll: WARN  MD601 the name Fixture Plugin is also the name of [^\n]*example_plugin.dll",
+             r"\nZ:[^\n]*example_plugin.dll: WARN  MD601 the name Fixture Plugin is also the name of [^\n]*example_copy.dll",
          ],
          command=["scan", '{data}/scan\\']),
     # In mdhost's own process a crash ends the run; the rows before it are out.

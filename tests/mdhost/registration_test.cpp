@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "mdhost/contract/report_sink.h"
 #include "mdhost/examine/examination.h"
@@ -21,7 +22,7 @@ TEST(Registration, NoLuaStateIsMdhostsOwnFailure) {
   host::PluginReport report;
   host::ReportSink sink(&report);
   host::SetHostStateAllocator(Refuse);
-  host::CheckRegistration(sink, module, {"Fixture.Echo"});
+  host::CheckRegistration(sink, module, std::vector<std::string>{"Fixture.Echo"});
   host::SetHostStateAllocator(nullptr);
   ASSERT_EQ(1u, report.findings.size());
   EXPECT_EQ("MD402", report.findings[0].rule);
@@ -29,7 +30,7 @@ TEST(Registration, NoLuaStateIsMdhostsOwnFailure) {
   // With memory, the same module registers its action.
   host::PluginReport again;
   host::ReportSink again_sink(&again);
-  host::CheckRegistration(again_sink, module, {"Fixture.Echo"});
+  host::CheckRegistration(again_sink, module, std::vector<std::string>{"Fixture.Echo"});
   EXPECT_TRUE(again.HasFinding("MD405"));
   EXPECT_FALSE(again.HasFinding("MD402"));
 }
