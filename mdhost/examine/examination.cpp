@@ -98,12 +98,28 @@ std::string VersionNumbers(const std::string& text) {
   return numbers;
 }
 
+// Every version the resource states, against the version text: one finding
+// naming each that disagrees.
 void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& version, const ModuleImage& file) {
-  if (!version || file.file_version.empty()) return;
-  if (VersionNumbers(*version) == VersionNumbers(file.file_version)) return;
+  if (!version) return;
+  const struct {
+    const char* name;
+    const std::string& value;
+    bool text;
+  } stated[] = {{"FileVersion", file.file_version_string, true},
+                {"FILEVERSION", file.file_version_number, false},
+                {"ProductVersion", file.product_version_string, true},
+                {"PRODUCTVERSION", file.product_version_number, false}};
+  std::string differ;
+  for (const auto& s : stated) {
+    if (s.value.empty() || VersionNumbers(*version) == VersionNumbers(s.value)) continue;
+    differ +=
+        std::string(differ.empty() ? "" : ", ") + "its " + s.name + " is " + (s.text ? "\"" + s.value + "\"" : s.value);
+  }
+  if (differ.empty()) return;
   sink.Warn(rule::kVersionResource, std::string(kVersionGetter) + " says \"" + *version +
-                                        "\" but the version resource's FileVersion is \"" + file.file_version +
-                                        "\": installers and Explorer show the one, scripts the other");
+                                        "\" but the version resource disagrees: " + differ +
+                                        "; installers and Explorer show the one, scripts the other");
 }
 
 void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink& sink) {

@@ -11,15 +11,15 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   GetterCall call;
   const std::size_t offered = stated < 0 ? 0 : static_cast<std::size_t>(stated) + 1;
   GuardedBuffer buffer(offered + slack);
+  if (!buffer.ok()) {
+    call.no_buffer = true;
+    return call;
+  }
   // Room for the copy is had before the call: a shortage after it would be
   // taken for the plugin's doing.
   try {
     call.buffer.reserve(offered);
   } catch (const std::bad_alloc&) {
-    call.no_buffer = true;
-    return call;
-  }
-  if (!buffer.ok()) {
     call.no_buffer = true;
     return call;
   }

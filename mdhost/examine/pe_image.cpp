@@ -242,8 +242,8 @@ void ReadVersionStrings(const std::string& resource, ModuleImage* image) {
       return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16) + "." +
              std::to_string(low & 0xFFFF);
     };
-    image->file_version = numeric(ms, ls);
-    image->product_version = numeric(pms, pls);
+    image->file_version = image->file_version_number = numeric(ms, ls);
+    image->product_version = image->product_version_number = numeric(pms, pls);
   }
   for (const Block& info : Children(bytes, root, root.value_length)) {
     if (info.key != "StringFileInfo") continue;
@@ -253,8 +253,8 @@ void ReadVersionStrings(const std::string& resource, ModuleImage* image) {
         const uint64_t value_end = std::min<uint64_t>(entry.end, entry.value + 2ull * entry.value_length);
         uint64_t ignored = 0;
         const std::string value = Utf16(bytes, entry.value, value_end, &ignored);
-        if (entry.key == "FileVersion") image->file_version = value;
-        if (entry.key == "ProductVersion") image->product_version = value;
+        if (entry.key == "FileVersion") image->file_version = image->file_version_string = value;
+        if (entry.key == "ProductVersion") image->product_version = image->product_version_string = value;
       }
       return;  // the first string table speaks for the module
     }

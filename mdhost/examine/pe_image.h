@@ -22,6 +22,9 @@ struct ModuleImage {
   std::vector<std::string> imports;  // the modules it imports from, as named
   std::string file_version;          // "FileVersion" (UTF-8), else the numeric one; "" when none
   std::string product_version;       // likewise "ProductVersion"
+  // Each of the four on its own ("" where absent): the string table's texts,
+  // and the numbers of the fixed part ("1.2.0.0").
+  std::string file_version_string, product_version_string, file_version_number, product_version_number;
 
   bool Exports(const std::string& name) const;
   // A 32-bit module exporting the host's name getter.

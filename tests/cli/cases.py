@@ -470,9 +470,18 @@ CASES = [
          on=['win'],
          exit=0,
          out=[
-             'WARN  MD203 irPlg_GetPluginVersion says "3.0" but the version resource\'s FileVersion is "2.9"',
+             'WARN  MD203 irPlg_GetPluginVersion says "3.0" but the version resource disagrees: its FileVersion is "2.9", '
+             'its FILEVERSION is 2.9.0.0, its ProductVersion is "2.9", its PRODUCTVERSION is 2.9.0.0; installers',
          ],
          command=["check", "--cycles", "0", fx("versioned")]),
+    # The numbers of the resource's fixed part and its ProductVersion count
+    # too, not only the FileVersion text.
+    Case("check.version_numbers",
+         on=['win'],
+         exit=0,
+         out=['WARN  MD203 irPlg_GetPluginVersion says "3.0" but the version resource disagrees: its FILEVERSION is '
+              '3.1.0.0, its ProductVersion is "2.9"; installers'],
+         command=["check", "--cycles", "0", fx("versioned_numbers")]),
     Case("check.missing_import",
          on=['win'],
          exit=1,
