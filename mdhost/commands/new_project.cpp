@@ -238,6 +238,18 @@ const char* const kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif
                                     "for", "function", "if",     "in",   "local",  "nil",   "not",
                                     "or",  "repeat",   "return", "then", "true",   "until", "while"};
 
+// The global tables scripts already have: Lua's own libraries, and the
+// host's own actions. A plugin registering a table of such a name replaces
+// it, and every script that uses it breaks.
+const char* const kLuaTables[] = {"_G", "coroutine", "debug", "io", "math", "os", "package", "string", "table"};
+const char* const kHostTables[] = {
+    "Application", "Audio",    "Button",    "CheckBox",  "Clipboard", "ComboBox",    "Crypto",   "Debug",
+    "Dialog",      "DialogEx", "DLL",       "Drive",     "Email",     "File",        "Flash",    "Folder",
+    "Grid",        "HTTP",     "Hotspot",   "Image",     "INIFile",   "Input",       "Label",    "ListBox",
+    "Math",        "Page",     "Paragraph", "Plugin",    "Progress",  "RadioButton", "Registry", "RichText",
+    "Screen",      "Shell",    "SlideShow", "StatusDlg", "String",    "System",      "Table",    "TextFile",
+    "Tree",        "Video",    "Web",       "Window",    "XML",       "Zip"};
+
 }  // namespace
 
 std::string WhyNotATableName(const std::string& name) {
@@ -248,6 +260,12 @@ std::string WhyNotATableName(const std::string& name) {
                                             : "a Lua name holds only letters, digits and underscores";
   for (const char* keyword : kLuaKeywords)
     if (name == keyword) return "it is a Lua keyword";
+  for (const char* table : kLuaTables)
+    if (name == table)
+      return "it is the name of Lua's own table " + name + ", which the plugin would replace for every script";
+  for (const char* table : kHostTables)
+    if (name == table)
+      return "it is the name of the host's own table " + name + ", which the plugin would replace for every script";
   return "";
 }
 

@@ -44,6 +44,7 @@
   X(kStackBalance, "MD404") \
   X(kActionRegistered, "MD405") \
   X(kUndocumentedFunction, "MD406") /* registered but not in the document */ \
+  X(kReplacesGlobal, "MD407") /* registration replaced a global table scripts have */ \
   /* What a load and release leave behind. */ \
   X(kKeptPerLoad, "MD501") /* memory kept per load and release */ \
   X(kThreadsLeft, "MD502") /* threads still running after the release */ \

@@ -82,6 +82,16 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
     lua_close(L);
     return;
   }
+  // A table that scripts already had (Lua's string, the host's own) and
+  // that now names another value is gone for every script.
+  for (const auto& table : before) {
+    lua_getfield(L, LUA_GLOBALSINDEX, table.first.c_str());
+    const bool same = lua_topointer(L, -1) == table.second;
+    lua_pop(L, 1);
+    if (!same)
+      sink.Fail(rule::kReplacesGlobal, std::string(kRegisterActionsExport) + ": replaced the global table " +
+                                           table.first + ", which scripts already have; their calls of it break");
+  }
   if (done.outcome == Registration::kDone)
     sink.Pass(rule::kStackBalance, std::string(kRegisterActionsExport) + ": leaves the Lua stack balanced");
   else

@@ -267,6 +267,16 @@ CASES = [
          out=[r"FAIL  MD105 irPlg_GetPluginName with size 8 \(exactly its length\): [^\n]*returned -1 instead of the "
               r"length 8; wrote nothing into the 9 bytes offered \(it takes a size equal to its length for too small"],
          command=["check", "--cycles", "0", fx("off_by_one")]),
+    # A registration that replaces a table scripts have (Lua's string) fails,
+    # and `new` refuses such a name.
+    Case("check.replaced_global",
+         exit=1,
+         out=["FAIL  MD407 irPlg_Action_RegisterActions: replaced the global table string, which scripts already have"],
+         command=["check", "--cycles", "0", fx("string_table")]),
+    Case("cli.new_refuses_lua_table",
+         exit=2,
+         err=["'string' cannot name the plugin's table: it is the name of Lua's own table string"],
+         command=["new", "string", "{data}/new_string"]),
     # An empty text answered at size 0 without its terminating NUL (MD102).
     Case("check.empty_size_zero",
          exit=1,

@@ -61,6 +61,9 @@ TEST(NewProject, ATableNameIsALuaNameOfUpTo64Characters) {
   EXPECT_EQ("a Lua name cannot begin with a digit", host::WhyNotATableName("2x"));
   EXPECT_EQ("a Lua name holds only letters, digits and underscores", host::WhyNotATableName("my-plugin"));
   EXPECT_EQ("it is a Lua keyword", host::WhyNotATableName("end"));
+  for (const char* taken : {"string", "table", "os", "_G", "Application", "Dialog", "String", "Debug"})
+    EXPECT_NE("", host::WhyNotATableName(taken)) << taken << ": a table scripts already have";
+  EXPECT_EQ("", host::WhyNotATableName("Strings"));
 }
 
 }  // namespace
