@@ -65,6 +65,8 @@ const Option kOptions[] = {
      }},
     {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
      [](const char*, Invocation* call, std::string*) { return call->strict = true; }},
+    {"--verbose", nullptr, kScan, "list the other modules too (those without getters: the helpers plugins import)",
+     [](const char*, Invocation* call, std::string*) { return call->verbose = true; }},
     {"--quiet", nullptr, kCheck, "only WARN and FAIL lines and the verdicts",
      [](const char*, Invocation* call, std::string*) { return call->quiet = true; }},
     {"--with", "PLUGIN", kRun, "register that plugin's actions too, before PLUGIN's (repeatable)",

@@ -18,6 +18,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;   // a check failed, a script raised, a plugin could not be read
 constexpr int kExitUsage = 2;    // the command line is wrong
 constexpr int kExitNoInput = 3;  // a file or folder named is missing or unusable
+constexpr int kExitNothing = 4;  // scan: no plugin module below the folder
 
 struct ExitCode {
   int code;
@@ -28,6 +29,7 @@ constexpr ExitCode kExitCodes[] = {
     {kExitFailed, "a check failed (FAIL; with --strict, WARN too), a plugin could not be read or a script raised"},
     {kExitUsage, "a wrong command line"},
     {kExitNoInput, "a file or folder that cannot be used"},
+    {kExitNothing, "scan found no plugin module below the folder"},
 };
 
 struct Invocation {
@@ -36,6 +38,7 @@ struct Invocation {
   bool isolated = true;
   bool strict = false;                     // WARN fails as FAIL does
   bool quiet = false;                      // only WARN and FAIL lines and the verdicts
+  bool verbose = false;                    // scan: the other modules too
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   bool timeout_given = false;

@@ -1,6 +1,8 @@
 // mdhost scan FOLDER: every plugin module below a folder, found by reading
 // each file's export table (no code runs for that), then read in a worker.
-// Modules that are no plugins the host could load are listed as skipped.
+// A file named like a plugin (.lmd, or a module exporting decorated getter
+// names) that the host cannot use is a failing row; other modules (the
+// helpers plugins import) are counted, and listed with --verbose.
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/scan_findings.h"
 #include "mdhost/contract/plugin_texts.h"
@@ -57,15 +59,18 @@ int ScanCommand(const Invocation& call) {
   Examiner examiner(call.isolated, call.timeout_seconds);
   examiner.StartEarly();
   std::vector<std::string> plugins;
-  std::vector<Skipped> skipped;
+  std::vector<PluginReport> unusable;  // named like plugins, of no use to the host
+  std::vector<Skipped> skipped, helpers;
   std::vector<std::string> unreachable;
   std::size_t other_files = 0;
   for (const std::string& path : FilesBelow(folder, &unreachable)) {
     const ModuleImage image = ReadModuleFile(path);
     if (image.IsPluginModule())
       plugins.push_back(path);
+    else if (std::optional<PluginReport> report = UnusableAsPlugin(path, image))
+      unusable.push_back(std::move(*report));
     else if (image.kind != ModuleKind::kNotAModule)
-      skipped.push_back({AnsiToUtf8(path), image.WhyNoPlugin()});
+      helpers.push_back({AnsiToUtf8(path), image.WhyNoPlugin()});
     else if (const std::string why = WhyNotAModule(path); !why.empty())
       skipped.push_back({AnsiToUtf8(path), why});
     else
@@ -80,26 +85,37 @@ int ScanCommand(const Invocation& call) {
     reports.push_back(report);
     if (!call.json) PrintReportRow(report);
   });
+  for (PluginReport& report : unusable) {
+    if (!call.json) PrintReportRow(report);
+    reports.push_back(std::move(report));
+  }
   std::vector<std::size_t> findings_before;
   for (const PluginReport& report : reports) findings_before.push_back(report.findings.size());
   CheckNeighbours(reports);
 
   int failed = 0;
   for (const PluginReport& report : reports) failed += !report.Passed(call.strict);
+  // A folder without a plugin module is no green light.
+  const int status = reports.empty() ? kExitNothing : failed ? kExitFailed : kExitOk;
   if (call.json) {
-    PrintJson(ResultsJson(reports, skipped, call.strict));
-    return failed ? kExitFailed : kExitOk;
+    std::vector<Skipped> all = skipped;
+    all.insert(all.end(), helpers.begin(), helpers.end());
+    PrintJson(ResultsJson(reports, all, call.strict));
+    return status;
   }
   // What plugins do to each other, each line naming the plugin it is about.
   for (std::size_t i = 0; i < reports.size(); ++i)
     for (std::size_t f = findings_before[i]; f < reports[i].findings.size(); ++f)
       Print(AnsiToUtf8(reports[i].path) + ": " + FindingLine(reports[i].findings[f]) + "\n");
   for (const Skipped& s : skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
-  if (reports.empty() && skipped.empty()) Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
+  if (call.verbose)  // modules that are no plugins: the helpers plugins import
+    for (const Skipped& s : helpers) Print("helper " + s.path + ": " + s.reason + "\n");
+  if (reports.empty()) Print("no plugin modules below " + AnsiToUtf8(folder) + "\n");
   Print(std::to_string(reports.size()) + " plugin module" + (reports.size() == 1 ? "" : "s") + ", " +
         std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) + " skipped, " +
+        std::to_string(helpers.size()) + " other module" + (helpers.size() == 1 ? "" : "s") + ", " +
         std::to_string(other_files) + " other file" + (other_files == 1 ? "" : "s") + "\n");
-  return failed ? kExitFailed : kExitOk;
+  return status;
 }
 
 }  // namespace host

@@ -20,6 +20,22 @@ std::string WhyNotAModule(const std::string& path) {
                                    : "not a module (no Windows module image), though named like one";
 }
 
+std::optional<PluginReport> UnusableAsPlugin(const std::string& path, const ModuleImage& image) {
+  const bool named_as_plugin = ExtensionOf(path) == ".lmd";
+  const bool decorated = !image.DecoratedExportHint().empty();
+  if (image.IsPluginModule() || (!named_as_plugin && !decorated)) return std::nullopt;
+  PluginReport report;
+  report.path = path;
+  ReportSink sink(&report);
+  if (image.kind == ModuleKind::kModule32)
+    sink.Error(rule::kNotAPlugin, "not a plugin: it exports no irPlg_GetPluginName" + image.DecoratedExportHint());
+  else if (image.kind == ModuleKind::kNotAModule)
+    sink.Error(rule::kCannotLoad, "cannot be loaded: " + WhyNotAModule(path));
+  else
+    sink.Error(rule::kCannotLoad, "cannot be loaded: " + image.WhyNoPlugin());
+  return report;
+}
+
 void CheckNeighbours(std::vector<PluginReport>& reports) {
   std::map<std::string, std::vector<std::size_t>> names, tables;
   for (std::size_t i = 0; i < reports.size(); ++i) {

@@ -430,10 +430,17 @@ CASES = [
          out=[r"no help page shown for the plugin \(irPlg_ShowHelpForPlugin"],
          command=["help", "{bin}/ModuleDetails.lmd", "{src}/tests/lua"]),
     # A file or an empty folder is said for what it is.
+    # A folder without a plugin is no green light: exit 4, and it says so. A
+    # file named like a plugin that is none fails as check fails it.
     Case("scan.empty",
-         exit=0,
+         exit=4,
          out=[r"^NAME[^\n]*\nno plugin modules below [^\n]*empty_folder\n"],
          command=["scan", "{data}/empty_folder"]),
+    Case("scan.lmd_text",
+         exit=1,
+         out=[r"notes.lmd\n    FAIL  MD001 cannot be loaded: not a module \(no Windows module image\)",
+              "1 plugin module, 1 could not be read or failed; 0 skipped, 0 other modules, 0 other files"],
+         command=["scan", "{data}/lmd_text"]),
     Case("scan.file",
          exit=3,
          err=["a file, not a folder: scan takes a folder"],
@@ -532,7 +539,7 @@ CASES = [
              "data['plugins'][3]['name'] == 'C Plugin'",
              "data['plugins'][4]['error']['rule'] == 'MD003' and data['plugins'][4]['error']['text'].startswith('crashed in irPlg_GetPluginName with size 10000: access violation') and data['plugins'][4]['name'] is None and data['plugins'][4]['actions'] is None",
              "'MD502' in [f['rule'] for f in data['plugins'][5]['findings']] + [(data['plugins'][5]['error'] or {}).get('rule')]",
-             r"[(s['path'].split('\\')[-1], s['reason'].split(':')[0]) for s in data['skipped']] == [('fixture_counter.dll', 'a module that exports no irPlg_GetPluginName'), ('x64.dll', 'a 64-bit module'), ('\u65e5\u672c', 'its name cannot be written in the system\'s ANSI code page, so the host cannot load a plugin by that path')]",
+             r"sorted((s['path'].split('\\')[-1], s['reason'].split(':')[0]) for s in data['skipped']) == sorted([('fixture_counter.dll', 'a module that exports no irPlg_GetPluginName'), ('x64.dll', 'a 64-bit module'), ('\u65e5\u672c', 'its name cannot be written in the system\'s ANSI code page, so the host cannot load a plugin by that path')])",
          ],
          repeat={'win': 3},
          command=["scan", "--json", "{data}/scan"]),
@@ -542,11 +549,13 @@ CASES = [
          out=[
              r"ModuleDetails +1\.1 +Lua 5\.1 +SDK2 +[^\n]*ModuleDetails.lmd",
              r"\n    FAIL  MD003 crashed in irPlg_GetPluginName",
-             r"skipped [^\n]*x64.dll: a 64-bit module",
-             "6 plugin modules, 2 could not be read or failed; 3 skipped, 1 other file",
+             # Other modules (the helpers plugins import) are counted, and
+             # listed with --verbose.
+             r"helper [^\n]*x64.dll: a 64-bit module",
+             "6 plugin modules, 2 could not be read or failed; 1 skipped, 2 other modules, 1 other file",
              r"\nZ:[^\n]*example_plugin.dll: WARN  MD601 the name Fixture Plugin is also the name of [^\n]*example_copy.dll",
          ],
-         command=["scan", '{data}/scan\\']),
+         command=["scan", "--verbose", '{data}/scan\\']),
     # In mdhost's own process a crash ends the run; the rows before it are out.
     Case("scan.in_process_crash",
          on=['win'],
@@ -566,9 +575,9 @@ CASES = [
          on=['win'],
          exit=1,
          json=[
-             r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_required_yes.dll': True, 'fixture_sdk3.dll': False}",
-             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_required_yes.dll': [], 'fixture_sdk3.dll': ['MD202']}",
-             r"{s['path'].split('\\')[-1]: s['reason'] for s in data['skipped']} == {'empty.lmd': 'an empty file, named like a plugin module', 'fixture_counter.dll': 'a module that exports no irPlg_GetPluginName', 'fixture_stdcall.dll': 'a module that exports no irPlg_GetPluginName (it exports irPlg_GetPluginName@8: a __stdcall name, decorated; declare the exports cdecl and export them by a module definition file)', 'notes.lmd': 'not a module (no Windows module image), though named like one'}",
+             r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_required_yes.dll': True, 'fixture_sdk3.dll': False, 'fixture_stdcall.dll': False, 'notes.lmd': False, 'empty.lmd': False}",
+             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) + ([p['error']['rule']] if p['error'] else []) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_required_yes.dll': [], 'fixture_sdk3.dll': ['MD202'], 'fixture_stdcall.dll': ['MD002'], 'notes.lmd': ['MD001'], 'empty.lmd': ['MD001']}",
+             r"{s['path'].split('\\')[-1]: s['reason'] for s in data['skipped']} == {'fixture_counter.dll': 'a module that exports no irPlg_GetPluginName'}",
          ],
          command=["scan", "--json", "{data}/scan_faulty"]),
     Case("scan.faulty_table",
@@ -581,7 +590,11 @@ CASES = [
              r"\n    FAIL  MD403 irPlg_Action_RegisterActions: raised a Lua error: registration refused",
              # A read's WARN is shown under its row too, not only a FAIL.
              r"fixture_required_yes.dll\n    WARN  MD309 action XML ",
-             "6 plugin modules, 4 could not be read or failed; 4 skipped, 0 other files",
+             # Named like plugins, of no use to the host: rows that fail.
+             r"fixture_stdcall.dll\n    FAIL  MD002 not a plugin: it exports no irPlg_GetPluginName \(it exports "
+             r"irPlg_GetPluginName@8",
+             r"empty.lmd\n    FAIL  MD001 cannot be loaded: an empty file",
+             "9 plugin modules, 7 could not be read or failed; 0 skipped, 1 other module, 0 other files",
          ],
          command=["scan", "{data}/scan_faulty"]),
 ]

@@ -39,6 +39,7 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
       {"check", {"--cycles", "0", "p"}, [](const host::Invocation& c) { return c.load_cycles == 0; }},
       {"scan", {"--strict", "f"}, [](const host::Invocation& c) { return c.strict; }},
       {"check", {"--quiet", "p"}, [](const host::Invocation& c) { return c.quiet; }},
+      {"scan", {"--verbose", "f"}, [](const host::Invocation& c) { return c.verbose; }},
       {"run",
        {"--with", "a", "--with", "b", "p", "s"},
        [](const host::Invocation& c) {
