@@ -2,8 +2,11 @@
 
 #include <expat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
@@ -94,12 +97,42 @@ struct Frame {
 };
 
 // Lua's type names and the host's own words for a value of any type.
+constexpr const char* kKnownTypes[] = {"nil",      "boolean", "number",  "string",  "table", "function",
+                                       "userdata", "thread",  "variant", "integer", "none"};
+
 bool IsKnownType(const std::string& type) {
   if (type.empty()) return true;  // nothing said is no wrong name
-  for (const char* known :
-       {"nil", "boolean", "number", "string", "table", "function", "userdata", "thread", "variant", "integer", "none"})
+  for (const char* known : kKnownTypes)
     if (type == known) return true;
   return false;
+}
+
+// Edits (insert, delete, replace, case aside) from `a` to `b`.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) == b[j - 1];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The type name a misspelt one most likely means ("numbr", "Number"), or "".
+std::string NearestType(const std::string& type) {
+  std::string nearest;
+  std::size_t best = 3;  // two edits at most
+  for (const char* known : kKnownTypes) {
+    const std::size_t d = EditDistance(type, known);
+    if (d < best) best = d, nearest = known;
+  }
+  return nearest;
 }
 
 struct Reader {
@@ -192,9 +225,12 @@ struct Reader {
       // EasyMode's DataType names the editor the host offers (file, folder,
       // combo...), not a type: it is not held against type names.
       if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
-        if (!IsKnownType(frame.text))
-          Add(rule::kTypeName, Severity::kNote, frame.path, frame.line,
-              "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use");
+        if (!IsKnownType(frame.text)) {
+          const std::string meant = NearestType(frame.text);
+          Add(rule::kTypeName, Severity::kWarn, frame.path, frame.line,
+              "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use" +
+                  (meant.empty() ? "" : "; did you mean \"" + meant + "\"?"));
+        }
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
         Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.line,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");

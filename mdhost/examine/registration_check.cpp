@@ -110,7 +110,9 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
     const std::set<std::string> named(actions.begin(), actions.end());
     for (const std::string& function : RegisteredFunctions(L, before))
       if (!named.count(function))
-        sink.Note(rule::kUndocumentedFunction, "function " + function + ": registered but not named in the action XML");
+        sink.Warn(rule::kUndocumentedFunction, "function " + function +
+                                                   ": registered but not named in the action XML; the action "
+                                                   "wizard cannot offer it");
   }
   lua_close(L);
 }

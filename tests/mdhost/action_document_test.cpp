@@ -86,12 +86,12 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
                          arg + "\n" + arg + "</Arguments></Action>\n" + Action("A.one") + "</ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
   EXPECT_EQ(
-      "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[1]/Type (line 4): \"stirng\" is neither a Lua type name "
-      "nor one the host's documents use\n"
+      "WARN MD310 /ActionTemplates/Action[2]/Arguments/Arg[1]/Type (line 4): \"stirng\" is neither a Lua type name "
+      "nor one the host's documents use; did you mean \"string\"?\n"
       "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[1]/Required (line 4): Required is \"yes\"; the host knows 0 "
       "and 1\n"
-      "NOTE MD310 /ActionTemplates/Action[2]/Arguments/Arg[2]/Type (line 5): \"stirng\" is neither a Lua type name "
-      "nor one the host's documents use\n"
+      "WARN MD310 /ActionTemplates/Action[2]/Arguments/Arg[2]/Type (line 5): \"stirng\" is neither a Lua type name "
+      "nor one the host's documents use; did you mean \"string\"?\n"
       "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[2]/Required (line 5): Required is \"yes\"; the host knows 0 "
       "and 1\n"
       "WARN MD308 /ActionTemplates/Action[2] (line 5): the argument F is named twice in A.two\n"
