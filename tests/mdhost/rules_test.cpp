@@ -6,6 +6,8 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "mdhost/contract/rules.h"
 #include "support/test_paths.h"
@@ -22,6 +24,22 @@ TEST(Rules, EachHasOneIdAndOneSectionOfTheChecksPage) {
   for (auto it = std::sregex_iterator(page.begin(), page.end(), heading); it != std::sregex_iterator(); ++it)
     sections.insert((*it)[1]);
   EXPECT_EQ(ids, sections);
+}
+
+// Each rule's page says how much the mistake matters: its severity.
+TEST(Rules, EachPageStatesItsSeverity) {
+  const std::string page = testing_paths::ReadFile(testing_paths::SourcePath("docs/checks.md"));
+  const std::regex heading("\n### (MD[0-9]{3}) ");
+  std::vector<std::pair<std::string, std::size_t>> starts;
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), heading); it != std::sregex_iterator(); ++it)
+    starts.push_back({(*it)[1], static_cast<std::size_t>(it->position())});
+  const std::regex severity("\\*\\*(PASS|NOTE|WARN|FAIL)\\*\\*|Severity: (PASS|NOTE|WARN|FAIL)");
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    std::string section = page.substr(
+        starts[i].second, i + 1 < starts.size() ? starts[i + 1].second - starts[i].second : std::string::npos);
+    section = section.substr(0, section.find("\n## "));
+    EXPECT_TRUE(std::regex_search(section, severity)) << starts[i].first << "'s page states no severity";
+  }
 }
 
 }  // namespace
