@@ -152,6 +152,15 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
   return true;
 }
 
+// A plugin's thread that holds a reference of its own keeps the module
+// loaded after the host's release, until it ends with FreeLibraryAndExitThread
+// (or a pool callback returns after FreeLibraryWhenCallbackReturns): that is
+// the safe way to finish work in the background. Such work is given a few
+// seconds to end before what is left behind is judged.
+void WaitForOwnReferences(const ImageRange& image) {
+  for (int waited = 0; waited < 500 && ImageStillLoaded(image); ++waited) PauseBriefly();
+}
+
 // A timer or wait the plugin set on the system's thread pool and left due
 // calls code that is gone: the host crashes later, in a thread of the pool,
 // far from the cause.
@@ -227,9 +236,12 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   }
   sink.Stage(kReleaseStage);
   module.reset();
+  WaitForOwnReferences(image);
   NoteExaminedImage(file_name, image, true);
   if (!plugin) return;
   sink.Stage(kAfterReleaseStage);
+  // A module still loaded runs no freed code: its threads hold it.
+  if (ImageStillLoaded(image)) return;
   // Both are told; either leaves the process unfit for a measurement.
   const bool threads_left = LeftThreadsRunning(sink, image, &known_threads);
   if (LeftPoolCallbacks(sink, image) || threads_left) return;

@@ -19,8 +19,9 @@ constexpr char kReleaseStage[] = "releasing the module";
 constexpr char kAfterReleaseStage[] = "after releasing the module";
 
 constexpr char kStopThreads[] =
-    "stop every thread it starts before DllMain returns from DLL_PROCESS_DETACH, or the host crashes once the "
-    "module is gone";
+    "the host crashes once the module is gone. Finish the work before the call returns, or let the thread hold a "
+    "reference to the module of its own and leave with FreeLibraryAndExitThread (pool work: "
+    "FreeLibraryWhenCallbackReturns); never wait for it in DllMain, which deadlocks (see MD502 in CHECKS.md)";
 
 constexpr char kStopPoolCallbacks[] =
     "cancel and close every timer and wait before DllMain returns from DLL_PROCESS_DETACH (SetThreadpoolTimer with "

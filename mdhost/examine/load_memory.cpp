@@ -38,16 +38,22 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   md::FoundEntry entry;
   void* spelling = nullptr;
   if (md::Os().find_first(path.c_str(), &entry, &spelling) != md::Search::kFound) return;
+  ImageRange last_image;
   auto cycle = [&] {
     bool short_of_memory;
     void* module = md::Os().load_module(spelling, &short_of_memory);
-    if (module != nullptr) md::Os().release_module(module);
+    if (module != nullptr) {
+      last_image = ModuleImageRange(module);
+      md::Os().release_module(module);
+    }
     return module != nullptr;
   };
   bool loads = true;
   for (int i = 0; i < kWarmUpCycles && loads; ++i) loads = cycle();
   const MemoryFigures before = CurrentMemory();
   for (int i = 0; i < cycles && loads; ++i) cycle();
+  // Work a plugin's own thread finishes holding the module ends first.
+  for (int waited = 0; waited < 500 && last_image.end != 0 && ImageStillLoaded(last_image); ++waited) PauseBriefly();
   const MemoryFigures after = CurrentMemory();
   md::Os().release_memory(spelling);
   if (!loads) return;

@@ -167,6 +167,12 @@ void NoteExaminedImage(const std::string& name, const ImageRange& range, bool re
 void Reserve(const ImageRange& range);
 void FreeReservation(const ImageRange& range);
 
+// Whether a module still occupies `range` after its release: a thread of
+// its own holds a reference (FreeLibraryAndExitThread, or
+// FreeLibraryWhenCallbackReturns ends it). False where the system does not
+// say (POSIX).
+bool ImageStillLoaded(const ImageRange& range);
+
 // This process's threads but the calling one.
 int OtherThreads();
 

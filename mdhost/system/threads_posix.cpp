@@ -18,6 +18,8 @@ int OtherThreads() {
   return count > 0 ? count - 1 : 0;
 }
 
+bool ImageStillLoaded(const ImageRange&) { return false; }
+
 // ModuleImageRange tells no range here: there is nothing to reserve.
 void Reserve(const ImageRange&) {}
 void FreeReservation(const ImageRange&) {}

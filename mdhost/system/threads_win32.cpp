@@ -34,6 +34,14 @@ void FreeReservation(const ImageRange& range) {
     VirtualFree(reinterpret_cast<void*>(range.start), 0, MEM_RELEASE);
 }
 
+bool ImageStillLoaded(const ImageRange& range) {
+  HMODULE module = nullptr;
+  return range.end > range.start &&
+         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(range.start), &module) &&
+         reinterpret_cast<uintptr_t>(module) == range.start;
+}
+
 int OtherThreads() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return 0;

@@ -460,6 +460,20 @@ CASES = [
          repeat={'win': 3},
          command=["check", "--json", "--cycles", "0", fx("pool"), fx("crt_thread"), fx("crt_blocking"), fx("thread"),
                   fx("c_plugin")]),
+    # Work in the background done right passes --strict: a thread that holds
+    # its own reference and leaves with FreeLibraryAndExitThread, pool work
+    # that gives its reference back with FreeLibraryWhenCallbackReturns. The
+    # advice that deadlocks (wait for the thread in DLL_PROCESS_DETACH) hangs.
+    Case("check.background_work",
+         on=['win'],
+         exit=0,
+         json=["[p['passed'] for p in data['plugins']] == [True, True, True]"],
+         command=["check", "--strict", "--json", fx("own_reference"), fx("pool_background"), fx("c_plugin")]),
+    Case("check.wait_in_detach",
+         on=['win'],
+         exit=1,
+         out=[r"FAIL  MD004 no answer within 2 s in releasing the module \(hung\)"],
+         command=["check", "--cycles", "0", "--timeout", "2", fx("waits_in_detach")]),
     # A timer its start-up code leaves on the system's thread pool fires after
     # the release: the plugin that set it is charged (MD503), never the one at
     # work when it fires; the plugin that cancels its timer passes.
