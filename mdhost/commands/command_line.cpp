@@ -22,6 +22,8 @@ const Command kCommands[] = {
     {"new", "NAME [DIR]", "start a plugin project (C; builds, checks clean, documents itself)", 1, 2, kNew, NewCommand},
     {"run", "PLUGIN SCRIPT [ARG...]", "run a Lua script with the plugin's actions", 2, kAny, kRun, RunCommand},
     {"help", "PLUGIN FOLDER [ACTION]", "ask the plugin to show its help page", 2, 3, kHelp, HelpCommand},
+    {"explain", "MDnnn", "print a rule's page: what it checks, why, the fix, its severity", 1, 1, kExplain,
+     ExplainCommand},
 };
 
 bool Number(const char* option, const char* value, long low, long high, int* out, std::string* error) {
@@ -127,7 +129,7 @@ void Usage(std::FILE* out) {
                "  --help, --version\n\nexit codes:\n",
                "--");
   for (const ExitCode& code : kExitCodes) std::fprintf(out, "  %d  %s\n", code.code, code.meaning);
-  std::fprintf(out, "docs/checks.md explains every rule (MDnnn).\n");
+  std::fprintf(out, "'mdhost explain MDnnn' prints a rule's page; CHECKS.md (docs/checks.md) has them all.\n");
 }
 
 int WrongCommandLine(const std::string& why) {

@@ -20,7 +20,8 @@ enum CommandBit : unsigned {
   kDoc = 16,
   kNew = 32,
   kRun = 64,
-  kHelp = 128
+  kHelp = 128,
+  kExplain = 256
 };
 
 struct Command {

@@ -75,5 +75,6 @@ int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);
 int HelpCommand(const Invocation& call);
 int DiffCommand(const Invocation& call);
+int ExplainCommand(const Invocation& call);
 
 }  // namespace host

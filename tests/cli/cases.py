@@ -133,6 +133,16 @@ CASES = [
          repeat={'native': 30, 'sanitize': 30, 'win': 2},
          command=["check", "--cycles", "0"] + [fx("c_plugin"), fx("crashing")] * 8),
     # The command line: exit codes, messages, encodings.
+    # A rule's page in the terminal, as CHECKS.md has it; an ID no rule has is
+    # a wrong command line.
+    Case("cli.explain",
+         exit=0,
+         out=[r"^### MD105 exactly its length\n\*\*Calls\*\*[^#]*Severity: FAIL\.\n$"],
+         command=["explain", "md105"]),
+    Case("cli.explain_unknown",
+         exit=2,
+         err=["no rule MD999: rules are named MDnnn"],
+         command=["explain", "MD999"]),
     Case("cli.version",
          exit=0,
          out=[r"^mdhost 1\.1 "],

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "mdhost/commands/rule_pages.h"
 #include "mdhost/contract/rules.h"
 #include "support/test_paths.h"
 
@@ -40,6 +41,17 @@ TEST(Rules, EachPageStatesItsSeverity) {
     section = section.substr(0, section.find("\n## "));
     EXPECT_TRUE(std::regex_search(section, severity)) << starts[i].first << "'s page states no severity";
   }
+}
+
+// mdhost explain has every rule's page built in, each from its own heading.
+TEST(Rules, EachPageIsBuiltIntoMdhost) {
+  for (const char* id : host::rule::kAll) {
+    const std::string page = host::RulePage(id);
+    EXPECT_EQ(0u, page.find(std::string("### ") + id + " ")) << id;
+    EXPECT_EQ(std::string::npos, page.find("\n### ")) << id << "'s page runs into the next";
+  }
+  EXPECT_EQ("", host::RulePage("MD000"));
+  EXPECT_EQ("", host::RulePage(""));
 }
 
 }  // namespace

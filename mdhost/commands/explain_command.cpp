@@ -1,0 +1,34 @@
+// mdhost explain MDnnn: one rule's page in the terminal (what it checks, why
+// it matters in the host, the fix, its severity), as CHECKS.md has it.
+#include <cctype>
+
+#include "mdhost/commands/commands.h"
+#include "mdhost/commands/rule_pages.h"
+#include "mdhost/report/output.h"
+
+namespace host {
+
+std::string RulePage(const std::string& id) {
+  const std::string text(RulePagesText(), RulePagesTextSize());
+  const std::size_t start = text.find("\n### " + id + " ");
+  if (id.empty() || start == std::string::npos) return "";
+  std::size_t end = text.find("\n#", start + 1);
+  if (end == std::string::npos) end = text.size();
+  std::string page = text.substr(start + 1, end - start - 1);
+  while (!page.empty() && page.back() == '\n') page.pop_back();
+  return page + "\n";
+}
+
+int ExplainCommand(const Invocation& call) {
+  std::string id = call.arguments[0];
+  for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string page = RulePage(id);
+  if (page.empty()) {
+    Complain("no rule " + call.arguments[0] + ": rules are named MDnnn, as in the findings (CHECKS.md lists them)");
+    return kExitUsage;
+  }
+  Print(page);
+  return kExitOk;
+}
+
+}  // namespace host
