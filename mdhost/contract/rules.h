@@ -14,6 +14,7 @@
   X(kOverrun, "MD006") /* wrote or read past a buffer it was offered */ \
   X(kNoWorker, "MD007") /* mdhost could not start or reach a worker */ \
   X(kOwnShortage, "MD008") /* mdhost could not get the memory an examination needs */ \
+  X(kNotCdecl, "MD009") /* exports that take their arguments off the stack (__stdcall) */ \
   /* The text getters. */ \
   X(kGetterMissing, "MD101") /* a getter is not exported */ \
   X(kSizeZero, "MD102") /* the answer to size 0, a call the host never makes */ \

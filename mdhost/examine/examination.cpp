@@ -74,6 +74,7 @@ void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
     } else {
       TextRead read = ReadText(getter, [&](int32_t stated) {
         sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated));
+        if (read.popped != 0) NotCdecl(sink, text.getter, read.popped);
       });
       if (read.ok)
         value = std::move(read.text);

@@ -49,6 +49,9 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml);
 class LoadedModule;
 // The text as the host reads it, or none when it cannot be had.
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
+// MD009: `what` (exports named) takes `bytes` of arguments off the stack
+// itself; one finding per plugin, which names every such export.
+void NotCdecl(ReportSink& sink, const std::string& what, int bytes);
 // `actions`: the document's, held against what registration makes; none when
 // the document could not be read (then nothing is said of each function).
 void CheckRegistration(ReportSink& sink, const LoadedModule& module,

@@ -72,6 +72,20 @@ std::string ExactProblems(const GetterCall& exact, int32_t length) {
 
 }  // namespace
 
+void NotCdecl(ReportSink& sink, const std::string& what, int bytes) {
+  constexpr char kWhat[] =
+      " take their arguments off the stack themselves: __stdcall, where the host calls cdecl, so the host's stack "
+      "is off after every call and it crashes later; declare every export cdecl, exported by plain names from a "
+      "module definition file";
+  for (Finding& finding : sink.report().findings) {
+    const std::size_t end = finding.text.find(" take their arguments");
+    if (finding.rule != rule::kNotCdecl || end == std::string::npos) continue;
+    finding.text.insert(end, ", " + what);  // the cause is one: one finding names every export
+    return;
+  }
+  sink.Fail(rule::kNotCdecl, what + " (" + std::to_string(bytes) + " bytes)" + kWhat);
+}
+
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
   if (getter == nullptr) {
@@ -79,6 +93,7 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
     return std::nullopt;
   }
   const TextRead read = ReadText(getter, [&](int32_t stated) { sink.Stage(At(name, stated)); });
+  if (read.popped != 0) NotCdecl(sink, name, read.popped);
   if (!read.ok) {
     sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(name) + ": " + read.problem);
     return std::nullopt;

@@ -25,7 +25,8 @@ GetterCall CallGetter(TextGetter getter, int32_t stated, std::size_t slack) {
   }
   std::memset(buffer.data(), kFill, offered + slack);
   call.size = stated;
-  call.result = getter(buffer.data(), &call.size);
+  call.result =
+      static_cast<int32_t>(CallCdecl(reinterpret_cast<void*>(getter), buffer.data(), &call.size, &call.popped));
   call.buffer.assign(buffer.data(), offered);
   const std::string beyond(buffer.data() + offered, slack);
   call.wrote_past = beyond.find_first_not_of(kFill) != std::string::npos;
@@ -37,6 +38,7 @@ TextRead ReadText(TextGetter getter, const std::function<void(int32_t stated)>& 
   const auto call_with = [&](int32_t stated) {
     if (before_call) before_call(stated);
     GetterCall call = CallGetter(getter, stated);
+    if (call.popped != 0) read.popped = call.popped;
     if (call.no_buffer) {
       read.ours = true;
       read.problem = "mdhost could not get a guarded buffer of " + std::to_string(stated) + " bytes to offer";

@@ -27,6 +27,7 @@ struct GetterCall {
   int32_t size = 0;    // what the size variable held afterwards
   std::string buffer;  // the offered bytes afterwards
   bool wrote_past = false;
+  int popped = 0;  // bytes the getter took off the stack itself: 8 when it is __stdcall
   bool Untouched(std::size_t from = 0) const { return buffer.find_first_not_of(kFill, from) == std::string::npos; }
 };
 
@@ -39,6 +40,7 @@ struct TextRead {
   bool ours = false;    // the problem is mdhost's own (no buffer), not the plugin's
   std::string text;     // ANSI bytes, up to the terminator
   std::string problem;  // when not ok
+  int popped = 0;       // as GetterCall's, for any of the calls
 };
 
 // `before_call` hears the size of each call about to be made (the stage a

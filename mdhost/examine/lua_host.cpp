@@ -73,13 +73,16 @@ int PrintForLua(lua_State* L) {
 
 // Runs the registration export whose address is upvalue 1 and returns how
 // far it moved the stack.
+// (and, second, the bytes of arguments it took off the C stack itself).
 int CallRegistration(lua_State* L) {
-  using RegisterActions = int32_t (*)(lua_State*);
-  auto registration = reinterpret_cast<RegisterActions>(lua_touserdata(L, lua_upvalueindex(1)));
+  void* registration = lua_touserdata(L, lua_upvalueindex(1));
   const int top = lua_gettop(L);
-  registration(L);
-  lua_pushinteger(L, lua_gettop(L) - top);
-  return 1;
+  int popped = 0;
+  CallCdecl(registration, L, nullptr, &popped);
+  const int moved = lua_gettop(L) - top;
+  lua_pushinteger(L, moved);
+  lua_pushinteger(L, popped);
+  return 2;
 }
 
 }  // namespace
@@ -99,14 +102,16 @@ Registration RegisterPlugin(lua_State* L, void* registration_export) {
   if (registration_export == nullptr) return done;
   lua_pushlightuserdata(L, registration_export);
   lua_pushcclosure(L, CallRegistration, 1);
-  if (lua_pcall(L, 0, 1, 0) != 0) {
+  if (lua_pcall(L, 0, 2, 0) != 0) {
     done.outcome = Registration::kRaised;
     done.error = lua_isstring(L, -1) ? lua_tostring(L, -1) : luaL_typename(L, -1);
+    lua_pop(L, 1);
   } else {
-    done.moved = static_cast<int>(lua_tointeger(L, -1));
+    done.moved = static_cast<int>(lua_tointeger(L, -2));
+    done.popped = static_cast<int>(lua_tointeger(L, -1));
     done.outcome = done.moved == 0 ? Registration::kDone : Registration::kUnbalanced;
+    lua_pop(L, 2);
   }
-  lua_pop(L, 1);
   return done;
 }
 

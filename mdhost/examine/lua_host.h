@@ -25,6 +25,7 @@ struct Registration {
   enum Outcome { kNotExported, kRaised, kUnbalanced, kDone } outcome = kNotExported;
   std::string error;  // the Lua error a raise left (as the plugin's bytes)
   int moved = 0;      // how far it moved the stack
+  int popped = 0;     // bytes of arguments it took off the C stack itself (__stdcall: 4)
   // "irPlg_Action_RegisterActions: raised a Lua error: ...", or "" when done.
   std::string Problem() const;
 };

@@ -77,6 +77,7 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
   const auto before = GlobalTables(L);
   sink.Stage(kRegisterActionsExport);
   const Registration done = RegisterPlugin(L, registration);
+  if (done.popped != 0) NotCdecl(sink, kRegisterActionsExport, done.popped);
   if (done.outcome == Registration::kRaised) {
     sink.Fail(rule::kRegistrationRaised, done.Problem());
     lua_close(L);

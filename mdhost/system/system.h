@@ -191,6 +191,15 @@ void WatchThreadPool();
 // 0 where the system has no such pool (POSIX).
 int PoolCallbacksInto(const ImageRange& image);
 
+// ---- Calls into a plugin -------------------------------------------------------
+
+// Calls `function(first, second)` as a cdecl function (one taking fewer
+// arguments ignores the rest) and gives its result; `*popped` receives how
+// many bytes of arguments the callee took off the stack itself: 0 for cdecl,
+// their size for __stdcall (32-bit Windows; 0 elsewhere). The caller's stack
+// is right either way.
+intptr_t CallCdecl(void* function, void* first, void* second, int* popped);
+
 // ---- Process figures ------------------------------------------------------------
 
 struct MemoryFigures {

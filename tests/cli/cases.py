@@ -272,6 +272,15 @@ CASES = [
               r"^(?![\s\S]*MD406)",
               r"Checking [^\n]*fixture_counter[^\n]*\nFAIL  MD002 not a plugin[^\n]*\nFAILED: 1 problem\n"],
          command=["check", "{cycles}", fx("malformed_actions"), "{bin}/fixture_counter{ext}"]),
+    # Exports that are __stdcall under plain names (--kill-at) are named as
+    # the cause, in one finding, before they crash the host.
+    Case("check.stdcall_plain",
+         on=['win'],
+         exit=1,
+         out=[r"FAIL  MD009 irPlg_GetPluginName \(8 bytes\), irPlg_GetPluginVersion, irPlg_GetLuaVersion, "
+              r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
+              r"the stack themselves: __stdcall, where the host calls cdecl"],
+         command=["check", "--cycles", "0", fx("stdcall_plain")]),
     # A getter that takes its exact length for too small is told it wrote
     # nothing, not that a NUL is missing.
     Case("check.off_by_one",
