@@ -22,7 +22,7 @@ const char kSource[] = R"(/* @NAME@: an action plugin for Autoplay Media Studio 
  * the plugin is, then irPlg_Action_RegisterActions to install its Lua table.
  * Every export is cdecl with its plain name (@NAME@.def lists them). */
 #include <string.h>
-
+@CPP_INCLUDES@
 @EXTERN_OPEN@#include <lauxlib.h>
 #include <lua.h>
 @EXTERN_CLOSE@
@@ -59,8 +59,7 @@ EXPORT int irPlg_GetSDKVersion(void) { return 2; }
 /* @NAME@.Hello(Name): a greeting for Name. */
 static int Hello(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
-  lua_pushfstring(L, "Hello, %s!", name);
-  return 1;
+@HELLO_BODY@  return 1;
 }
 
 /* Installs the global table @NAME@; leaves the Lua stack as it found it. */
@@ -70,6 +69,36 @@ EXPORT int irPlg_Action_RegisterActions(lua_State* L) {
   lua_setfield(L, -2, "Hello");
   lua_setglobal(L, "@NAME@");
   return 0;
+}
+@CPP_RUNTIME@)";
+
+// What a C++ plugin adds: the library it greets with, and the start-up
+// memory of the C++ runtime given back at each release.
+const char kCppIncludes[] = R"(#include <windows.h>
+
+#include <string>
+#include <vector>
+)";
+const char kCppHello[] = R"(  const std::vector<std::string> parts = {"Hello, ", name, "!"};
+  std::string greeting;
+  for (const std::string& part : parts) greeting += part;
+  lua_pushstring(L, greeting.c_str());
+)";
+const char kCHello[] = R"(  lua_pushfstring(L, "Hello, %s!", name);
+)";
+const char kCppRuntime[] = R"(
+/* The C++ runtime linked into the plugin (-static-libstdc++) sets aside an
+ * emergency pool for exceptions at every load and gives it back only when
+ * asked to: without this, every load and release would keep memory (mdhost's
+ * MD501), which scripts that inspect plugins in a loop pay for. */
+namespace __gnu_cxx {
+void __freeres() throw();
+}
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+  (void)module;
+  if (reason == DLL_PROCESS_DETACH && reserved == NULL) __gnu_cxx::__freeres(); /* a release, not the process's end */
+  return TRUE;
 }
 )";
 
@@ -277,6 +306,9 @@ std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std
   source = ReplaceAll(source, "@EXTERN_OPEN@", cpp ? "extern \"C\" {\n" : "");
   source = ReplaceAll(source, "@EXTERN_CLOSE@", cpp ? "}\n" : "");
   source = ReplaceAll(source, "@EXPORT@", cpp ? "extern \"C\"" : "");
+  source = ReplaceAll(source, "@CPP_INCLUDES@", cpp ? kCppIncludes : "");
+  source = ReplaceAll(source, "@HELLO_BODY@", cpp ? kCppHello : kCHello);
+  source = ReplaceAll(source, "@CPP_RUNTIME@", cpp ? kCppRuntime : "");
   std::string cmake = Fill(kCMakeLists, name);
   cmake = ReplaceAll(cmake, "@LANGUAGE@", cpp ? "CXX" : "C");
   cmake = ReplaceAll(cmake, "@EXTENSION@", extension);

@@ -68,8 +68,9 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
     sink.Warn(rule::kKeptPerLoad, what +
                                       "; a script that inspects it in a loop grows the host's process. "
                                       "Look for memory its start-up code (DllMain, static constructors) "
-                                      "takes and its unloading does not give back; a statically linked C++ "
-                                      "runtime is one such start-up");
+                                      "takes and its unloading does not give back. A statically linked "
+                                      "libstdc++ keeps its emergency exception pool unless DLL_PROCESS_DETACH "
+                                      "calls __gnu_cxx::__freeres() (see MD501 in CHECKS.md)");
   else if (per_cycle > kNothing)
     sink.Note(rule::kKeptPerLoad, what);
   else
