@@ -3,6 +3,8 @@
 // the calls that tell how the getter answers a size too small (0 and -1,
 // which the host never offers, and its length - 1) and exactly its length.
 // The size never counts the terminating NUL.
+#include <cstddef>
+
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/examination.h"
 #include "mdhost/examine/getter_protocol.h"
@@ -86,6 +88,21 @@ void NotCdecl(ReportSink& sink, const std::string& what, int bytes) {
   sink.Fail(rule::kNotCdecl, what + " (" + std::to_string(bytes) + " bytes)" + kWhat);
 }
 
+// MD105, one finding per plugin naming every getter that counts its NUL.
+void CountsItsNul(ReportSink& sink, const std::string& name, int32_t length) {
+  constexpr char kWhat[] =
+      " count the terminating NUL in the length: at exactly its length each answers -1 and stores one more; the "
+      "size never counts the NUL (test *size < length, store and return strlen)";
+  for (Finding& finding : sink.report().findings) {
+    const std::size_t end = finding.text.find(" count the terminating NUL");
+    if (finding.rule != rule::kExactSize || end == std::string::npos) continue;
+    finding.text.insert(end, ", " + name);
+    return;
+  }
+  sink.Fail(rule::kExactSize,
+            name + " (" + std::to_string(length) + " bytes, stored " + std::to_string(length + 1) + ")" + kWhat);
+}
+
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
   if (getter == nullptr) {
@@ -99,6 +116,7 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
     return std::nullopt;
   }
   const auto length = static_cast<int32_t>(read.text.size());
+  const std::size_t findings_before = sink.report().findings.size();
   bool ok = true;
   // Size 0 tells the length of a text, or fits the empty one.
   if (length == 0) {
@@ -115,6 +133,14 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
     ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall, Severity::kFail) && ok;
   }
   const GetterCall exact = Call(sink, getter, name, length);
+  // A getter that counts the terminating NUL in its length takes exactly its
+  // length for too small: one cause, so one finding, in place of the sizes'.
+  if (length > 0 && exact.result == -1 && exact.size == length + 1 && exact.Untouched()) {
+    auto& findings = sink.report().findings;
+    findings.erase(findings.begin() + static_cast<std::ptrdiff_t>(findings_before), findings.end());
+    CountsItsNul(sink, name, length);
+    return read.text;
+  }
   const std::string problems = ExactProblems(exact, length);
   if (!problems.empty()) {
     sink.Fail(rule::kExactSize, At(name, length) + " (exactly its length): expected the text, one NUL and the result " +

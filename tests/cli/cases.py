@@ -281,6 +281,14 @@ CASES = [
               r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
               r"the stack themselves: __stdcall, where the host calls cdecl"],
          command=["check", "--cycles", "0", fx("stdcall_plain")]),
+    # Getters that count the terminating NUL: one finding naming them all,
+    # not four a getter.
+    Case("check.counts_nul",
+         exit=1,
+         out=[r"Checking [^\n]*\nFAIL  MD105 irPlg_GetPluginName \(8 bytes, stored 9\), irPlg_GetPluginVersion, "
+              r"irPlg_GetLuaVersion, irPlg_GetAuthorInfo, irPlg_GetPluginActionXML count the terminating NUL in the "
+              r"length[^\n]*\n(PASS|NOTE)[^\n]*\n(PASS|NOTE)[^\n]*\n(PASS|NOTE)"],
+         command=["check", "--cycles", "0", fx("counts_nul")]),
     # A getter that takes its exact length for too small is told it wrote
     # nothing, not that a NUL is missing.
     Case("check.off_by_one",
