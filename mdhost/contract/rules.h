@@ -38,6 +38,9 @@
   X(kArgumentTwice, "MD308") /* two arguments of one name in an action */ \
   X(kRequiredValue, "MD309") /* Required other than 0 or 1 */ \
   X(kTypeName, "MD310") /* a type the host's documents do not use */ \
+  X(kDefaultType, "MD311") /* a Default that is no value of its Type */ \
+  X(kRequiredAfterOptional, "MD312") /* a required argument after an optional one */ \
+  X(kEmptyDescription, "MD313") /* an action or argument without a Description */ \
   /* Registering the actions. */ \
   X(kNoRegistration, "MD401") /* irPlg_Action_RegisterActions not exported */ \
   X(kNoLuaState, "MD402") \

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -135,6 +136,26 @@ std::string NearestType(const std::string& type) {
   return nearest;
 }
 
+// Why an argument's Default is no value of its Type, as a script writes one
+// ("two" for a number, a string without its quotes), or "".
+std::string WhyNotOfItsType(const ArgumentSpec& argument) {
+  const std::string& value = argument.default_value;
+  if (value.empty()) return "";
+  const std::string quoted = "\"" + value + "\"";
+  if (argument.type == "number" || argument.type == "integer") {
+    char* end = nullptr;
+    std::strtod(value.c_str(), &end);
+    if (end != value.c_str() + value.size() || std::isspace(static_cast<unsigned char>(value[0])))
+      return quoted + ", which is no " + argument.type;
+  } else if (argument.type == "boolean") {
+    if (value != "true" && value != "false") return quoted + ", which is no boolean (true or false)";
+  } else if (argument.type == "string") {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"')
+      return quoted + ", a string written without its quotes (as a script writes it: \"" + value + "\")";
+  }
+  return "";
+}
+
 struct Reader {
   ActionDocument* document;
   XML_Parser parser;
@@ -239,12 +260,40 @@ struct Reader {
     if (frame.kind == kAction && !document->specs.empty()) CheckArguments(document->specs.back(), frame);
   }
 
+  // Whether the element at `line` lacks a child already (MD304): an empty
+  // one is then no second finding.
+  bool Missing(int line, const std::string& child) const {
+    const std::string end = "(line " + std::to_string(line) + "): no " + child;
+    for (const Finding& f : document->findings)
+      if (f.rule == rule::kMissingElement && f.text.size() >= end.size() &&
+          f.text.compare(f.text.size() - end.size(), end.size(), end) == 0)
+        return true;
+    return false;
+  }
+
   void CheckArguments(const ActionSpec& action, const Frame& frame) {
     std::map<std::string, int> seen;
-    for (const ArgumentSpec& argument : action.arguments)
+    bool optional_before = false;
+    if (action.description.empty() && !Missing(action.line, "Description"))
+      Add(rule::kEmptyDescription, Severity::kWarn, frame.path, action.line,
+          "the action " + action.name + " has no Description: the action wizard and the help show nothing");
+    for (const ArgumentSpec& argument : action.arguments) {
       if (++seen[argument.name] == 2)
         Add(rule::kArgumentTwice, Severity::kWarn, frame.path, argument.line,
             "the argument " + argument.name + " is named twice in " + action.name);
+      if (argument.required == "1" && optional_before)
+        Add(rule::kRequiredAfterOptional, Severity::kWarn, frame.path, argument.line,
+            "the required argument " + argument.name + " of " + action.name +
+                " comes after an optional one: a script cannot leave that one out and still pass " + argument.name);
+      optional_before = optional_before || argument.required == "0";
+      if (const std::string why = WhyNotOfItsType(argument); !why.empty())
+        Add(rule::kDefaultType, Severity::kWarn, frame.path, argument.line,
+            "the Default of " + argument.name + " is " + why);
+      if (argument.description.empty() && !Missing(argument.line, "Description"))
+        Add(rule::kEmptyDescription, Severity::kWarn, frame.path, argument.line,
+            "the argument " + argument.name + " of " + action.name +
+                " has no Description: the action wizard shows nothing for it");
+    }
   }
 
   // Actions are told apart by name alone: a second one hides the first.

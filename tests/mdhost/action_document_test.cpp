@@ -30,6 +30,35 @@ std::string Action(const std::string& name) {
          kArg + "</Action>";
 }
 
+// What the action wizard would hand script authors wrongly: a Default of
+// another type, a required argument after an optional one, no Description.
+TEST(ActionDocumentXml, DefaultsRequiredOrderAndDescriptions) {
+  const auto arg = [](const char* name, const char* type, const char* value, const char* required,
+                      const char* description = "d") {
+    return std::string("<Arg><Name>") + name + "</Name><Description>" + description + "</Description><Type>" + type +
+           "</Type><Default>" + value + "</Default><Required>" + required + "</Required></Arg>";
+  };
+  const std::string xml =
+      "<ActionTemplates><Action><Name>A.b</Name><Description></Description>"
+      "<ReturnValueType>nil</ReturnValueType><Arguments>" +
+      arg("N", "number", "two", "0") + arg("S", "string", "Hello", "1") + arg("B", "boolean", "yes", "0", "") +
+      arg("Fine", "number", "-1.5", "0") + arg("Quoted", "string", "\"Hello\"", "0") +
+      "</Arguments></Action></ActionTemplates>";
+  EXPECT_EQ(
+      "WARN MD313 /ActionTemplates/Action[1] (line 1): the action A.b has no Description: the action wizard and the "
+      "help show nothing\n"
+      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of N is \"two\", which is no number\n"
+      "WARN MD312 /ActionTemplates/Action[1] (line 1): the required argument S of A.b comes after an optional one: a "
+      "script cannot leave that one out and still pass S\n"
+      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of S is \"Hello\", a string written without its "
+      "quotes (as a script writes it: \"Hello\")\n"
+      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of B is \"yes\", which is no boolean (true or "
+      "false)\n"
+      "WARN MD313 /ActionTemplates/Action[1] (line 1): the argument B of A.b has no Description: the action wizard "
+      "shows nothing for it\n",
+      Findings(ReadActionDocument(xml)));
+}
+
 TEST(ActionDocumentXml, TheParserJudgesWellFormedness) {
   for (const char* broken : {"<ActionTemplates a=\"1\" a=\"2\"/>", "<ActionTemplates>&#0;</ActionTemplates>",
                              "<ActionTemplates><!-- a -- b --></ActionTemplates>",
