@@ -1,5 +1,6 @@
 // mdhost explain MDnnn: one rule's page in the terminal (what it checks, why
 // it matters in the host, the fix, its severity), as CHECKS.md has it.
+#include <algorithm>
 #include <cctype>
 
 #include "mdhost/commands/commands.h"
@@ -12,7 +13,8 @@ std::string RulePage(const std::string& id) {
   const std::string text(RulePagesText(), RulePagesTextSize());
   const std::size_t start = text.find("\n### " + id + " ");
   if (id.empty() || start == std::string::npos) return "";
-  std::size_t end = text.find("\n#", start + 1);
+  // The page ends at the next heading; its code blocks hold lines with '#'.
+  std::size_t end = std::min(text.find("\n### ", start + 1), text.find("\n## ", start + 1));
   if (end == std::string::npos) end = text.size();
   std::string page = text.substr(start + 1, end - start - 1);
   while (!page.empty() && page.back() == '\n') page.pop_back();

@@ -1,0 +1,3 @@
+/* The SDK version getter says 3. */
+#define EXAMPLE_SDK 3
+#include "example.h"

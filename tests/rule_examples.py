@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""Every rule's example pair in docs/examples/, as docs/checks.md shows it:
+the plugin with the mistake gets exactly that rule, with the severity its
+page states, and the same plugin fixed passes `check --strict`.
+  rule_examples.py CHECKS_MD BIN_DIR SUFFIX -- MDHOST..."""
+import json
+import re
+import subprocess
+import sys
+
+checks, bin_dir, suffix = sys.argv[1], sys.argv[2], sys.argv[3]
+mdhost = sys.argv[sys.argv.index("--") + 1:]
+page = open(checks, encoding="utf-8").read()
+examples = sorted(set(re.findall(r"<!-- example (MD[0-9]{3}) -->", page)))
+if not examples:
+    sys.exit("no examples in " + checks)
+
+
+def severity_of(rule):
+    section = page[page.index("\n### " + rule + " "):]
+    section = section[:min(i for i in (section.find("\n### ", 1), section.find("\n## ", 1), len(section)) if i >= 0)]
+    stated = re.search(r"\*\*(PASS|NOTE|WARN|FAIL)\*\*|Severity: (PASS|NOTE|WARN|FAIL)", section)
+    return stated.group(1) or stated.group(2)
+
+
+def check(module):
+    run = subprocess.run(mdhost + ["check", "--strict", "--json", module], capture_output=True, timeout=300)
+    plugin = json.loads(run.stdout.decode("utf-8"))["plugins"][0]
+    problems = sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
+    if plugin["error"]:
+        problems.append((plugin["error"]["rule"], "FAIL"))
+    return plugin["passed"], problems
+
+
+failed = []
+for rule in examples:
+    # The page shows the very sources that are built.
+    for kind in ("bad", "fixed"):
+        path = "%s/examples/%s_%s.c" % (checks.rsplit("/", 1)[0], rule, kind)
+        source = open(path, encoding="utf-8").read()
+        if "```c\n" + source + "```" not in page:
+            failed.append("%s: the page does not show %s as it is" % (rule, path))
+    bad_passed, bad = check("%s/example_%s_bad%s" % (bin_dir, rule, suffix))
+    fixed_passed, fixed = check("%s/example_%s_fixed%s" % (bin_dir, rule, suffix))
+    want = [(rule, severity_of(rule))]
+    if bad != want or bad_passed:
+        failed.append("%s: the mistake gives %s, not %s" % (rule, bad, want))
+    if not fixed_passed or fixed:
+        failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed))
+wrong = {f.split(":")[0] for f in failed}
+print("\n".join(failed))
+print("%d rules shown failing and fixed: %d passed, %d failed" % (len(examples), len(examples) - len(wrong), len(wrong)))
+sys.exit(1 if failed else 0)
