@@ -137,7 +137,8 @@ CASES = [
     # a wrong command line.
     Case("cli.explain",
          exit=0,
-         out=[r"^### MD105 exactly its length\n\*\*Calls\*\*[^#]*Severity: FAIL\.\n$"],
+         out=[r"^### MD105 exactly its length\n\*\*Calls\*\*[^#]*Severity: FAIL\.\n<!-- example MD105 -->\n.*"
+              r"MD105_fixed\.c`:\n```c\n.*\n```\n$"],
          command=["explain", "md105"]),
     Case("cli.explain_unknown",
          exit=2,
