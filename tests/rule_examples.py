@@ -32,7 +32,7 @@ def check(module):
     return plugin["passed"], problems
 
 
-failed = []
+failed, windows_only = [], []
 for rule in examples:
     # The page shows the very sources that are built.
     for kind in ("bad", "fixed"):
@@ -40,6 +40,10 @@ for rule in examples:
         source = open(path, encoding="utf-8").read()
         if "```c\n" + source + "```" not in page:
             failed.append("%s: the page does not show %s as it is" % (rule, path))
+    if "(Windows)" in open("%s/examples/%s_bad.c" % (checks.rsplit("/", 1)[0], rule), encoding="utf-8").read() \
+            and suffix != ".dll":
+        windows_only.append(rule)  # the mistake is Windows' own; its page's source is still held to the file
+        continue
     bad_passed, bad = check("%s/example_%s_bad%s" % (bin_dir, rule, suffix))
     fixed_passed, fixed = check("%s/example_%s_fixed%s" % (bin_dir, rule, suffix))
     want = [(rule, severity_of(rule))]
@@ -49,5 +53,6 @@ for rule in examples:
         failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed))
 wrong = {f.split(":")[0] for f in failed}
 print("\n".join(failed))
-print("%d rules shown failing and fixed: %d passed, %d failed" % (len(examples), len(examples) - len(wrong), len(wrong)))
+print("%d rules shown failing and fixed: %d passed, %d failed, %d on Windows only"
+      % (len(examples), len(examples) - len(wrong) - len(windows_only), len(wrong), len(windows_only)))
 sys.exit(1 if failed else 0)
