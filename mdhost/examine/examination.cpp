@@ -62,7 +62,11 @@ void TakeDocument(ReportSink& sink, const std::optional<std::string>& xml, std::
 // The host registers every plugin's actions too: a registration that raises
 // or leaves the stack unbalanced fails here as in a check. It is held
 // against the document's actions where there are any.
-void Register(ReportSink& sink, const LoadedModule& module) { CheckRegistration(sink, module, sink.report().actions); }
+void Register(ReportSink& sink, const LoadedModule& module) {
+  // A document of another kind names no actions: its MD303 is the one finding.
+  const PluginReport& report = sink.report();
+  CheckRegistration(sink, module, report.actions_failure ? std::nullopt : report.actions);
+}
 
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   for (const PluginText& text : kPluginTexts) {

@@ -1,0 +1,6 @@
+/* An action has no ReturnValueType. */
+#define EXAMPLE_XML                                                                            \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>" \
+  "<Arguments><Arg><Name>Name</Name><Description>who is greeted</Description><Type>"           \
+  "string</Type><Default/><Required>1</Required></Arg></Arguments></Action></ActionTemplates>"
+#include "example.h"

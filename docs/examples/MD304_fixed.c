@@ -1,0 +1,7 @@
+/* The action says what it returns. */
+#define EXAMPLE_XML                                                                            \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>" \
+  "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>"    \
+  "who is greeted</Description><Type>string</Type><Default/><Required>1</Required></Arg>"      \
+  "</Arguments></Action></ActionTemplates>"
+#include "example.h"

@@ -1,0 +1,8 @@
+/* An argument is named twice. */
+#define EXAMPLE_XML                                                                            \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>" \
+  "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>"    \
+  "who is greeted</Description><Type>string</Type><Default/><Required>1</Required></Arg><Arg>" \
+  "<Name>Name</Name><Description>and again</Description><Type>string</Type><Default/>"         \
+  "<Required>1</Required></Arg></Arguments></Action></ActionTemplates>"
+#include "example.h"

@@ -1,0 +1,8 @@
+/* Each argument has a name of its own. */
+#define EXAMPLE_XML                                                                            \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>" \
+  "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>"    \
+  "who is greeted</Description><Type>string</Type><Default/><Required>1</Required></Arg><Arg>" \
+  "<Name>Other</Name><Description>who else</Description><Type>string</Type><Default/>"         \
+  "<Required>0</Required></Arg></Arguments></Action></ActionTemplates>"
+#include "example.h"
