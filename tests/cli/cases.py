@@ -59,8 +59,9 @@ CASES = [
          out=[
              section("fixture_crashing") + r"FAIL  MD00[35] (crashed|ended the process) in irPlg_GetPluginName with size 10000[:( ][^\n]*(access violation|SIGSEGV|exit code)",
              section("fixture_hanging") + r"FAIL  MD004 no answer within 2 s in irPlg_GetPluginName with size 10000 \(hung\)",
-             section("fixture_overrunning") + "WARN  MD102 irPlg_GetPluginName with size 0 ",
-             section("fixture_overrunning") + "WARN  MD103 irPlg_GetPluginName with size -1 ",
+             # Its writes past the sizes the host never offers are that overrun
+             # again: one cause, one finding.
+             r"Checking [^\n]*fixture_overrunning[^\n]*\n(?:(?!Checking|[^\n]*MD10[23])[^\n]*\n)*FAILED",
              section("fixture_overrunning") + "FAIL  MD006 irPlg_GetPluginName with size 62: overrun: w[a-z]+ past the end of the 63 bytes",
              section("fixture_c_plugin") + "PASSED: 0 problems",
          ],
