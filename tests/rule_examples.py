@@ -28,7 +28,9 @@ def severity_of(rule):
 
 def check(module):
     cycles = ["--cycles", "0"] if unmeasured else []
-    run = subprocess.run(mdhost + ["check", "--strict", "--json"] + cycles + [module], capture_output=True, timeout=300)
+    # A step may take 5 s: the examples answer at once, and the hang is told sooner.
+    run = subprocess.run(mdhost + ["check", "--strict", "--json", "--timeout", "5"] + cycles + [module],
+                         capture_output=True, timeout=300)
     plugin = json.loads(run.stdout.decode("utf-8"))["plugins"][0]
     problems = sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
     if plugin["error"]:
