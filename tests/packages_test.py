@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The release's zips as their users unpack them: the plugin's is one folder,
 ModuleDetails/, which is the whole installation; mdhost's carries its
-licence notices and the text for plugin authors; SHA256SUMS lists both.
+licence notices and the text for plugin authors; every entry readable where
+unpacked on Linux; SHA256SUMS lists both.
 
     packages_test.py DIST_DIR VERSION"""
 import sys
@@ -15,6 +16,12 @@ def expect(zip_name, folder, names):
     with zipfile.ZipFile(f"{dist}/{zip_name}") as archive:
         entries = archive.namelist()
         bad = archive.testzip()
+        # Readable where unpacked on Linux too: files 0644, folders 0755.
+        for info in archive.infolist():
+            mode = info.external_attr >> 16
+            want = 0o40755 if info.filename.endswith("/") else 0o100644
+            if info.create_system != 3 or mode != want:
+                failures.append(f"{zip_name}: {info.filename} has mode {oct(mode)}, expected {oct(want)}")
     if bad:
         failures.append(f"{zip_name}: {bad} is damaged")
     strays = [e for e in entries if not e.startswith(folder + "/")]

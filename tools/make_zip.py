@@ -18,8 +18,10 @@ def stamp():
 
 def entry(name, when, folder):
     info = zipfile.ZipInfo(name, when)
-    info.create_system = 0  # MS-DOS attributes: read the same everywhere
-    info.external_attr = 0x10 if folder else 0
+    # Unix modes as well as the MS-DOS folder bit, so that a Linux user who
+    # unzips for Wine can read every file (0644) and enter every folder (0755).
+    info.create_system = 3
+    info.external_attr = ((0o40755 << 16) | 0x10) if folder else (0o100644 << 16)
     info.compress_type = zipfile.ZIP_STORED if folder else zipfile.ZIP_DEFLATED
     return info
 

@@ -132,9 +132,11 @@ void Usage(std::FILE* out) {
   std::fprintf(out, "'mdhost explain MDnnn' prints a rule's page; CHECKS.md (docs/checks.md) has them all.\n");
 }
 
+// One line that says what is wrong, one that says where to look: the whole
+// usage would bury the reason.
 int WrongCommandLine(const std::string& why) {
   Complain(why);
-  Usage(stderr);
+  std::fprintf(stderr, "run 'mdhost --help' for the commands and their options\n");
   return kExitUsage;
 }
 
@@ -145,7 +147,9 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
   bool options_end = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
-    if (options_end || ((a.size() < 2 || a.compare(0, 2, "--") != 0) && a != "-o")) {
+    // Anything that begins with '-' is an option ("-x" too, which no file is
+    // named); what follows "--" is an argument, whatever it begins with.
+    if (options_end || a.size() < 2 || a[0] != '-') {
       call->arguments.push_back(a);
       continue;
     }

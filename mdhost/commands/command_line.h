@@ -43,7 +43,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
                   std::string* error);
 
 void Usage(std::FILE* out);
-// Says why on standard error, then the usage; the exit code for it.
+// Says why on standard error, and where the usage is; the exit code for it.
 int WrongCommandLine(const std::string& why);
 
 }  // namespace host

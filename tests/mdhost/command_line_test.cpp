@@ -73,6 +73,8 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
     const char* error;
   } cases[] = {
       {"check", {"--frobnicate", "p"}, "unknown option '--frobnicate'"},
+      {"info", {"-x", "p"}, "unknown option '-x'"},
+      {"check", {"-h"}, "unknown option '-h'"},
       {"info", {"--strict", "p"}, "'info' takes no option --strict (see 'mdhost --help'"},
       {"help", {"--json", "p", "f"}, "'help' takes no option --json (it takes no options"},
       {"check", {"p", "--timeout"}, "--timeout takes SECONDS"},
