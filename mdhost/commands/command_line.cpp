@@ -172,8 +172,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
       bool takes_any = false;
       for (const Option& o : kOptions) takes_any = takes_any || (o.commands & command.bit);
       *error = std::string("'") + command.name + "' takes no option " + a +
-               (takes_any ? " (see 'mdhost --help'; put '--' before arguments that begin with '--')"
-                          : " (it takes no options; put '--' before arguments that begin with '--')");
+               (takes_any ? " (see 'mdhost --help'; put '--' before arguments that begin with '-')"
+                          : " (it takes no options; put '--' before arguments that begin with '-')");
       return false;
     }
     const char* value = "";
