@@ -1,7 +1,8 @@
 /* What every example plugin of docs/checks.md shares: a plugin whose table is
  * Example, its getters following the text getter protocol to the letter, its
  * one action documented and registered. An example writes an export itself
- * after defining EXAMPLE_OWN_<NAME>, or gives its own document or version. */
+ * after defining EXAMPLE_OWN_<NAME> (EXAMPLE_OWN_GETTERS: all six), or gives
+ * its own document or SDK version. */
 #ifndef EXAMPLE_H
 #define EXAMPLE_H
 
@@ -37,6 +38,7 @@ static int Serve(const char* text, char* buffer, int* size) {
   return length;
 }
 
+#ifndef EXAMPLE_OWN_GETTERS
 #ifndef EXAMPLE_OWN_NAME
 EXPORT int irPlg_GetPluginName(char* buffer, int* size) { return Serve("Example", buffer, size); }
 #endif
@@ -47,6 +49,7 @@ EXPORT int irPlg_GetAuthorInfo(char* buffer, int* size) { return Serve("An examp
 #endif
 EXPORT int irPlg_GetPluginActionXML(char* buffer, int* size) { return Serve(EXAMPLE_XML, buffer, size); }
 EXPORT int irPlg_GetSDKVersion(void) { return EXAMPLE_SDK; }
+#endif
 
 #ifndef EXAMPLE_OWN_REGISTRATION
 static int Hello(lua_State* L) {
