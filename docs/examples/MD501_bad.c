@@ -3,7 +3,7 @@
 
 #include "example.h"
 
-static char* cache;
+static char* volatile cache; /* kept, as a plugin keeps what it uses */
 
 __attribute__((constructor)) static void Start(void) {
   cache = (char*)malloc(16384);

@@ -1,4 +1,6 @@
-/* The start-up code starts a thread that outlives the plugin. (Windows) */
+/* The work the name getter starts runs on in a thread that outlives the
+ * plugin. (Windows) */
+#define EXAMPLE_OWN_NAME
 #include <windows.h>
 
 #include "example.h"
@@ -8,8 +10,11 @@ static DWORD WINAPI Watch(void* unused) {
   for (;;) Sleep(50); /* runs on after the release, in code that is gone */
 }
 
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void* reserved) {
-  (void)module, (void)reserved;
-  if (reason == DLL_PROCESS_ATTACH) CloseHandle(CreateThread(NULL, 0, Watch, NULL, 0, NULL));
-  return TRUE;
+EXPORT int irPlg_GetPluginName(char* buffer, int* size) {
+  static int started;
+  if (!started) {
+    CloseHandle(CreateThread(NULL, 0, Watch, NULL, 0, NULL));
+    started = 1;
+  }
+  return Serve("Example", buffer, size);
 }

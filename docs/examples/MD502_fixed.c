@@ -1,6 +1,8 @@
-/* The thread holds a reference to the module of its own and leaves with
- * FreeLibraryAndExitThread once its work is done: the host's release leaves
+/* The work the name getter starts runs on in a thread that holds a
+ * reference to the module of its own and leaves with
+ * FreeLibraryAndExitThread once the work is done: the host's release leaves
  * the module loaded until then. (Windows) */
+#define EXAMPLE_OWN_NAME
 #include <windows.h>
 
 #include "example.h"
@@ -10,16 +12,16 @@ static DWORD WINAPI Work(void* self) {
   FreeLibraryAndExitThread((HMODULE)self, 0);
 }
 
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void* reserved) {
+EXPORT int irPlg_GetPluginName(char* buffer, int* size) {
+  static int started;
   HMODULE self;
-  (void)module, (void)reserved;
-  if (reason == DLL_PROCESS_ATTACH &&
-      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)(void*)&Work, &self)) {
+  if (!started && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)(void*)&Work, &self)) {
     HANDLE thread = CreateThread(NULL, 0, Work, self, 0, NULL);
+    started = 1;
     if (thread != NULL)
       CloseHandle(thread);
     else
       FreeLibrary(self);
   }
-  return TRUE;
+  return Serve("Example", buffer, size);
 }
