@@ -2,6 +2,8 @@
 // per finding with its rule ID; the exit code is 0 only when nothing failed
 // (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
+#include "mdhost/contract/report_sink.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
 
@@ -20,25 +22,37 @@ void PrintReport(const PluginReport& report, const Invocation& call) {
 
 int CheckCommand(const Invocation& call) {
   int status = kExitOk;
+  // Each file named has its place in the JSON, one that cannot be used too:
+  // its report is the reason, as MD001 (the host cannot load it either).
+  std::vector<PluginReport> reports(call.arguments.size());
   std::vector<std::string> files;
-  for (const std::string& path : call.arguments) {
-    const int usable = RequireFile(path);
-    if (usable == kExitOk)
-      files.push_back(path);
-    else if (status == kExitOk)
-      status = usable;
+  std::vector<std::size_t> places;
+  for (std::size_t i = 0; i < call.arguments.size(); ++i) {
+    std::string why;
+    const int usable = RequireFile(call.arguments[i], &why);
+    if (usable == kExitOk) {
+      files.push_back(call.arguments[i]);
+      places.push_back(i);
+      continue;
+    }
+    if (status == kExitOk) status = usable;
+    reports[i].path = call.arguments[i];
+    ReportSink(&reports[i]).Error(rule::kCannotLoad, "cannot be loaded: " + why);
   }
-  std::vector<PluginReport> reports;
+  std::size_t delivered = 0;
   Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);
   examiner.ExamineAll(Examination::kCheck, files, [&](const PluginReport& report) {
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
     if (!call.json) PrintReport(report, call);
-    reports.push_back(report);
+    reports[places[delivered++]] = report;
   });
-  if (call.json)
+  if (call.json) {
     PrintJson(ResultsJson(reports, {}, call.strict));
-  else if (reports.size() > 1)
-    Print(SummaryLine(reports, call.strict) + "\n");
+  } else {
+    std::vector<PluginReport> examined;
+    for (std::size_t place : places) examined.push_back(reports[place]);
+    if (examined.size() > 1) Print(SummaryLine(examined, call.strict) + "\n");
+  }
   return status;
 }
 

@@ -51,7 +51,8 @@ struct Invocation {
 // kExitOk when `path` names a file; otherwise says why not on standard
 // error and gives the exit code: kExitNoInput, or kExitFailed for a name the
 // ANSI code page cannot hold (the file is there; the host cannot load it).
-int RequireFile(const std::string& path);
+// `*why`, where given, receives the reason ("no such file"...; "" for a file).
+int RequireFile(const std::string& path, std::string* why = nullptr);
 
 // The file name's extension in lower case (".xml"), or "".
 std::string ExtensionOf(const std::string& path);

@@ -4,16 +4,21 @@
 
 namespace host {
 
-int RequireFile(const std::string& path) {
-  std::string real_name;
+int RequireFile(const std::string& path, std::string* why) {
+  std::string real_name, reason;
+  int status = kExitOk;
   if (ArgumentNameLost(path, &real_name) == LostName::kExists) {
     // What scan says of such a name: the host cannot load it either.
-    Complain(real_name + ": " + kNameNotInAnsi);
-    return kExitFailed;
+    reason = kNameNotInAnsi;
+    status = kExitFailed;
+  } else if (!IsFile(path)) {
+    real_name = AnsiToUtf8(path);
+    reason = IsFolder(path) ? "a folder, not a file" : "no such file";
+    status = kExitNoInput;
   }
-  if (IsFile(path)) return kExitOk;
-  Complain(AnsiToUtf8(path) + (IsFolder(path) ? ": a folder, not a file" : ": no such file"));
-  return kExitNoInput;
+  if (status != kExitOk) Complain(real_name + ": " + reason);
+  if (why != nullptr) *why = reason;
+  return status;
 }
 
 }  // namespace host

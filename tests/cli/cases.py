@@ -448,6 +448,15 @@ CASES = [
              "data['summary']['passed'] == 1 and data['summary']['failed'] == 0",
          ],
          command=["check", "--json", "--cycles", "0", "{bin}/ModuleDetails.lmd"]),
+    # Every file named has its record, one that cannot be used too (with its
+    # reason, MD001), and the summary counts it among the failed.
+    Case("cli.check_json_missing",
+         exit=3,
+         json=["[p['path'].endswith('no-such.lmd') for p in data['plugins']] == [False, True]",
+               "data['plugins'][1]['error'] == {'rule': 'MD001', 'text': 'cannot be loaded: no such file'}",
+               "data['summary']['passed'] == 1 and data['summary']['failed'] == 1"],
+         err=["no-such.lmd: no such file"],
+         command=["check", "--json", "--cycles", "0", fx("c_plugin"), "{bin}/no-such.lmd"]),
     # A plugin that could not be read counts among the FAILs of the summary; a
     # crash in the second call of a read is blamed on that call.
     Case("cli.check_json_unreadable",
