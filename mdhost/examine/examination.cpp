@@ -157,15 +157,6 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
   return true;
 }
 
-// A plugin's thread that holds a reference of its own keeps the module
-// loaded after the host's release, until it ends with FreeLibraryAndExitThread
-// (or a pool callback returns after FreeLibraryWhenCallbackReturns): that is
-// the safe way to finish work in the background. Such work is given a few
-// seconds to end before what is left behind is judged.
-void WaitForOwnReferences(const ImageRange& image) {
-  for (int waited = 0; waited < 500 && ImageStillLoaded(image); ++waited) PauseBriefly();
-}
-
 // A timer or wait the plugin set on the system's thread pool and left due
 // calls code that is gone: the host crashes later, in a thread of the pool,
 // far from the cause.
@@ -179,6 +170,10 @@ bool LeftPoolCallbacks(ReportSink& sink, const ImageRange& image) {
 }
 
 }  // namespace
+
+void WaitForOwnReferences(const ImageRange& image) {
+  for (int waited = 0; waited < 500 && image.end != 0 && ImageStillLoaded(image); ++waited) PauseBriefly();
+}
 
 void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   ActionDocument document = ReadActionDocument(xml);

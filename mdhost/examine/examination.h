@@ -58,4 +58,12 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
                        const std::optional<std::vector<std::string>>& actions);
 void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles);
 
+// A plugin's thread that holds a reference of its own keeps the module
+// loaded after the host's release, until it ends with FreeLibraryAndExitThread
+// (or a pool callback returns after FreeLibraryWhenCallbackReturns): the safe
+// way to finish work in the background. Such work is given a few seconds to
+// end before what is left behind is judged.
+struct ImageRange;
+void WaitForOwnReferences(const ImageRange& image);
+
 }  // namespace host

@@ -53,7 +53,7 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   const MemoryFigures before = CurrentMemory();
   for (int i = 0; i < cycles && loads; ++i) cycle();
   // Work a plugin's own thread finishes holding the module ends first.
-  for (int waited = 0; waited < 500 && last_image.end != 0 && ImageStillLoaded(last_image); ++waited) PauseBriefly();
+  WaitForOwnReferences(last_image);
   const MemoryFigures after = CurrentMemory();
   md::Os().release_memory(spelling);
   if (!loads) return;
