@@ -41,6 +41,7 @@
   X(kDefaultType, "MD311") /* a Default that is no value of its Type */ \
   X(kRequiredAfterOptional, "MD312") /* a required argument after an optional one */ \
   X(kEmptyDescription, "MD313") /* an action or argument without a Description */ \
+  X(kExtendedUnpaired, "MD314") /* an Extended entry that cannot be paired with its action */ \
   /* Registering the actions. */ \
   X(kNoRegistration, "MD401") /* irPlg_Action_RegisterActions not exported */ \
   X(kNoLuaState, "MD402") \

@@ -64,7 +64,8 @@ const std::vector<ElementShape>& Vocabulary() {
         {"Copyright", kLeaf, false, false},
         {"Requirements", kLeaf, false, false}}},
       {kExtendedAction,
-       {{"ReturnValueDescription", kLeaf, false, false},
+       {{"Name", kLeaf, false, false},  // the action the entry belongs to
+        {"ReturnValueDescription", kLeaf, false, false},
         {"Example", kLeaf, false, false},
         {"Note", kLeaf, false, false}}},
       {kLeaf, {}},
@@ -77,6 +78,10 @@ const ElementShape* ShapeOf(Kind kind) {
   for (const ElementShape& shape : Vocabulary())
     if (shape.kind == kind) return &shape;
   return nullptr;
+}
+
+std::string Count(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // "Table.Function": two names of letters, digits and underscores.
@@ -160,6 +165,11 @@ struct Reader {
   ActionDocument* document;
   XML_Parser parser;
   std::vector<Frame> stack;
+  struct Entry {  // an Extended/Action: more about one action
+    int line;
+    std::string name, return_description, example, note;
+  };
+  std::vector<Entry> entries;
 
   void Add(const char* rule, Severity severity, const std::string& path, int line, const std::string& what) {
     document->findings.push_back({rule, severity, path + " (line " + std::to_string(line) + "): " + what});
@@ -187,7 +197,7 @@ struct Reader {
       Add(rule::kUnknownElement, Severity::kNote, path, line, "an element the host does not know");
     const Kind kind = child ? child->kind : kUnknown;
     if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line, {}, {}, {}});
-    if (kind == kExtendedAction) ++document->extended_actions;
+    if (kind == kExtendedAction) entries.push_back({line, {}, {}, {}, {}});
     if (kind == kArg && !document->specs.empty())
       document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
     stack.push_back({kind, name, std::move(path), line, {}, {}});
@@ -195,13 +205,12 @@ struct Reader {
 
   // A leaf's text goes to the action or argument it describes.
   void Keep(const Frame& leaf, Kind parent) {
-    if (parent == kExtendedAction) {  // the n-th Extended/Action tells more of the n-th Action
-      const int n = document->extended_actions;
-      if (n < 1 || static_cast<std::size_t>(n) > document->specs.size()) return;
-      ActionSpec& action = document->specs[static_cast<std::size_t>(n - 1)];
-      if (leaf.name == "ReturnValueDescription") action.return_description = leaf.text;
-      if (leaf.name == "Example") action.example = leaf.text;
-      if (leaf.name == "Note") action.note = leaf.text;
+    if (parent == kExtendedAction) {  // paired with its action once all are read
+      Entry& entry = entries.back();
+      if (leaf.name == "Name") entry.name = leaf.text;
+      if (leaf.name == "ReturnValueDescription") entry.return_description = leaf.text;
+      if (leaf.name == "Example") entry.example = leaf.text;
+      if (leaf.name == "Note") entry.note = leaf.text;
       return;
     }
     if (document->specs.empty()) return;
@@ -305,6 +314,55 @@ struct Reader {
             "the action " + action.name + " is named twice");
   }
 
+  // An Extended entry belongs to the action its Name names; only when no
+  // entry is named and there is one entry per action does place pair them.
+  // An entry that cannot be paired gives no action its text: the help would
+  // show one action with another's example.
+  void PairExtended() {
+    if (entries.empty()) return;
+    const auto give = [](const Entry& entry, ActionSpec* action) {
+      action->return_description = entry.return_description;
+      action->example = entry.example;
+      action->note = entry.note;
+    };
+    bool named = false;
+    for (const Entry& entry : entries) named = named || !entry.name.empty();
+    const std::string section = "/ActionTemplates/Extended";
+    if (!named) {
+      if (entries.size() == document->specs.size()) {
+        for (std::size_t i = 0; i < entries.size(); ++i) give(entries[i], &document->specs[i]);
+        return;
+      }
+      Add(rule::kExtendedUnpaired, Severity::kWarn, section, entries.front().line,
+          Count(entries.size(), "entry", "entries") + " for " + Count(document->specs.size(), "action", "actions") +
+              ", none named: which entry tells of which action is unknown, so the help shows none; "
+              "give each entry the Name of its action");
+      return;
+    }
+    std::map<std::string, int> taken;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const Entry& entry = entries[i];
+      const std::string path = section + "/Action[" + std::to_string(i + 1) + "]";
+      if (entry.name.empty()) {
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+            "an entry without a Name among named ones: it belongs to no action; name its action");
+        continue;
+      }
+      ActionSpec* action = nullptr;
+      for (ActionSpec& spec : document->specs)
+        if (spec.name == entry.name) action = &spec;
+      if (action == nullptr) {
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+            "the entry names " + entry.name + ", which is no action of the document");
+      } else if (++taken[entry.name] == 2) {
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+            "a second entry for " + entry.name + ": the first one is shown");
+      } else {
+        give(entry, action);
+      }
+    }
+  }
+
   void Characters(const char* text, int length) {
     if (!stack.empty() && (stack.back().kind == kActionName || stack.back().kind == kLeaf))
       stack.back().text.append(text, static_cast<std::size_t>(length));
@@ -341,7 +399,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     document.problem = "out of memory";
     return document;
   }
-  Reader reader{&document, parser, {}};
+  Reader reader{&document, parser, {}, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -357,6 +415,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     document.specs.clear();
   } else {
     reader.CheckActions();
+    reader.PairExtended();
   }
   document.well_formed = parsed;
   XML_ParserFree(parser);

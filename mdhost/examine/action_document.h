@@ -1,12 +1,12 @@
 // A plugin's action XML, read by a real XML parser (Expat) as text in the
-// system's ANSI code page and held against the host's action template vocabulary: the root
-// ActionTemplates; each Action with a Name of the form Table.Function, a
-// Description, a ReturnValueType and Arguments of Arg elements, each with a
-// Name, Description, Type, Default and Required; and the optional Extended
-// section. Missing required elements and an action named twice are
-// failures; an argument named twice and a Required other than 0 or 1 are
-// warnings; unknown elements and type names are notes. Each finding names
-// the element's path and line.
+// system's ANSI code page and held against the host's action template
+// vocabulary: the root ActionTemplates; each Action with a Name of the form
+// Table.Function, a Description, a ReturnValueType and Arguments of Arg
+// elements, each with a Name, Description, Type, Default and Required; and
+// the optional Extended section, whose entries are paired with their actions
+// by Name (by place only when none is named and the counts agree). Each
+// finding names the element's path and line; docs/checks.md gives each
+// rule's severity.
 #pragma once
 
 #include <string>
@@ -23,7 +23,6 @@ struct ActionDocument {
   std::vector<Finding> findings;     // about the vocabulary (only when well-formed), each naming its line
   std::vector<std::string> actions;  // the texts of /ActionTemplates/Action/Name (UTF-8)
   std::vector<ActionSpec> specs;     // each action as the host shows it (UTF-8)
-  int extended_actions = 0;          // Extended/Action elements seen, paired with specs by place
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);

@@ -89,7 +89,8 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
   const ActionDocument document = ReadActionDocument(
       "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Description>d</Description></Action>\n" + Action("two") +
       "\n<Action><Name>B.three</Name><Description/><ReturnValueType/><Arguments><Arg><Name/><Type/><Colour/>"
-      "</Arg></Arguments></Action>\n<Extended><Action/><Author>\xA9 me</Author></Extended></ActionTemplates>");
+      "</Arg></Arguments></Action>\n<Extended><Action><Name>A.one</Name></Action><Author>\xA9 "
+      "me</Author></Extended></ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
   EXPECT_EQ(
       "FAIL MD304 /ActionTemplates/Action[2] (line 3): no Name\n"
@@ -136,7 +137,8 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
             f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" + f.easy_mode);
 }
 
-// The Extended section tells more of each action, by place; its own Name and
+// The Extended section tells more of each action: by its entries' Names, or
+// by place when none is named and the counts agree; its own Name and
 // Description are the plugin's and leave the last argument alone.
 TEST(ActionDocumentXml, TheExtendedSectionGoesToItsActionsNotTheLastArgument) {
   const ActionDocument document = ReadActionDocument(
@@ -145,6 +147,7 @@ TEST(ActionDocumentXml, TheExtendedSectionGoesToItsActionsNotTheLastArgument) {
       "<Action><ReturnValueDescription>what one gives</ReturnValueDescription><Example>A.one(1)</Example></Action>"
       "<Action><Note>mind two</Note></Action></Extended></ActionTemplates>");
   ASSERT_TRUE(document.well_formed) << document.problem;
+  EXPECT_EQ("", Findings(document));
   ASSERT_EQ(2u, document.specs.size());
   EXPECT_EQ("what one gives|A.one(1)|",
             document.specs[0].return_description + "|" + document.specs[0].example + "|" + document.specs[0].note);
@@ -152,6 +155,49 @@ TEST(ActionDocumentXml, TheExtendedSectionGoesToItsActionsNotTheLastArgument) {
   const host::ArgumentSpec& last = document.specs[1].arguments.back();
   EXPECT_NE("Plugin", last.name);
   EXPECT_NE("About the plugin", last.description);
+}
+
+std::string Examples(const ActionDocument& document) {
+  std::string all;
+  for (const host::ActionSpec& action : document.specs) all += action.name + "=" + action.example + ";";
+  return all;
+}
+
+// An entry never lends its text to another action: named entries go by
+// name in any order; where entries cannot be paired, none is shown and the
+// mismatch is one finding.
+TEST(ActionDocumentXml, ExtendedEntriesArePairedByNameOrNotAtAll) {
+  const std::string actions = Action("A.one") + Action("A.two") + Action("A.three");
+  const auto entry = [](const std::string& name, const std::string& example) {
+    return "<Action>" + (name.empty() ? "" : "<Name>" + name + "</Name>") + "<Example>" + example +
+           "</Example></Action>";
+  };
+  const auto read = [&](const std::string& entries) {
+    return ReadActionDocument("<ActionTemplates>" + actions + "\n<Extended>" + entries +
+                              "</Extended></ActionTemplates>");
+  };
+  const ActionDocument reordered = read(entry("A.three", "3") + entry("A.one", "1"));
+  EXPECT_EQ("", Findings(reordered));
+  EXPECT_EQ("A.one=1;A.two=;A.three=3;", Examples(reordered));
+
+  const ActionDocument fewer = read(entry("", "x") + entry("", "y"));
+  EXPECT_EQ(
+      "WARN MD314 /ActionTemplates/Extended (line 2): 2 entries for 3 actions, none named: which entry tells of which "
+      "action is unknown, so the help shows none; give each entry the Name of its action\n",
+      Findings(fewer));
+  EXPECT_EQ("A.one=;A.two=;A.three=;", Examples(fewer));
+  EXPECT_EQ("A.one=;A.two=;A.three=;",
+            Examples(read(entry("", "1") + entry("", "2") + entry("", "3") + entry("", "4"))));
+
+  const ActionDocument wrong = read(entry("A.two", "2") + entry("A.four", "4") + entry("", "?") + entry("A.two", "b"));
+  EXPECT_EQ(
+      "WARN MD314 /ActionTemplates/Extended/Action[2] (line 2): the entry names A.four, which is no action of the "
+      "document\n"
+      "WARN MD314 /ActionTemplates/Extended/Action[3] (line 2): an entry without a Name among named ones: it belongs "
+      "to no action; name its action\n"
+      "WARN MD314 /ActionTemplates/Extended/Action[4] (line 2): a second entry for A.two: the first one is shown\n",
+      Findings(wrong));
+  EXPECT_EQ("A.one=;A.two=2;A.three=;", Examples(wrong));
 }
 
 TEST(ActionDocumentXml, ThisPluginsDocumentPasses) {
