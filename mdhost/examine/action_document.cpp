@@ -106,10 +106,16 @@ struct Frame {
 constexpr const char* kKnownTypes[] = {"nil",      "boolean", "number",  "string",  "table", "function",
                                        "userdata", "thread",  "variant", "integer", "none"};
 
-bool IsKnownType(const std::string& type) {
-  if (type.empty()) return true;  // nothing said is no wrong name
-  for (const char* known : kKnownTypes)
-    if (type == known) return true;
+// The editors the action wizard offers for an argument, by EasyMode's
+// DataType: a text, a number, a choice, a file or folder to browse for...
+constexpr const char* kDataTypes[] = {"string", "number", "boolean",  "combo", "file",   "folder", "color",
+                                      "font",   "table",  "variable", "page",  "dialog", "object", "function"};
+
+template <std::size_t N>
+bool IsKnown(const std::string& name, const char* const (&known)[N]) {
+  if (name.empty()) return true;  // nothing said is no wrong name
+  for (const char* k : known)
+    if (name == k) return true;
   return false;
 }
 
@@ -130,16 +136,19 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-// The type name a misspelt one most likely means ("numbr", "Number"), or "".
-std::string NearestType(const std::string& type) {
+// The name a misspelt one most likely means ("numbr", "Number"), or "".
+template <std::size_t N>
+std::string Nearest(const std::string& name, const char* const (&known)[N]) {
   std::string nearest;
   std::size_t best = 3;  // two edits at most
-  for (const char* known : kKnownTypes) {
-    const std::size_t d = EditDistance(type, known);
-    if (d < best) best = d, nearest = known;
+  for (const char* k : known) {
+    const std::size_t d = EditDistance(name, k);
+    if (d < best) best = d, nearest = k;
   }
   return nearest;
 }
+
+std::string DidYouMean(const std::string& meant) { return meant.empty() ? "" : "; did you mean \"" + meant + "\"?"; }
 
 // Why an argument's Default is no value of its Type, as a script writes one
 // ("two" for a number, a string without its quotes), or "".
@@ -252,15 +261,16 @@ struct Reader {
       document->actions.push_back(frame.text);
     }
     if (frame.kind == kLeaf || frame.kind == kActionName) {
-      // EasyMode's DataType names the editor the host offers (file, folder,
-      // combo...), not a type: it is not held against type names.
       if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
-        if (!IsKnownType(frame.text)) {
-          const std::string meant = NearestType(frame.text);
+        if (!IsKnown(frame.text, kKnownTypes))
           Add(rule::kTypeName, Severity::kWarn, frame.path, frame.line,
               "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use" +
-                  (meant.empty() ? "" : "; did you mean \"" + meant + "\"?"));
-        }
+                  DidYouMean(Nearest(frame.text, kKnownTypes)));
+      // EasyMode's DataType names the editor the wizard offers, not a type.
+      if (parent == kEasyMode && frame.name == "DataType" && !IsKnown(frame.text, kDataTypes))
+        Add(rule::kTypeName, Severity::kWarn, frame.path, frame.line,
+            "\"" + frame.text + "\" is no DataType the action wizard has an editor for" +
+                DidYouMean(Nearest(frame.text, kDataTypes)));
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
         Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.line,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");

@@ -109,11 +109,14 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
   const std::string arg =
       "<Arg><Name>F</Name><Description>d</Description><Type>stirng</Type><Default/>"
       "<Required>yes</Required><EasyMode><DataType>file</DataType></EasyMode></Arg>";
-  const ActionDocument document =
-      ReadActionDocument("<ActionTemplates>\n" + Action("A.one") +
-                         "\n<Action><Name>A.two</Name><Description>d</Description>"
-                         "<ReturnValueType>number</ReturnValueType><Arguments>\n" +
-                         arg + "\n" + arg + "</Arguments></Action>\n" + Action("A.one") + "</ActionTemplates>");
+  const std::string misspelt =
+      "<Arg><Name>G</Name><Description>d</Description><Type>string</Type><Default/>"
+      "<Required>0</Required><EasyMode><DataType>fiel</DataType></EasyMode></Arg>";
+  const ActionDocument document = ReadActionDocument("<ActionTemplates>\n" + Action("A.one") +
+                                                     "\n<Action><Name>A.two</Name><Description>d</Description>"
+                                                     "<ReturnValueType>number</ReturnValueType><Arguments>\n" +
+                                                     arg + "\n" + arg + misspelt + "</Arguments></Action>\n" +
+                                                     Action("A.one") + "</ActionTemplates>");
   EXPECT_TRUE(document.well_formed) << document.problem;
   EXPECT_EQ(
       "WARN MD310 /ActionTemplates/Action[2]/Arguments/Arg[1]/Type (line 4): \"stirng\" is neither a Lua type name "
@@ -124,13 +127,15 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
       "nor one the host's documents use; did you mean \"string\"?\n"
       "WARN MD309 /ActionTemplates/Action[2]/Arguments/Arg[2]/Required (line 5): Required is \"yes\"; the host knows 0 "
       "and 1\n"
+      "WARN MD310 /ActionTemplates/Action[2]/Arguments/Arg[3]/EasyMode/DataType (line 5): \"fiel\" is no DataType "
+      "the action wizard has an editor for; did you mean \"file\"?\n"
       "WARN MD308 /ActionTemplates/Action[2] (line 5): the argument F is named twice in A.two\n"
       "FAIL MD307 /ActionTemplates/Action (line 6): the action A.one is named twice\n",
       Findings(document));
   ASSERT_EQ(3u, document.specs.size());
   const host::ActionSpec& two = document.specs[1];
   EXPECT_EQ("A.two|number|3", two.name + "|" + two.return_type + "|" + std::to_string(two.line));
-  ASSERT_EQ(2u, two.arguments.size());
+  ASSERT_EQ(3u, two.arguments.size());
   const host::ArgumentSpec& f = two.arguments[0];
   // EasyMode's DataType names an editor (file, folder, combo...), no type: no MD310.
   EXPECT_EQ("F|stirng||yes|DataType=file;",
