@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
 """Every rule's example pair in docs/examples/, as docs/checks.md shows it:
 the plugin with the mistake gets exactly that rule, with the severity its
-page states, and the same plugin fixed passes `check --strict`.
+page states, and the same plugin fixed passes `check --strict` without it.
+A rule of plugins side by side (MD6xx) is shown by `scan --strict` of the
+example beside the plugin example.h makes alone. Every rule a plugin can
+trigger has its pair.
   rule_examples.py CHECKS_MD BIN_DIR SUFFIX [--unmeasured] -- MDHOST...
 --unmeasured (the sanitizer build, which keeps freed memory aside): no memory
 is measured, and the examples of memory kept per load are left out."""
 import json
+import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -17,6 +22,11 @@ page = open(checks, encoding="utf-8").read()
 examples = sorted(set(re.findall(r"<!-- example (MD[0-9]{3}) -->", page)))
 if not examples:
     sys.exit("no examples in " + checks)
+# No plugin shows these: mdhost's own failures (no worker, no memory, no Lua
+# state), and the passes of the calls MD102-MD105 and MD301 make.
+WITHOUT_PAIR = {"MD007", "MD008", "MD402", "MD106", "MD302"}
+examples_dir = checks.rsplit("/", 1)[0] + "/examples"
+unix_bin = bin_dir[2:] if re.match(r"^[A-Za-z]:/", bin_dir) else bin_dir
 
 
 def severity_of(rule):
@@ -26,42 +36,68 @@ def severity_of(rule):
     return stated.group(1) or stated.group(2)
 
 
-def check(module):
-    cycles = ["--cycles", "0"] if unmeasured else []
+def findings(command, module):
+    cycles = ["--cycles", "0"] if unmeasured and command == "check" else []
     # A step may take 5 s: the examples answer at once, and the hang is told sooner.
-    run = subprocess.run(mdhost + ["check", "--strict", "--json", "--timeout", "5"] + cycles + [module],
+    run = subprocess.run(mdhost + [command, "--strict", "--json", "--timeout", "5"] + cycles + [module],
                          capture_output=True, timeout=300)
-    plugin = json.loads(run.stdout.decode("utf-8"))["plugins"][0]
-    problems = sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
-    if plugin["error"]:
-        problems.append((plugin["error"]["rule"], "FAIL"))
-    return plugin["passed"], problems
+    plugins = json.loads(run.stdout.decode("utf-8"))["plugins"]
+    problems, notes, passed = [], set(), True
+    for plugin in plugins:
+        problems += sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
+        notes |= {f["rule"] for f in plugin["findings"] if f["severity"] == "NOTE"}
+        if plugin["error"]:
+            problems.append((plugin["error"]["rule"], "FAIL"))
+        passed = passed and plugin["passed"]
+    return passed and bool(plugins), problems, notes
+
+
+def check(rule, kind):
+    module = "example_%s_%s%s" % (rule, kind, suffix)
+    if not rule.startswith("MD6"):
+        return findings("check", "%s/%s" % (bin_dir, module))
+    # Side by side: a folder of the example and the plugin example.h makes.
+    folder = "scan_%s_%s" % (rule, kind)
+    shutil.rmtree("%s/%s" % (unix_bin, folder), ignore_errors=True)
+    os.makedirs("%s/%s" % (unix_bin, folder))
+    shutil.copy("%s/example_example%s" % (unix_bin, suffix), "%s/%s/a_example.lmd" % (unix_bin, folder))
+    shutil.copy("%s/%s" % (unix_bin, module), "%s/%s/b_%s.lmd" % (unix_bin, folder, rule))
+    return findings("scan", "%s/%s" % (bin_dir, folder))
 
 
 failed, windows_only = [], []
+for rule in re.findall(r"\n### (MD[0-9]{3}) ", page):
+    if rule not in examples and rule not in WITHOUT_PAIR:
+        failed.append("%s: its page shows no example pair" % rule)
 for rule in examples:
     if unmeasured and rule == "MD501":
         windows_only.append(rule)  # counted with those not run here
         continue
-    # The page shows the very sources that are built.
+    # The page shows the very sources that are built, a version resource too.
     for kind in ("bad", "fixed"):
-        path = "%s/examples/%s_%s.c" % (checks.rsplit("/", 1)[0], rule, kind)
-        source = open(path, encoding="utf-8").read()
-        if "```c\n" + source + "```" not in page:
-            failed.append("%s: the page does not show %s as it is" % (rule, path))
-    if "(Windows)" in open("%s/examples/%s_bad.c" % (checks.rsplit("/", 1)[0], rule), encoding="utf-8").read() \
-            and suffix != ".dll":
-        windows_only.append(rule)  # the mistake is Windows' own; its page's source is still held to the file
+        for extension, language in ((".c", "c"), (".rc", "rc")):
+            path = "%s/%s_%s%s" % (examples_dir, rule, kind, extension)
+            if extension == ".rc" and not os.path.exists(path):
+                continue
+            source = open(path, encoding="utf-8").read()
+            if "```%s\n%s```" % (language, source) not in page:
+                failed.append("%s: the page does not show %s as it is" % (rule, path))
+    if suffix != ".dll" and ("(Windows)" in open("%s/%s_bad.c" % (examples_dir, rule), encoding="utf-8").read()
+                             or rule.startswith("MD6")):
+        windows_only.append(rule)  # Windows' own mistake, or modules scan reads as Windows images
         continue
-    bad_passed, bad = check("%s/example_%s_bad%s" % (bin_dir, rule, suffix))
-    fixed_passed, fixed = check("%s/example_%s_fixed%s" % (bin_dir, rule, suffix))
-    want = [(rule, severity_of(rule))]
+    bad_passed, bad, bad_notes = check(rule, "bad")
+    fixed_passed, fixed, fixed_notes = check(rule, "fixed")
+    severity = severity_of(rule)
     if unmeasured and rule == "MD003" and bad == [("MD005", "FAIL")]:
-        bad = want  # the sanitizer ends the process itself on a crash
-    if bad != want or bad_passed:
-        failed.append("%s: the mistake gives %s, not %s" % (rule, bad, want))
-    if not fixed_passed or fixed:
-        failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed))
+        bad = [(rule, severity)]  # the sanitizer ends the process itself on a crash
+    if severity == "NOTE":
+        if bad or rule not in bad_notes:
+            failed.append("%s: the mistake gives %s and notes %s, not the note alone" % (rule, bad, sorted(bad_notes)))
+    elif bad != [(rule, severity)] or bad_passed:
+        failed.append("%s: the mistake gives %s, not %s" % (rule, bad, [(rule, severity)]))
+    if not fixed_passed or fixed or rule in fixed_notes:
+        failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed + sorted(fixed_notes & {rule})))
 wrong = {f.split(":")[0] for f in failed}
 print("\n".join(failed))
 print("%d rules shown failing and fixed: %d passed, %d failed, %d not run here"

@@ -2,7 +2,7 @@
  * Example, its getters following the text getter protocol to the letter, its
  * one action documented and registered. An example writes an export itself
  * after defining EXAMPLE_OWN_<NAME> (EXAMPLE_OWN_GETTERS: all six), or gives
- * its own document or SDK version. */
+ * its own document, SDK version, plugin name or table. */
 #ifndef EXAMPLE_H
 #define EXAMPLE_H
 
@@ -15,9 +15,16 @@
 #define EXPORT __attribute__((visibility("default")))
 #endif
 
+#ifndef EXAMPLE_NAME
+#define EXAMPLE_NAME "Example"
+#endif
+#ifndef EXAMPLE_TABLE
+#define EXAMPLE_TABLE "Example"
+#endif
 #ifndef EXAMPLE_XML
 #define EXAMPLE_XML                                                                                       \
-  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>"            \
+  "<ActionTemplates><Action><Name>" EXAMPLE_TABLE                                                         \
+  ".Hello</Name><Description>Greets Name.</Description>"                                                  \
   "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>who is greeted" \
   "</Description><Type>string</Type><Default>\"World\"</Default><Required>1</Required></Arg></Arguments>" \
   "</Action></ActionTemplates>"
@@ -40,7 +47,7 @@ static int Serve(const char* text, char* buffer, int* size) {
 
 #ifndef EXAMPLE_OWN_GETTERS
 #ifndef EXAMPLE_OWN_NAME
-EXPORT int irPlg_GetPluginName(char* buffer, int* size) { return Serve("Example", buffer, size); }
+EXPORT int irPlg_GetPluginName(char* buffer, int* size) { return Serve(EXAMPLE_NAME, buffer, size); }
 #endif
 EXPORT int irPlg_GetPluginVersion(char* buffer, int* size) { return Serve("1.0", buffer, size); }
 EXPORT int irPlg_GetLuaVersion(char* buffer, int* size) { return Serve("Lua 5.1", buffer, size); }
@@ -48,7 +55,9 @@ EXPORT int irPlg_GetLuaVersion(char* buffer, int* size) { return Serve("Lua 5.1"
 EXPORT int irPlg_GetAuthorInfo(char* buffer, int* size) { return Serve("An example", buffer, size); }
 #endif
 EXPORT int irPlg_GetPluginActionXML(char* buffer, int* size) { return Serve(EXAMPLE_XML, buffer, size); }
+#ifndef EXAMPLE_OWN_SDK
 EXPORT int irPlg_GetSDKVersion(void) { return EXAMPLE_SDK; }
+#endif
 #endif
 
 #ifndef EXAMPLE_OWN_REGISTRATION
@@ -61,7 +70,7 @@ EXPORT int irPlg_Action_RegisterActions(lua_State* L) {
   lua_newtable(L);
   lua_pushcfunction(L, Hello);
   lua_setfield(L, -2, "Hello");
-  lua_setglobal(L, "Example");
+  lua_setglobal(L, EXAMPLE_TABLE);
   return 0;
 }
 #endif

@@ -13,4 +13,11 @@ inline bool IsLuaName(const std::string& text) {
   return true;
 }
 
+// "Table.Function": two names, as scripts call an action.
+inline bool IsActionName(const std::string& text) {
+  const std::size_t dot = text.find('.');
+  if (dot == std::string::npos || text.find('.', dot + 1) != std::string::npos) return false;
+  return IsLuaName(text.substr(0, dot)) && IsLuaName(text.substr(dot + 1));
+}
+
 }  // namespace host

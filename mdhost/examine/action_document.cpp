@@ -84,13 +84,6 @@ std::string Count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// "Table.Function": two names of letters, digits and underscores.
-bool IsActionName(const std::string& text) {
-  const std::size_t dot = text.find('.');
-  if (dot == std::string::npos || text.find('.', dot + 1) != std::string::npos) return false;
-  return IsLuaName(text.substr(0, dot)) && IsLuaName(text.substr(dot + 1));
-}
-
 // ---- Reading --------------------------------------------------------------------
 
 struct Frame {

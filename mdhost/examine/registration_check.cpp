@@ -7,6 +7,7 @@ extern "C" {
 #include <lua.h>
 }
 
+#include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/examination.h"
@@ -101,7 +102,14 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
   // note for every function registered.
   if (documented) {
     const std::vector<std::string>& actions = *documented;
+    // A name not of the form Table.Function has its MD306; it names no
+    // function to look for, and leaves undocumented the function it meant.
+    std::set<std::string> meant;
     for (const std::string& action : actions) {
+      if (!IsActionName(action)) {
+        meant.insert(action.substr(action.rfind('.') + 1));
+        continue;
+      }
       if (IsFunction(L, action))
         sink.Pass(rule::kActionRegistered, "action " + action + ": registered");
       else
@@ -110,7 +118,7 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
     }
     const std::set<std::string> named(actions.begin(), actions.end());
     for (const std::string& function : RegisteredFunctions(L, before))
-      if (!named.count(function))
+      if (!named.count(function) && !meant.count(function.substr(function.find('.') + 1)))
         sink.Warn(rule::kUndocumentedFunction, "function " + function +
                                                    ": registered but not named in the action XML; the action "
                                                    "wizard cannot offer it");

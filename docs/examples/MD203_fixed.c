@@ -1,0 +1,3 @@
+/* The version getter and the version resource, MD203_fixed.rc, both say
+ * 1.0. (Windows) */
+#include "example.h"

@@ -1,0 +1,5 @@
+/* Only the elements the host knows. */
+#define EXAMPLE_XML                                                                                 \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets the world.</Description>" \
+  "<ReturnValueType>string</ReturnValueType><Arguments/></Action></ActionTemplates>"
+#include "example.h"

@@ -1,0 +1,2 @@
+/* The registration and the action it installs (in example.h). */
+#include "example.h"

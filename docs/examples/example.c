@@ -1,0 +1,3 @@
+/* The plugin example.h makes alone: the MD6xx examples are scanned beside
+ * it. */
+#include "example.h"
