@@ -52,6 +52,7 @@ int CheckCommand(const Invocation& call) {
     std::vector<PluginReport> examined;
     for (std::size_t place : places) examined.push_back(reports[place]);
     if (examined.size() > 1) Print(SummaryLine(examined, call.strict) + "\n");
+    if (const std::string explain = ExplainLine(examined); !explain.empty()) Print(explain + "\n");
   }
   return status;
 }

@@ -51,6 +51,7 @@ int InfoCommand(const Invocation& call) {
     PrintReport(report);
   else
     Print(AnsiToUtf8(path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
+  if (const std::string explain = ExplainLine({report}); !call.json && !explain.empty()) Print(explain + "\n");
   return report.Failures() ? kExitFailed : kExitOk;
 }
 

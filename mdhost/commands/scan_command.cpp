@@ -115,6 +115,7 @@ int ScanCommand(const Invocation& call) {
         std::to_string(failed) + " could not be read or failed; " + std::to_string(skipped.size()) + " skipped, " +
         std::to_string(helpers.size()) + " other module" + (helpers.size() == 1 ? "" : "s") + ", " +
         std::to_string(other_files) + " other file" + (other_files == 1 ? "" : "s") + "\n");
+  if (const std::string explain = ExplainLine(reports); !explain.empty()) Print(explain + "\n");
   return status;
 }
 

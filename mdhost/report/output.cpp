@@ -1,6 +1,7 @@
 #include "mdhost/report/output.h"
 
 #include <cstdio>
+#include <set>
 
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/system/system.h"
@@ -145,6 +146,19 @@ std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict) {
   return count(static_cast<int>(reports.size()), "plugin", "plugins") + ": " + std::to_string(passed) + " passed, " +
          std::to_string(static_cast<int>(reports.size()) - passed) + " failed, " +
          count(warnings, "warning", "warnings");
+}
+
+std::string ExplainLine(const std::vector<PluginReport>& reports) {
+  std::set<std::string> rules;
+  for (const PluginReport& report : reports) {
+    if (!report.error.empty()) rules.insert(report.error_rule);
+    for (const Finding& finding : report.findings)
+      if (finding.IsProblem()) rules.insert(finding.rule);
+  }
+  if (rules.empty()) return "";
+  std::string line = "Each rule's page: mdhost explain";
+  for (const std::string& rule : rules) line += " " + rule;
+  return line + " (CHECKS.md has every rule)";
 }
 
 void PrintJson(const nlohmann::json& value) {

@@ -52,6 +52,10 @@ std::string VerdictLine(const PluginReport& report, bool strict);
 // "3 plugins: 2 passed, 1 failed, 4 warnings"
 std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict);
 
+// "Each rule's page: mdhost explain MD104 MD405 (CHECKS.md has every rule)":
+// where the rules of the problems found are explained; "" when none.
+std::string ExplainLine(const std::vector<PluginReport>& reports);
+
 void PrintJson(const nlohmann::json& value);
 
 }  // namespace host

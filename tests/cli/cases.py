@@ -282,8 +282,13 @@ CASES = [
          exit=1,
          out=[section("fixture_malformed_actions") + r"FAIL  MD301 action XML: not well-formed",
               r"^(?![\s\S]*MD406)",
-              r"Checking [^\n]*fixture_counter[^\n]*\nFAIL  MD002 not a plugin[^\n]*\nFAILED: 1 problem\n"],
+              r"Checking [^\n]*fixture_counter[^\n]*\nFAIL  MD002 not a plugin[^\n]*\nFAILED: 1 problem\n",
+              # The problems' rules, once, where their pages are.
+              r"\nEach rule's page: mdhost explain MD002 MD301 \(CHECKS.md has every rule\)\n$"],
          command=["check", "{cycles}", fx("malformed_actions"), "{bin}/fixture_counter{ext}"]),
+    Case("check.clean_has_no_pointer",
+         out=[r"PASSED: 0 problems\n$"],
+         command=["check", "{cycles}", fx("c_plugin")]),
     # Exports that are __stdcall under plain names (--kill-at) are named as
     # the cause, in one finding, before they crash the host.
     Case("check.stdcall_plain",
