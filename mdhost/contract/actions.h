@@ -6,18 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "mdhost/contract/finding.h"
+
 namespace host {
 
 struct ArgumentSpec {
   std::string name, description, type, default_value, required;
   std::string easy_mode;  // its EasyMode children as "Name=text;" in document order
-  int line = 0;
+  Place place;
 };
 
 struct ActionSpec {
   std::string name, description, return_type;
   std::vector<ArgumentSpec> arguments;
-  int line = 0;
+  Place place;
   // From the Extended section's Action of the same place, where there is one.
   std::string return_description, example, note;
 };

@@ -10,10 +10,18 @@ namespace host {
 // breaks in the host.
 enum class Severity { kPass, kNote, kWarn, kFail };
 
+// Where in the action document a finding is, 1-based; 0 where it has no
+// place there.
+struct Place {
+  int line = 0;
+  int column = 0;
+};
+
 struct Finding {
   std::string rule;  // a stable ID, "MD001"...; see docs/checks.md
   Severity severity;
   std::string text;  // UTF-8
+  Place place = {};
 
   // What a read reports and what --strict and the verdicts weigh.
   bool IsProblem() const { return severity == Severity::kWarn || severity == Severity::kFail; }

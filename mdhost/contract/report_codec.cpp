@@ -20,17 +20,44 @@ bool ToNumber(const std::string& text, long long min, long long max, long long* 
   return *out >= min && *out <= max;
 }
 
-std::string SeverityAndText(const Finding& finding) {
-  return kSeverityTags[static_cast<int>(finding.severity)] + finding.text;
+std::string PlaceText(const Place& place) { return std::to_string(place.line) + "," + std::to_string(place.column); }
+
+// "12,7": a place; false for anything else.
+bool ReadPlace(const std::string& text, Place* place) {
+  const std::size_t comma = text.find(',');
+  long long line = 0, column = 0;
+  if (comma == std::string::npos || !ToNumber(text.substr(0, comma), 0, 0x7fffffff, &line) ||
+      !ToNumber(text.substr(comma + 1), 0, 0x7fffffff, &column))
+    return false;
+  *place = {static_cast<int>(line), static_cast<int>(column)};
+  return true;
 }
 
-// The severity letter, then the text; an unknown letter (a NUL among them)
-// is no severity: the finding counts as FAIL and the report as malformed.
+// The severity letter, then the text; a finding with a place has it before
+// the text, "12,7;", after the letter in lower case.
+std::string SeverityAndText(const Finding& finding) {
+  const char tag = kSeverityTags[static_cast<int>(finding.severity)];
+  if (finding.place.line == 0) return tag + finding.text;
+  return static_cast<char>(tag - 'A' + 'a') + PlaceText(finding.place) + ";" + finding.text;
+}
+
+// An unknown letter (a NUL among them) is no severity, and a place that is
+// none is no place: the finding counts as FAIL and the report as malformed.
 bool ReadFinding(const Record& r, Finding* finding) {
-  const char* at = r.value.empty() || r.value[0] == '\0' ? nullptr : std::strchr(kSeverityTags, r.value[0]);
-  *finding = {r.key, at != nullptr ? static_cast<Severity>(at - kSeverityTags) : Severity::kFail,
-              r.value.empty() ? "" : r.value.substr(1)};
-  return at != nullptr;
+  *finding = {r.key, Severity::kFail, r.value.empty() ? "" : r.value.substr(1)};
+  if (r.value.empty() || r.value[0] == '\0') return false;
+  const char* at = std::strchr(kSeverityTags, r.value[0]);
+  if (at != nullptr) {
+    finding->severity = static_cast<Severity>(at - kSeverityTags);
+    return true;
+  }
+  at = r.value[0] >= 'a' && r.value[0] <= 'z' ? std::strchr(kSeverityTags, r.value[0] - 'a' + 'A') : nullptr;
+  const std::size_t end = r.value.find(';');
+  if (at == nullptr || end == std::string::npos || !ReadPlace(r.value.substr(1, end - 1), &finding->place))
+    return false;
+  finding->severity = static_cast<Severity>(at - kSeverityTags);
+  finding->text = r.value.substr(end + 1);
+  return true;
 }
 
 template <class T>
@@ -49,13 +76,13 @@ constexpr TextMember<ActionSpec> kActionTexts[] = {
     {'e', &ActionSpec::example},     {'o', &ActionSpec::note},
 };
 
-// An argument or an action: its texts by the table, its line ('l'), and an
+// An argument or an action: its texts by the table, its place ('l'), and an
 // action's arguments ('g'), each nested in the same framing.
 template <class T, std::size_t N>
 std::string EncodeSpec(const T& spec, const TextMember<T> (&texts)[N]) {
   std::string out;
   for (const TextMember<T>& t : texts) AppendRecord(&out, t.tag, "", spec.*t.member);
-  AppendRecord(&out, 'l', "", std::to_string(spec.line));
+  AppendRecord(&out, 'l', "", PlaceText(spec.place));
   return out;
 }
 
@@ -66,10 +93,7 @@ bool DecodeSpecField(T* spec, const TextMember<T> (&texts)[N], const Record& r) 
     (*spec).*t.member = r.value;
     return true;
   }
-  long long line = 0;
-  if (r.tag != 'l' || !ToNumber(r.value, 0, 0x7fffffff, &line)) return false;
-  spec->line = static_cast<int>(line);
-  return true;
+  return r.tag == 'l' && ReadPlace(r.value, &spec->place);
 }
 
 // Each record of `bytes` handed to `field`; false when any was malformed.

@@ -91,32 +91,38 @@ struct Frame {
   Kind kind;
   std::string name;
   std::string path;
-  int line;
+  Place place;
   std::map<std::string, int> counts;  // children seen, by name
   std::string text;                   // character data of a leaf
 };
+
+// Where the parser is: the element that starts there, or the fault that
+// stopped it.
+Place Here(XML_Parser parser) {
+  return {static_cast<int>(XML_GetCurrentLineNumber(parser)), static_cast<int>(XML_GetCurrentColumnNumber(parser)) + 1};
+}
 
 struct Reader {
   ActionDocument* document;
   XML_Parser parser;
   std::vector<Frame> stack;
   struct Entry {  // an Extended/Action: more about one action
-    int line;
+    Place place;
     std::string name, return_description, example, note;
   };
   std::vector<Entry> entries;
 
-  void Add(const char* rule, Severity severity, const std::string& path, int line, const std::string& what) {
-    document->findings.push_back({rule, severity, path + " (line " + std::to_string(line) + "): " + what});
+  void Add(const char* rule, Severity severity, const std::string& path, Place at, const std::string& what) {
+    document->findings.push_back({rule, severity, path + " (line " + std::to_string(at.line) + "): " + what, at});
   }
 
   void Start(const std::string& name) {
-    const int line = static_cast<int>(XML_GetCurrentLineNumber(parser));
+    const Place at = Here(parser);
     if (stack.empty()) {
       if (name != "ActionTemplates")
-        Add(rule::kRootElement, Severity::kFail, "/" + name, line,
+        Add(rule::kRootElement, Severity::kFail, "/" + name, at,
             "the root element is " + name + ", not ActionTemplates");
-      stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, name, "/" + name, line, {}, {}});
+      stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, name, "/" + name, at, {}, {}});
       return;
     }
     Frame& parent = stack.back();
@@ -129,13 +135,13 @@ struct Reader {
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
     if (shape != nullptr && child == nullptr)
-      Add(rule::kUnknownElement, Severity::kNote, path, line, "an element the host does not know");
+      Add(rule::kUnknownElement, Severity::kNote, path, at, "an element the host does not know");
     const Kind kind = child ? child->kind : kUnknown;
-    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, line, {}, {}, {}});
-    if (kind == kExtendedAction) entries.push_back({line, {}, {}, {}, {}});
+    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, at, {}, {}, {}});
+    if (kind == kExtendedAction) entries.push_back({at, {}, {}, {}, {}});
     if (kind == kArg && !document->specs.empty())
-      document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, line});
-    stack.push_back({kind, name, std::move(path), line, {}, {}});
+      document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, at});
+    stack.push_back({kind, name, std::move(path), at, {}, {}});
   }
 
   // A leaf's text goes to the action or argument it describes.
@@ -177,28 +183,28 @@ struct Reader {
     if (const ElementShape* shape = ShapeOf(frame.kind)) {
       for (const Child& c : shape->children)
         if (c.required && frame.counts[c.name] == 0)
-          Add(rule::kMissingElement, Severity::kFail, frame.path, frame.line, std::string("no ") + c.name);
+          Add(rule::kMissingElement, Severity::kFail, frame.path, frame.place, std::string("no ") + c.name);
     }
     const Kind parent = stack.empty() ? kUnknown : stack.back().kind;
     if (frame.kind == kActionName) {
       if (!IsActionName(frame.text))
-        Add(rule::kActionName, Severity::kFail, frame.path, frame.line,
+        Add(rule::kActionName, Severity::kFail, frame.path, frame.place,
             "\"" + frame.text + "\" is not of the form Table.Function");
       document->actions.push_back(frame.text);
     }
     if (frame.kind == kLeaf || frame.kind == kActionName) {
       if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
         if (!IsKnownType(frame.text))
-          Add(rule::kTypeName, Severity::kWarn, frame.path, frame.line,
+          Add(rule::kTypeName, Severity::kWarn, frame.path, frame.place,
               "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use" +
                   DidYouMean(NearestType(frame.text)));
       // EasyMode's DataType names the editor the wizard offers, not a type.
       if (parent == kEasyMode && frame.name == "DataType" && !IsKnownDataType(frame.text))
-        Add(rule::kTypeName, Severity::kWarn, frame.path, frame.line,
+        Add(rule::kTypeName, Severity::kWarn, frame.path, frame.place,
             "\"" + frame.text + "\" is no DataType the action wizard has an editor for" +
                 DidYouMean(NearestDataType(frame.text)));
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
-        Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.line,
+        Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.place,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");
       Keep(frame, parent);
     }
@@ -207,11 +213,11 @@ struct Reader {
 
   // Whether the element at `line` lacks a child already (MD304): an empty
   // one is then no second finding.
-  bool Missing(int line, const std::string& child) const {
-    const std::string end = "(line " + std::to_string(line) + "): no " + child;
+  bool Missing(Place at, const std::string& child) const {
+    const std::string end = ": no " + child;
     for (const Finding& f : document->findings)
-      if (f.rule == rule::kMissingElement && f.text.size() >= end.size() &&
-          f.text.compare(f.text.size() - end.size(), end.size(), end) == 0)
+      if (f.rule == rule::kMissingElement && f.place.line == at.line && f.place.column == at.column &&
+          f.text.size() >= end.size() && f.text.compare(f.text.size() - end.size(), end.size(), end) == 0)
         return true;
     return false;
   }
@@ -219,23 +225,23 @@ struct Reader {
   void CheckArguments(const ActionSpec& action, const Frame& frame) {
     std::map<std::string, int> seen;
     bool optional_before = false;
-    if (action.description.empty() && !Missing(action.line, "Description"))
-      Add(rule::kEmptyDescription, Severity::kWarn, frame.path, action.line,
+    if (action.description.empty() && !Missing(action.place, "Description"))
+      Add(rule::kEmptyDescription, Severity::kWarn, frame.path, action.place,
           "the action " + action.name + " has no Description: the action wizard and the help show nothing");
     for (const ArgumentSpec& argument : action.arguments) {
       if (++seen[argument.name] == 2)
-        Add(rule::kArgumentTwice, Severity::kWarn, frame.path, argument.line,
+        Add(rule::kArgumentTwice, Severity::kWarn, frame.path, argument.place,
             "the argument " + argument.name + " is named twice in " + action.name);
       if (argument.required == "1" && optional_before)
-        Add(rule::kRequiredAfterOptional, Severity::kWarn, frame.path, argument.line,
+        Add(rule::kRequiredAfterOptional, Severity::kWarn, frame.path, argument.place,
             "the required argument " + argument.name + " of " + action.name +
                 " comes after an optional one: a script cannot leave that one out and still pass " + argument.name);
       optional_before = optional_before || argument.required == "0";
       if (const std::string why = WhyNotOfItsType(argument); !why.empty())
-        Add(rule::kDefaultType, Severity::kWarn, frame.path, argument.line,
+        Add(rule::kDefaultType, Severity::kWarn, frame.path, argument.place,
             "the Default of " + argument.name + " is " + why);
-      if (argument.description.empty() && !Missing(argument.line, "Description"))
-        Add(rule::kEmptyDescription, Severity::kWarn, frame.path, argument.line,
+      if (argument.description.empty() && !Missing(argument.place, "Description"))
+        Add(rule::kEmptyDescription, Severity::kWarn, frame.path, argument.place,
             "the argument " + argument.name + " of " + action.name +
                 " has no Description: the action wizard shows nothing for it");
     }
@@ -246,7 +252,7 @@ struct Reader {
     std::map<std::string, int> seen;
     for (const ActionSpec& action : document->specs)
       if (++seen[action.name] == 2)
-        Add(rule::kActionTwice, Severity::kFail, "/ActionTemplates/Action", action.line,
+        Add(rule::kActionTwice, Severity::kFail, "/ActionTemplates/Action", action.place,
             "the action " + action.name + " is named twice");
   }
 
@@ -269,7 +275,7 @@ struct Reader {
         for (std::size_t i = 0; i < entries.size(); ++i) give(entries[i], &document->specs[i]);
         return;
       }
-      Add(rule::kExtendedUnpaired, Severity::kWarn, section, entries.front().line,
+      Add(rule::kExtendedUnpaired, Severity::kWarn, section, entries.front().place,
           Count(entries.size(), "entry", "entries") + " for " + Count(document->specs.size(), "action", "actions") +
               ", none named: which entry tells of which action is unknown, so the help shows none; "
               "give each entry the Name of its action");
@@ -280,7 +286,7 @@ struct Reader {
       const Entry& entry = entries[i];
       const std::string path = section + "/Action[" + std::to_string(i + 1) + "]";
       if (entry.name.empty()) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
             "an entry without a Name among named ones: it belongs to no action; name its action");
         continue;
       }
@@ -288,10 +294,10 @@ struct Reader {
       for (ActionSpec& spec : document->specs)
         if (spec.name == entry.name) action = &spec;
       if (action == nullptr) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
             "the entry names " + entry.name + ", which is no action of the document");
       } else if (++taken[entry.name] == 2) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.line,
+        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
             "a second entry for " + entry.name + ": the first one is shown");
       } else {
         give(entry, action);
@@ -343,9 +349,10 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
   const bool parsed =
       XML_Parse(parser, ansi_text.data(), static_cast<int>(ansi_text.size()), XML_TRUE) == XML_STATUS_OK;
   if (!parsed) {
+    document.problem_place = Here(parser);
     document.problem = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-                       std::to_string(XML_GetCurrentLineNumber(parser)) + ", column " +
-                       std::to_string(XML_GetCurrentColumnNumber(parser) + 1);
+                       std::to_string(document.problem_place.line) + ", column " +
+                       std::to_string(document.problem_place.column);
     document.findings.clear();
     document.actions.clear();
     document.specs.clear();

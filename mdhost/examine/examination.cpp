@@ -178,14 +178,15 @@ void WaitForOwnReferences(const ImageRange& image) {
 void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
-    sink.Fail(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem);
+    sink.Add({rule::kNotWellFormed, Severity::kFail, "action XML: not well-formed: " + document.problem,
+              document.problem_place});
     sink.report().actions_failure = sink.report().findings.back();
     return;
   }
   sink.Pass(rule::kWellFormed,
             "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
   for (const Finding& finding : document.findings) {
-    sink.Add({finding.rule, finding.severity, "action XML " + finding.text});
+    sink.Add({finding.rule, finding.severity, "action XML " + finding.text, finding.place});
     // A document of another kind has no actions to compare or show.
     if (finding.rule == rule::kRootElement && !sink.report().actions_failure)
       sink.report().actions_failure = sink.report().findings.back();

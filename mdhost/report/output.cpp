@@ -93,8 +93,13 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   out["file_version"] = TextOrNull(report.file_version);
   out["product_version"] = TextOrNull(report.product_version);
   nlohmann::json findings = nlohmann::json::array();
-  for (const Finding& finding : report.findings)
+  for (const Finding& finding : report.findings) {
     findings.push_back({{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}});
+    if (finding.place.line > 0) {  // in the action document
+      findings.back()["line"] = finding.place.line;
+      findings.back()["column"] = finding.place.column;
+    }
+  }
   out["findings"] = findings;
   out["figures"] = nlohmann::json::object();
   for (const auto& figure : report.figures) out["figures"][figure.first] = figure.second;

@@ -118,6 +118,16 @@ CASES = [
          ],
          repeat={'native': 10, 'sanitize': 10, 'win': 3},
          command=["check", "--json", "--cycles", "0", fx("c_plugin"), fx("thread"), fx("plugin"), fx("c_plugin")]),
+    # Findings in the action document carry its line and column; the others none.
+    Case("check.places_json",
+         exit=1,
+         json=[
+             "[(f['line'], f['column']) for f in data['plugins'][0]['findings'] if f['rule'] == 'MD301'] == [(1, 53)]",
+             "[(f['line'] > 0, f['column'] > 0) for f in data['plugins'][1]['findings'] if f['rule'] == 'MD309']"
+             " == [(True, True)]",
+             "all('line' not in f for p in data['plugins'] for f in p['findings'] if f['rule'] < 'MD3')",
+         ],
+         command=["check", "--json", "{cycles}", fx("malformed_actions"), fx("required_yes")]),
     # A crash in the start-up code says so; on Windows a crash address reads as
     # module + offset.
     Case("check.start_crash",

@@ -100,9 +100,20 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
       "NOTE MD305 /ActionTemplates/Action[4]/Arguments/Arg[1]/Colour (line 5): an element the host does not know\n"
       "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Description\n"
       "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Default\n"
-      "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Required\n",
+      "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Required\n"
+      // Its argument, on the same line, lacks a Description; the action's is empty.
+      "WARN MD313 /ActionTemplates/Action[4] (line 5): the action B.three has no Description: the action wizard and "
+      "the help show nothing\n",
       Findings(document));
   EXPECT_EQ((std::vector<std::string>{"A.one", "two", "B.three"}), document.actions);
+  // Each finding has its place, the column of its element's start tag.
+  ASSERT_EQ(9u, document.findings.size());
+  EXPECT_EQ("3,1 5,91", std::to_string(document.findings[0].place.line) + "," +
+                            std::to_string(document.findings[0].place.column) + " " +
+                            std::to_string(document.findings[4].place.line) + "," +
+                            std::to_string(document.findings[4].place.column));
+  const ActionDocument broken = ReadActionDocument("<ActionTemplates>\n  <Action></Arg>");
+  EXPECT_EQ("2,13", std::to_string(broken.problem_place.line) + "," + std::to_string(broken.problem_place.column));
 }
 
 TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
@@ -134,7 +145,7 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
       Findings(document));
   ASSERT_EQ(3u, document.specs.size());
   const host::ActionSpec& two = document.specs[1];
-  EXPECT_EQ("A.two|number|3", two.name + "|" + two.return_type + "|" + std::to_string(two.line));
+  EXPECT_EQ("A.two|number|3", two.name + "|" + two.return_type + "|" + std::to_string(two.place.line));
   ASSERT_EQ(3u, two.arguments.size());
   const host::ArgumentSpec& f = two.arguments[0];
   // EasyMode's DataType names an editor (file, folder, combo...), no type: no MD310.

@@ -19,8 +19,8 @@ host::PluginReport EveryField() {
   r.sdk_known = true;
   r.sdk_version = -3;
   r.actions = std::vector<std::string>{"A.one", kOdd, ""};
-  host::ActionSpec action{"A.one", "does " + kOdd, "string", {}, 12, "returns", "A.one(1)", "a note"};
-  action.arguments.push_back({"X", "x " + kOdd, "number", "2", "0", "Editor=file;", 14});
+  host::ActionSpec action{"A.one", "does " + kOdd, "string", {}, {12, 3}, "returns", "A.one(1)", "a note"};
+  action.arguments.push_back({"X", "x " + kOdd, "number", "2", "0", "Editor=file;", {14, 70000}});
   action.arguments.push_back({});
   r.action_specs = {action, host::ActionSpec()};
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
@@ -29,6 +29,7 @@ host::PluginReport EveryField() {
   r.findings = {{"MD106", host::Severity::kPass, "passes"},
                 {"MD201", host::Severity::kNote, "notes"},
                 {"MD102", host::Severity::kWarn, "warns " + kOdd},
+                {"MD310", host::Severity::kWarn, "placed;1,2;", {3, 41}},
                 {"MD105", host::Severity::kFail, ""}};
   r.figures = {{"kept_per_load", 1.0 / 3.0}, {"other", -0.0}};
   return r;
@@ -38,19 +39,23 @@ void ExpectSameFinding(const host::Finding& a, const host::Finding& b) {
   EXPECT_EQ(a.rule, b.rule);
   EXPECT_EQ(a.severity, b.severity);
   EXPECT_EQ(a.text, b.text);
+  EXPECT_EQ(std::to_string(a.place.line) + "," + std::to_string(a.place.column),
+            std::to_string(b.place.line) + "," + std::to_string(b.place.column));
 }
 
 void ExpectSameArgument(const host::ArgumentSpec& a, const host::ArgumentSpec& b) {
   EXPECT_EQ(a.name + "|" + a.description + "|" + a.type + "|" + a.default_value + "|" + a.required + "|" + a.easy_mode,
             b.name + "|" + b.description + "|" + b.type + "|" + b.default_value + "|" + b.required + "|" + b.easy_mode);
-  EXPECT_EQ(a.line, b.line);
+  EXPECT_EQ(a.place.line, b.place.line);
+  EXPECT_EQ(a.place.column, b.place.column);
 }
 
 void ExpectSameAction(const host::ActionSpec& a, const host::ActionSpec& b) {
   EXPECT_EQ(
       a.name + "|" + a.description + "|" + a.return_type + "|" + a.return_description + "|" + a.example + "|" + a.note,
       b.name + "|" + b.description + "|" + b.return_type + "|" + b.return_description + "|" + b.example + "|" + b.note);
-  EXPECT_EQ(a.line, b.line);
+  EXPECT_EQ(a.place.line, b.place.line);
+  EXPECT_EQ(a.place.column, b.place.column);
   ASSERT_EQ(a.arguments.size(), b.arguments.size());
   for (std::size_t i = 0; i < a.arguments.size(); ++i) ExpectSameArgument(a.arguments[i], b.arguments[i]);
 }
@@ -101,11 +106,13 @@ TEST(ReportCodec, WhatWasNotLearntStaysUnknown) {
 // A finding whose severity byte is no severity (NUL among them) is counted
 // as a FAIL, never as a fifth severity that no count sees.
 TEST(ReportCodec, AFindingOfNoKnownSeverityCountsAsAFailure) {
-  for (const std::string severity : {std::string(1, '\0'), std::string("Z"), std::string()}) {
+  // A placed finding's place that is none ("w3;", "w1,x;", "w1,2") is no finding either.
+  for (const std::string severity : {std::string(1, '\0'), std::string("Z"), std::string(), std::string("w3;"),
+                                     std::string("w1,x;"), std::string("w1,2"), std::string("z1,2;")}) {
     std::string bytes;
     host::AppendRecord(&bytes, 'F', "MD105", severity + "text");
     host::PluginReport read;
-    EXPECT_FALSE(host::DecodeReport(bytes, &read));
+    EXPECT_FALSE(host::DecodeReport(bytes, &read)) << severity;
     ASSERT_EQ(1u, read.findings.size());
     EXPECT_EQ(host::Severity::kFail, read.findings[0].severity);
     EXPECT_EQ(1, read.Failures());
