@@ -81,6 +81,14 @@ const Option kOptions[] = {
        call->output = value;
        return true;
      }},
+    {"--release-type", "major|minor|patch", kDiff,
+     "the release the new version is, instead of judging it from the two version texts",
+     [](const char* value, Invocation* call, std::string* error) {
+       call->release_type = value;
+       if (call->release_type == "major" || call->release_type == "minor" || call->release_type == "patch") return true;
+       *error = "--release-type takes major, minor or patch";
+       return false;
+     }},
     {"--lang", "c|cpp", kNew, "the new plugin's language (C by default)",
      [](const char* value, Invocation* call, std::string* error) {
        call->cpp = std::string(value) == "cpp";

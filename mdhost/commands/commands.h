@@ -15,7 +15,7 @@ class Examiner;
 
 // Exit codes, named once: the usage lists them from here.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;   // a check failed, a script raised, a plugin could not be read
+constexpr int kExitFailed = 1;   // a check failed, a script raised, a plugin could not be read, scripts break
 constexpr int kExitUsage = 2;    // the command line is wrong
 constexpr int kExitNoInput = 3;  // a file or folder named is missing or unusable
 constexpr int kExitNothing = 4;  // scan: no plugin module below the folder
@@ -26,9 +26,11 @@ struct ExitCode {
 };
 constexpr ExitCode kExitCodes[] = {
     {kExitOk, "success"},
-    {kExitFailed, "a check failed (FAIL; with --strict, WARN too), a plugin could not be read or a script raised"},
+    {kExitFailed,
+     "a check failed (FAIL; with --strict, WARN too), a plugin could not be read, a script raised, or diff: scripts "
+     "break and the new version is no major release"},
     {kExitUsage, "a wrong command line"},
-    {kExitNoInput, "a file or folder that cannot be used"},
+    {kExitNoInput, "a file or folder that cannot be used (diff: a side whose actions cannot be read)"},
     {kExitNothing, "scan found no plugin module below the folder"},
 };
 
@@ -42,10 +44,11 @@ struct Invocation {
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   bool timeout_given = false;
-  std::string output;     // doc: the page's file ("": standard output)
-  bool markdown = false;  // doc: Markdown instead of HTML
-  bool cpp = false;       // new: C++ instead of C
-  int load_cycles = 200;  // check: load-and-release cycles measured for memory kept per load
+  std::string output;        // doc: the page's file ("": standard output)
+  bool markdown = false;     // doc: Markdown instead of HTML
+  bool cpp = false;          // new: C++ instead of C
+  int load_cycles = 200;     // check: load-and-release cycles measured for memory kept per load
+  std::string release_type;  // diff: the release the new version is, as stated ("": from the version texts)
 };
 
 // kExitOk when `path` names a file; otherwise says why not on standard

@@ -19,16 +19,14 @@ int DiffCommand(const Invocation& call) {
   DiffResult result;
   result.old_side = ReadActionSource(old_path, examiner);
   result.new_side = ReadActionSource(new_path, examiner);
-  if (result.Compared()) {
-    result.changes = CompareActions(result.old_side, result.new_side);
-    const std::optional<std::string> old_version = Utf8Text(result.old_side, kVersionGetter);
-    const std::optional<std::string> new_version = Utf8Text(result.new_side, kVersionGetter);
-    if (result.Breaks() && old_version && new_version && !MajorVersionRose(*old_version, *new_version))
-      result.warning = "scripts break while the version says they should not: " + *old_version + " became " +
-                       *new_version + "; raise the version's first number";
+  if (!result.Compared()) {
+    PrintDiff(result, call.json);
+    return kExitNoInput;
   }
+  result.changes = CompareActions(result.old_side, result.new_side);
+  result.versions = JudgeVersions(result.old_side, result.new_side, result.Breaks(), call.release_type);
   PrintDiff(result, call.json);
-  return !result.Compared() || result.Breaks() ? kExitFailed : kExitOk;
+  return result.versions.ok ? kExitOk : kExitFailed;
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "mdhost/compare/version_bump.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/system/system.h"
 
@@ -225,8 +226,19 @@ std::vector<Change> CompareActions(const PluginReport& old_side, const PluginRep
   return out.Take();
 }
 
-bool MajorVersionRose(const std::string& old_version, const std::string& new_version) {
-  return std::strtol(new_version.c_str(), nullptr, 10) > std::strtol(old_version.c_str(), nullptr, 10);
+VersionVerdict JudgeVersions(const PluginReport& old_side, const PluginReport& new_side, bool breaks,
+                             const std::string& stated_release) {
+  VersionVerdict verdict;
+  verdict.old_version = Utf8Text(old_side, kVersionGetter);
+  verdict.new_version = Utf8Text(new_side, kVersionGetter);
+  verdict.release_stated = !stated_release.empty();
+  std::optional<Bump> release = BumpNamed(stated_release);
+  if (!verdict.release_stated && verdict.old_version && verdict.new_version)
+    release = BumpBetween(*verdict.old_version, *verdict.new_version);
+  verdict.release = release ? BumpName(*release) : "";
+  verdict.required = breaks ? "major" : "none";
+  verdict.ok = !breaks || release == Bump::kMajor;
+  return verdict;
 }
 
 }  // namespace host

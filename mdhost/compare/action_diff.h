@@ -24,7 +24,9 @@ std::optional<std::string> Utf8Text(const PluginReport& report, const char* gett
 // The SDK version the host sees: 1 for an SDK1 plugin; none where unknown.
 std::optional<int32_t> SdkOf(const PluginReport& report);
 
-// True when the version text's first number rose ("1.4" -> "2.0").
-bool MajorVersionRose(const std::string& old_version, const std::string& new_version);
+// The release the new side is (stated, or judged from the version texts)
+// against the one the changes need.
+VersionVerdict JudgeVersions(const PluginReport& old_side, const PluginReport& new_side, bool breaks,
+                             const std::string& stated_release);
 
 }  // namespace host

@@ -21,12 +21,22 @@ struct Change {
   std::string text;  // the line a reader sees
 };
 
+// The release the new version is, against the one its changes need: a
+// change that breaks scripts needs a major release.
+struct VersionVerdict {
+  std::optional<std::string> old_version, new_version;  // the version texts (UTF-8); none for a document
+  std::string release;          // "major", "minor", "patch", "none"; "" where the texts are no dotted numbers
+  bool release_stated = false;  // the author stated it (--release-type) rather than the texts
+  std::string required;         // "major" where scripts break, else "none"
+  bool ok = true;
+};
+
 // Two reports compared; a side whose actions cannot be had (WhyNoActions)
 // is not compared.
 struct DiffResult {
   PluginReport old_side, new_side;
   std::vector<Change> changes;  // breaking first, then compatible, then notes
-  std::string warning;          // "" or why the version contradicts the changes
+  VersionVerdict versions;
   bool Breaks() const {
     for (const Change& change : changes)
       if (change.what == ChangeClass::kBreaking) return true;

@@ -33,6 +33,39 @@ nlohmann::json SideJson(const PluginReport& side) {
           {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", failure->text}}) : nlohmann::json()}};
 }
 
+nlohmann::json VersionsJson(const DiffResult& result) {
+  if (!result.Compared()) return nullptr;
+  const VersionVerdict& v = result.versions;
+  const auto text = [](const std::optional<std::string>& t) { return t ? nlohmann::json(*t) : nlohmann::json(); };
+  return {{"old", text(v.old_version)},
+          {"new", text(v.new_version)},
+          {"release", v.release.empty() ? nlohmann::json() : nlohmann::json(v.release)},
+          {"release_stated", v.release_stated},
+          {"required_bump", v.required},
+          {"ok", v.ok}};
+}
+
+// "Version 1.4 -> 1.5 (a minor release); scripts break, which needs a major
+// release: raise the version's first number"
+std::string VersionLine(const VersionVerdict& v) {
+  std::string line;
+  if (v.old_version && v.new_version) {
+    line = "Version " + Escaped(*v.old_version) + " -> " + Escaped(*v.new_version);
+    if (!v.release_stated)
+      line += v.release.empty()     ? " (no dotted numbers: no release can be told)"
+              : v.release == "none" ? " (no release)"
+                                    : " (a " + v.release + " release)";
+  } else {
+    line = "No version text on a document side";
+  }
+  if (v.release_stated) line += ", stated a " + v.release + " release";
+  if (v.required != "major") return line + "; nothing breaks";
+  if (v.ok) return line + "; scripts break, which a major release allows";
+  line += "; scripts break, which needs a major release";
+  if (v.release_stated) return line;
+  return line + (v.release.empty() ? " (state it: --release-type major)" : ": raise the version's first number");
+}
+
 nlohmann::json DiffJson(const DiffResult& result) {
   nlohmann::json list = nlohmann::json::array();
   for (const Change& c : result.changes) {
@@ -50,7 +83,7 @@ nlohmann::json DiffJson(const DiffResult& result) {
   out["old"] = SideJson(result.old_side);
   out["new"] = SideJson(result.new_side);
   out["changes"] = list;
-  out["warnings"] = result.warning.empty() ? nlohmann::json::array() : nlohmann::json::array({result.warning});
+  out["versions"] = VersionsJson(result);
   out["summary"] = {{"breaking", Count(result, ChangeClass::kBreaking)},
                     {"compatible", Count(result, ChangeClass::kCompatible)},
                     {"notes", Count(result, ChangeClass::kNote)}};
@@ -70,11 +103,11 @@ void PrintDiffText(const DiffResult& result) {
     Print(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
           "\n");
   }
-  if (!result.warning.empty()) Print("WARN        " + Escaped(result.warning) + "\n");
   const int compatible = Count(result, ChangeClass::kCompatible), notes = Count(result, ChangeClass::kNote);
   Print(std::to_string(Count(result, ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +
         " compatible change" + (compatible == 1 ? "" : "s") +
         (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
+  Print(VersionLine(result.versions) + "\n");
 }
 
 }  // namespace

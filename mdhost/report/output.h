@@ -40,7 +40,7 @@ struct Skipped {
 
 // Every command's JSON: format_version, tool, plugins (one record each),
 // skipped and summary.
-constexpr int kJsonFormatVersion = 1;
+constexpr int kJsonFormatVersion = 2;  // 2: diff's "warnings" gave way to "versions"
 // What every JSON object mdhost prints opens with: format_version and tool.
 nlohmann::json JsonEnvelope();
 nlohmann::json ReportJson(const PluginReport& report, bool strict);

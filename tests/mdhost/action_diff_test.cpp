@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mdhost/compare/action_diff.h"
+#include "mdhost/compare/version_bump.h"
 #include "mdhost/examine/action_document.h"
 #include "support/test_paths.h"
 
@@ -125,9 +126,44 @@ TEST(ActionDiff, PluginTextsAreNotesAndTheFirstNumberMustRise) {
   old_side.sdk_known = new_side.sdk_known = true;  // the old one an SDK1 plugin
   new_side.sdk_version = 2;
   EXPECT_EQ("N plugin_name \nN lua_version \nN sdk_version \n", Summary(host::CompareActions(old_side, new_side)));
-  EXPECT_TRUE(host::MajorVersionRose("1.9", "2.0"));
-  EXPECT_FALSE(host::MajorVersionRose("1.4", "1.5"));
-  EXPECT_FALSE(host::MajorVersionRose("2.0", "2.0 beta"));
+}
+
+std::string Release(const std::string& was, const std::string& now) {
+  const std::optional<host::Bump> bump = host::BumpBetween(was, now);
+  return bump ? host::BumpName(*bump) : "?";
+}
+
+// Versions are dotted numbers, compared number by number (1.9 -> 1.10 is a
+// minor release, not a step back); a text that is none tells no release.
+TEST(VersionBump, TheFirstNumberThatDiffersSaysWhichRelease) {
+  EXPECT_EQ("major minor minor patch none none none", Release("1.9", "2.0") + " " + Release("1.4", "1.5") + " " +
+                                                          Release("1.9", "1.10") + " " + Release("1.0", "1.0.1") + " " +
+                                                          Release("1.0", "1") + " " + Release("2.0", "1.9") + " " +
+                                                          Release("3.1.4", "3.1.4"));
+  for (const char* odd : {"2.0 beta", "v2", "", "2..0", "2.", ".2", "-2", "99999999999999999999.0"})
+    EXPECT_EQ("?", Release("1.0", odd)) << odd;
+}
+
+// The new version needs a major release where scripts break: from the texts,
+// or as the author states it; a side without texts (a document) is judged
+// by what the author states alone.
+TEST(VersionBump, BreakingChangesNeedAMajorRelease) {
+  host::PluginReport was, now;
+  was.texts["irPlg_GetPluginVersion"] = "1.4";
+  now.texts["irPlg_GetPluginVersion"] = "1.5";
+  const auto judge = [&](bool breaks, const std::string& stated) {
+    const host::VersionVerdict v = host::JudgeVersions(was, now, breaks, stated);
+    return v.release + "/" + v.required + "/" + (v.ok ? "ok" : "not ok");
+  };
+  EXPECT_EQ("minor/none/ok", judge(false, ""));
+  EXPECT_EQ("minor/major/not ok", judge(true, ""));
+  EXPECT_EQ("major/major/ok", judge(true, "major"));
+  EXPECT_EQ("patch/major/not ok", judge(true, "patch"));
+  now.texts["irPlg_GetPluginVersion"] = "2.0";
+  EXPECT_EQ("major/major/ok", judge(true, ""));
+  now.texts.clear();  // a document
+  EXPECT_EQ("/major/not ok", judge(true, ""));
+  EXPECT_EQ("major/major/ok", judge(true, "major"));
 }
 
 }  // namespace
