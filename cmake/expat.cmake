@@ -32,3 +32,13 @@ file(MAKE_DIRECTORY "${MD_JSON_INCLUDE}")
 file(CREATE_LINK "/usr/include/nlohmann" "${MD_JSON_INCLUDE}/nlohmann" SYMBOLIC)
 add_library(md_json INTERFACE)
 target_include_directories(md_json SYSTEM INTERFACE "${MD_JSON_INCLUDE}")
+
+# toml++, header-only, from Debian's package, for mdhost.toml: the same way.
+set(MD_TOML_INCLUDE "${PROJECT_BINARY_DIR}/toml-include")
+if(NOT EXISTS "/usr/include/toml++/toml.h")
+  message(FATAL_ERROR "toml++ not found: run tools/setup.sh")
+endif()
+file(MAKE_DIRECTORY "${MD_TOML_INCLUDE}")
+file(CREATE_LINK "/usr/include/toml++" "${MD_TOML_INCLUDE}/toml++" SYMBOLIC)
+add_library(md_toml INTERFACE)
+target_include_directories(md_toml SYSTEM INTERFACE "${MD_TOML_INCLUDE}")

@@ -11,7 +11,7 @@ import sys
 readme, text = sys.argv[1], sys.argv[2]
 command = sys.argv[sys.argv.index("--") + 1:]
 usage = subprocess.run(command + ["--help"], capture_output=True, check=True).stdout.decode("utf-8")
-options = re.findall(r"^  (--?[a-z-]+)( [A-Za-z|]+)? +\(([a-z, ]+)\) ", usage, re.M)
+options = re.findall(r"^  (--?[a-z-]+)( [A-Za-z|\[\],.]+)? +\(([a-z, ]+)\) ", usage, re.M)
 if len(options) < 5:
     sys.exit("too few options in the usage:\n" + usage)
 readme_text = open(readme, encoding="utf-8").read()

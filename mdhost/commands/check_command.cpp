@@ -2,6 +2,7 @@
 // per finding with its rule ID; the exit code is 0 only when nothing failed
 // (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/report_sink.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/report/output.h"
@@ -39,8 +40,14 @@ int CheckCommand(const Invocation& call) {
     reports[i].path = call.arguments[i];
     ReportSink(&reports[i]).Error(rule::kCannotLoad, "cannot be loaded: " + why);
   }
+  RuleChoices choices(call);
+  if (std::string why; !choices.Find(call.arguments, &why)) {
+    Complain(why);
+    return kExitUsage;
+  }
   std::size_t delivered = 0;
   Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);
+  examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
   examiner.ExamineAll(Examination::kCheck, files, [&](const PluginReport& report) {
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
     if (!call.json) PrintReport(report, call);

@@ -3,6 +3,7 @@
 // test holds the README's option list to the usage).
 #include "mdhost/commands/command_line.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "mdhost/report/output.h"
@@ -37,6 +38,24 @@ bool Number(const char* option, const char* value, long low, long high, int* out
   return true;
 }
 
+// "MD501,MD502" into the rule options at `level`; false for an ID that is
+// no rule.
+bool TakeRules(const char* option, const char* value, RuleLevel level, Invocation* call, std::string* error) {
+  std::string list = value;
+  for (std::size_t at = 0; at <= list.size();) {
+    const std::size_t comma = std::min(list.find(',', at), list.size());
+    const std::string id = list.substr(at, comma - at);
+    if (!IsRuleId(id)) {
+      *error = std::string(option) + ": " + (id.empty() ? "an empty rule ID" : id + " is no rule") +
+               " (rules are named MDnnn, as in the findings; 'mdhost explain MDnnn')";
+      return false;
+    }
+    call->rule_options.emplace_back(id, level);
+    at = comma + 1;
+  }
+  return true;
+}
+
 struct Option {
   const char* name;
   const char* value;  // the value's name in the usage; null for a flag
@@ -65,6 +84,25 @@ const Option kOptions[] = {
      [](const char* value, Invocation* call, std::string* error) {
        return Number("--cycles", value, 0, 100000, &call->load_cycles, error);
      }},
+    {"--allow", "MDnnn[,...]", kInfo | kCheck | kScan, "leave out the rules' findings (repeatable)",
+     [](const char* value, Invocation* call, std::string* error) {
+       return TakeRules("--allow", value, RuleLevel::kAllow, call, error);
+     }},
+    {"--warn", "MDnnn[,...]", kInfo | kCheck | kScan, "make the rules' findings WARN (repeatable)",
+     [](const char* value, Invocation* call, std::string* error) {
+       return TakeRules("--warn", value, RuleLevel::kWarn, call, error);
+     }},
+    {"--deny", "MDnnn[,...]", kInfo | kCheck | kScan, "make the rules' findings FAIL (repeatable)",
+     [](const char* value, Invocation* call, std::string* error) {
+       return TakeRules("--deny", value, RuleLevel::kDeny, call, error);
+     }},
+    {"--config", "FILE", kInfo | kCheck | kScan, "take the rules' levels from FILE, not from the mdhost.toml found",
+     [](const char* value, Invocation* call, std::string*) {
+       call->config_file = value;
+       return true;
+     }},
+    {"--no-config", nullptr, kInfo | kCheck | kScan, "read no mdhost.toml",
+     [](const char*, Invocation* call, std::string*) { return call->no_config = true; }},
     {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
      [](const char*, Invocation* call, std::string*) { return call->strict = true; }},
     {"--verbose", nullptr, kScan, "list the other modules too (those without getters: the helpers plugins import)",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mdhost/contract/plugin_report.h"
+#include "mdhost/contract/rule_levels.h"
 
 namespace host {
 
@@ -49,6 +50,11 @@ struct Invocation {
   bool cpp = false;          // new: C++ instead of C
   int load_cycles = 200;     // check: load-and-release cycles measured for memory kept per load
   std::string release_type;  // diff: the release the new version is, as stated ("": from the version texts)
+  // info, check, scan: the severities chosen for rules, in the options' order
+  // (the later wins), and the project file that holds more.
+  std::vector<std::pair<std::string, RuleLevel>> rule_options;
+  std::string config_file;  // --config: this file instead of those found
+  bool no_config = false;   // --no-config: no file at all
 };
 
 // kExitOk when `path` names a file; otherwise says why not on standard

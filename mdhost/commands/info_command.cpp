@@ -1,6 +1,7 @@
 // mdhost info PLUGIN: the five texts, the SDK version and the actions, as the
 // host reads them.
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
@@ -43,7 +44,13 @@ void PrintReport(const PluginReport& report) {
 int InfoCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
   if (const int status = RequireFile(path)) return status;
+  RuleChoices choices(call);
+  if (std::string why; !choices.Find({path}, &why)) {
+    Complain(why);
+    return kExitUsage;
+  }
   Examiner examiner(call.isolated, call.timeout_seconds);
+  examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
   const PluginReport report = examiner.ExamineOne(Examination::kRead, path);
   if (call.json)
     PrintJson(ResultsJson({report}, {}, false));

@@ -1,5 +1,6 @@
 #include "mdhost/commands/new_project.h"
 
+#include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/lua_names.h"
 
 namespace host {
@@ -244,6 +245,8 @@ behind a compiler check only.
 
 `check` holds the plugin to the host's contract (no FAIL and no WARN as
 made); `run` runs a script with its actions, as the host would.
+`mdhost.toml` lists every rule at its own severity, commented out: the
+place to allow a rule or make it warn or fail, for this project.
 
 ## Install
 
@@ -261,6 +264,7 @@ then add the plugin under Project > Plugins.
 - `actions.xml`: the actions as the host shows them; the build puts it into
   the module.
 - `Help.html`: the reference page, made from `actions.xml` by `mdhost doc`.
+- `mdhost.toml`: the levels of mdhost's rules for this project.
 )";
 
 const char* const kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
@@ -322,7 +326,8 @@ std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std
           {"Help.html", help_page},
           {"CMakeLists.txt", cmake},
           {"cmake/mingw-i686.cmake", kToolchain},
-          {"README.md", readme}};
+          {"README.md", readme},
+          {kRuleFileName, RuleFileTemplate()}};
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 // names) that the host cannot use is a failing row; other modules (the
 // helpers plugins import) are counted, and listed with --verbose.
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/rule_config.h"
 #include "mdhost/commands/scan_findings.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/examine/pe_image.h"
@@ -77,6 +78,14 @@ int ScanCommand(const Invocation& call) {
       ++other_files;
   }
   for (const std::string& path : unreachable) skipped.push_back({path, kNameNotInAnsi});
+  RuleChoices choices(call);
+  std::vector<std::string> named_like_plugins = plugins;
+  for (const PluginReport& report : unusable) named_like_plugins.push_back(report.path);
+  if (std::string why; !choices.Find(named_like_plugins, &why)) {
+    Complain(why);
+    return kExitUsage;
+  }
+  examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
   // The table's rows go out as their reports come in, so that a plugin that
   // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;
@@ -86,12 +95,14 @@ int ScanCommand(const Invocation& call) {
     if (!call.json) PrintReportRow(report);
   });
   for (PluginReport& report : unusable) {
+    choices.Apply(&report);
     if (!call.json) PrintReportRow(report);
     reports.push_back(std::move(report));
   }
   std::vector<std::size_t> findings_before;
   for (const PluginReport& report : reports) findings_before.push_back(report.findings.size());
   CheckNeighbours(reports);
+  for (PluginReport& report : reports) choices.Apply(&report);  // the clashes just found
 
   int failed = 0;
   for (const PluginReport& report : reports) failed += !report.Passed(call.strict);

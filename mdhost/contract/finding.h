@@ -22,6 +22,11 @@ struct Finding {
   Severity severity;
   std::string text;  // UTF-8
   Place place = {};
+  // Where an author set the severity instead of the rule's own (mdhost's
+  // side only, after the examination): "--deny" or "C:\\p\\mdhost.toml:4";
+  // "" for the rule's own, which `rule_severity` then holds.
+  std::string set_by = {};
+  Severity rule_severity = Severity::kPass;
 
   // What a read reports and what --strict and the verdicts weigh.
   bool IsProblem() const { return severity == Severity::kWarn || severity == Severity::kFail; }

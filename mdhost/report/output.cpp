@@ -99,6 +99,11 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
       findings.back()["line"] = finding.place.line;
       findings.back()["column"] = finding.place.column;
     }
+    if (!finding.set_by.empty()) {  // an author chose its severity
+      findings.back()["default_severity"] = SeverityName(finding.rule_severity);
+      findings.back()["severity_source"] = finding.set_by[0] == '-' ? "option" : "file";
+      findings.back()["severity_set_by"] = finding.set_by;  // UTF-8
+    }
   }
   out["findings"] = findings;
   out["figures"] = nlohmann::json::object();

@@ -34,6 +34,13 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8) { std::fwrite(utf8.da
 
 // ---- Files --------------------------------------------------------------------
 
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char here[4096];
+  if (getcwd(here, sizeof here) == nullptr) return path;
+  return std::string(here) + "/" + path;
+}
+
 bool IsFile(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

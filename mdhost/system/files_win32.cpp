@@ -80,6 +80,16 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8) {
 
 // ---- Files --------------------------------------------------------------------
 
+std::string AbsolutePath(const std::string& path) {
+  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::string full(size, '\0');
+  const DWORD written = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+  if (written == 0 || written >= size) return path;
+  full.resize(written);
+  return full;
+}
+
 bool IsFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

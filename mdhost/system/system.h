@@ -130,6 +130,9 @@ std::string FolderOf(const std::string& path);
 
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// The path made absolute against the working folder, so that its folders
+// can be walked upward; `path` itself where that fails.
+std::string AbsolutePath(const std::string& path);
 // A command-line argument whose name the system's ANSI code page cannot hold
 // reaches mdhost (and the host) mangled: whether that happened to
 // `argument`, and whether something exists under its real name, which

@@ -56,6 +56,7 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
                           const std::function<void(const PluginReport&)>& done) {
   // A read tells what fails or warns, a check everything.
   const auto deliver = [&](PluginReport& report) {
+    if (adjust_) adjust_(&report);
     if (what == Examination::kRead) report.KeepProblemsOnly();
     done(report);
   };

@@ -41,6 +41,10 @@ class Examiner {
   // work (finding the plugins); otherwise the first examination starts it.
   void StartEarly();
 
+  // What the command changes in each report before it is delivered (the
+  // severities an author chose), so that a read's filter weighs them.
+  void AdjustEach(std::function<void(PluginReport*)> adjust) { adjust_ = std::move(adjust); }
+
   // Examines each path and hands the reports to `done` in the order of
   // `paths`, each as soon as it and those before it are complete.
   void ExamineAll(Examination what, const std::vector<std::string>& paths,
@@ -60,6 +64,7 @@ class Examiner {
   int timeout_seconds_;
   int load_cycles_;
   WorkerStarter starter_;
+  std::function<void(PluginReport*)> adjust_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
   RecordReader reader_;      // what the worker wrote and was not taken yet

@@ -118,6 +118,32 @@ CASES = [
          ],
          repeat={'native': 10, 'sanitize': 10, 'win': 3},
          command=["check", "--json", "--cycles", "0", fx("c_plugin"), fx("thread"), fx("plugin"), fx("c_plugin")]),
+    # Rule levels: allow drops a rule's findings, deny makes them FAIL; the
+    # later option wins; a file names the same, and one that cannot be used
+    # is a wrong command line naming its line.
+    Case("check.allow",
+         exit=0,
+         out=[r"^(?![\s\S]*  MD310 )[\s\S]*PASSED: 0 problems\n$"],
+         command=["check", "--strict", "{cycles}", "--allow", "MD310", "{bin}/example_MD310_bad{ext}"]),
+    Case("check.deny_json",
+         exit=1,
+         json=["[(f['severity'], f['default_severity'], f['severity_source'], f['severity_set_by']) for f in "
+               "data['plugins'][0]['findings'] if f['rule'] == 'MD310'] == [('FAIL', 'WARN', 'option', '--deny')]"],
+         command=["check", "--json", "{cycles}", "--allow", "MD310", "--deny", "MD501,MD310",
+                  "{bin}/example_MD310_bad{ext}"]),
+    Case("check.config",
+         exit=1,
+         out=[r"FAIL  MD310 "],
+         command=["check", "{cycles}", "--config", "{src}/tests/cli/rules/deny_md310.toml",
+                  "{bin}/example_MD310_bad{ext}"]),
+    Case("check.config_unknown_rule",
+         exit=2,
+         err=[r"unknown_rule.toml:3: MD999 is no rule"],
+         command=["check", "{cycles}", "--config", "{src}/tests/cli/rules/unknown_rule.toml", fx("c_plugin")]),
+    Case("info.deny",
+         exit=1,
+         out=[r"FAIL  MD310 "],
+         command=["info", "--deny", "MD310", "{bin}/example_MD310_bad{ext}"]),
     # Findings in the action document carry its line and column; the others none.
     Case("check.places_json",
          exit=1,

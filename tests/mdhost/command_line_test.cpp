@@ -48,6 +48,20 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
       {"doc", {"-o", "page.html", "p"}, [](const host::Invocation& c) { return c.output == "page.html"; }},
       {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return c.markdown; }},
       {"new", {"--lang", "cpp", "Name"}, [](const host::Invocation& c) { return c.cpp; }},
+      {"diff",
+       {"--release-type", "major", "a", "b"},
+       [](const host::Invocation& c) { return c.release_type == "major"; }},
+      // The rule options keep their order, so that the later wins.
+      {"check",
+       {"--deny", "MD501,MD310", "--allow", "MD501", "--warn", "MD102", "p"},
+       [](const host::Invocation& c) {
+         using L = host::RuleLevel;
+         return c.rule_options ==
+                std::vector<std::pair<std::string, L>>{
+                    {"MD501", L::kDeny}, {"MD310", L::kDeny}, {"MD501", L::kAllow}, {"MD102", L::kWarn}};
+       }},
+      {"info", {"--config", "ci.toml", "p"}, [](const host::Invocation& c) { return c.config_file == "ci.toml"; }},
+      {"scan", {"--no-config", "f"}, [](const host::Invocation& c) { return c.no_config; }},
       {"run",
        {"p", "s", "--", "--json", "-o"},
        [](const host::Invocation& c) {
@@ -83,6 +97,10 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
       {"check", {"--cycles", "-1", "p"}, "--cycles takes a number from 0 to 100000"},
       {"doc", {"--format", "pdf", "p"}, "--format takes html or md"},
       {"new", {"--lang", "rust", "N"}, "--lang takes c or cpp"},
+      {"diff", {"--release-type", "huge", "a", "b"}, "--release-type takes major, minor or patch"},
+      {"check", {"--deny", "MD501,MD9999", "p"}, "--deny: MD9999 is no rule"},
+      {"check", {"--allow", "MD501,", "p"}, "--allow: an empty rule ID"},
+      {"diff", {"--warn", "MD501", "a", "b"}, "'diff' takes no option --warn"},
       {"check", {"--in-process", "--timeout", "5", "p"}, "--timeout cannot be honoured with --in-process"},
   };
   for (const auto& c : cases) {

@@ -1,0 +1,150 @@
+// The severities an author chooses: mdhost.toml found from the plugin's
+// folder upward, the options over it, and a file that cannot be used
+// refused with its line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "mdhost/commands/rule_config.h"
+#include "mdhost/contract/rules.h"
+
+namespace {
+
+using host::Finding;
+using host::RuleLevel;
+using host::Severity;
+
+std::string Levels(const host::PluginReport& report) {
+  std::string all;
+  for (const Finding& f : report.findings)
+    all += f.rule + "=" + std::to_string(static_cast<int>(f.severity)) + (f.set_by.empty() ? "" : "@" + f.set_by) + " ";
+  return all;
+}
+
+// Allow drops a rule's findings, warn and deny set them; a pass stays one;
+// the rule's own severity is kept beside the chosen one.
+TEST(RuleLevels, AllowDropsWarnAndDenySet) {
+  host::PluginReport report;
+  report.findings = {{"MD102", Severity::kWarn, "a"}, {"MD201", Severity::kNote, "b"}, {"MD106", Severity::kPass, "c"},
+                     {"MD501", Severity::kWarn, "d"}, {"MD310", Severity::kFail, "e"}, {"MD102", Severity::kWarn, "f"}};
+  const host::RuleSettings settings = {{"MD102", {RuleLevel::kAllow, "--allow"}},
+                                       {"MD201", {RuleLevel::kDeny, "x.toml:3"}},
+                                       {"MD106", {RuleLevel::kDeny, "--deny"}},
+                                       {"MD501", {RuleLevel::kWarn, "--warn"}},
+                                       {"MD310", {RuleLevel::kWarn, "--warn"}}};
+  host::ApplyRuleSettings(settings, &report);
+  EXPECT_EQ("MD201=3@x.toml:3 MD106=0 MD501=2 MD310=2@--warn ", Levels(report));
+  EXPECT_EQ(Severity::kNote, report.findings[0].rule_severity);
+  host::ApplyRuleSettings(settings, &report);  // again: nothing more changes
+  EXPECT_EQ("MD201=3@x.toml:3 MD106=0 MD501=2 MD310=2@--warn ", Levels(report));
+}
+
+class RuleFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = ::testing::TempDir() + "rule_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed());
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_ + "/project/build/deep");
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+  void Write(const std::string& name, const std::string& text) { std::ofstream(root_ + "/" + name) << text; }
+  std::string Path(const std::string& name) const {
+    std::string path = root_ + "/" + name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  }
+  std::string root_;
+};
+
+// The first file found from the plugin's folder upward; --config instead;
+// none with --no-config; the options over the file, the later winning.
+TEST_F(RuleFiles, TheNearestFileThenTheOptions) {
+  Write("mdhost.toml", "[rules]\nMD501 = \"deny\"\n");
+  Write("project/mdhost.toml", "# the project's\n[rules]\nMD501 = \"allow\"\nMD310 = \"deny\"\n");
+  Write("other.toml", "[rules]\nMD102 = \"warn\"\n");
+  host::Invocation call;
+  const auto settings = [&](const std::string& plugin) {
+    host::RuleChoices choices(call);
+    std::string error;
+    EXPECT_TRUE(choices.Find({Path(plugin)}, &error)) << error;
+    std::string all;
+    for (const auto& [id, s] : choices.For(Path(plugin)))
+      all += id + "=" + std::to_string(int(s.level)) + "@" + s.set_by + " ";
+    std::replace(all.begin(), all.end(), '\\', '/');  // Windows makes the path its own way
+    return all;
+  };
+  EXPECT_EQ("MD310=2@" + Path("project/mdhost.toml") + ":4 MD501=0@" + Path("project/mdhost.toml") + ":3 ",
+            settings("project/build/deep/p.lmd"));
+  EXPECT_EQ("MD501=2@" + Path("mdhost.toml") + ":2 ", settings("p.lmd"));
+  call.rule_options = {{"MD310", RuleLevel::kAllow}, {"MD310", RuleLevel::kWarn}};
+  EXPECT_EQ("MD310=1@--warn MD501=0@" + Path("project/mdhost.toml") + ":3 ", settings("project/p.lmd"));
+  call.config_file = Path("other.toml");
+  EXPECT_EQ("MD102=1@" + Path("other.toml") + ":2 MD310=1@--warn ", settings("project/p.lmd"));
+  call.no_config = true;
+  call.config_file.clear();
+  EXPECT_EQ("MD310=1@--warn ", settings("project/p.lmd"));
+}
+
+// A file that cannot be used is never ignored: it is refused with its line.
+TEST_F(RuleFiles, AFileThatCannotBeUsedIsRefusedWithItsLine) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"[rules]\n\nMD999 = \"deny\"\n", ":3: MD999 is no rule"},
+      {"[rules]\nMD501 = \"never\"\n", ":2: MD501 is set to neither \"allow\", \"warn\" nor \"deny\""},
+      {"[rules]\nMD501 = 1\n", ":2: MD501 is set to neither"},
+      {"[rules\nMD501 = \"deny\"\n", ":1: not TOML: "},
+      {"[rule]\nMD501 = \"allow\"\n", ":1: rule is no table mdhost reads ([rules])"},
+      {"rules = \"MD501\"\n", ":1: rules is no table"},
+      {"[rules]\nmd501 = \"allow\"\n", ":2: md501 is no rule"},
+  };
+  for (const auto& c : cases) {
+    Write("bad.toml", c.text);
+    host::RuleSettings settings;
+    std::string error;
+    EXPECT_FALSE(host::ReadRuleFile(Path("bad.toml"), &settings, &error)) << c.text;
+    EXPECT_EQ(0u, error.find(Path("bad.toml") + c.error)) << error;
+  }
+  host::RuleSettings settings;
+  std::string error;
+  EXPECT_FALSE(host::ReadRuleFile(Path("none.toml"), &settings, &error));
+  Write("empty.toml", "");
+  EXPECT_TRUE(host::ReadRuleFile(Path("empty.toml"), &settings, &error)) << error;
+  EXPECT_TRUE(settings.empty());
+}
+
+// The new project's file reads as no change; each line taken in sets its
+// rule to its own severity.
+TEST_F(RuleFiles, TheNewProjectsFileListsEveryRuleAtItsOwnSeverity) {
+  const std::string text = host::RuleFileTemplate();
+  Write("new.toml", text);
+  host::RuleSettings settings;
+  std::string error;
+  ASSERT_TRUE(host::ReadRuleFile(Path("new.toml"), &settings, &error)) << error;
+  EXPECT_TRUE(settings.empty());
+  std::string taken;
+  for (std::size_t at = 0; (at = text.find("\n# MD", at)) != std::string::npos; ++at)
+    taken += text.substr(at + 3, text.find('\n', at + 1) - at - 2);
+  Write("taken.toml", "[rules]\n" + taken);
+  ASSERT_TRUE(host::ReadRuleFile(Path("taken.toml"), &settings, &error)) << error;
+  EXPECT_EQ(sizeof host::rule::kAll / sizeof host::rule::kAll[0], settings.size());
+  EXPECT_EQ(RuleLevel::kDeny, settings["MD003"].level);
+  EXPECT_EQ(RuleLevel::kWarn, settings["MD501"].level);
+  EXPECT_EQ(RuleLevel::kAllow, settings["MD201"].level);
+  EXPECT_NE(std::string::npos, text.find("# MD314 = \"warn\"   # WARN: Extended entry without its action\n"));
+}
+
+// Every rule can be set by its ID, as the new project's file lists them.
+TEST(RuleLevels, EveryRuleIsKnownByItsId) {
+  for (const char* rule : host::rule::kAll) EXPECT_TRUE(host::IsRuleId(rule)) << rule;
+  EXPECT_FALSE(host::IsRuleId("MD000"));
+  EXPECT_FALSE(host::IsRuleId(""));
+  EXPECT_EQ(RuleLevel::kDeny, host::RuleLevelNamed("deny"));
+  EXPECT_FALSE(host::RuleLevelNamed("Deny"));
+}
+
+}  // namespace
