@@ -16,6 +16,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok install
 
 missing=()
 for p in "${need_pkgs[@]}"; do have_pkg "$p" || missing+=("$p"); done
+# npm, for the SARIF validator (a test tool), unless a Node.js install has it.
+command -v npm >/dev/null || missing+=(npm)
 
 # Source entries: copy the configured binary entries with the type changed,
 # so no archive host name is ever written by us.
@@ -71,5 +73,16 @@ if [ ! -f "$cache/expat/lib/expat.h" ]; then
   mv "$(dirname "$(dirname "$header")")" "$cache/expat"
   rm -rf "$cache/expat-src"
   [ -f "$cache/expat/lib/expat.h" ]
+fi
+# The SARIF multitool, which the tests validate mdhost's SARIF with: npm's
+# package, its Linux build run as it is (no ICU needed: invariant culture).
+multitool="$cache/sarif-multitool/node_modules/@microsoft/sarif-multitool-linux/Sarif.Multitool"
+if [ ! -x "$multitool" ]; then
+  rm -rf "$cache/sarif-multitool"
+  mkdir -p "$cache/sarif-multitool"
+  npm install --prefix "$cache/sarif-multitool" --no-audit --no-fund --ignore-scripts --loglevel=error \
+    @microsoft/sarif-multitool@5.7.0 >/dev/null
+  chmod u+x "$multitool"
+  DOTNET_SYSTEM_GLOBALIZATION_INVARIANT=1 "$multitool" --version >/dev/null
 fi
 echo "setup: ready (Lua source in $cache/lua-5.1.5, Expat source in $cache/expat)"

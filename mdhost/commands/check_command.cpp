@@ -2,6 +2,7 @@
 // per finding with its rule ID; the exit code is 0 only when nothing failed
 // (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/output_format.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/report_sink.h"
 #include "mdhost/contract/rules.h"
@@ -48,14 +49,13 @@ int CheckCommand(const Invocation& call) {
   std::size_t delivered = 0;
   Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);
   examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
+  const bool text = call.format == OutputFormat::kText;
   examiner.ExamineAll(Examination::kCheck, files, [&](const PluginReport& report) {
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
-    if (!call.json) PrintReport(report, call);
+    if (text) PrintReport(report, call);
     reports[places[delivered++]] = report;
   });
-  if (call.json) {
-    PrintJson(ResultsJson(reports, {}, call.strict));
-  } else {
+  if (!PrintForPrograms(call, reports, {})) {
     std::vector<PluginReport> examined;
     for (std::size_t place : places) examined.push_back(reports[place]);
     if (examined.size() > 1) Print(SummaryLine(examined, call.strict) + "\n");

@@ -56,6 +56,31 @@ bool TakeRules(const char* option, const char* value, RuleLevel level, Invocatio
   return true;
 }
 
+// --format's value, by the command: a page's for doc, an output's for the others.
+bool TakeFormat(const Command& command, Invocation* call, std::string* error) {
+  const std::string& name = call->format_name;
+  if (command.bit == kDoc) {
+    call->markdown = name == "md";
+    if (call->markdown || name == "html") return true;
+    *error = "--format takes html or md for doc";
+    return false;
+  }
+  const struct {
+    const char* name;
+    OutputFormat format;
+  } kFormats[] = {{"text", OutputFormat::kText},
+                  {"json", OutputFormat::kJson},
+                  {"sarif", OutputFormat::kSarif},
+                  {"github", OutputFormat::kGithub}};
+  for (const auto& f : kFormats)
+    if (name == f.name) {
+      call->format = f.format;
+      return true;
+    }
+  *error = "--format takes text, json, sarif or github";
+  return false;
+}
+
 struct Option {
   const char* name;
   const char* value;  // the value's name in the usage; null for a flag
@@ -69,8 +94,18 @@ struct Option {
 constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc;
 
 const Option kOptions[] = {
-    {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "print one UTF-8 JSON object instead of text",
-     [](const char*, Invocation* call, std::string*) { return call->json = true; }},
+    {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "the same as --format json",
+     [](const char*, Invocation* call, std::string*) {
+       call->format_name = "json";
+       return true;
+     }},
+    {"--format", "FORMAT", kInfo | kCheck | kScan | kDiff | kDoc,
+     "text (the default), json (one UTF-8 object), sarif (SARIF 2.1.0) or github (workflow annotations); doc: "
+     "html (the default) or md",
+     [](const char* value, Invocation* call, std::string*) {
+       call->format_name = value;
+       return true;
+     }},
     {"--timeout", "SECONDS", kExamining, "how long a plugin may keep mdhost waiting (default 10)",
      [](const char* value, Invocation* call, std::string* error) {
        call->timeout_given = true;
@@ -132,13 +167,6 @@ const Option kOptions[] = {
        call->cpp = std::string(value) == "cpp";
        if (call->cpp || std::string(value) == "c") return true;
        *error = "--lang takes c or cpp";
-       return false;
-     }},
-    {"--format", "html|md", kDoc, "the page as one self-contained HTML page (the default) or as Markdown",
-     [](const char* value, Invocation* call, std::string* error) {
-       call->markdown = std::string(value) == "md";
-       if (call->markdown || std::string(value) == "html") return true;
-       *error = "--format takes html or md";
        return false;
      }},
 };
@@ -232,6 +260,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
     }
     if (!option->take(value, call, error)) return false;
   }
+  if (!call->format_name.empty() && !TakeFormat(command, call, error)) return false;
   if (call->timeout_given && !call->isolated) {
     *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
     return false;

@@ -35,9 +35,15 @@ constexpr ExitCode kExitCodes[] = {
     {kExitNothing, "scan found no plugin module below the folder"},
 };
 
+// How info, check, scan and diff print what they found: text for people,
+// JSON for programs, SARIF 2.1.0 for code-scanning tools, GitHub's workflow
+// commands for annotations.
+enum class OutputFormat { kText, kJson, kSarif, kGithub };
+
 struct Invocation {
   std::vector<std::string> arguments;  // after the command, options removed
-  bool json = false;
+  OutputFormat format = OutputFormat::kText;
+  std::string format_name;  // --format as given, read once the command is known
   bool isolated = true;
   bool strict = false;                     // WARN fails as FAIL does
   bool quiet = false;                      // only WARN and FAIL lines and the verdicts

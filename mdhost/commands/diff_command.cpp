@@ -5,6 +5,7 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/compare/action_diff.h"
 #include "mdhost/contract/plugin_texts.h"
+#include "mdhost/report/ci_formats.h"
 #include "mdhost/report/diff_output.h"
 #include "mdhost/worker/examiner.h"
 
@@ -19,13 +20,17 @@ int DiffCommand(const Invocation& call) {
   DiffResult result;
   result.old_side = ReadActionSource(old_path, examiner);
   result.new_side = ReadActionSource(new_path, examiner);
-  if (!result.Compared()) {
-    PrintDiff(result, call.json);
-    return kExitNoInput;
+  if (result.Compared()) {
+    result.changes = CompareActions(result.old_side, result.new_side);
+    result.versions = JudgeVersions(result.old_side, result.new_side, result.Breaks(), call.release_type);
   }
-  result.changes = CompareActions(result.old_side, result.new_side);
-  result.versions = JudgeVersions(result.old_side, result.new_side, result.Breaks(), call.release_type);
-  PrintDiff(result, call.json);
+  if (call.format == OutputFormat::kSarif)
+    PrintJson(SarifDiffLog(result));
+  else if (call.format == OutputFormat::kGithub)
+    Print(GithubDiffAnnotations(result));
+  else
+    PrintDiff(result, call.format == OutputFormat::kJson);
+  if (!result.Compared()) return kExitNoInput;
   return result.versions.ok ? kExitOk : kExitFailed;
 }
 

@@ -1,6 +1,7 @@
 // mdhost info PLUGIN: the five texts, the SDK version and the actions, as the
 // host reads them.
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/output_format.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/output.h"
@@ -52,13 +53,12 @@ int InfoCommand(const Invocation& call) {
   Examiner examiner(call.isolated, call.timeout_seconds);
   examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
   const PluginReport report = examiner.ExamineOne(Examination::kRead, path);
-  if (call.json)
-    PrintJson(ResultsJson({report}, {}, false));
-  else if (report.error.empty())
+  if (PrintForPrograms(call, {report}, {})) return report.Failures() ? kExitFailed : kExitOk;
+  if (report.error.empty())
     PrintReport(report);
   else
     Print(AnsiToUtf8(path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
-  if (const std::string explain = ExplainLine({report}); !call.json && !explain.empty()) Print(explain + "\n");
+  if (const std::string explain = ExplainLine({report}); !explain.empty()) Print(explain + "\n");
   return report.Failures() ? kExitFailed : kExitOk;
 }
 

@@ -20,15 +20,6 @@ std::string Join(const std::string& folder, const char* name) {
   return folder + separator + name;
 }
 
-// The severity a rule's page states ("**WARN**", "Severity: FAIL").
-std::string StatedSeverity(const std::string& page) {
-  for (const char* severity : {"PASS", "NOTE", "WARN", "FAIL"}) {
-    const std::string bold = std::string("**") + severity + "**", line = std::string("Severity: ") + severity;
-    if (page.find(bold) != std::string::npos || page.find(line) != std::string::npos) return severity;
-  }
-  return "";
-}
-
 }  // namespace
 
 std::string RuleFileTemplate() {
@@ -41,10 +32,7 @@ std::string RuleFileTemplate() {
       "# them. 'mdhost explain MDnnn' says why a rule matters.\n"
       "[rules]\n";
   for (const char* id : rule::kAll) {
-    const std::string page = RulePage(id);
-    const std::string heading = page.substr(0, page.find('\n'));
-    const std::string title = heading.size() > 10 ? heading.substr(10) : "";
-    const std::string severity = StatedSeverity(page);
+    const std::string title = RuleTitle(id), severity = RuleSeverityName(id);
     const std::string value = severity == "FAIL" ? "\"deny\" " : severity == "WARN" ? "\"warn\" " : "\"allow\"";
     text += std::string("# ") + id + " = " + value + "  # " + severity + ": " + title + "\n";
   }

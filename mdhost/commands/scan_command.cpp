@@ -4,6 +4,7 @@
 // names) that the host cannot use is a failing row; other modules (the
 // helpers plugins import) are counted, and listed with --verbose.
 #include "mdhost/commands/commands.h"
+#include "mdhost/commands/output_format.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/commands/scan_findings.h"
 #include "mdhost/contract/plugin_texts.h"
@@ -89,14 +90,15 @@ int ScanCommand(const Invocation& call) {
   // The table's rows go out as their reports come in, so that a plugin that
   // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;
-  if (!call.json) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
+  const bool text = call.format == OutputFormat::kText;
+  if (text) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
   examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) {
     reports.push_back(report);
-    if (!call.json) PrintReportRow(report);
+    if (text) PrintReportRow(report);
   });
   for (PluginReport& report : unusable) {
     choices.Apply(&report);
-    if (!call.json) PrintReportRow(report);
+    if (text) PrintReportRow(report);
     reports.push_back(std::move(report));
   }
   std::vector<std::size_t> findings_before;
@@ -108,12 +110,9 @@ int ScanCommand(const Invocation& call) {
   for (const PluginReport& report : reports) failed += !report.Passed(call.strict);
   // A folder without a plugin module is no green light.
   const int status = reports.empty() ? kExitNothing : failed ? kExitFailed : kExitOk;
-  if (call.json) {
-    std::vector<Skipped> all = skipped;
-    all.insert(all.end(), helpers.begin(), helpers.end());
-    PrintJson(ResultsJson(reports, all, call.strict));
-    return status;
-  }
+  std::vector<Skipped> all = skipped;
+  all.insert(all.end(), helpers.begin(), helpers.end());
+  if (PrintForPrograms(call, reports, all)) return status;
   // What plugins do to each other, each line naming the plugin it is about.
   for (std::size_t i = 0; i < reports.size(); ++i)
     for (std::size_t f = findings_before[i]; f < reports[i].findings.size(); ++f)

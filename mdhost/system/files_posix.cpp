@@ -34,6 +34,12 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8) { std::fwrite(utf8.da
 
 // ---- Files --------------------------------------------------------------------
 
+std::string OwnProgramPath() {
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  return length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "mdhost";
+}
+
 std::string AbsolutePath(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
   char here[4096];

@@ -80,6 +80,12 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8) {
 
 // ---- Files --------------------------------------------------------------------
 
+std::string OwnProgramPath() {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(self, length) : "mdhost.exe";
+}
+
 std::string AbsolutePath(const std::string& path) {
   const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;

@@ -130,6 +130,8 @@ std::string FolderOf(const std::string& path);
 
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// The running program's own file (mdhost.exe), as the system names it.
+std::string OwnProgramPath();
 // The path made absolute against the working folder, so that its folders
 // can be walked upward; `path` itself where that fails.
 std::string AbsolutePath(const std::string& path);

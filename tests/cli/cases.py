@@ -474,7 +474,7 @@ CASES = [
          command=["doc", "{src}/tests/mdhost/diff/no-such.xml"]),
     Case("doc.format",
          exit=2,
-         err=["--format takes html or md"],
+         err=["--format takes html or md for doc"],
          command=["doc", "--format", "pdf", "{bin}/ModuleDetails.lmd"]),
     Case("diff.wrong_root",
          exit=3,

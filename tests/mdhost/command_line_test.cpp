@@ -31,7 +31,16 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
     std::function<bool(const host::Invocation&)> holds;
   };
   const Case cases[] = {
-      {"check", {"--json", "p"}, [](const host::Invocation& c) { return c.json; }},
+      {"check", {"--json", "p"}, [](const host::Invocation& c) { return c.format == host::OutputFormat::kJson; }},
+      {"scan",
+       {"--format", "sarif", "f"},
+       [](const host::Invocation& c) { return c.format == host::OutputFormat::kSarif; }},
+      {"diff",
+       {"--format", "github", "a", "b"},
+       [](const host::Invocation& c) { return c.format == host::OutputFormat::kGithub; }},
+      {"info",
+       {"--json", "--format", "text", "p"},
+       [](const host::Invocation& c) { return c.format == host::OutputFormat::kText; }},
       {"scan",
        {"--timeout", "7", "f"},
        [](const host::Invocation& c) { return c.timeout_seconds == 7 && c.timeout_given; }},
@@ -74,7 +83,7 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
     EXPECT_TRUE(c.holds(p.call)) << c.command << " " << c.arguments[0];
   }
   const Parsed defaults = Parse("check", {"p"});
-  EXPECT_TRUE(defaults.call.isolated && !defaults.call.json && !defaults.call.strict);
+  EXPECT_TRUE(defaults.call.isolated && defaults.call.format == host::OutputFormat::kText && !defaults.call.strict);
   EXPECT_EQ(10, defaults.call.timeout_seconds);
   EXPECT_EQ(200, defaults.call.load_cycles);
   EXPECT_TRUE(Parse("info", {"--help"}).help);
@@ -95,7 +104,8 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
       {"check", {"--timeout", "0", "p"}, "--timeout takes a number from 1 to 86400"},
       {"check", {"--timeout", "5x", "p"}, "--timeout takes a number from 1 to 86400"},
       {"check", {"--cycles", "-1", "p"}, "--cycles takes a number from 0 to 100000"},
-      {"doc", {"--format", "pdf", "p"}, "--format takes html or md"},
+      {"doc", {"--format", "pdf", "p"}, "--format takes html or md for doc"},
+      {"check", {"--format", "md", "p"}, "--format takes text, json, sarif or github"},
       {"new", {"--lang", "rust", "N"}, "--lang takes c or cpp"},
       {"diff", {"--release-type", "huge", "a", "b"}, "--release-type takes major, minor or patch"},
       {"check", {"--deny", "MD501,MD9999", "p"}, "--deny: MD9999 is no rule"},

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""mdhost's outputs for CI systems, as those systems read them: SARIF from
+check, scan, info and diff validates with the SARIF multitool (no error),
+and says what the JSON says (one result per finding, each rule described,
+a finding in the action document with its line and column as a region);
+the github form is one workflow command per finding.
+  ci_formats.py VALIDATOR BIN_DIR SUFFIX SRC WORK -- MDHOST..."""
+import json
+import os
+import re
+import subprocess
+import sys
+
+validator, bin_dir, suffix, src, work = sys.argv[1:6]
+mdhost = sys.argv[sys.argv.index("--") + 1:]
+os.makedirs(work, exist_ok=True)
+problems = []
+examples = ["%s/example_%s%s" % (bin_dir, name, suffix) for name in ("MD310_bad", "MD314_bad", "MD301_bad")]
+cycles = ["--cycles", "0"]
+
+
+def run(arguments):
+    done = subprocess.run(mdhost + arguments, capture_output=True, timeout=600)
+    return done.returncode, done.stdout.decode("utf-8")
+
+
+def validate(name, text):
+    path = os.path.join(work, name + ".sarif")
+    open(path, "w", encoding="utf-8").write(text)
+    env = dict(os.environ, DOTNET_SYSTEM_GLOBALIZATION_INVARIANT="1", DOTNET_CLI_TELEMETRY_OPTOUT="1")
+    done = subprocess.run([validator, "validate", path], capture_output=True, env=env, timeout=600)
+    output = done.stdout.decode("utf-8", "replace") + done.stderr.decode("utf-8", "replace")
+    errors = [line for line in output.splitlines() if re.search(r": error [A-Z]+[0-9]+:", line)]
+    if errors or "Analysis completed successfully" not in output:
+        problems.append("%s: the multitool finds it invalid:\n%s" % (name, "\n".join(errors) or output))
+    return json.loads(text)
+
+
+# check: the same findings as the JSON, each a result of a described rule.
+status_sarif, sarif_text = run(["check", "--format", "sarif"] + cycles + examples)
+status_json, json_text = run(["check", "--json"] + cycles + examples)
+log = validate("check", sarif_text)
+plugins = json.loads(json_text)["plugins"]
+run_ = log["runs"][0]
+rules = run_["tool"]["driver"]["rules"]
+if status_sarif != status_json or status_sarif != 1:
+    problems.append("check: exit %d in SARIF, %d in JSON, not 1" % (status_sarif, status_json))
+if len(log["runs"]) != 1 or run_["tool"]["driver"]["version"] != json.loads(json_text)["tool"]["version"]:
+    problems.append("check: not one run of mdhost with its version")
+if len(rules) < 40 or any(not r["helpUri"].endswith("#" + r["id"].lower() + "-" + re.sub(r"[^a-z0-9 -]", "", r["shortDescription"]["text"].lower()).replace(" ", "-")) for r in rules):
+    problems.append("check: the rules lack their pages: %s" % rules[:2])
+level = {"PASS": "none", "NOTE": "note", "WARN": "warning", "FAIL": "error"}
+wanted = [(f["rule"], level[f["severity"]], f.get("line"), f.get("column")) for p in plugins for f in p["findings"]]
+got = [(r["ruleId"], r["level"], r["locations"][0]["physicalLocation"].get("region", {}).get("startLine"),
+        r["locations"][0]["physicalLocation"].get("region", {}).get("startColumn")) for r in run_["results"]]
+if got != wanted:
+    problems.append("check: the results %s are not the findings %s" % (got, wanted))
+if not any(r[2] for r in got if r[0] == "MD314") or not any(r[2] for r in got if r[0] == "MD301"):
+    problems.append("check: findings in the action document have no region")
+for r in run_["results"]:
+    if rules[r["ruleIndex"]]["id"] != r["ruleId"]:
+        problems.append("check: %s points at rule %s" % (r["ruleId"], rules[r["ruleIndex"]]["id"]))
+    if not r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"].startswith("file:///"):
+        problems.append("check: %s is located nowhere" % r["ruleId"])
+
+# A severity chosen shows as the result's level, the rule's own kept.
+_, text = run(["check", "--format", "sarif", "--deny", "MD310"] + cycles + examples[:1])
+chosen = [r for r in validate("check_deny", text)["runs"][0]["results"] if r["ruleId"] == "MD310"]
+if [(r["level"], r["properties"]["default_severity"]) for r in chosen] != [("error", "WARN")]:
+    problems.append("check --deny: %s" % chosen)
+
+# info and scan validate too; diff's changes are results.
+validate("info", run(["info", "--format", "sarif", examples[0]])[1])
+validate("scan", run(["scan", "--format", "sarif", bin_dir + "/scan_MD601_bad"])[1]) \
+    if os.path.isdir(bin_dir.replace("Z:", "", 1) + "/scan_MD601_bad") else None
+status, text = run(["diff", "--format", "sarif", src + "/tests/mdhost/diff/old.xml", src + "/tests/mdhost/diff/new.xml"])
+diff = validate("diff", text)
+if status != 1 or len([r for r in diff["runs"][0]["results"] if r["level"] == "error"]) != 8:
+    problems.append("diff: exit %d and %s" % (status, [r["level"] for r in diff["runs"][0]["results"]]))
+
+# github: one workflow command per finding that is no pass, with its place.
+status, text = run(["check", "--format", "github"] + cycles + examples)
+lines = text.splitlines()
+annotations = [(p["path"], f) for p in plugins for f in p["findings"] if f["severity"] != "PASS"]
+command = {"NOTE": "notice", "WARN": "warning", "FAIL": "error"}
+if status != 1 or len(lines) != len(annotations):
+    problems.append("github: exit %d, %d lines for %d findings:\n%s" % (status, len(lines), len(annotations), text))
+for line, (path, f) in zip(lines, annotations):
+    place = ",line=%d,col=%d" % (f["line"], f["column"]) if "line" in f else ""
+    start = "::%s file=%s%s,title=%s::" % (command[f["severity"]], path.replace(":", "%3A").replace(",", "%2C"),
+                                          place, f["rule"])
+    if not line.startswith(start) or "\n" in line or "\r" in line:
+        problems.append("github: %r is not %r..." % (line, start))
+
+print("\n".join(problems) or "SARIF valid and true to the JSON; github annotations one per finding")
+sys.exit(1 if problems else 0)
