@@ -91,7 +91,7 @@ struct Option {
   bool (*take)(const char* value, Invocation* call, std::string* error);
 };
 
-constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc;
+constexpr unsigned kExamining = kInfo | kCheck | kScan | kDiff | kDoc | kRun;
 
 const Option kOptions[] = {
     {"--json", nullptr, kInfo | kCheck | kScan | kDiff, "the same as --format json",

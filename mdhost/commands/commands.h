@@ -89,6 +89,9 @@ int NewCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);
+// run in a child mdhost (run_worker.cpp), and the child's side.
+int RunIsolated(const Invocation& call);
+int RunScriptWorker(const std::vector<std::string>& arguments);
 int HelpCommand(const Invocation& call);
 int DiffCommand(const Invocation& call);
 int ExplainCommand(const Invocation& call);

@@ -99,6 +99,7 @@ int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins,
 }  // namespace
 
 int RunCommand(const Invocation& call) {
+  if (call.isolated) return RunIsolated(call);
   // The plugins --with names are registered first, then PLUGIN.
   std::vector<std::string> paths = call.extra_plugins;
   paths.push_back(call.arguments[0]);
@@ -117,6 +118,8 @@ int RunCommand(const Invocation& call) {
       return kExitFailed;
     }
   }
+  // A crash in the plugin is told as a place in it (Name.lmd+0x1580).
+  NoteExaminedImage(BaseName(paths.back()), ModuleImageRange(plugins.back()->handle()), false);
   lua_State* L = NewHostState();
   if (L == nullptr) {
     Complain("cannot create a Lua state");

@@ -39,8 +39,13 @@ class PosixChild : public ChildProcess {
   PosixChild(pid_t pid, int input, int output) : pid_(pid), input_(input), output_(output) {}
   ~PosixChild() override {
     Kill();
-    close(input_);
+    CloseInput();
     close(output_);
+  }
+
+  void CloseInput() override {
+    if (input_ >= 0) close(input_);
+    input_ = -1;
   }
 
   bool Write(const std::string& bytes) override {

@@ -56,7 +56,7 @@ class Win32Child : public ChildProcess {
       CancelIo(output_);
       WaitForSingleObject(event_, 1000);
     }
-    CloseHandle(input_);
+    CloseInput();
     CloseHandle(output_);
     CloseHandle(event_);
     CloseHandle(process_);
@@ -66,6 +66,11 @@ class Win32Child : public ChildProcess {
     DWORD written = 0;
     return WriteFile(input_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
+  }
+
+  void CloseInput() override {
+    if (input_ != nullptr) CloseHandle(input_);
+    input_ = nullptr;
   }
 
   std::string Read(int timeout_ms, bool* closed) override {

@@ -29,6 +29,8 @@ class ChildProcess {
   virtual ~ChildProcess() = default;  // kills the child if it still runs
 
   virtual bool Write(const std::string& bytes) = 0;
+  // Ends the child's input: what reads it meets its end.
+  virtual void CloseInput() = 0;
   // Waits up to `timeout_ms` for output and returns what is there: some bytes,
   // nothing with `*closed` set when the child closed its output, or nothing on
   // timeout.

@@ -641,6 +641,26 @@ CASES = [
          out=["FAIL  MD001 cannot be loaded: it imports plugin_helper.dll and plugin_helper_other.dll, which are not in "
               "the plugin's folder, the system folders or beside the host; ship them beside the plugin"],
          command=["check", "--cycles", "0", "{data}/lonely/fixture_twice_helped.dll"]),
+    # run examines in a worker: a crash in the plugin is MD003 with its
+    # place, a hang past --timeout MD004; what the script printed before
+    # has come out already.
+    Case("cli.run_crash",
+         exit=1,
+         out=[r"^before\n$"],
+         err=[r"FAIL  MD003 crashed while the script ran: segmentation fault"],
+         on=["native"],
+         command=["run", fx("troubled"), "{src}/tests/lua/trouble.lua", "crash"]),
+    Case("cli.run_crash_place",
+         exit=1,
+         out=[r"^before\n$"],
+         err=[r"FAIL  MD003 crashed while the script ran: access violation [^\n]* \(fixture_troubled.dll\+0x[0-9A-F]+\)"],
+         on=["win"],
+         command=["run", fx("troubled"), "{src}/tests/lua/trouble.lua", "crash"]),
+    Case("cli.run_hang",
+         exit=1,
+         out=[r"^before\n$"],
+         err=[r"FAIL  MD004 no answer within 2 s while the script ran \(hung\)"],
+         command=["run", "--timeout", "2", fx("troubled"), "{src}/tests/lua/trouble.lua", "hang"]),
     Case("cli.run_decorated",
          on=['win'],
          exit=1,

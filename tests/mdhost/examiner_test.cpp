@@ -42,6 +42,7 @@ class FakeWorker : public host::ChildProcess {
  public:
   FakeWorker(Script* script, host::StageBoard* board) : script_(script), board_(board) {}
 
+  void CloseInput() override {}
   bool Write(const std::string& bytes) override {
     for (char c : bytes) {
       if (c != '\n') {
