@@ -46,8 +46,6 @@ def findings(command, module):
     for plugin in plugins:
         problems += sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
         notes |= {f["rule"] for f in plugin["findings"] if f["severity"] == "NOTE"}
-        if plugin["error"]:
-            problems.append((plugin["error"]["rule"], "FAIL"))
         passed = passed and plugin["passed"]
     return passed and bool(plugins), problems, notes
 

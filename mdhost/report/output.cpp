@@ -93,6 +93,10 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   out["file_version"] = TextOrNull(report.file_version);
   out["product_version"] = TextOrNull(report.product_version);
   nlohmann::json findings = nlohmann::json::array();
+  // The error is a FAIL finding too, first, so that the list and the
+  // summary's counts agree.
+  if (!report.error.empty())
+    findings.push_back({{"rule", report.error_rule}, {"severity", "FAIL"}, {"text", report.error}});
   for (const Finding& finding : report.findings) {
     findings.push_back({{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}});
     if (finding.place.line > 0) {  // in the action document
