@@ -3,6 +3,7 @@
 // (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/output_format.h"
+#include "mdhost/commands/plugin_arguments.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/report_sink.h"
 #include "mdhost/contract/rules.h"
@@ -24,25 +25,31 @@ void PrintReport(const PluginReport& report, const Invocation& call) {
 
 int CheckCommand(const Invocation& call) {
   int status = kExitOk;
+  const PluginFiles named = PluginFilesNamed(call.arguments);
+  for (const std::string& folder : named.empty_folders) {
+    Complain(AnsiToUtf8(folder) + ": no plugin module below this folder");
+    status = kExitNothing;
+  }
+  if (named.files.empty()) return status;
   // Each file named has its place in the JSON, one that cannot be used too:
   // its report is the reason, as MD001 (the host cannot load it either).
-  std::vector<PluginReport> reports(call.arguments.size());
+  std::vector<PluginReport> reports(named.files.size());
   std::vector<std::string> files;
   std::vector<std::size_t> places;
-  for (std::size_t i = 0; i < call.arguments.size(); ++i) {
+  for (std::size_t i = 0; i < named.files.size(); ++i) {
     std::string why;
-    const int usable = RequireFile(call.arguments[i], &why);
+    const int usable = RequireFile(named.files[i], &why);
     if (usable == kExitOk) {
-      files.push_back(call.arguments[i]);
+      files.push_back(named.files[i]);
       places.push_back(i);
       continue;
     }
     if (status == kExitOk) status = usable;
-    reports[i].path = call.arguments[i];
+    reports[i].path = named.files[i];
     ReportSink(&reports[i]).Error(rule::kCannotLoad, "cannot be loaded: " + why);
   }
   RuleChoices choices(call);
-  if (std::string why; !choices.Find(call.arguments, &why)) {
+  if (std::string why; !choices.Find(named.files, &why)) {
     Complain(why);
     return kExitUsage;
   }

@@ -15,7 +15,8 @@ constexpr std::size_t kAny = 1000000;
 
 const Command kCommands[] = {
     {"info", "PLUGIN", "print the plugin's five texts, SDK version and actions", 1, 1, kInfo, InfoCommand},
-    {"check", "PLUGIN...", "check plugins against the host's contract", 1, kAny, kCheck, CheckCommand},
+    {"check", "PLUGIN|FOLDER...", "check plugins (every one below a folder) against the host's contract", 1, kAny,
+     kCheck, CheckCommand},
     {"scan", "FOLDER", "list every plugin module below a folder", 1, 1, kScan, ScanCommand},
     {"diff", "OLD NEW", "what changed for scripts between two versions of a plugin (or .xml)", 2, 2, kDiff,
      DiffCommand},

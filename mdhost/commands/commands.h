@@ -32,7 +32,7 @@ constexpr ExitCode kExitCodes[] = {
      "break and the new version is no major release"},
     {kExitUsage, "a wrong command line"},
     {kExitNoInput, "a file or folder that cannot be used (diff: a side whose actions cannot be read)"},
-    {kExitNothing, "scan found no plugin module below the folder"},
+    {kExitNothing, "scan or check found no plugin module below a folder"},
 };
 
 // How info, check, scan and diff print what they found: text for people,

@@ -1,6 +1,7 @@
 // mdhost's output encodings, files and process figures on POSIX, for the native
 // build. Plugin texts are Windows texts: they are read as Windows-1252.
 #include <dirent.h>
+#include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,16 @@ int AnsiPairCodePoint(const char*) { return -1; }
 void WriteUtf8(std::FILE* stream, const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
 
 // ---- Files --------------------------------------------------------------------
+
+std::vector<std::string> MatchingFiles(const std::string& pattern) {
+  std::vector<std::string> files;
+  glob_t found = {};
+  if (glob(pattern.c_str(), 0, nullptr, &found) == 0)
+    for (std::size_t i = 0; i < found.gl_pathc; ++i)
+      if (IsFile(found.gl_pathv[i])) files.push_back(found.gl_pathv[i]);
+  globfree(&found);
+  return files;  // glob sorts them
+}
 
 std::string OwnProgramPath() {
   char self[4096];

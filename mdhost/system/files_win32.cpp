@@ -80,6 +80,21 @@ void WriteUtf8(std::FILE* stream, const std::string& utf8) {
 
 // ---- Files --------------------------------------------------------------------
 
+std::vector<std::string> MatchingFiles(const std::string& pattern) {
+  std::vector<std::string> files;
+  const std::size_t slash = pattern.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + data.cFileName);
+  while (FindNextFileA(search, &data));
+  FindClose(search);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 std::string OwnProgramPath() {
   char self[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);

@@ -132,6 +132,9 @@ std::string FolderOf(const std::string& path);
 
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
+// The files (not folders) a name with wildcards (* and ?) in its last part
+// matches, in name order; none for none.
+std::vector<std::string> MatchingFiles(const std::string& pattern);
 // The running program's own file (mdhost.exe), as the system names it.
 std::string OwnProgramPath();
 // The path made absolute against the working folder, so that its folders

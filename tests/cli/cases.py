@@ -144,6 +144,35 @@ CASES = [
          exit=1,
          out=[r"FAIL  MD310 "],
          command=["info", "--deny", "MD310", "{bin}/example_MD310_bad{ext}"]),
+    # check takes wildcards (cmd.exe leaves them to the program) and
+    # folders (every plugin module below, as scan finds them).
+    Case("check.wildcards",
+         exit=1,
+         out=[r"example_MD310_bad[\s\S]*example_MD311_bad[\s\S]*example_MD312_bad[\s\S]*example_MD313_bad"
+              r"[\s\S]*example_MD314_bad[\s\S]*\n5 plugins: 0 passed, 5 failed, 5 warnings\n"],
+         command=["check", "--strict", "{cycles}", "{bin}/example_MD31?_bad{ext}"]),
+    Case("check.wildcard_matching_nothing",
+         exit=3,
+         err=[r"nothing_\*.lmd: no such file"],
+         command=["check", "{cycles}", "{bin}/nothing_*.lmd"]),
+    Case("check.folder",
+         on=["win"],
+         exit=1,
+         json=[r"[p['path'].split('\\')[-1] for p in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', "
+               r"'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_thread.dll']",
+               "[p['passed'] for p in data['plugins']] == [True, True, True, True, False, False]"],
+         command=["check", "--json", "--cycles", "0", "{data}/scan"]),
+    Case("check.empty_folder",
+         exit=4,
+         err=[r"empty_folder: no plugin module below this folder"],
+         command=["check", "{data}/empty_folder"]),
+    # An error is the first finding too: the list and the counts agree.
+    Case("info.unreadable_json",
+         exit=1,
+         on=["native", "win"],
+         json=["data['plugins'][0]['findings'][0]['rule'] == 'MD003' and data['summary']['findings']['FAIL'] == "
+               "len([f for f in data['plugins'][0]['findings'] if f['severity'] == 'FAIL']) == 1"],
+         command=["info", "--json", fx("crashing")]),
     # Findings in the action document carry its line and column; the others none.
     Case("check.places_json",
          exit=1,
