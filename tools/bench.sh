@@ -23,3 +23,9 @@ w=build/win32/bin
 echo "== Wine: isolation (mdhost scan of 300 plugins, in a worker against in-process)"
 python3 bench/isolation_benchmark.py $w/minimal_plugin.dll 300 7 --windows-paths -- "$here/tools/wine-run.sh" \
   $w/mdhost.exe
+
+# --jobs: check is measured whole (memory cycles and all), natively and under Wine.
+echo "== native: --jobs (mdhost check of 40 plugins, --jobs 2 against --jobs 1)"
+python3 bench/jobs_benchmark.py build/native/bin/minimal_plugin.so 40 5 -- build/native/bin/mdhost
+echo "== Wine: --jobs (mdhost check of 20 plugins, --jobs 2 against --jobs 1)"
+python3 bench/jobs_benchmark.py $w/minimal_plugin.dll 20 3 --windows-paths -- "$here/tools/wine-run.sh" $w/mdhost.exe

@@ -9,6 +9,7 @@
 #include "mdhost/contract/rules.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
+#include "mdhost/worker/examiner_pool.h"
 
 namespace host {
 namespace {
@@ -54,10 +55,13 @@ int CheckCommand(const Invocation& call) {
     return kExitUsage;
   }
   std::size_t delivered = 0;
-  Examiner examiner(call.isolated, call.timeout_seconds, call.load_cycles);
-  examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
+  const auto make = [&] {
+    auto examiner = std::make_unique<Examiner>(call.isolated, call.timeout_seconds, call.load_cycles);
+    examiner->AdjustEach([&](PluginReport* report) { choices.Apply(report); });
+    return examiner;
+  };
   const bool text = call.format == OutputFormat::kText;
-  examiner.ExamineAll(Examination::kCheck, files, [&](const PluginReport& report) {
+  ExamineWithJobs(JobsOf(call), make, Examination::kCheck, files, [&](const PluginReport& report) {
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
     if (text) PrintReport(report, call);
     reports[places[delivered++]] = report;

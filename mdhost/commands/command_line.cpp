@@ -139,6 +139,12 @@ const Option kOptions[] = {
      }},
     {"--no-config", nullptr, kInfo | kCheck | kScan, "read no mdhost.toml",
      [](const char*, Invocation* call, std::string*) { return call->no_config = true; }},
+    {"--jobs", "N", kCheck | kScan,
+     "examine up to N plugins at once, each in a worker of its own (default: one per "
+     "processor)",
+     [](const char* value, Invocation* call, std::string* error) {
+       return Number("--jobs", value, 1, 64, &call->jobs, error);
+     }},
     {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
      [](const char*, Invocation* call, std::string*) { return call->strict = true; }},
     {"--verbose", nullptr, kScan, "list the other modules too (those without getters: the helpers plugins import)",
@@ -181,6 +187,11 @@ std::string CommandList(unsigned commands) {
 }
 
 }  // namespace
+
+int JobsOf(const Invocation& call) {
+  if (!call.isolated) return 1;  // plugins side by side in mdhost's own process would blame each other
+  return call.jobs > 0 ? call.jobs : std::min(ProcessorCount(), 64);
+}
 
 const Command* FindCommand(const std::string& name) {
   for (const Command& c : kCommands)

@@ -61,6 +61,7 @@ struct Invocation {
   std::vector<std::pair<std::string, RuleLevel>> rule_options;
   std::string config_file;  // --config: this file instead of those found
   bool no_config = false;   // --no-config: no file at all
+  int jobs = 0;             // check, scan: workers at once (0: one per processor)
 };
 
 // kExitOk when `path` names a file; otherwise says why not on standard
@@ -89,6 +90,9 @@ int NewCommand(const Invocation& call);
 int CheckCommand(const Invocation& call);
 int ScanCommand(const Invocation& call);
 int RunCommand(const Invocation& call);
+// How many workers examine at once: --jobs, one per processor by default,
+// one in mdhost's own process.
+int JobsOf(const Invocation& call);
 // run in a child mdhost (run_worker.cpp), and the child's side.
 int RunIsolated(const Invocation& call);
 int RunScriptWorker(const std::vector<std::string>& arguments);

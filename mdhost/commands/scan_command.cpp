@@ -3,6 +3,7 @@
 // A file named like a plugin (.lmd, or a module exporting decorated getter
 // names) that the host cannot use is a failing row; other modules (the
 // helpers plugins import) are counted, and listed with --verbose.
+#include <atomic>
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/output_format.h"
 #include "mdhost/commands/rule_config.h"
@@ -11,7 +12,9 @@
 #include "mdhost/examine/pe_image.h"
 #include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
+
 #include "mdhost/worker/examiner.h"
+#include "mdhost/worker/examiner_pool.h"
 
 namespace host {
 namespace {
@@ -58,8 +61,9 @@ int ScanCommand(const Invocation& call) {
                                                   : ": no such folder"));
     return kExitNoInput;
   }
-  Examiner examiner(call.isolated, call.timeout_seconds);
-  examiner.StartEarly();
+  // The first worker starts while the files are read.
+  std::unique_ptr<Examiner> early = std::make_unique<Examiner>(call.isolated, call.timeout_seconds);
+  early->StartEarly();
   std::vector<std::string> plugins;
   std::vector<PluginReport> unusable;  // named like plugins, of no use to the host
   std::vector<Skipped> skipped, helpers;
@@ -86,13 +90,19 @@ int ScanCommand(const Invocation& call) {
     Complain(why);
     return kExitUsage;
   }
-  examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
+  std::atomic<bool> early_taken{false};
+  const auto make = [&] {
+    std::unique_ptr<Examiner> examiner =
+        early_taken.exchange(true) ? std::make_unique<Examiner>(call.isolated, call.timeout_seconds) : std::move(early);
+    examiner->AdjustEach([&](PluginReport* report) { choices.Apply(report); });
+    return examiner;
+  };
   // The table's rows go out as their reports come in, so that a plugin that
   // ends mdhost's own process (--in-process) leaves the rows before it.
   std::vector<PluginReport> reports;
   const bool text = call.format == OutputFormat::kText;
   if (text) PrintRow("NAME", "VERSION", "LUA", "SDK", "PATH");
-  examiner.ExamineAll(Examination::kRead, plugins, [&](const PluginReport& report) {
+  ExamineWithJobs(JobsOf(call), make, Examination::kRead, plugins, [&](const PluginReport& report) {
     reports.push_back(report);
     if (text) PrintReportRow(report);
   });

@@ -116,23 +116,22 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) goto fail;
   self[length] = '\0';
-  if (pipe(to_child) != 0 || pipe(from_child) != 0) goto fail;
+  // Close-on-exec from the start: a worker another thread forks meanwhile
+  // must hold no end of these, or this worker's end would go unseen.
+  if (pipe2(to_child, O_CLOEXEC) != 0 || pipe2(from_child, O_CLOEXEC) != 0) goto fail;
   argv.push_back(self);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid = fork();
   if (pid < 0) goto fail;
   if (pid == 0) {
-    dup2(to_child[0], 0);
+    dup2(to_child[0], 0);  // the copies lose close-on-exec
     dup2(from_child[1], 1);
-    for (int fd : {to_child[0], to_child[1], from_child[0], from_child[1]}) close(fd);
     execv(self, argv.data());
     _exit(127);
   }
   close(to_child[0]);
   close(from_child[1]);
-  fcntl(to_child[1], F_SETFD, FD_CLOEXEC);
-  fcntl(from_child[0], F_SETFD, FD_CLOEXEC);
   return std::unique_ptr<ChildProcess>(new PosixChild(pid, to_child[1], from_child[0]));
 
 fail:  // closes whatever the steps before made

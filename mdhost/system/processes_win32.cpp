@@ -124,6 +124,11 @@ class Win32Child : public ChildProcess {
 
 std::atomic<unsigned> pipe_serial{0};
 
+// A child inherits every inheritable handle there is while it is made: one
+// made at a time, so that no worker holds another's pipe ends (whose end
+// would then go unseen).
+Gate spawning;
+
 }  // namespace
 
 std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error) {
@@ -132,6 +137,10 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   std::string command = Quote(self);
   for (const std::string& argument : arguments) command += " " + Quote(argument);
 
+  spawning.Lock();
+  struct Unlock {
+    ~Unlock() { spawning.Unlock(); }
+  } unlock;
   // The child's output is a named pipe, so that our end can wait with a timeout.
   char name[96];
   std::snprintf(name, sizeof name, "\\\\.\\pipe\\mdhost-%lu-%u", GetCurrentProcessId(), pipe_serial++);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -200,6 +201,31 @@ void WatchThreadPool();
 // call it: a module just released leaves them to call code that is gone.
 // 0 where the system has no such pool (POSIX).
 int PoolCallbacksInto(const ImageRange& image);
+
+// ---- mdhost's own threads ---------------------------------------------------------
+
+int ProcessorCount();  // at least 1
+
+// Runs work(0) ... work(count - 1) each on a thread of its own, at once, and
+// returns when all have returned (count: at most 64).
+void RunOnThreads(int count, const std::function<void(int)>& work);
+
+// A lock with a condition, for what mdhost's threads share.
+class Gate {
+ public:
+  Gate();
+  ~Gate();
+  Gate(const Gate&) = delete;
+  Gate& operator=(const Gate&) = delete;
+  void Lock();
+  void Unlock();
+  void Wait();  // locked: lets go until woken, then holds it again
+  void WakeAll();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // ---- Calls into a plugin -------------------------------------------------------
 

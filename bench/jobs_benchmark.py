@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""What --jobs gains: `mdhost check` of COUNT copies of one plugin with
+--jobs 2 against --jobs 1, in interleaved rounds. Prints medians (p10, p90)
+and the median of the rounds' ratios (the goal on two processors: at most
+0.6).
+
+  jobs_benchmark.py PLUGIN COUNT ROUNDS [--windows-paths] -- MDHOST..."""
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[int(fraction * (len(ordered) - 1) + 0.5)]
+
+
+def main(argv):
+    split = argv.index("--")
+    plugin, count, rounds = argv[0], int(argv[1]), int(argv[2])
+    wine = "--windows-paths" in argv[3:split]
+    mdhost = argv[split + 1:]
+    folder = tempfile.mkdtemp(prefix="mdhost-jobs-")
+    try:
+        suffix = plugin[plugin.rfind("."):]
+        files = []
+        for i in range(count):
+            path = "%s/plugin_%03d%s" % (folder, i, suffix)
+            shutil.copy(plugin, path)
+            if wine:
+                path = subprocess.run(["winepath", "-w", path], capture_output=True, text=True).stdout.strip()
+            files.append(path)
+        commands = {jobs: mdhost + ["check", "--jobs", str(jobs)] + files for jobs in (1, 2)}
+        times = {jobs: [] for jobs in commands}
+        for r in range(rounds):
+            for jobs in ((1, 2) if r % 2 else (2, 1)):
+                start = time.perf_counter()
+                run = subprocess.run(commands[jobs], capture_output=True)
+                times[jobs].append(time.perf_counter() - start)
+                if run.returncode != 0 or (b"%d plugins: %d passed" % (count, count)) not in run.stdout:
+                    raise SystemExit("--jobs %d failed: %s" % (jobs, run.stdout.decode() + run.stderr.decode()))
+        print("check of %d plugins, %d interleaved rounds; medians (p10, p90)" % (count, rounds))
+        for jobs in sorted(times):
+            t = times[jobs]
+            print("  --jobs %d %8.3f s  (%.3f, %.3f)" % (jobs, statistics.median(t), percentile(t, 0.1),
+                                                        percentile(t, 0.9)))
+        ratios = [two / one for two, one in zip(times[2], times[1])]
+        print("  --jobs 2 / --jobs 1: %.3f (p10 %.3f, p90 %.3f)" % (
+            statistics.median(ratios), percentile(ratios, 0.1), percentile(ratios, 0.9)))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
