@@ -64,8 +64,8 @@ void CompareFields(const ArgumentSpec& old, const ArgumentSpec& a, const std::st
     out.Add(ChangeClass::kCompatible, "argument_description", action, a.name, old.description, a.description,
             arg + "Description changed");
   if (old.easy_mode != a.easy_mode)
-    out.Add(ChangeClass::kCompatible, "argument_easy_mode", action, a.name, old.easy_mode, a.easy_mode,
-            arg + "EasyMode changed");
+    out.Add(ChangeClass::kCompatible, "argument_easy_mode", action, a.name, EasyModeLine(old.easy_mode),
+            EasyModeLine(a.easy_mode), arg + "EasyMode changed");
 }
 
 void AddedArgument(const ArgumentSpec& a, bool at_end, const std::string& action, Collector& out) {

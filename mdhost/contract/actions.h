@@ -10,11 +10,24 @@
 
 namespace host {
 
+// One child of an argument's EasyMode: DataType, Constraints, Default...
+struct EasyModeEntry {
+  std::string name, text;
+  bool operator==(const EasyModeEntry& other) const { return name == other.name && text == other.text; }
+};
+
 struct ArgumentSpec {
   std::string name, description, type, default_value, required;
-  std::string easy_mode;  // its EasyMode children as "Name=text;" in document order
+  std::vector<EasyModeEntry> easy_mode;  // in document order, each text exactly as written
   Place place;
 };
+
+// "DataType=file; Constraints=*.txt": an EasyMode in one line, for a diff.
+inline std::string EasyModeLine(const std::vector<EasyModeEntry>& entries) {
+  std::string line;
+  for (const EasyModeEntry& e : entries) line += (line.empty() ? "" : "; ") + e.name + "=" + e.text;
+  return line;
+}
 
 struct ActionSpec {
   std::string name, description, return_type;

@@ -68,7 +68,7 @@ struct TextMember {
 
 constexpr TextMember<ArgumentSpec> kArgumentTexts[] = {
     {'n', &ArgumentSpec::name},          {'d', &ArgumentSpec::description}, {'t', &ArgumentSpec::type},
-    {'v', &ArgumentSpec::default_value}, {'q', &ArgumentSpec::required},    {'m', &ArgumentSpec::easy_mode},
+    {'v', &ArgumentSpec::default_value}, {'q', &ArgumentSpec::required},
 };
 constexpr TextMember<ActionSpec> kActionTexts[] = {
     {'n', &ActionSpec::name},        {'d', &ActionSpec::description},
@@ -109,10 +109,23 @@ bool ForEachRecord(const std::string& bytes, F field) {
   }
 }
 
+// An argument: its texts, its place, and each EasyMode entry ('m', the
+// child's name as the key).
+std::string EncodeArgument(const ArgumentSpec& argument) {
+  std::string out = EncodeSpec(argument, kArgumentTexts);
+  for (const EasyModeEntry& entry : argument.easy_mode) AppendRecord(&out, 'm', entry.name, entry.text);
+  return out;
+}
+
+bool DecodeArgumentField(ArgumentSpec* argument, const Record& r) {
+  if (r.tag != 'm') return DecodeSpecField(argument, kArgumentTexts, r);
+  argument->easy_mode.push_back({r.key, r.value});
+  return true;
+}
+
 std::string EncodeAction(const ActionSpec& action) {
   std::string out = EncodeSpec(action, kActionTexts);
-  for (const ArgumentSpec& argument : action.arguments)
-    AppendRecord(&out, 'g', "", EncodeSpec(argument, kArgumentTexts));
+  for (const ArgumentSpec& argument : action.arguments) AppendRecord(&out, 'g', "", EncodeArgument(argument));
   return out;
 }
 
@@ -120,8 +133,7 @@ bool DecodeAction(const std::string& bytes, ActionSpec* action) {
   return ForEachRecord(bytes, [&](const Record& r) {
     if (r.tag != 'g') return DecodeSpecField(action, kActionTexts, r);
     action->arguments.emplace_back();
-    return ForEachRecord(
-        r.value, [&](const Record& a) { return DecodeSpecField(&action->arguments.back(), kArgumentTexts, a); });
+    return ForEachRecord(r.value, [&](const Record& a) { return DecodeArgumentField(&action->arguments.back(), a); });
   });
 }
 

@@ -167,7 +167,7 @@ struct Reader {
     if (action.arguments.empty() || (parent != kArg && parent != kEasyMode)) return;
     ArgumentSpec& argument = action.arguments.back();
     if (parent == kEasyMode) {
-      argument.easy_mode += leaf.name + "=" + leaf.text + ";";
+      argument.easy_mode.push_back({leaf.name, leaf.text});
       return;
     }
     if (leaf.name == "Name") argument.name = leaf.text;
@@ -305,9 +305,16 @@ struct Reader {
     }
   }
 
+  // A leaf's text, inline markup inside it too (<b>keep</b>): its tags are
+  // unknown elements, its text is the leaf's.
   void Characters(const char* text, int length) {
-    if (!stack.empty() && (stack.back().kind == kActionName || stack.back().kind == kLeaf))
-      stack.back().text.append(text, static_cast<std::size_t>(length));
+    for (auto frame = stack.rbegin(); frame != stack.rend(); ++frame) {
+      if (frame->kind == kActionName || frame->kind == kLeaf) {
+        frame->text.append(text, static_cast<std::size_t>(length));
+        return;
+      }
+      if (frame->kind != kUnknown) return;
+    }
   }
 };
 

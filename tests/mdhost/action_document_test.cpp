@@ -149,8 +149,8 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
   ASSERT_EQ(3u, two.arguments.size());
   const host::ArgumentSpec& f = two.arguments[0];
   // EasyMode's DataType names an editor (file, folder, combo...), no type: no MD310.
-  EXPECT_EQ("F|stirng||yes|DataType=file;",
-            f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" + f.easy_mode);
+  EXPECT_EQ("F|stirng||yes|DataType=file",
+            f.name + "|" + f.type + "|" + f.default_value + "|" + f.required + "|" + host::EasyModeLine(f.easy_mode));
 }
 
 // The Extended section tells more of each action: by its entries' Names, or

@@ -20,7 +20,13 @@ host::PluginReport EveryField() {
   r.sdk_version = -3;
   r.actions = std::vector<std::string>{"A.one", kOdd, ""};
   host::ActionSpec action{"A.one", "does " + kOdd, "string", {}, {12, 3}, "returns", "A.one(1)", "a note"};
-  action.arguments.push_back({"X", "x " + kOdd, "number", "2", "0", "Editor=file;", {14, 70000}});
+  action.arguments.push_back({"X",
+                              "x " + kOdd,
+                              "number",
+                              "2",
+                              "0",
+                              {{"DataType", "combo"}, {"Constraints", "a;b=c\n" + kOdd}, {"", ""}},
+                              {14, 70000}});
   action.arguments.push_back({});
   r.action_specs = {action, host::ActionSpec()};
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
@@ -44,8 +50,10 @@ void ExpectSameFinding(const host::Finding& a, const host::Finding& b) {
 }
 
 void ExpectSameArgument(const host::ArgumentSpec& a, const host::ArgumentSpec& b) {
-  EXPECT_EQ(a.name + "|" + a.description + "|" + a.type + "|" + a.default_value + "|" + a.required + "|" + a.easy_mode,
-            b.name + "|" + b.description + "|" + b.type + "|" + b.default_value + "|" + b.required + "|" + b.easy_mode);
+  EXPECT_EQ(a.name + "|" + a.description + "|" + a.type + "|" + a.default_value + "|" + a.required,
+            b.name + "|" + b.description + "|" + b.type + "|" + b.default_value + "|" + b.required);
+  EXPECT_TRUE(a.easy_mode == b.easy_mode)
+      << host::EasyModeLine(a.easy_mode) << " / " << host::EasyModeLine(b.easy_mode);
   EXPECT_EQ(a.place.line, b.place.line);
   EXPECT_EQ(a.place.column, b.place.column);
 }
