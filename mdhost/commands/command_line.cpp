@@ -169,6 +169,16 @@ const Option kOptions[] = {
        *error = "--release-type takes major, minor or patch";
        return false;
      }},
+    {"--name", "TEXT", kDoc, "the plugin's name on the page (a document alone has none)",
+     [](const char* value, Invocation* call, std::string*) {
+       call->page_name = value;
+       return true;
+     }},
+    {"--version", "TEXT", kDoc, "the plugin's version on the page (a document alone has none)",
+     [](const char* value, Invocation* call, std::string*) {
+       call->page_version = value;
+       return true;
+     }},
     {"--lang", "c|cpp", kNew, "the new plugin's language (C by default)",
      [](const char* value, Invocation* call, std::string* error) {
        call->cpp = std::string(value) == "cpp";

@@ -51,9 +51,10 @@ struct Invocation {
   std::vector<std::string> extra_plugins;  // run: registered before PLUGIN
   int timeout_seconds = 10;
   bool timeout_given = false;
-  std::string output;        // doc: the page's file ("": standard output)
-  bool markdown = false;     // doc: Markdown instead of HTML
-  bool cpp = false;          // new: C++ instead of C
+  std::string output;                                  // doc: the page's file ("": standard output)
+  bool markdown = false;                               // doc: Markdown instead of HTML
+  std::optional<std::string> page_name, page_version;  // doc: the plugin's name and version, as given
+  bool cpp = false;                                    // new: C++ instead of C
   int load_cycles = 200;     // check: load-and-release cycles measured for memory kept per load
   std::string release_type;  // diff: the release the new version is, as stated ("": from the version texts)
   // info, check, scan: the severities chosen for rules, in the options' order

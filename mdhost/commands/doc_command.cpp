@@ -31,8 +31,13 @@ int DocCommand(const Invocation& call) {
     const std::string* ansi = report.Text(getter);
     return ansi ? std::optional<std::string>(AnsiToUtf8(*ansi)) : std::nullopt;
   };
-  const PluginPage page{text(kNameGetter),       text(kVersionGetter), text(kLuaVersionGetter),
-                        text(kAuthorInfoGetter), FileTitle(path),      report.action_specs};
+  // What the command line gives goes over what the plugin says.
+  const PluginPage page{call.page_name ? call.page_name : text(kNameGetter),
+                        call.page_version ? call.page_version : text(kVersionGetter),
+                        text(kLuaVersionGetter),
+                        text(kAuthorInfoGetter),
+                        FileTitle(path),
+                        report.action_specs};
   const std::string page_text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
   if (call.output.empty()) {
     Print(page_text);

@@ -20,6 +20,9 @@ struct PluginPage {
 // "Table.Action(First, Second [, Optional])", as a script writes the call.
 std::string CallSyntax(const ActionSpec& action);
 
+// "Table.Action(First [, Optional]) → string": the call and what it returns.
+std::string Signature(const ActionSpec& action);
+
 // Each action's anchor: its name, or name-2, -3... for a name seen before.
 std::vector<std::string> Anchors(const std::vector<ActionSpec>& actions);
 

@@ -490,10 +490,17 @@ CASES = [
     Case("doc.markdown",
          exit=0,
          out=[
-             r"\n## `ModuleDetails.GetName\(Filename\)`\n",
+             r"\n## `ModuleDetails.GetName\(Filename\) \u2192 string`\n",
+             r"\nVersion 1.1 · Lua 5.1\n",
+             r"\nGet's the name from a plugin\n",
              r'<a id="ModuleDetails.GetInfo"></a>',
          ],
          command=["doc", "--format", "md", "{bin}/ModuleDetails.lmd"]),
+    # A document alone is titled by the name and version given.
+    Case("doc.name_and_version",
+         exit=0,
+         out=[r"<title>My Plugin</title>", r"<h1>My Plugin</h1>\n<p>Version 2\.0 &middot; -</p>"],
+         command=["doc", "--name", "My Plugin", "--version", "2.0", "{src}/tests/mdhost/diff/new.xml"]),
     Case("doc.not_well_formed",
          exit=1,
          out=[

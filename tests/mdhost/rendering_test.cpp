@@ -98,3 +98,56 @@ TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
 }
 
 }  // namespace
+
+namespace {
+
+host::PluginPage PageOf(const std::string& document) {
+  host::PluginPage page;
+  page.title = "t";
+  page.actions = host::ReadActionDocument(document).specs;
+  return page;
+}
+
+// The page says what the document says: EasyMode texts exactly (a ';' or
+// ',' in them kept), inline markup's text kept, the return type in the
+// signature; each heading with its permalink; a page a phone can read.
+TEST(DocPage, ThePageSaysWhatTheDocumentSays) {
+  const host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>string"
+      "</ReturnValueType><Arguments><Arg><Name>X</Name><Description>x</Description><Type>string</Type><Default/>"
+      "<Required>0</Required><EasyMode><DataType>combo</DataType><Constraints>\"\",\",\",\";\"</Constraints>"
+      "</EasyMode></Arg></Arguments></Action><Extended><Action><Note>Slow for big counts; <b>keep</b> it small."
+      "</Note><Example>A.b(\"```\")</Example></Action></Extended></ActionTemplates>");
+  const std::string html = host::HtmlPage(page), md = host::MarkdownPage(page);
+  EXPECT_NE(std::string::npos, html.find("<td>DataType: combo<br>Constraints: &quot;&quot;,&quot;,&quot;,&quot;;&quot;"
+                                         "</td>"))
+      << html;
+  EXPECT_NE(std::string::npos, md.find("| DataType: combo<br>Constraints: \"\",\",\",\";\" |")) << md;
+  EXPECT_NE(std::string::npos, html.find("<p>Slow for big counts; keep it small.</p>"));
+  EXPECT_NE(std::string::npos,
+            html.find("<h2><code>A.b([X]) \u2192 string</code><a class=\"permalink\" href=\"#A.b\""));
+  EXPECT_NE(std::string::npos, md.find("## `A.b([X]) \u2192 string`"));
+  EXPECT_NE(std::string::npos, html.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
+  EXPECT_EQ(std::string::npos, html.find("anywhere"));  // no word is broken to fit
+  EXPECT_NE(std::string::npos, md.find("\n````lua\nA.b(\"```\")\n````\n")) << md;
+}
+
+// Markdown escapes what Markdown needs, no more: a version, a quote and a
+// minus stay as they are; emphasis, code, a bar and a line that would be a
+// list are taken literally.
+TEST(DocPage, MarkdownEscapesOnlyWhatItNeeds) {
+  host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>- not a list, *not* `code` | 1.1 &amp; -1 "
+      "don't</Description><ReturnValueType>nil</ReturnValueType><Arguments/></Action></ActionTemplates>");
+  page.version = "1.1";
+  page.author = "First paragraph\nsame one\n\nsecond <one>";
+  const std::string md = host::MarkdownPage(page);
+  EXPECT_NE(std::string::npos, md.find("\n\\- not a list, \\*not\\* \\`code\\` \\| 1.1 &amp; -1 don't\n")) << md;
+  EXPECT_NE(std::string::npos, md.find("Version 1.1 ")) << md;
+  const std::string html = host::HtmlPage(page);
+  EXPECT_NE(std::string::npos, html.find("<p class=\"author\">First paragraph<br>same one</p>\n"
+                                         "<p class=\"author\">second &lt;one&gt;</p>\n"))
+      << html;
+}
+
+}  // namespace
