@@ -200,7 +200,7 @@ CASES = [
          exit=1,
          out=[r"16 plugins: 8 passed, 8 failed, 0 warnings\nEach rule's page: mdhost explain MD00[35] [^\n]*\n$"],
          repeat={'native': 30, 'sanitize': 30, 'win': 2},
-         command=["check", "--cycles", "0"] + [fx("c_plugin"), fx("crashing")] * 8),
+         command=["check", "--cycles", "0", "--jobs", "2"] + [fx("c_plugin"), fx("crashing")] * 8),
     # The command line: exit codes, messages, encodings.
     # A rule's page in the terminal, as CHECKS.md has it; an ID no rule has is
     # a wrong command line.
