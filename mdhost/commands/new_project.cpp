@@ -27,12 +27,13 @@ const char kSource[] = R"(/* @NAME@: an action plugin for Autoplay Media Studio 
 @EXTERN_OPEN@#include <lauxlib.h>
 #include <lua.h>
 @EXTERN_CLOSE@
-#include "actions_xml.h" /* kActionXml, made by the build from actions.xml */
+#include "actions_xml.h"    /* kActionXml, made by the build from actions.xml */
+#include "plugin_version.h" /* PLUGIN_VERSION, made by the build from project() in CMakeLists.txt */
 
 #define EXPORT @EXPORT@
 
 static const char kName[] = "@NAME@";
-static const char kVersion[] = "1.0"; /* keep it equal to version.rc */
+static const char kVersion[] = PLUGIN_VERSION;
 static const char kLuaVersion[] = "Lua 5.1";
 static const char kAuthorInfo[] = "@NAME@, an action plugin made with mdhost new";
 
@@ -116,9 +117,11 @@ EXPORTS
 
 const char kVersionResource[] = R"(#include <winver.h>
 
+#include "plugin_version.h" /* the version project() in CMakeLists.txt gives */
+
 VS_VERSION_INFO VERSIONINFO
-FILEVERSION 1,0,0,0
-PRODUCTVERSION 1,0,0,0
+FILEVERSION PLUGIN_VERSION_NUMBERS
+PRODUCTVERSION PLUGIN_VERSION_NUMBERS
 FILEOS VOS_NT_WINDOWS32
 FILETYPE VFT_DLL
 BEGIN
@@ -127,9 +130,9 @@ BEGIN
     BLOCK "040904b0"
     BEGIN
       VALUE "FileDescription", "@NAME@ action plugin for Autoplay Media Studio 8"
-      VALUE "FileVersion", "1.0"
+      VALUE "FileVersion", PLUGIN_VERSION
       VALUE "ProductName", "@NAME@"
-      VALUE "ProductVersion", "1.0"
+      VALUE "ProductVersion", PLUGIN_VERSION
       VALUE "OriginalFilename", "@NAME@.lmd"
     END
   END
@@ -160,6 +163,7 @@ const char kActionDocument[] = R"(<ActionTemplates>
 	</Action>
 	<Extended>
 		<Action>
+			<Name>@NAME@.Hello</Name>
 			<ReturnValueDescription>"Hello, " followed by the name and "!".</ReturnValueDescription>
 			<Example>local greeting = @NAME@.Hello("World")</Example>
 		</Action>
@@ -172,8 +176,10 @@ const char kCMakeLists[] = R"(# @NAME@: an action plugin for Autoplay Media Stud
 #   cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR=FOLDER
 #   cmake --build build
 # FOLDER holds lua.h, lauxlib.h, lualib.h, luaconf.h and the host's lua5.1.dll.
-cmake_minimum_required(VERSION 3.13)
-project(@NAME@ @LANGUAGE@ RC)
+cmake_minimum_required(VERSION 3.18)
+# The plugin's version is said here alone: the build gives it to the version
+# getter and the version resource (plugin_version.h).
+project(@NAME@ VERSION 1.0 LANGUAGES @LANGUAGE@ RC)
 
 set(LUA51_DIR "" CACHE PATH "folder with lua.h, lauxlib.h, lualib.h, luaconf.h and lua5.1.dll")
 foreach(file lua.h lauxlib.h lualib.h luaconf.h lua5.1.dll)
@@ -191,6 +197,19 @@ string(REPLACE "\n" "\\n\"\n\"" xml "${xml}")
 file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/actions_xml.h" "static const char kActionXml[] =\n\"${xml}\";\n")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS actions.xml)
 
+# The version as a text ("1.0") and as the resource's four numbers (1,0,0,0).
+set(numbers)
+foreach(part MAJOR MINOR PATCH TWEAK)
+  if("${PROJECT_VERSION_${part}}" STREQUAL "")
+    list(APPEND numbers 0)
+  else()
+    list(APPEND numbers ${PROJECT_VERSION_${part}})
+  endif()
+endforeach()
+string(REPLACE ";" "," numbers "${numbers}")
+file(CONFIGURE OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/plugin_version.h"
+     CONTENT "#define PLUGIN_VERSION \"${PROJECT_VERSION}\"\n#define PLUGIN_VERSION_NUMBERS ${numbers}\n")
+
 add_library(@NAME@ SHARED src/@NAME@.@EXTENSION@ src/@NAME@.def src/version.rc)
 set_target_properties(@NAME@ PROPERTIES PREFIX "" SUFFIX ".lmd")
 target_include_directories(@NAME@ PRIVATE "${LUA51_DIR}" "${CMAKE_CURRENT_BINARY_DIR}")
@@ -206,6 +225,22 @@ else()
   target_link_libraries(@NAME@ PRIVATE "${LUA51_DIR}/lua5.1.dll")
 endif()
 )";
+
+const char kCiScript[] = R"sh(#!/bin/sh
+# @NAME@'s CI step: build, check clean (--strict), and, given the module of
+# a previous release, no script of that release broken unless this is a
+# major release. mdhost's exit codes are the verdict.
+#   LUA51_DIR=FOLDER [MDHOST="wine mdhost.exe"] sh ci.sh [PREVIOUS.lmd]
+set -e
+cd "$(dirname "$0")"
+MDHOST=${MDHOST:-mdhost}
+cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR="$LUA51_DIR" >/dev/null
+cmake --build build >/dev/null
+$MDHOST check --strict --quiet build/@NAME@.lmd
+if [ -n "$1" ]; then
+  $MDHOST diff "$1" build/@NAME@.lmd
+fi
+)sh";
 
 const char kToolchain[] = R"(# Cross-compiling for 32-bit Windows with MinGW-w64.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -248,6 +283,17 @@ made); `run` runs a script with its actions, as the host would.
 `mdhost.toml` lists every rule at its own severity, commented out: the
 place to allow a rule or make it warn or fail, for this project.
 
+## CI
+
+    LUA51_DIR=FOLDER sh ci.sh [PREVIOUS.lmd]
+
+builds the plugin, checks it with `--strict` and, given the module of a
+previous release, fails where scripts written for that release break
+unless the version (in `CMakeLists.txt`) is a major release. It uses
+mdhost's exit codes alone (0 clean, 1 a problem, 2 a wrong command line, 3
+a file missing); `MDHOST` names the mdhost to run (`wine mdhost.exe` on
+Linux).
+
 ## Install
 
 Copy `build/@NAME@.lmd` and `Help.html` into a folder `@NAME@` in the
@@ -259,12 +305,14 @@ then add the plugin under Project > Plugins.
 
 - `src/@NAME@.@EXTENSION@`: the getters, the registration and the action.
 - `src/@NAME@.def`: the exports, by their plain names.
-- `src/version.rc`: the version resource; keep its version equal to
-  `kVersion` in the source.
+- `src/version.rc`: the version resource; its version, like the version
+  getter's, is the one `project()` in `CMakeLists.txt` gives (change it
+  there alone and rebuild).
 - `actions.xml`: the actions as the host shows them; the build puts it into
   the module.
 - `Help.html`: the reference page, made from `actions.xml` by `mdhost doc`.
 - `mdhost.toml`: the levels of mdhost's rules for this project.
+- `ci.sh`: build and check, as a CI step runs them.
 )";
 
 const char* const kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
@@ -327,7 +375,8 @@ std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std
           {"CMakeLists.txt", cmake},
           {"cmake/mingw-i686.cmake", kToolchain},
           {"README.md", readme},
-          {kRuleFileName, RuleFileTemplate()}};
+          {kRuleFileName, RuleFileTemplate()},
+          {"ci.sh", Fill(kCiScript, name)}};
 }
 
 }  // namespace host

@@ -29,6 +29,24 @@ for lang in c cpp; do
   grep -q 'id="'"$name"'.Hello"' "$work/$name/Help.html" || fail "$lang: Help.html has no anchor for $name.Hello"
 done
 
+# The version is said in one place: project() in CMakeLists.txt. Changed
+# there and rebuilt, the getter and the version resource both say it.
+sed -i 's/^project(Hello_c VERSION 1.0 /project(Hello_c VERSION 1.2.3 /' "$work/Hello_c/CMakeLists.txt"
+cmake --build "$work/Hello_c/build" >/dev/null || fail "rebuild at 1.2.3"
+info=$("${mdhost[@]}" info "$(win "$work/Hello_c/build/Hello_c.lmd")" | tr -d '\r')
+grep -q "^Version: 1.2.3$" <<<"$info" || fail "the version after the change: $info"
+checked=$("${mdhost[@]}" check --strict "$(win "$work/Hello_c/build/Hello_c.lmd")" | tr -d '\r') || true
+grep -q "^PASSED: 0 problems$" <<<"$checked" || fail "check at 1.2.3: $checked"
+! grep -n '"1\.0"\|1,0,0,0' "$work/Hello_c/src/Hello_c.c" "$work/Hello_c/src/version.rc" || fail "a version in the sources"
+
+# The project's CI step: clean as made; against a release whose action it
+# lacks, a break in a release that is no major one.
+export MDHOST="${mdhost[*]}" LUA51_DIR="$work/lua"
+sh "$work/Hello_cpp/ci.sh" >/dev/null || fail "ci.sh of a new project"
+status=0
+sh "$work/Hello_cpp/ci.sh" "$(win "$work/Hello_c/build/Hello_c.lmd")" >"$work/ci_out" || status=$?
+[ "$status" = 1 ] && grep -q "Hello_c.Hello: action removed" "$work/ci_out" || fail "ci.sh against another release: exit $status"
+
 status=0
 "${mdhost[@]}" new 9lives "$(win "$work/bad")" 2>"$work/err" >/dev/null || status=$?
 [ "$status" = 2 ] && grep -q "cannot begin with a digit" "$work/err" || fail "a bad name: exit $status"
@@ -36,4 +54,4 @@ status=0
 "${mdhost[@]}" new Again "$(win "$work/Hello_c")" 2>"$work/err" >/dev/null || status=$?
 [ "$status" = 3 ] && grep -q "exists and is not an empty folder" "$work/err" || fail "a folder in use: exit $status"
 [ -f "$work/Hello_c/build/Hello_c.lmd" ] || fail "the folder in use was touched"
-echo "new projects built, checked clean and ran, in C and C++"
+echo "new projects built, checked clean and ran, in C and C++; one version; their CI step"
