@@ -46,6 +46,10 @@ Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
   const char* match = path;
   glob_t matches;
   const bool wildcards = std::strpbrk(path, "*?") != nullptr;
+  // As the system's file search on Windows: wildcards in the last name
+  // alone; one in a folder's name names nothing (and walks no tree).
+  const char* last = std::strrchr(path, '/');
+  if (wildcards && last != nullptr && std::strpbrk(path, "*?") < last) return Search::kNothing;
   if (wildcards) {
     const int globbed = glob(path, 0, nullptr, &matches);
     if (globbed == GLOB_NOSPACE) return Search::kNoMemory;

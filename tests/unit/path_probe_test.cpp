@@ -146,10 +146,18 @@ TEST_F(RealPaths, FilesGiveTheirSizeFoldersAndMissingPathsTheirCodes) {
   EXPECT_EQ(kPathIsFolder, ProbePath(folder.substr(0, folder.size() - 1).c_str()));
 }
 
-TEST_F(RealPaths, WildcardsFindTheFirstMatch) {
+// As the system's file search takes them: in the last name alone; one in a
+// folder's name finds nothing (and walks no tree).
+TEST_F(RealPaths, WildcardsFindTheFirstMatchInTheLastNameAlone) {
   EXPECT_EQ(7, ProbePath(testing_paths::DataPath("sev*.bin").c_str()));
   EXPECT_EQ(7, ProbePath(testing_paths::DataPath("seve?.bin").c_str()));
   EXPECT_EQ(kPathAbsent, ProbePath(testing_paths::DataPath("nothing*.bin").c_str()));
+  const std::string folder = testing_paths::DataPath("");
+  const std::string parent = folder.substr(0, folder.find_last_of("\\/", folder.size() - 2) + 1);
+  const std::string name = folder.substr(parent.size());  // "data/"
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(7, ProbePath((parent + name + "seven.bin").c_str()));
+  EXPECT_EQ(kPathAbsent, ProbePath((parent + name.substr(0, name.size() - 2) + "*/seven.bin").c_str()));
 }
 
 }  // namespace
