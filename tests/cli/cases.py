@@ -501,6 +501,13 @@ CASES = [
          exit=0,
          out=[r"<title>My Plugin</title>", r"<h1>My Plugin</h1>\n<p>Version 2\.0 &middot; -</p>"],
          command=["doc", "--name", "My Plugin", "--version", "2.0", "{src}/tests/mdhost/diff/new.xml"]),
+    # A document's own Extended fields: its name and version title the page,
+    # the others are shown.
+    Case("doc.document_fields",
+         exit=0,
+         out=[r"<title>Demo Plugin</title>", r"<p>Version 2\.1 &middot; -</p>",
+              r"<dt>Copyright</dt><dd>\(c\) the demo team</dd>\n<dt>Web</dt><dd>example\.org/demo</dd>"],
+         command=["doc", "{src}/tests/mdhost/diff/with_fields.xml"]),
     Case("doc.not_well_formed",
          exit=1,
          out=[
@@ -763,7 +770,7 @@ CASES = [
          exit=1,
          json=[
              r"{p['path'].split('\\')[-1]: p['passed'] for p in data['plugins']} == {'fixture_c_plugin.dll': True, 'fixture_large.dll': False, 'fixture_partial.dll': False, 'fixture_raising.dll': False, 'fixture_required_yes.dll': True, 'fixture_sdk3.dll': False, 'fixture_stdcall.dll': False, 'notes.lmd': False, 'empty.lmd': False}",
-             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) + ([p['error']['rule']] if p['error'] else []) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_required_yes.dll': [], 'fixture_sdk3.dll': ['MD202'], 'fixture_stdcall.dll': ['MD002'], 'notes.lmd': ['MD001'], 'empty.lmd': ['MD001']}",
+             r"{p['path'].split('\\')[-1]: sorted(set(f['rule'] for f in p['findings'] if f['severity'] == 'FAIL')) for p in data['plugins']} == {'fixture_c_plugin.dll': [], 'fixture_large.dll': ['MD301'], 'fixture_partial.dll': ['MD101'], 'fixture_raising.dll': ['MD403'], 'fixture_required_yes.dll': [], 'fixture_sdk3.dll': ['MD202'], 'fixture_stdcall.dll': ['MD002'], 'notes.lmd': ['MD001'], 'empty.lmd': ['MD001']}",
              r"{s['path'].split('\\')[-1]: s['reason'] for s in data['skipped']} == {'fixture_counter.dll': 'a module that exports no irPlg_GetPluginName'}",
          ],
          command=["scan", "--json", "{data}/scan_faulty"]),
