@@ -16,6 +16,21 @@ namespace {
 // A document's page is titled by its file name.
 std::string FileTitle(const std::string& path) { return AnsiToUtf8(BaseName(path)); }
 
+std::optional<std::string> Detail(const PluginReport& report, const char* name) {
+  for (const EasyModeEntry& d : report.plugin_details)
+    if (d.name == name && !d.text.empty()) return d.text;
+  return std::nullopt;
+}
+
+// Version1 to Version4 joined: "1.2".
+std::optional<std::string> DocumentVersion(const PluginReport& report) {
+  std::string version;
+  for (const char* part : {"Version1", "Version2", "Version3", "Version4"})
+    if (const std::optional<std::string> number = Detail(report, part))
+      version += (version.empty() ? "" : ".") + *number;
+  return version.empty() ? std::nullopt : std::optional<std::string>(version);
+}
+
 }  // namespace
 
 int DocCommand(const Invocation& call) {
@@ -31,13 +46,19 @@ int DocCommand(const Invocation& call) {
     const std::string* ansi = report.Text(getter);
     return ansi ? std::optional<std::string>(AnsiToUtf8(*ansi)) : std::nullopt;
   };
-  // What the command line gives goes over what the plugin says.
-  const PluginPage page{call.page_name ? call.page_name : text(kNameGetter),
-                        call.page_version ? call.page_version : text(kVersionGetter),
+  // What the command line gives goes over what the plugin says; a document
+  // alone says its name and version in its Extended section, where it does.
+  const PluginPage page{call.page_name      ? call.page_name
+                        : text(kNameGetter) ? text(kNameGetter)
+                                            : Detail(report, "Name"),
+                        call.page_version      ? call.page_version
+                        : text(kVersionGetter) ? text(kVersionGetter)
+                                               : DocumentVersion(report),
                         text(kLuaVersionGetter),
                         text(kAuthorInfoGetter),
                         FileTitle(path),
-                        report.action_specs};
+                        report.action_specs,
+                        report.plugin_details};
   const std::string page_text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
   if (call.output.empty()) {
     Print(page_text);

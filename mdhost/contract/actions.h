@@ -10,7 +10,8 @@
 
 namespace host {
 
-// One child of an argument's EasyMode: DataType, Constraints, Default...
+// One child element and its text: of an argument's EasyMode (DataType,
+// Constraints, Default...), or of the Extended section (Copyright...).
 struct EasyModeEntry {
   std::string name, text;
   bool operator==(const EasyModeEntry& other) const { return name == other.name && text == other.text; }

@@ -30,6 +30,10 @@ struct PluginReport {
   // compared or shown: the document unread, or of another kind.
   std::optional<std::vector<std::string>> actions;
   std::vector<ActionSpec> action_specs;
+  // What the document's Extended section says of the plugin itself (Name,
+  // Description, Version1..., Author, Email, Web, Copyright, Requirements),
+  // in document order, texts as written (UTF-8).
+  std::vector<EasyModeEntry> plugin_details;
   std::optional<Finding> actions_failure;
   std::string file_version, product_version;  // from the version resource; "" where absent
   std::vector<Finding> findings;

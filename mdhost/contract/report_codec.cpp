@@ -209,6 +209,14 @@ constexpr Field kFields[] = {
        r->action_specs.emplace_back();
        return DecodeAction(c.value, &r->action_specs.back());
      }},
+    {'D',
+     [](const PluginReport& r, std::string* out) {
+       for (const EasyModeEntry& detail : r.plugin_details) AppendRecord(out, 'D', detail.name, detail.text);
+     },
+     [](PluginReport* r, const Record& c) {
+       r->plugin_details.push_back({c.key, c.value});
+       return true;
+     }},
     {'X',
      [](const PluginReport& r, std::string* out) {
        if (r.actions_failure) AppendRecord(out, 'X', r.actions_failure->rule, SeverityAndText(*r.actions_failure));

@@ -154,6 +154,10 @@ struct Reader {
       if (leaf.name == "Note") entry.note = leaf.text;
       return;
     }
+    if (parent == kExtended) {  // of the plugin itself
+      document->plugin_details.push_back({leaf.name, leaf.text});
+      return;
+    }
     if (document->specs.empty()) return;
     ActionSpec& action = document->specs.back();
     if (parent == kAction) {

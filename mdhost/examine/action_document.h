@@ -19,11 +19,12 @@ namespace host {
 
 struct ActionDocument {
   bool well_formed = false;
-  std::string problem;               // Expat's reason, with line and column, when not well-formed
-  Place problem_place;               // and that line and column
-  std::vector<Finding> findings;     // about the vocabulary (only when well-formed), each naming its line
-  std::vector<std::string> actions;  // the texts of /ActionTemplates/Action/Name (UTF-8)
-  std::vector<ActionSpec> specs;     // each action as the host shows it (UTF-8)
+  std::string problem;                        // Expat's reason, with line and column, when not well-formed
+  Place problem_place;                        // and that line and column
+  std::vector<Finding> findings;              // about the vocabulary (only when well-formed), each naming its line
+  std::vector<std::string> actions;           // the texts of /ActionTemplates/Action/Name (UTF-8)
+  std::vector<ActionSpec> specs;              // each action as the host shows it (UTF-8)
+  std::vector<EasyModeEntry> plugin_details;  // the Extended section's own leaves (UTF-8)
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);

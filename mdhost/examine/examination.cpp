@@ -193,6 +193,7 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   }
   sink.report().actions = std::move(document.actions);
   sink.report().action_specs = std::move(document.specs);
+  sink.report().plugin_details = std::move(document.plugin_details);
 }
 
 std::string ThreadsLeftText(int count, const std::string& crash) {

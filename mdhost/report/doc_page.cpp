@@ -116,7 +116,8 @@ const char kStyle[] =
     "padding:.25em .5em;text-align:left;vertical-align:top}th{white-space:nowrap}td{overflow-wrap:break-word}"
     "h2 code{overflow-wrap:break-word}a.permalink{margin-left:.4em;color:#999;text-decoration:none;"
     "font-weight:normal}section{border-top:1px solid #ddd;margin-top:1.5em}"
-    "#contents-list{columns:16em;max-height:40em;overflow-y:auto}";
+    "#contents-list{columns:16em;max-height:40em;overflow-y:auto}dl.details{display:grid;grid-template-columns:"
+    "max-content auto;gap:.2em 1em}dl.details dd{margin:0;overflow-wrap:break-word}";
 
 }  // namespace
 
@@ -161,6 +162,11 @@ std::string HtmlPage(const PluginPage& page) {
     out += "<p>Version " + Html(page.version.value_or("-")) + " &middot; " + Html(page.lua_version.value_or("-")) +
            "</p>\n";
   if (page.author) out += Paragraphs(*page.author);
+  if (!page.details.empty()) {
+    out += "<dl class=\"details\">\n";
+    for (const EasyModeEntry& d : page.details) out += "<dt>" + Html(d.name) + "</dt><dd>" + Html(d.text) + "</dd>\n";
+    out += "</dl>\n";
+  }
   out += "<h2 id=\"contents\">Actions</h2>\n<ul id=\"contents-list\">\n";
   for (std::size_t i = 0; i < page.actions.size(); ++i)
     out += "<li><a href=\"#" + Html(anchors[i]) + "\">" + Html(page.actions[i].name) + "</a></li>\n";
@@ -198,6 +204,8 @@ std::string MarkdownPage(const PluginPage& page) {
   if (page.version || page.lua_version)
     out += "Version " + Md(page.version.value_or("-")) + " · " + Md(page.lua_version.value_or("-")) + "\n\n";
   if (page.author) out += Md(*page.author, true) + "\n\n";
+  for (const EasyModeEntry& d : page.details) out += "- **" + Md(d.name) + "**: " + Md(d.text) + "\n";
+  if (!page.details.empty()) out += "\n";
   out += "## Actions\n\n";
   for (std::size_t i = 0; i < page.actions.size(); ++i)
     out += "- [" + Md(page.actions[i].name) + "](#" + Html(anchors[i]) + ")\n";

@@ -15,6 +15,7 @@ struct PluginPage {
   std::optional<std::string> name, version, lua_version, author;  // UTF-8; none for a bare document
   std::string title;                                              // used where the plugin has no name (UTF-8)
   std::vector<ActionSpec> actions;
+  std::vector<EasyModeEntry> details;  // the document's own Extended fields: Copyright, Web...
 };
 
 // "Table.Action(First, Second [, Optional])", as a script writes the call.

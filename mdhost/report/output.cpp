@@ -90,6 +90,8 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   out["sdk_version"] = SdkJson(report);
   out["sdk_version_exported"] = report.sdk_known ? nlohmann::json(report.sdk_version.has_value()) : nlohmann::json();
   out["actions"] = report.actions ? nlohmann::json(*report.actions) : nlohmann::json();
+  out["details"] = nlohmann::json::object();
+  for (const EasyModeEntry& d : report.plugin_details) out["details"][d.name] = d.text;
   out["file_version"] = TextOrNull(report.file_version);
   out["product_version"] = TextOrNull(report.product_version);
   nlohmann::json findings = nlohmann::json::array();

@@ -29,6 +29,7 @@ host::PluginReport EveryField() {
                               {14, 70000}});
   action.arguments.push_back({});
   r.action_specs = {action, host::ActionSpec()};
+  r.plugin_details = {{"Copyright", kOdd}, {"Web", ""}};
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
   r.file_version = "1.2.3.4";
   r.product_version = "";
@@ -78,6 +79,7 @@ void ExpectSameReport(const host::PluginReport& a, const host::PluginReport& b) 
   EXPECT_EQ(a.actions, b.actions);
   ASSERT_EQ(a.action_specs.size(), b.action_specs.size());
   for (std::size_t i = 0; i < a.action_specs.size(); ++i) ExpectSameAction(a.action_specs[i], b.action_specs[i]);
+  EXPECT_TRUE(a.plugin_details == b.plugin_details);
   ASSERT_EQ(a.actions_failure.has_value(), b.actions_failure.has_value());
   if (a.actions_failure) ExpectSameFinding(*a.actions_failure, *b.actions_failure);
   EXPECT_EQ(a.file_version + "|" + a.product_version, b.file_version + "|" + b.product_version);
