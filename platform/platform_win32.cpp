@@ -34,13 +34,20 @@ wchar_t* AllocateWide(std::size_t count) { return static_cast<wchar_t*>(std::cal
 
 bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
 
+// The most UTF-16 characters a path can have, its "\\?\" prefix counted:
+// the system's own counted strings hold no more, and a longer name handed
+// to its path functions can end the process.
+constexpr std::size_t kLongestPath = 32767;
+
 // `path` in UTF-16 as the ANSI file functions read it now; false only when
-// memory is short (`*wide` stays null for a text that cannot be converted).
+// memory is short (`*wide` stays null for a text that cannot be converted
+// or is longer than any path).
 bool Widen(const char* path, wchar_t** wide) {
   *wide = nullptr;
   const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
   const int length = MultiByteToWideChar(code_page, 0, path, -1, nullptr, 0);
   if (length <= 0) return !IsMemoryError(GetLastError());
+  if (static_cast<std::size_t>(length) - 1 > kLongestPath) return true;
   *wide = AllocateWide(static_cast<std::size_t>(length));
   if (*wide == nullptr) return false;
   MultiByteToWideChar(code_page, 0, path, -1, *wide, length);
@@ -60,6 +67,7 @@ bool IsDevicePath(const wchar_t* full) {
 Search MakeLiteral(const wchar_t* wide, wchar_t** literal) {
   const DWORD needed = GetFullPathNameW(wide, 0, nullptr, nullptr);
   if (needed == 0) return IsMemoryError(GetLastError()) ? Search::kNoMemory : Search::kNothing;
+  if (needed - 1 + kLongUncPrefixLength > kLongestPath) return Search::kNothing;  // resolved, longer than any path
   wchar_t* buffer = AllocateWide(static_cast<std::size_t>(needed) + kLongUncPrefixLength + 1);
   if (buffer == nullptr) return Search::kNoMemory;
   wchar_t* full = buffer + kLongUncPrefixLength;  // room for a prefix in front

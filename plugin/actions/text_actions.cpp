@@ -4,6 +4,8 @@
 // plugin/module/action_records.h), never in these frames: the argument checks and
 // the result pushes can leave by longjmp, and a push can run Lua code that
 // calls these actions again.
+#include <cstring>
+
 #include "plugin/actions/script_errors.h"
 #include "plugin/inspect/plugin_query.h"
 #include "plugin/module/action_records.h"
@@ -13,10 +15,15 @@ namespace md {
 namespace {
 
 // Checks the one Filename argument and opens the call's record with a copy
-// of it; `frame` is the calling action's frame.
+// of it; `frame` is the calling action's frame. Null for a name that holds
+// a NUL: it names no file (the file functions would read the name before it).
 ActionRecord* TakeFilename(lua_State* L, uintptr_t frame) {
   CheckArgumentCount(L, 1);
-  ActionRecord* record = OpenActionRecord(frame, GetStringArgument(L, 1));
+  const char* name = GetStringArgument(L, 1);
+  size_t length = 0;
+  lua_tolstring(L, 1, &length);  // a string already: nothing is made
+  if (std::strlen(name) != length) return nullptr;
+  ActionRecord* record = OpenActionRecord(frame, name);
   if (record == nullptr) RaiseOutOfMemory(L);
   return record;
 }
@@ -35,8 +42,10 @@ bool NamesAFile(lua_State* L, ActionRecord* record) {
 
 // Reads one text into the record. A shortage of our own memory leaves the
 // action as Lua's memory error, never as a text that is merely missing.
-const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot) {
-  if (!QueryPluginText(record->spelling, State().getter_names[slot], &record->hold, &record->texts[slot])) {
+// `keep`: the module loaded stays in the record until it closes.
+const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot, bool keep = false) {
+  if (!QueryPluginText(record->spelling, State().getter_names[slot], &record->hold, &record->texts[slot],
+                       keep ? &record->kept : nullptr)) {
     CloseActionRecord(record);
     RaiseOutOfMemory(L);
   }
@@ -45,6 +54,10 @@ const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot) {
 
 int SingleTextAction(lua_State* L, GetterSlot slot) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
+  if (record == nullptr) {
+    lua_pushnil(L);
+    return 1;
+  }
   if (NamesAFile(L, record))
     lua_pushstring(L, TextOf(Query(L, record, slot)));
   else
@@ -62,8 +75,9 @@ void SetField(lua_State* L, const char* key, const OwnedText& value) {
 int WholeRecordAction(lua_State* L) {
   ActionRecord* record = TakeFilename(L, MD_CURRENT_FRAME());
   // The name decides whether the file is a plugin at all.
-  if (!NamesAFile(L, record) || Query(L, record, kNameGetter).length == 0) {
-    CloseActionRecord(record);
+  // Its first load is kept, so that all five texts are of one file.
+  if (record == nullptr || !NamesAFile(L, record) || Query(L, record, kNameGetter, true).length == 0) {
+    if (record != nullptr) CloseActionRecord(record);
     lua_pushnil(L);
     return 1;
   }

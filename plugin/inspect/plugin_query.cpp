@@ -73,7 +73,8 @@ void TakeText(int32_t stated, QueryHold* hold, OwnedText* text) noexcept {
 
 }  // namespace
 
-bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* hold, OwnedText* text) noexcept {
+bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* hold, OwnedText* text,
+                     QueryHold* keep) noexcept {
   *text = kEmptyText;
   int32_t stated = kQueryBufferSize;
   hold->buffer = AllocateBuffer(stated);
@@ -95,6 +96,10 @@ bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* h
   const Reading reading = getter != nullptr ? ReadText(getter, &stated, hold) : Reading::kNoText;
 
   if (reading == Reading::kText) TakeText(stated, hold, text);
+  if (keep != nullptr && keep->module == nullptr) {  // the module passes on with no raise possible between
+    keep->module = hold->module;
+    hold->module = nullptr;
+  }
   ReleaseQueryHold(hold);
   return reading != Reading::kOutOfMemory;
 }

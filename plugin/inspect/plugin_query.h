@@ -31,6 +31,9 @@ int64_t ProbePath(const char* path) noexcept;
 // `*text` is the caller's, empty when the module gives no text. False (and
 // `*text` empty) only when memory of our own is short, which is never the
 // same as "no text".
-bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* hold, OwnedText* text) noexcept;
+// With `keep` (empty), the module loaded moves there instead of being
+// released, for the caller to release once its later loads are done.
+bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* hold, OwnedText* text,
+                     QueryHold* keep = nullptr) noexcept;
 
 }  // namespace md

@@ -9,6 +9,7 @@ namespace {
 
 void FreeRecord(ActionRecord* record) noexcept {
   ReleaseQueryHold(&record->hold);
+  ReleaseQueryHold(&record->kept);
   Os().release_memory(record->spelling);
   ReleaseText(&record->path);
   for (OwnedText& text : record->texts) ReleaseText(&text);

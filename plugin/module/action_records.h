@@ -27,6 +27,10 @@ struct ActionRecord {
   OwnedText path;
   void* spelling;  // the file the probe found, as every load of this call names it
   QueryHold hold;
+  // GetInfo's first load, kept until the call ends: the loader hands the
+  // later loads that image, so the five texts are of one file, whatever the
+  // plugin does to the file at the path meanwhile (an updater's rename).
+  QueryHold kept;
   OwnedText texts[kGetterCount];
 };
 
