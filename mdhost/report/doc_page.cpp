@@ -71,6 +71,17 @@ std::string EasyMode(const std::vector<EasyModeEntry>& entries, std::string (*te
 }
 
 std::string HtmlText(const std::string& utf8) { return Html(utf8); }
+
+// A signature that may wrap after a dot or a parenthesis, never inside a
+// name: "Table.<wbr>Action(<wbr>First, Second)".
+std::string Breakable(const std::string& html) {
+  std::string out;
+  for (char c : html) {
+    out += c;
+    if (c == '.' || c == '(') out += "<wbr>";
+  }
+  return out;
+}
 std::string MdText(const std::string& utf8) { return Md(utf8); }
 
 // An example as a fenced Lua block, its text as it is (control characters
@@ -114,7 +125,7 @@ const char kStyle[] =
     "code,pre{font-family:monospace;background:#f3f3f3}pre{padding:.6em;white-space:pre-wrap;overflow-wrap:break-word}"
     ".table{overflow-x:auto}table{border-collapse:collapse;width:100%}th,td{border:1px solid #ccc;"
     "padding:.25em .5em;text-align:left;vertical-align:top}th{white-space:nowrap}td{overflow-wrap:break-word}"
-    "h2 code{overflow-wrap:break-word}a.permalink{margin-left:.4em;color:#999;text-decoration:none;"
+    "h2 code{font-size:.85em}a.permalink{margin-left:.4em;color:#999;text-decoration:none;"
     "font-weight:normal}section{border-top:1px solid #ddd;margin-top:1.5em}"
     "#contents-list{columns:16em;max-height:40em;overflow-y:auto}dl.details{display:grid;grid-template-columns:"
     "max-content auto;gap:.2em 1em}dl.details dd{margin:0;overflow-wrap:break-word}";
@@ -173,7 +184,7 @@ std::string HtmlPage(const PluginPage& page) {
   out += "</ul>\n";
   for (std::size_t i = 0; i < page.actions.size(); ++i) {
     const ActionSpec& a = page.actions[i];
-    out += "<section id=\"" + Html(anchors[i]) + "\">\n<h2><code>" + Html(Signature(a)) +
+    out += "<section id=\"" + Html(anchors[i]) + "\">\n<h2><code>" + Breakable(Html(Signature(a))) +
            "</code><a class=\"permalink\" href=\"#" + Html(anchors[i]) +
            "\" title=\"Link to this action\">#</a></h2>\n";
     if (!a.description.empty()) out += "<p>" + Html(a.description) + "</p>\n";

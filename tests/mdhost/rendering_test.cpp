@@ -125,7 +125,7 @@ TEST(DocPage, ThePageSaysWhatTheDocumentSays) {
   EXPECT_NE(std::string::npos, md.find("| DataType: combo<br>Constraints: \"\",\",\",\";\" |")) << md;
   EXPECT_NE(std::string::npos, html.find("<p>Slow for big counts; keep it small.</p>"));
   EXPECT_NE(std::string::npos,
-            html.find("<h2><code>A.b([X]) \u2192 string</code><a class=\"permalink\" href=\"#A.b\""));
+            html.find("<h2><code>A.<wbr>b(<wbr>[X]) \u2192 string</code><a class=\"permalink\" href=\"#A.b\""));
   EXPECT_NE(std::string::npos, md.find("## `A.b([X]) \u2192 string`"));
   EXPECT_NE(std::string::npos, html.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"));
   EXPECT_EQ(std::string::npos, html.find("anywhere"));  // no word is broken to fit
