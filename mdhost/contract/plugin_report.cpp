@@ -33,6 +33,13 @@ std::optional<Finding> PluginReport::WhyNoActions() const {
   return Finding{rule::kGetterMissing, Severity::kFail, std::string(kActionXmlGetter) + ": not exported"};
 }
 
+std::vector<Finding> PluginReport::Listed() const {
+  std::vector<Finding> listed;
+  if (!error.empty()) listed.push_back({error_rule, Severity::kFail, error});
+  listed.insert(listed.end(), findings.begin(), findings.end());
+  return listed;
+}
+
 void PluginReport::KeepProblemsOnly() {
   findings.erase(std::remove_if(findings.begin(), findings.end(), [](const Finding& f) { return !f.IsProblem(); }),
                  findings.end());

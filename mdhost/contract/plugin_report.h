@@ -47,6 +47,9 @@ struct PluginReport {
   // Why its actions cannot be had (the error, or what stopped the document),
   // as check says it; none when they can.
   std::optional<Finding> WhyNoActions() const;
+  // The findings as the outputs list them: the error first, as a FAIL, so
+  // that every list agrees with the counts.
+  std::vector<Finding> Listed() const;
   // A read tells only what fails or warns: PASS and NOTE findings go.
   void KeepProblemsOnly();
 };

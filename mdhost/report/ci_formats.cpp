@@ -111,10 +111,8 @@ nlohmann::json SarifLog(const std::vector<PluginReport>& reports, const std::vec
                               {"severity_set_by", finding.set_by}};
     results.push_back(std::move(result));
   };
-  for (const PluginReport& report : reports) {
-    if (!report.error.empty()) add(report, {report.error_rule, Severity::kFail, report.error});
-    for (const Finding& finding : report.findings) add(report, finding);
-  }
+  for (const PluginReport& report : reports)
+    for (const Finding& finding : report.Listed()) add(report, finding);
   return Log({{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}});
 }
 
@@ -138,12 +136,10 @@ nlohmann::json SarifDiffLog(const DiffResult& result) {
 
 std::string GithubAnnotations(const std::vector<PluginReport>& reports) {
   std::string out;
-  for (const PluginReport& report : reports) {
-    if (!report.error.empty()) out += Annotation("error", report.path, {}, report.error_rule, report.error);
-    for (const Finding& f : report.findings)
+  for (const PluginReport& report : reports)
+    for (const Finding& f : report.Listed())
       if (f.severity != Severity::kPass)
         out += Annotation(GithubCommand(f.severity), report.path, f.place, f.rule, f.text);
-  }
   return out;
 }
 

@@ -95,11 +95,7 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
   out["file_version"] = TextOrNull(report.file_version);
   out["product_version"] = TextOrNull(report.product_version);
   nlohmann::json findings = nlohmann::json::array();
-  // The error is a FAIL finding too, first, so that the list and the
-  // summary's counts agree.
-  if (!report.error.empty())
-    findings.push_back({{"rule", report.error_rule}, {"severity", "FAIL"}, {"text", report.error}});
-  for (const Finding& finding : report.findings) {
+  for (const Finding& finding : report.Listed()) {
     findings.push_back({{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}});
     if (finding.place.line > 0) {  // in the action document
       findings.back()["line"] = finding.place.line;
@@ -167,8 +163,7 @@ std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict) {
 std::string ExplainLine(const std::vector<PluginReport>& reports) {
   std::set<std::string> rules;
   for (const PluginReport& report : reports) {
-    if (!report.error.empty()) rules.insert(report.error_rule);
-    for (const Finding& finding : report.findings)
+    for (const Finding& finding : report.Listed())
       if (finding.IsProblem()) rules.insert(finding.rule);
   }
   if (rules.empty()) return "";
