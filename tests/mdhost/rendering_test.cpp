@@ -44,31 +44,32 @@ TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
   EXPECT_EQ("FAILED: 1 problem, 2 warnings", host::VerdictLine(report, false));
 }
 
+host::PluginPage PageOf(const std::string& document) {
+  host::PluginPage page;
+  page.title = "t";
+  page.actions = host::ReadActionDocument(document).specs;
+  return page;
+}
+
 // EasyMode's DataType names the editor the host offers: the page shows it
 // as the document has it, whatever the type names.
 TEST(DocPage, EasyModeDataTypeAsTheDocumentHasIt) {
-  host::PluginPage page;
-  page.title = "t";
-  page.actions = host::ReadActionDocument(
-                     "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
-                     "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name><Description>x</Description>"
-                     "<Type>string</Type><Default/><Required>1</Required><EasyMode><DataType>FoLder</DataType>"
-                     "</EasyMode></Arg></Arguments></Action></ActionTemplates>")
-                     .specs;
+  const host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
+      "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name><Description>x</Description>"
+      "<Type>string</Type><Default/><Required>1</Required><EasyMode><DataType>FoLder</DataType>"
+      "</EasyMode></Arg></Arguments></Action></ActionTemplates>");
   EXPECT_NE(std::string::npos, host::HtmlPage(page).find("<td>DataType: FoLder</td>"));
   EXPECT_NE(std::string::npos, host::MarkdownPage(page).find("| DataType: FoLder |"));
 }
 
 // A Markdown table cell holds its text: a '|' in it does not end the cell.
 TEST(DocPage, AMarkdownCellKeepsABarAsText) {
-  host::PluginPage page;
-  page.title = "t";
-  page.actions = host::ReadActionDocument(
-                     "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
-                     "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name>"
-                     "<Description>one | two</Description><Type>string</Type><Default/><Required>1</Required>"
-                     "</Arg></Arguments></Action></ActionTemplates>")
-                     .specs;
+  const host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>"
+      "<ReturnValueType>nil</ReturnValueType><Arguments><Arg><Name>X</Name>"
+      "<Description>one | two</Description><Type>string</Type><Default/><Required>1</Required>"
+      "</Arg></Arguments></Action></ActionTemplates>");
   const std::string md = host::MarkdownPage(page);
   const std::size_t row = md.find("| X |");
   ASSERT_NE(std::string::npos, row) << md;
@@ -95,17 +96,6 @@ TEST(DocPage, CallsAsScriptsWriteThemAndAnchorsApart) {
   EXPECT_EQ("A.b(X [, Y [, Z]])", host::CallSyntax(twins[0]));
   EXPECT_EQ("A.b()", host::CallSyntax(twins[1]));
   EXPECT_EQ((std::vector<std::string>{"A.b", "A.b-2"}), host::Anchors(twins));
-}
-
-}  // namespace
-
-namespace {
-
-host::PluginPage PageOf(const std::string& document) {
-  host::PluginPage page;
-  page.title = "t";
-  page.actions = host::ReadActionDocument(document).specs;
-  return page;
 }
 
 // The page says what the document says: EasyMode texts exactly (a ';' or
