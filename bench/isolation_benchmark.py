@@ -11,12 +11,8 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
-
-def percentile(values, fraction):
-    ordered = sorted(values)
-    return ordered[int(fraction * (len(ordered) - 1) + 0.5)]
+from interleaved import percentile, time_rounds
 
 
 def main(argv):
@@ -33,14 +29,12 @@ def main(argv):
         if wine:
             target = subprocess.run(["winepath", "-w", folder], capture_output=True, text=True).stdout.strip()
         commands = {"worker": mdhost + ["scan", target], "in-process": mdhost + ["scan", "--in-process", target]}
-        times = {name: [] for name in commands}
-        for r in range(rounds):
-            for name in (sorted(commands) if r % 2 else sorted(commands, reverse=True)):
-                start = time.perf_counter()
-                run = subprocess.run(commands[name], capture_output=True)
-                times[name].append(time.perf_counter() - start)
-                if run.returncode != 0 or (b"%d plugin module" % count) not in run.stdout:
-                    raise SystemExit("%s failed: %s" % (name, run.stdout.decode() + run.stderr.decode()))
+
+        def check(name, run):
+            if run.returncode != 0 or (b"%d plugin module" % count) not in run.stdout:
+                raise SystemExit("%s failed: %s" % (name, run.stdout.decode() + run.stderr.decode()))
+
+        times = time_rounds(commands, rounds, check)
         print("scan of %d plugins, %d interleaved rounds; medians (p10, p90)" % (count, rounds))
         for name in sorted(commands):
             t = times[name]

@@ -10,12 +10,8 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
-
-def percentile(values, fraction):
-    ordered = sorted(values)
-    return ordered[int(fraction * (len(ordered) - 1) + 0.5)]
+from interleaved import percentile, time_rounds
 
 
 def main(argv):
@@ -34,14 +30,12 @@ def main(argv):
                 path = subprocess.run(["winepath", "-w", path], capture_output=True, text=True).stdout.strip()
             files.append(path)
         commands = {jobs: mdhost + ["check", "--jobs", str(jobs)] + files for jobs in (1, 2)}
-        times = {jobs: [] for jobs in commands}
-        for r in range(rounds):
-            for jobs in ((1, 2) if r % 2 else (2, 1)):
-                start = time.perf_counter()
-                run = subprocess.run(commands[jobs], capture_output=True)
-                times[jobs].append(time.perf_counter() - start)
-                if run.returncode != 0 or (b"%d plugins: %d passed" % (count, count)) not in run.stdout:
-                    raise SystemExit("--jobs %d failed: %s" % (jobs, run.stdout.decode() + run.stderr.decode()))
+
+        def check(jobs, run):
+            if run.returncode != 0 or (b"%d plugins: %d passed" % (count, count)) not in run.stdout:
+                raise SystemExit("--jobs %d failed: %s" % (jobs, run.stdout.decode() + run.stderr.decode()))
+
+        times = time_rounds(commands, rounds, check)
         print("check of %d plugins, %d interleaved rounds; medians (p10, p90)" % (count, rounds))
         for jobs in sorted(times):
             t = times[jobs]
