@@ -12,6 +12,10 @@ const char kSource[] = R"(/* @NAME@: an action plugin for Autoplay Media Studio 
  * The host calls the five text getters and irPlg_GetSDKVersion to learn who
  * the plugin is, then irPlg_Action_RegisterActions to install its Lua table.
  * Every export is cdecl with its plain name (@NAME@.def lists them). */
+#include <windows.h> /* first: shellapi.h needs it */
+
+#include <shellapi.h>
+#include <stdlib.h>
 #include <string.h>
 @CPP_INCLUDES@
 @EXTERN_OPEN@#include <lauxlib.h>
@@ -48,6 +52,32 @@ EXPORT int irPlg_GetAuthorInfo(char* buffer, int* size) { return Serve(kAuthorIn
 EXPORT int irPlg_GetPluginActionXML(char* buffer, int* size) { return Serve(kActionXml, buffer, size); }
 EXPORT int irPlg_GetSDKVersion(void) { return 2; }
 
+/* The host asks for help through these two; both open Help.html in the
+ * folder it names (the plugin's own, without a trailing backslash) with the
+ * program the system opens pages with. 1: the page was handed to the shell;
+ * 0: there is none. */
+static int ShowHelp(const char* folder, void* parent) {
+  static const char kPage[] = "\\Help.html";
+  const size_t length = folder != NULL ? strlen(folder) : 0;
+  char* path = (char*)malloc(length + sizeof kPage);
+  int shown = 0;
+  if (path == NULL) return 0;
+  memcpy(path, folder != NULL ? folder : "", length);
+  memcpy(path + length, kPage, sizeof kPage);
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+    ShellExecuteA((HWND)parent, "open", path, NULL, NULL, SW_SHOWNORMAL);
+    shown = 1;
+  }
+  free(path);
+  return shown;
+}
+
+EXPORT int irPlg_ShowHelpForPlugin(char* folder, void* parent) { return ShowHelp(folder, parent); }
+EXPORT int irPlg_ShowHelpForAction(char* action, char* folder, void* parent) {
+  (void)action; /* one page serves every action */
+  return ShowHelp(folder, parent);
+}
+
 /* @NAME@.Hello(Name): a greeting for Name. */
 static int Hello(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
@@ -66,8 +96,7 @@ EXPORT int irPlg_Action_RegisterActions(lua_State* L) {
 
 // What a C++ plugin adds: the library it greets with, and the start-up
 // memory of the C++ runtime given back at each release.
-const char kCppIncludes[] = R"(#include <windows.h>
-
+const char kCppIncludes[] = R"(
 #include <string>
 #include <vector>
 )";
@@ -102,6 +131,8 @@ EXPORTS
   irPlg_GetAuthorInfo
   irPlg_GetPluginActionXML
   irPlg_GetSDKVersion
+  irPlg_ShowHelpForPlugin
+  irPlg_ShowHelpForAction
   irPlg_Action_RegisterActions
 )";
 

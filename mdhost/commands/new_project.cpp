@@ -87,6 +87,29 @@ else()
   target_link_options(@NAME@ PRIVATE -static-libgcc @STATIC_CXX@ -s)
   target_link_libraries(@NAME@ PRIVATE "${LUA51_DIR}/lua5.1.dll")
 endif()
+target_link_libraries(@NAME@ PRIVATE shell32)
+
+# Help.html goes beside the module, made from the module itself by mdhost doc
+# so that it never drifts from the actions; without mdhost, the project's own
+# Help.html is copied. MDHOST is the command that runs it ("wine mdhost.exe"
+# on Linux); empty: mdhost on the PATH.
+set(MDHOST "" CACHE STRING "the command that runs mdhost")
+if(MDHOST STREQUAL "")
+  find_program(MDHOST_PROGRAM NAMES mdhost)
+  if(MDHOST_PROGRAM)
+    set(MDHOST "${MDHOST_PROGRAM}")
+  endif()
+endif()
+if(MDHOST STREQUAL "")
+  message(STATUS "mdhost not found: build/Help.html is the project's Help.html, made when the project was")
+  add_custom_command(TARGET @NAME@ POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_CURRENT_SOURCE_DIR}/Help.html" "${CMAKE_CURRENT_BINARY_DIR}/Help.html")
+else()
+  separate_arguments(mdhost_command UNIX_COMMAND "${MDHOST}")
+  add_custom_command(TARGET @NAME@ POST_BUILD
+    COMMAND ${mdhost_command} doc "$<TARGET_FILE_NAME:@NAME@>" -o Help.html
+    WORKING_DIRECTORY "$<TARGET_FILE_DIR:@NAME@>")
+endif()
 )";
 
 const char kCiScript[] = R"sh(#!/bin/sh
@@ -97,7 +120,7 @@ const char kCiScript[] = R"sh(#!/bin/sh
 set -e
 cd "$(dirname "$0")"
 MDHOST=${MDHOST:-mdhost}
-cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR="$LUA51_DIR" >/dev/null
+cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR="$LUA51_DIR" -DMDHOST="$MDHOST" >/dev/null
 cmake --build build >/dev/null
 $MDHOST check --strict --quiet build/@NAME@.lmd
 if [ -n "$1" ]; then
@@ -132,14 +155,18 @@ host's `lua5.1.dll`:
     cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR=LUA
     cmake --build build
 
-That leaves `build/@NAME@.lmd`. MSVC is untested: the CMake file has its flags
-behind a compiler check only.
+That leaves `build/@NAME@.lmd` and, beside it, `build/Help.html`: the
+reference page `mdhost doc` makes from the built module, so it always shows
+the actions as `actions.xml` has them. CMake finds `mdhost` on the PATH, or
+is told the command with `-DMDHOST="wine /path/to/mdhost.exe"`; without it
+the project's `Help.html` (made by `mdhost new`) is copied instead. MSVC is
+untested: the CMake file has its flags behind a compiler check only.
 
 ## Check
 
     mdhost check build/@NAME@.lmd
     mdhost run build/@NAME@.lmd hello.lua     # hello.lua: print(@NAME@.Hello("World"))
-    mdhost doc actions.xml -o Help.html       # after changing the actions
+    mdhost help build/@NAME@.lmd build        # opens build/Help.html, as the host would
 
 `check` holds the plugin to the host's contract (no FAIL and no WARN as
 made); `run` runs a script with its actions, as the host would.
@@ -159,21 +186,24 @@ Linux).
 
 ## Install
 
-Copy `build/@NAME@.lmd` and `Help.html` into a folder `@NAME@` in the
+Copy `build/@NAME@.lmd` and `build/Help.html` into a folder `@NAME@` in the
 action plugins folder of Autoplay Media Studio 8 (for example
 `C:\Program Files (x86)\Autoplay Media Studio 8\Plugins\Actions\@NAME@\`),
 then add the plugin under Project > Plugins.
 
 ## Where things are
 
-- `src/@NAME@.@EXTENSION@`: the getters, the registration and the action.
+- `src/@NAME@.@EXTENSION@`: the getters, the help exports, the registration
+  and the action.
 - `src/@NAME@.def`: the exports, by their plain names.
 - `src/version.rc`: the version resource; its version, like the version
   getter's, is the one `project()` in `CMakeLists.txt` gives (change it
   there alone and rebuild).
 - `actions.xml`: the actions as the host shows them; the build puts it into
   the module.
-- `Help.html`: the reference page, made from `actions.xml` by `mdhost doc`.
+- `Help.html`: the reference page as `mdhost new` made it; the build makes
+  `build/Help.html` from the module, and the help exports open the one in
+  the plugin's folder.
 - `mdhost.toml`: the levels of mdhost's rules for this project.
 - `ci.sh`: build and check, as a CI step runs them.
 )";

@@ -1,24 +1,40 @@
 #!/usr/bin/env bash
 # mdhost new as a newcomer meets it: the project it writes builds with its
 # own CMake for MinGW, passes check --strict (memory per load measured; the
-# C++ one greets with std::string and std::vector), and runs its sample
-# action, in C and in C++; a bad name and a folder in use are refused.
-#   new_project_test.sh WORK LUA_SOURCE LUA_DLL -- MDHOST...
+# C++ one greets with std::string and std::vector), runs its sample action
+# and shows its help page, made by the build from the module, in C and in
+# C++; a bad name and a folder in use are refused.
+#   new_project_test.sh WORK LUA_SOURCE LUA_DLL RECORDER -- MDHOST...
+# RECORDER: a program that appends its argument to the file MD_OPEN_LOG
+# names; it is made the program that opens .html files.
 set -euo pipefail
-work=$1 lua_source=$2 lua_dll=$3
-shift 4
+work=$1 lua_source=$2 lua_dll=$3 recorder=$4
+shift 5
 mdhost=("$@")
 rm -rf "$work"
 mkdir -p "$work/lua"
 cp "$lua_source"/lua.h "$lua_source"/lauxlib.h "$lua_source"/lualib.h "$lua_source"/luaconf.h "$lua_dll" "$work/lua/"
 win() { winepath -w "$1"; }
 fail() { echo "FAIL: $*"; exit 1; }
+wine_run=$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-run.sh
+"$wine_run" reg add 'HKCR\.html' /ve /d mdtest.htmlfile /f >/dev/null 2>&1 || fail "registering the recorder"
+"$wine_run" reg add 'HKCR\mdtest.htmlfile\shell\open\command' /ve /d "\"$(win "$recorder")\" \"%1\"" /f \
+  >/dev/null 2>&1 || fail "registering the recorder"
+log="$work/opened.log"
+MD_OPEN_LOG=$(win "$log")
+export MD_OPEN_LOG
+# What the recorder was given; the shell starts it before ShellExecuteA
+# returns, but it writes in its own time.
+opened() {
+  for _ in $(seq 100); do [ -s "$log" ] && break; sleep 0.1; done
+  tr -d '\r' <"$log" 2>/dev/null || true
+}
 
 for lang in c cpp; do
   name=Hello_$lang
   "${mdhost[@]}" new --lang "$lang" "$name" "$(win "$work/$name")" >/dev/null
   cmake -S "$work/$name" -B "$work/$name/build" -DCMAKE_TOOLCHAIN_FILE="$work/$name/cmake/mingw-i686.cmake" \
-        -DLUA51_DIR="$work/lua" >/dev/null || fail "$lang: configure"
+        -DLUA51_DIR="$work/lua" -DMDHOST="${mdhost[*]}" >/dev/null || fail "$lang: configure"
   cmake --build "$work/$name/build" >/dev/null || fail "$lang: build"
   checked=$("${mdhost[@]}" check --strict "$(win "$work/$name/build/$name.lmd")" | tr -d '\r') || true
   grep -q "^PASSED: 0 problems$" <<<"$checked" || fail "$lang: check: $checked"
@@ -27,6 +43,11 @@ for lang in c cpp; do
   greeting=$("${mdhost[@]}" run "$(win "$work/$name/build/$name.lmd")" "$(win "$work/hello_$lang.lua")" | tr -d '\r')
   [ "$greeting" = "Hello, World!" ] || fail "$lang: run printed '$greeting'"
   grep -q 'id="'"$name"'.Hello"' "$work/$name/Help.html" || fail "$lang: Help.html has no anchor for $name.Hello"
+  grep -q 'id="'"$name"'.Hello"' "$work/$name/build/Help.html" || fail "$lang: the build made no Help.html"
+  rm -f "$log"
+  shown=$("${mdhost[@]}" help "$(win "$work/$name/build/$name.lmd")" "$(win "$work/$name/build")" "$name.Hello" |
+          tr -d '\r') || fail "$lang: help: $shown"
+  [ "$(opened)" = "$(win "$work/$name/build")\Help.html" ] || fail "$lang: help opened '$(opened)'"
 done
 
 # The version is said in one place: project() in CMakeLists.txt. Changed
@@ -35,6 +56,7 @@ sed -i 's/^project(Hello_c VERSION 1.0 /project(Hello_c VERSION 1.2.3 /' "$work/
 cmake --build "$work/Hello_c/build" >/dev/null || fail "rebuild at 1.2.3"
 info=$("${mdhost[@]}" info "$(win "$work/Hello_c/build/Hello_c.lmd")" | tr -d '\r')
 grep -q "^Version: 1.2.3$" <<<"$info" || fail "the version after the change: $info"
+grep -q "<p>Version 1.2.3 &middot; Lua 5.1</p>" "$work/Hello_c/build/Help.html" || fail "build/Help.html not made again at 1.2.3"
 checked=$("${mdhost[@]}" check --strict "$(win "$work/Hello_c/build/Hello_c.lmd")" | tr -d '\r') || true
 grep -q "^PASSED: 0 problems$" <<<"$checked" || fail "check at 1.2.3: $checked"
 ! grep -n '"1\.0"\|1,0,0,0' "$work/Hello_c/src/Hello_c.c" "$work/Hello_c/src/version.rc" || fail "a version in the sources"
