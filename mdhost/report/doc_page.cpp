@@ -127,7 +127,8 @@ const char kStyle[] =
     "padding:.25em .5em;text-align:left;vertical-align:top}th{white-space:nowrap}td{overflow-wrap:break-word}"
     "h2 code{font-size:.85em}a.permalink{margin-left:.4em;color:#999;text-decoration:none;"
     "font-weight:normal}section{border-top:1px solid #ddd;margin-top:1.5em}"
-    "#contents-list{columns:16em;max-height:40em;overflow-y:auto}dl.details{display:grid;grid-template-columns:"
+    "#contents-list ul{columns:16em;margin:.3em 0}#contents-list "
+    "summary{cursor:pointer}dl.details{display:grid;grid-template-columns:"
     "max-content auto;gap:.2em 1em}dl.details dd{margin:0;overflow-wrap:break-word}";
 
 }  // namespace
@@ -162,6 +163,39 @@ std::vector<std::string> Anchors(const std::vector<ActionSpec>& actions) {
   return anchors;
 }
 
+namespace {
+
+// The actions by table (the name before its first '.'), the tables in the
+// order they first appear: the contents lists them so.
+std::vector<std::pair<std::string, std::vector<std::size_t>>> ByTable(const std::vector<ActionSpec>& actions) {
+  std::vector<std::pair<std::string, std::vector<std::size_t>>> tables;
+  std::map<std::string, std::size_t> seen;
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    const std::string table = actions[i].name.substr(0, actions[i].name.find('.'));
+    const auto found = seen.emplace(table, tables.size());
+    if (found.second) tables.push_back({table, {}});
+    tables[found.first->second].second.push_back(i);
+  }
+  return tables;
+}
+
+// A plugin with many actions shows its tables closed, so that the list of
+// tables stays on the first screen and each opens on its own.
+std::string HtmlContents(const std::vector<ActionSpec>& actions, const std::vector<std::string>& anchors) {
+  constexpr std::size_t kShownOpen = 100;
+  std::string out = "<div id=\"contents-list\">\n";
+  for (const auto& table : ByTable(actions)) {
+    out += std::string("<details") + (actions.size() <= kShownOpen ? " open" : "") + "><summary>" + Html(table.first) +
+           " (" + std::to_string(table.second.size()) + ")</summary>\n<ul>\n";
+    for (std::size_t i : table.second)
+      out += "<li><a href=\"#" + Html(anchors[i]) + "\">" + Html(actions[i].name) + "</a></li>\n";
+    out += "</ul>\n</details>\n";
+  }
+  return out + "</div>\n";
+}
+
+}  // namespace
+
 std::string HtmlPage(const PluginPage& page) {
   const std::vector<std::string> anchors = Anchors(page.actions);
   std::string out =
@@ -178,10 +212,7 @@ std::string HtmlPage(const PluginPage& page) {
     for (const EasyModeEntry& d : page.details) out += "<dt>" + Html(d.name) + "</dt><dd>" + Html(d.text) + "</dd>\n";
     out += "</dl>\n";
   }
-  out += "<h2 id=\"contents\">Actions</h2>\n<ul id=\"contents-list\">\n";
-  for (std::size_t i = 0; i < page.actions.size(); ++i)
-    out += "<li><a href=\"#" + Html(anchors[i]) + "\">" + Html(page.actions[i].name) + "</a></li>\n";
-  out += "</ul>\n";
+  out += "<h2 id=\"contents\">Actions</h2>\n" + HtmlContents(page.actions, anchors);
   for (std::size_t i = 0; i < page.actions.size(); ++i) {
     const ActionSpec& a = page.actions[i];
     out += "<section id=\"" + Html(anchors[i]) + "\">\n<h2><code>" + Breakable(Html(Signature(a))) +
@@ -218,8 +249,10 @@ std::string MarkdownPage(const PluginPage& page) {
   for (const EasyModeEntry& d : page.details) out += "- **" + Md(d.name) + "**: " + Md(d.text) + "\n";
   if (!page.details.empty()) out += "\n";
   out += "## Actions\n\n";
-  for (std::size_t i = 0; i < page.actions.size(); ++i)
-    out += "- [" + Md(page.actions[i].name) + "](#" + Html(anchors[i]) + ")\n";
+  for (const auto& table : ByTable(page.actions)) {
+    out += "- " + Md(table.first) + " (" + std::to_string(table.second.size()) + ")\n";
+    for (std::size_t i : table.second) out += "  - [" + Md(page.actions[i].name) + "](#" + Html(anchors[i]) + ")\n";
+  }
   for (std::size_t i = 0; i < page.actions.size(); ++i) {
     const ActionSpec& a = page.actions[i];
     out += "\n<a id=\"" + Html(anchors[i]) + "\"></a>\n\n## `" + Html(Signature(a), false) + "`\n\n";

@@ -5,6 +5,8 @@ is never narrower than 500 pixels, so the phone's width is the page's own): no w
 across lines, nothing wider than the window but a wide table, which scrolls
 in its own box, and every action's section with its permalink. Screenshots
 of both widths are left in WORK to be looked at.
+DOCUMENT generated:N is one of N actions made here (the contents must stay
+usable with thousands).
   render_doc_page.py DOCUMENT WORK [CHROMIUM] -- MDHOST..."""
 import json
 import os
@@ -39,6 +41,14 @@ PROBE = """<script>
       if (Object.keys(lines).length > 1) findings.push("the word " + m[0].slice(0, 40) + " is broken");
     }
   }
+  // The contents reaches every section, and as first shown fits on a screen.
+  var links = document.querySelectorAll("#contents-list a");
+  links.forEach(function (a) {
+    if (!document.getElementById(a.getAttribute("href").slice(1))) findings.push("contents link to nothing: " + a.textContent);
+  });
+  if (links.length != document.querySelectorAll("section").length) findings.push("contents lists " + links.length + " actions");
+  var contents = document.getElementById("contents-list").getBoundingClientRect().height;
+  if (contents > 900) findings.push("contents " + Math.round(contents) + " px tall");
   document.querySelectorAll("section").forEach(function (s) {
     var link = s.querySelector("h2 a.permalink");
     if (!link || link.getAttribute("href") != "#" + s.id) findings.push("no permalink for " + s.id);
@@ -59,12 +69,29 @@ def chromium_run(chromium, work, width, arguments):
          "--virtual-time-budget=5000"] + arguments, capture_output=True, timeout=180)
 
 
+def many_actions(count, work):
+    """A document of `count` actions in ten tables, taking turns."""
+    tables = ["Archive", "Buffer", "Clock", "Disk", "Event", "Font", "Graph", "Hash", "Image", "Job"]
+    path = os.path.join(work, "many_actions.xml")
+    with open(path, "w", encoding="utf-8") as out:
+        out.write("<ActionTemplates>\n")
+        for i in range(count):
+            out.write("<Action><Name>%s.Step%05d</Name><Description>Step %d.</Description>"
+                      "<ReturnValueType>number</ReturnValueType><Arguments><Arg><Name>Count</Name>"
+                      "<Description>How many.</Description><Type>number</Type><Default>1</Default>"
+                      "<Required>1</Required></Arg></Arguments></Action>\n" % (tables[i % 10], i, i))
+        out.write("</ActionTemplates>\n")
+    return path
+
+
 def main(argv):
     split = argv.index("--")
     document, work = argv[0], argv[1]
     chromium = argv[2] if split > 2 else shutil.which("chromium")
     mdhost = argv[split + 1:]
     os.makedirs(work, exist_ok=True)
+    if document.startswith("generated:"):
+        document = many_actions(int(document[len("generated:"):]), work)
     made = subprocess.run(mdhost + ["doc", document], capture_output=True, timeout=120)
     if made.returncode != 0:
         print("mdhost doc failed:\n" + made.stderr.decode("utf-8", "replace"))
@@ -87,8 +114,10 @@ def main(argv):
                             .replace("&gt;", ">"))
         print("%d px: a window %d px wide, %d sections, %d findings" % (width, result["width"], result["sections"],
                                                                       len(result["findings"])))
-        for finding in result["findings"]:
+        for finding in result["findings"][:20]:
             print("FAIL  " + finding)
+        if len(result["findings"]) > 20:
+            print("... and %d more" % (len(result["findings"]) - 20))
         failed = failed or bool(result["findings"]) or result["width"] != width or result["sections"] == 0
         chromium_run(chromium, work, max(width, 500), ["--screenshot=" + os.path.join(work, "page_%d.png" % width),
                                              "file://" + shown])
