@@ -40,12 +40,35 @@ bool NamesAFile(lua_State* L, ActionRecord* record) {
   return found > 0;
 }
 
+// One query's arguments and outcome, for the protected call.
+struct ProtectedQuery {
+  ActionRecord* record;
+  GetterSlot slot;
+  bool keep;
+  bool enough_memory;
+};
+
+int RunQuery(lua_State* L) {
+  auto* query = static_cast<ProtectedQuery*>(lua_touserdata(L, 1));
+  ActionRecord* record = query->record;
+  query->enough_memory = QueryPluginText(record->spelling, State().getter_names[query->slot], &record->hold,
+                                         &record->texts[query->slot], query->keep ? &record->kept : nullptr);
+  return 0;
+}
+
 // Reads one text into the record. A shortage of our own memory leaves the
-// action as Lua's memory error, never as a text that is merely missing.
+// action as Lua's memory error, never as a text that is merely missing. The
+// getter runs under a protected call on the caller's state: a getter that
+// raises a Lua error there gives its module and the record back at once,
+// and the script gets the same error value.
 // `keep`: the module loaded stays in the record until it closes.
 const OwnedText& Query(lua_State* L, ActionRecord* record, GetterSlot slot, bool keep = false) {
-  if (!QueryPluginText(record->spelling, State().getter_names[slot], &record->hold, &record->texts[slot],
-                       keep ? &record->kept : nullptr)) {
+  ProtectedQuery query = {record, slot, keep, false};
+  if (lua_cpcall(L, RunQuery, &query) != 0) {
+    CloseActionRecord(record);
+    lua_error(L);  // the error value is on top
+  }
+  if (!query.enough_memory) {
     CloseActionRecord(record);
     RaiseOutOfMemory(L);
   }
