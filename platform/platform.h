@@ -49,6 +49,10 @@ struct Platform {
   // Which stack the caller runs on: a fiber or a thread of its own gives
   // another answer, a coroutine or a nested call the same one.
   uintptr_t (*current_stack)();
+  // Whether `byte` begins a two-byte character in the code page the file
+  // functions read names in now: its second byte may be a backslash (932,
+  // 936, 949, 950). Never on POSIX, whose UTF-8 has no '/' in a character.
+  bool (*lead_byte)(char byte);
 };
 
 // Resolves and loads `path` in one step, for callers that probe nothing

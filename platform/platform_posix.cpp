@@ -94,10 +94,12 @@ void ReleaseMemory(void* block) { std::free(block); }
 
 uintptr_t CurrentStack() { return static_cast<uintptr_t>(pthread_self()); }
 
+bool LeadByte(char) { return false; }
+
 }  // namespace
 
-Platform os_operations = {FindFirst, LoadModule,   FindExport, ReleaseModule, PathAttributes,
-                          DriveType, OpenDocument, Allocate,   ReleaseMemory, CurrentStack};
+Platform os_operations = {FindFirst,    LoadModule, FindExport,    ReleaseModule, PathAttributes, DriveType,
+                          OpenDocument, Allocate,   ReleaseMemory, CurrentStack,  LeadByte};
 
 const Platform& Os() { return os_operations; }
 

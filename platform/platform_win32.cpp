@@ -245,10 +245,14 @@ uintptr_t CurrentStack() {
   return base;
 }
 
+bool LeadByte(char byte) {
+  return IsDBCSLeadByteEx(AreFileApisANSI() ? CP_ACP : CP_OEMCP, static_cast<BYTE>(byte)) != FALSE;
+}
+
 }  // namespace
 
-Platform os_operations = {FindFirst, LoadModule,   FindExport, ReleaseModule, PathAttributes,
-                          DriveType, OpenDocument, Allocate,   ReleaseMemory, CurrentStack};
+Platform os_operations = {FindFirst,    LoadModule, FindExport,    ReleaseModule, PathAttributes, DriveType,
+                          OpenDocument, Allocate,   ReleaseMemory, CurrentStack,  LeadByte};
 
 const Platform& Os() { return os_operations; }
 

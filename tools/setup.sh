@@ -10,7 +10,8 @@ export DEBIAN_FRONTEND=noninteractive
 need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
            wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
            clang libclang-rt-14-dev python3 googletest libexpat1-dev
-           nlohmann-json3-dev libtomlplusplus-dev cmark-gfm chromium fonts-dejavu-core clang-format git)
+           nlohmann-json3-dev libtomlplusplus-dev cmark-gfm chromium fonts-dejavu-core clang-format git
+           locales)
 
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 
@@ -84,5 +85,11 @@ if [ ! -x "$multitool" ]; then
     @microsoft/sarif-multitool@5.7.0 >/dev/null
   chmod u+x "$multitool"
   DOTNET_SYSTEM_GLOBALIZATION_INVARIANT=1 "$multitool" --version >/dev/null
+fi
+# A Japanese locale (code page 932 under Wine) for the double-byte name
+# tests, made in the cache: the system's own locales stay as they are.
+if [ ! -f "$cache/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$cache/locale"
+  localedef -i ja_JP -f UTF-8 "$cache/locale/ja_JP.UTF-8" || [ -f "$cache/locale/ja_JP.UTF-8/LC_CTYPE" ]
 fi
 echo "setup: ready (Lua source in $cache/lua-5.1.5, Expat source in $cache/expat)"

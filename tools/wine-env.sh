@@ -10,5 +10,6 @@ unset DISPLAY WAYLAND_DISPLAY
 # Wine takes its code pages and its file names' encoding from the locale: one
 # UTF-8 locale whatever the caller has (a bare root or container has none), so
 # every byte of a name reaches the file system and the tests meet the code
-# pages they expect.
-export LC_ALL=C.UTF-8
+# pages they expect. A test that needs another code page names its locale
+# (MD_WINE_LOCALE, with LOCPATH where it was made).
+export LC_ALL=${MD_WINE_LOCALE:-C.UTF-8}

@@ -34,6 +34,20 @@ int64_t ProbeNetworkName(const char* path) {
   return kPathAbsent;
 }
 
+// The length of `path` without its trailing separators, stepping by
+// characters: in a double-byte code page a character's second byte may be
+// a backslash (ソ is 83 5C in code page 932), and it is no separator.
+std::size_t WithoutTrailingSeparators(const char* path, std::size_t length) {
+  if (!IsSeparator(path[length - 1])) return length;
+  std::size_t kept = 0;
+  for (std::size_t at = 0; at < length;) {
+    const std::size_t step = Os().lead_byte(path[at]) && at + 1 < length ? 2 : 1;
+    if (step == 2 || !IsSeparator(path[at])) kept = at + step;
+    at += step;
+  }
+  return kept;
+}
+
 // Probes the `*length` bytes at `path`, a writable C text: trailing
 // separators are cut off in place (a file followed by a separator is that
 // file, whichever separator it is) and `*length` follows.
@@ -41,7 +55,8 @@ int64_t ProbeInPlace(char* path, std::size_t* length, void** spelling) {
   if (*length == 0) return kPathAbsent;
   if (IsDriveRoot(path, *length)) return ProbeDriveRoot(path, *length);
 
-  while (*length > 0 && IsSeparator(path[*length - 1])) path[--*length] = '\0';
+  *length = WithoutTrailingSeparators(path, *length);
+  path[*length] = '\0';
   if (*length == 0) return kPathAbsent;
 
   FoundEntry entry;

@@ -59,6 +59,27 @@ TEST(PathProbe, TrailingSeparatorsOfEitherKindGo) {
   EXPECT_TRUE(os.asked.empty());
 }
 
+// In a double-byte code page a character's second byte may be 0x5C, a
+// backslash: it is part of the name, and only separators after the last
+// character go (Shift-JIS here: ソ is 83 5C, 表 is 95 5C).
+TEST(PathProbe, TheSecondByteOfADoubleByteCharacterIsNoSeparator) {
+  SubstituteOs os;
+  os.AnswerSearch(true, {0, 5});
+  SubstituteOs::os().lead_byte = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  };
+  for (const char* path : {"C:\\A\x83\x5C", "C:\\A\x83\x5C\\", "C:\\A\x83\x5C/", "C:\\A\x83\x5C\\/\\"})
+    EXPECT_EQ(5, ProbePath(path)) << path;
+  EXPECT_EQ(5, ProbePath("\\\\?\\C:\\B\x95\x5C\\"));
+  EXPECT_EQ(5, ProbePath("\x95\x5C\x95\x5C"));  // two such characters, nothing else
+  EXPECT_EQ(5, ProbePath("C:\\A\\\x83"));     // a lead byte with nothing after it is a character
+  EXPECT_EQ((std::vector<std::string>{"find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C",
+                                      "find:C:\\A\x83\x5C", "find:\\\\?\\C:\\B\x95\x5C",
+                                      "find:\x95\x5C\x95\x5C", "find:C:\\A\\\x83"}),
+            os.asked);
+}
+
 TEST(PathProbe, SizesUseAllSixtyFourBits) {
   SubstituteOs os;
   os.AnswerSearch(true, {0x20, 1ull << 32});
