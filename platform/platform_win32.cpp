@@ -21,6 +21,9 @@
 #include "platform/platform_win32.h"
 
 namespace md {
+
+SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW, FindFirstFileW, LoadLibraryExW};
+
 namespace {
 
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
@@ -30,9 +33,13 @@ constexpr std::size_t kLongUncPrefixLength = 8;
 
 DWORD last_load_error = 0;
 
-wchar_t* AllocateWide(std::size_t count) { return static_cast<wchar_t*>(std::calloc(count, sizeof(wchar_t))); }
+// Through the seam's allocator, like every block of the module's own.
+wchar_t* AllocateWide(std::size_t count) { return static_cast<wchar_t*>(Os().allocate(count * sizeof(wchar_t))); }
+void FreeWide(wchar_t* block) { Os().release_memory(block); }
 
-bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
+bool IsMemoryError(DWORD error) {
+  return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY || error == ERROR_COMMITMENT_LIMIT;
+}
 
 // The most UTF-16 characters a path can have, its "\\?\" prefix counted:
 // the system's own counted strings hold no more, and a longer name handed
@@ -45,13 +52,16 @@ constexpr std::size_t kLongestPath = 32767;
 bool Widen(const char* path, wchar_t** wide) {
   *wide = nullptr;
   const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-  const int length = MultiByteToWideChar(code_page, 0, path, -1, nullptr, 0);
+  const int length = system_calls.multi_byte_to_wide_char(code_page, 0, path, -1, nullptr, 0);
   if (length <= 0) return !IsMemoryError(GetLastError());
   if (static_cast<std::size_t>(length) - 1 > kLongestPath) return true;
   *wide = AllocateWide(static_cast<std::size_t>(length));
   if (*wide == nullptr) return false;
-  MultiByteToWideChar(code_page, 0, path, -1, *wide, length);
-  return true;
+  if (system_calls.multi_byte_to_wide_char(code_page, 0, path, -1, *wide, length) == length) return true;
+  const bool short_of_memory = IsMemoryError(GetLastError());
+  FreeWide(*wide);
+  *wide = nullptr;
+  return !short_of_memory;
 }
 
 bool IsLiteral(const wchar_t* path) {
@@ -65,16 +75,17 @@ bool IsDevicePath(const wchar_t* full) {
 
 // The full path of `wide` as a "\\?\" spelling in a block of its own.
 Search MakeLiteral(const wchar_t* wide, wchar_t** literal) {
-  const DWORD needed = GetFullPathNameW(wide, 0, nullptr, nullptr);
+  const DWORD needed = system_calls.get_full_path_name(wide, 0, nullptr, nullptr);
   if (needed == 0) return IsMemoryError(GetLastError()) ? Search::kNoMemory : Search::kNothing;
   if (needed - 1 + kLongUncPrefixLength > kLongestPath) return Search::kNothing;  // resolved, longer than any path
   wchar_t* buffer = AllocateWide(static_cast<std::size_t>(needed) + kLongUncPrefixLength + 1);
   if (buffer == nullptr) return Search::kNoMemory;
   wchar_t* full = buffer + kLongUncPrefixLength;  // room for a prefix in front
-  const DWORD length = GetFullPathNameW(wide, needed, full, nullptr);
+  const DWORD length = system_calls.get_full_path_name(wide, needed, full, nullptr);
   if (length == 0 || length >= needed) {
-    std::free(buffer);
-    return Search::kNothing;
+    const bool short_of_memory = length == 0 && IsMemoryError(GetLastError());
+    FreeWide(buffer);
+    return short_of_memory ? Search::kNoMemory : Search::kNothing;
   }
   wchar_t* spelled = full;
   if (IsDevicePath(full)) {
@@ -105,7 +116,7 @@ Search ResolvePath(const char* path, wchar_t** resolved) {
     return Search::kFound;
   }
   const Search made = MakeLiteral(wide, resolved);
-  std::free(wide);
+  FreeWide(wide);
   return made;
 }
 
@@ -130,17 +141,17 @@ Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
   const Search made = ResolvePath(path, &resolved);
   if (made != Search::kFound) return made;
   WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW(resolved, &data);
+  HANDLE search = system_calls.find_first_file(resolved, &data);
   if (search == INVALID_HANDLE_VALUE) {
     const bool short_of_memory = IsMemoryError(GetLastError());
-    std::free(resolved);
+    FreeWide(resolved);
     return short_of_memory ? Search::kNoMemory : Search::kNothing;
   }
   FindClose(search);
   entry->attributes = data.dwFileAttributes;
   entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   const Search spelled = spelling != nullptr ? SpellEntry(resolved, data.cFileName, spelling) : Search::kFound;
-  std::free(resolved);
+  FreeWide(resolved);
   return spelled;
 }
 
@@ -152,19 +163,22 @@ bool HasExtension(const wchar_t* name, std::size_t length) {
   return false;
 }
 
-// True when the loader's path handling leaves `plain` as it is: no trailing
+// Whether the loader's path handling leaves `plain` as it is: no trailing
 // dot or space, no device name, no "." or ".." step would be rewritten.
-bool SurvivesNormalising(const wchar_t* plain, std::size_t length) {
+enum class Normalising { kSame, kRewritten, kNoMemory };
+Normalising WhatNormalisingDoes(const wchar_t* plain, std::size_t length) {
   wchar_t* full = AllocateWide(length + 2);
-  if (full == nullptr) return false;
-  const DWORD made = GetFullPathNameW(plain, static_cast<DWORD>(length + 2), full, nullptr);
+  if (full == nullptr) return Normalising::kNoMemory;
+  const DWORD made = system_calls.get_full_path_name(plain, static_cast<DWORD>(length + 2), full, nullptr);
+  const bool short_of_memory = made == 0 && IsMemoryError(GetLastError());
   const bool same = made == length && std::wcscmp(full, plain) == 0;
-  std::free(full);
-  return same;
+  FreeWide(full);
+  if (short_of_memory) return Normalising::kNoMemory;
+  return same ? Normalising::kSame : Normalising::kRewritten;
 }
 
 HMODULE LoadWithAlteredSearchPath(const wchar_t* path) {
-  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = system_calls.load_library_ex(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) last_load_error = GetLastError();
   return module;
 }
@@ -195,13 +209,16 @@ HMODULE LoadSpelled(const wchar_t* literal, bool* short_of_memory) {
   const bool extension = HasExtension(plain, plain_length);
   HMODULE module = nullptr;
   last_load_error = ERROR_BAD_PATHNAME;
-  if (SurvivesNormalising(plain, plain_length) && (!extension || plain_length < MAX_PATH)) {
+  const Normalising normalising = WhatNormalisingDoes(plain, plain_length);
+  if (normalising == Normalising::kNoMemory) {
+    last_load_error = ERROR_NOT_ENOUGH_MEMORY;
+  } else if (normalising == Normalising::kSame && (!extension || plain_length < MAX_PATH)) {
     if (!extension) plain[plain_length] = L'.';
     module = LoadWithAlteredSearchPath(plain);
   } else if (extension && literal[length - 1] != L' ') {
     module = LoadWithAlteredSearchPath(literal);
   }
-  std::free(plain);
+  FreeWide(plain);
   *short_of_memory = module == nullptr && IsMemoryError(last_load_error);
   return module;
 }
@@ -222,7 +239,7 @@ uint32_t PathAttributes(const char* path) {
   wchar_t* wide;
   if (!Widen(path, &wide) || wide == nullptr) return kInvalidAttributes;
   const uint32_t attributes = GetFileAttributesW(wide);
-  std::free(wide);
+  FreeWide(wide);
   return attributes;
 }
 

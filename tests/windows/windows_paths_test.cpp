@@ -29,7 +29,7 @@ std::wstring Spelled(const char* path) {
   wchar_t* resolved = nullptr;
   const md::Search made = md::ResolvePath(path, &resolved);
   std::wstring out = made == md::Search::kFound && resolved != nullptr ? resolved : L"(none)";
-  std::free(resolved);
+  md::Os().release_memory(resolved);
   return out;
 }
 

@@ -1,0 +1,104 @@
+// The system calls on the way to an answer, each made to fail for want of
+// memory in turn (ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY and
+// ERROR_COMMITMENT_LIMIT by turns): every action gives its right answer or
+// raises Lua's memory error, never an answer a shortage has changed (nil for
+// a file that is there, "" for a plugin with texts, the text of another file).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/platform_win32.h"
+#include "plugin/module/module_state.h"
+#include "support/lua_state.h"
+#include "support/test_paths.h"
+
+namespace {
+
+// Which call of the action fails (0: the first), and how many were made.
+long fail_at = -1, calls = 0;
+DWORD failure = ERROR_NOT_ENOUGH_MEMORY;
+
+bool FailsNow() {
+  if (calls++ != fail_at) return false;
+  SetLastError(failure);
+  return true;
+}
+
+md::SystemCalls real;
+
+int WINAPI MultiByteToWide(UINT page, DWORD flags, LPCCH text, int length, LPWSTR wide, int room) {
+  return FailsNow() ? 0 : real.multi_byte_to_wide_char(page, flags, text, length, wide, room);
+}
+DWORD WINAPI FullPathName(LPCWSTR path, DWORD room, LPWSTR full, LPWSTR* name) {
+  return FailsNow() ? 0 : real.get_full_path_name(path, room, full, name);
+}
+HANDLE WINAPI FindFirst(LPCWSTR path, LPWIN32_FIND_DATAW data) {
+  return FailsNow() ? INVALID_HANDLE_VALUE : real.find_first_file(path, data);
+}
+HMODULE WINAPI LoadLibraryEx(LPCWSTR path, HANDLE file, DWORD flags) {
+  return FailsNow() ? nullptr : real.load_library_ex(path, file, flags);
+}
+
+std::string Answer(lua_State* L, int status) {
+  if (status != 0) return std::string("error: ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+  if (lua_isnil(L, -1)) return "nil";
+  if (lua_isstring(L, -1)) return std::string("text: ") + lua_tostring(L, -1);
+  std::string fields = "table:";
+  for (const char* key : {"Name", "Version", "LuaVersion", "AuthorInfo", "ActionXML"}) {
+    lua_getfield(L, -1, key);
+    fields += std::string(" ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+    lua_pop(L, 1);
+  }
+  return fields;
+}
+
+std::string AnswerOf(const char* action, const std::string& path) {
+  TestLuaState lua;
+  const int status = lua.Call(action, [&](lua_State* L) { lua_pushstring(L, path.c_str()); });
+  return Answer(lua.L, status);
+}
+
+TEST(SystemShortage, EveryCallThatFailsForWantOfMemoryRaises) {
+  md::OnProcessDetach();
+  md::OnProcessAttach();
+  const std::string folder = testing_paths::DataPath("system_shortage");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  // A plugin named without an extension, loaded by another spelling.
+  const std::string bare = folder + "\\plugin_without_extension";
+  ASSERT_TRUE(CopyFileA(testing_paths::FixturePath("fixture_c_plugin").c_str(), bare.c_str(), FALSE));
+  CopyFileA(testing_paths::FixturePath("fixture_counter").c_str(), (folder + "\\fixture_counter.dll").c_str(), FALSE);
+  const std::string plugin = testing_paths::PluginPath();
+  const struct {
+    const char* action;
+    std::string path;
+  } cases[] = {{"GetName", plugin},
+               {"GetVersion", bare},
+               {"GetInfo", plugin},
+               {"GetInfo", bare},
+               {"GetName", folder + "\\no such plugin"},
+               {"GetName", folder + "\\"}};
+  real = md::system_calls;
+  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, LoadLibraryEx};
+  const DWORD failures[] = {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_COMMITMENT_LIMIT};
+  for (const auto& c : cases) {
+    fail_at = -1;
+    calls = 0;
+    const std::string right = AnswerOf(c.action, c.path);
+    const long made = calls;
+    ASSERT_GT(made, 0) << c.action << " " << c.path;
+    for (fail_at = 0; fail_at < made; ++fail_at) {
+      calls = 0;
+      failure = failures[fail_at % 3];
+      const std::string answer = AnswerOf(c.action, c.path);
+      if (answer != right)
+        EXPECT_EQ("error: not enough memory", answer) << c.action << " " << c.path << " failing call " << fail_at;
+    }
+  }
+  md::system_calls = real;
+  EXPECT_EQ(0u, md::State().loaded_modules.count);
+}
+
+}  // namespace
