@@ -73,11 +73,11 @@ TEST(PathProbe, TheSecondByteOfADoubleByteCharacterIsNoSeparator) {
     EXPECT_EQ(5, ProbePath(path)) << path;
   EXPECT_EQ(5, ProbePath("\\\\?\\C:\\B\x95\x5C\\"));
   EXPECT_EQ(5, ProbePath("\x95\x5C\x95\x5C"));  // two such characters, nothing else
-  EXPECT_EQ(5, ProbePath("C:\\A\\\x83"));     // a lead byte with nothing after it is a character
-  EXPECT_EQ((std::vector<std::string>{"find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C",
-                                      "find:C:\\A\x83\x5C", "find:\\\\?\\C:\\B\x95\x5C",
-                                      "find:\x95\x5C\x95\x5C", "find:C:\\A\\\x83"}),
-            os.asked);
+  EXPECT_EQ(5, ProbePath("C:\\A\\\x83"));       // a lead byte with nothing after it is a character
+  EXPECT_EQ(
+      (std::vector<std::string>{"find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C", "find:C:\\A\x83\x5C",
+                                "find:\\\\?\\C:\\B\x95\x5C", "find:\x95\x5C\x95\x5C", "find:C:\\A\\\x83"}),
+      os.asked);
 }
 
 TEST(PathProbe, SizesUseAllSixtyFourBits) {

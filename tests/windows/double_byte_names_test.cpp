@@ -46,7 +46,7 @@ TEST(DoubleByteNames, ASecondByteThatIsABackslashStaysInTheName) {
   place("fixture_c_plugin", L"A\u30BD");             // Aソ
   place("fixture_plugin", L"A\u30FB");               // A・, what "A" and a lone lead byte 83 become
   place("fixture_c_plugin", L"B\u8868");             // B表
-  md::OnProcessDetach();  // afresh, as a load of the plugin starts
+  md::OnProcessDetach();                             // afresh, as a load of the plugin starts
   md::OnProcessAttach();
   TestLuaState lua;
   const std::string a = folder + "\\A\x83\x5C", b = folder + "\\B\x95\x5C";
