@@ -4,6 +4,7 @@
 #include <glob.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -25,17 +26,23 @@ uint32_t AttributesOf(const struct stat& st) {
   return S_ISDIR(st.st_mode) ? kAttributeDirectory : 0x80u;  // FILE_ATTRIBUTE_NORMAL
 }
 
-// The resolved path of `match`, copied into a block from the seam's
-// allocator: relative paths resolved now, once, whatever folder is current
-// when it is loaded.
+// The absolute path of `match`, in a block from the seam's allocator: a
+// relative path is made absolute now, once, whatever folder is current when
+// it is loaded (and dlopen searches nothing for a name with a slash).
 Search Spell(const char* match, void** spelling) {
-  char* resolved = realpath(match, nullptr);
-  if (resolved == nullptr) return errno == ENOMEM ? Search::kNoMemory : Search::kNothing;
-  const std::size_t length = std::strlen(resolved);
-  void* block = Os().allocate(length + 1);
-  if (block != nullptr) std::memcpy(block, resolved, length + 1);
-  std::free(resolved);
+  char folder[4096];
+  const bool relative = match[0] != '/';
+  if (relative && getcwd(folder, sizeof folder) == nullptr)
+    return errno == ENOMEM ? Search::kNoMemory : Search::kNothing;
+  const std::size_t prefix = relative ? std::strlen(folder) + 1 : 0;
+  const std::size_t length = std::strlen(match);
+  auto* block = static_cast<char*>(Os().allocate(prefix + length + 1));
   if (block == nullptr) return Search::kNoMemory;
+  if (relative) {
+    std::memcpy(block, folder, prefix - 1);
+    block[prefix - 1] = '/';
+  }
+  std::memcpy(block + prefix, match, length + 1);
   *spelling = block;
   return Search::kFound;
 }

@@ -22,7 +22,8 @@
 
 namespace md {
 
-SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW, FindFirstFileW, LoadLibraryExW};
+SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW, FindFirstFileW, GetFileAttributesExW,
+                            LoadLibraryExW};
 
 namespace {
 
@@ -136,10 +137,37 @@ Search SpellEntry(const wchar_t* searched, const wchar_t* name, void** spelling)
   return Search::kFound;
 }
 
+// True when the last name of `resolved` can only match itself: no wildcard
+// (the file functions' own "<", ">" and '"' too) and no "~", which may be a
+// short name that the search would spell long.
+bool NamesOneEntry(const wchar_t* resolved) {
+  const wchar_t* last = std::wcsrchr(resolved, L'\\');
+  return std::wcspbrk(last != nullptr ? last : resolved, L"*?<>\"~") == nullptr;
+}
+
+// One entry asked for by its own name: its attributes and size, and the
+// resolved path as its spelling, without a search of the folder.
+Search QueryEntry(wchar_t* resolved, FoundEntry* entry, void** spelling) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!system_calls.get_file_attributes_ex(resolved, GetFileExInfoStandard, &data)) {
+    const bool short_of_memory = IsMemoryError(GetLastError());
+    FreeWide(resolved);
+    return short_of_memory ? Search::kNoMemory : Search::kNothing;
+  }
+  entry->attributes = data.dwFileAttributes;
+  entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (spelling != nullptr)
+    *spelling = resolved;
+  else
+    FreeWide(resolved);
+  return Search::kFound;
+}
+
 Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
   wchar_t* resolved;
   const Search made = ResolvePath(path, &resolved);
   if (made != Search::kFound) return made;
+  if (NamesOneEntry(resolved)) return QueryEntry(resolved, entry, spelling);
   WIN32_FIND_DATAW data;
   HANDLE search = system_calls.find_first_file(resolved, &data);
   if (search == INVALID_HANDLE_VALUE) {

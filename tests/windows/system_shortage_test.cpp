@@ -38,6 +38,9 @@ DWORD WINAPI FullPathName(LPCWSTR path, DWORD room, LPWSTR full, LPWSTR* name) {
 HANDLE WINAPI FindFirst(LPCWSTR path, LPWIN32_FIND_DATAW data) {
   return FailsNow() ? INVALID_HANDLE_VALUE : real.find_first_file(path, data);
 }
+BOOL WINAPI FileAttributesEx(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID data) {
+  return FailsNow() ? FALSE : real.get_file_attributes_ex(path, level, data);
+}
 HMODULE WINAPI LoadLibraryEx(LPCWSTR path, HANDLE file, DWORD flags) {
   return FailsNow() ? nullptr : real.load_library_ex(path, file, flags);
 }
@@ -81,7 +84,7 @@ TEST(SystemShortage, EveryCallThatFailsForWantOfMemoryRaises) {
                {"GetName", folder + "\\no such plugin"},
                {"GetName", folder + "\\"}};
   real = md::system_calls;
-  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, LoadLibraryEx};
+  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, FileAttributesEx, LoadLibraryEx};
   const DWORD failures[] = {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_COMMITMENT_LIMIT};
   for (const auto& c : cases) {
     fail_at = -1;
