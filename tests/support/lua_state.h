@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <string>
 
 extern "C" {
 #include <lauxlib.h>
@@ -69,3 +70,18 @@ class TestLuaState {
     return std::realloc(block, new_size);
   }
 };
+
+// The value an action left on the stack, as text: its error, nil, its text,
+// or GetInfo's table field by field.
+inline std::string AnswerText(lua_State* L, int status) {
+  if (status != 0) return std::string("error: ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+  if (lua_isnil(L, -1)) return "nil";
+  if (lua_isstring(L, -1)) return std::string("text: ") + lua_tostring(L, -1);
+  std::string fields = "table:";
+  for (const char* key : {"Name", "Version", "LuaVersion", "AuthorInfo", "ActionXML"}) {
+    lua_getfield(L, -1, key);
+    fields += std::string(" ") + key + "=" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
+    lua_pop(L, 1);
+  }
+  return fields;
+}

@@ -40,24 +40,10 @@ std::vector<Case> Cases() {
   };
 }
 
-// The value left on the stack, as text: a call's answer or its error.
-std::string Answer(lua_State* L, int status) {
-  if (status != 0) return std::string("error: ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
-  if (lua_isnil(L, -1)) return "nil";
-  if (lua_isstring(L, -1)) return std::string("text: ") + lua_tostring(L, -1);
-  std::string fields = "table:";
-  for (const char* key : {"Name", "Version", "LuaVersion", "AuthorInfo", "ActionXML"}) {
-    lua_getfield(L, -1, key);
-    fields += std::string(" ") + key + "=" + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
-    lua_pop(L, 1);
-  }
-  return fields;
-}
-
 std::string RightAnswer(const Case& c) {
   TestLuaState lua;
   const int status = lua.Call(c.action, c.push_args);
-  return Answer(lua.L, status);
+  return AnswerText(lua.L, status);
 }
 
 // Runs the case with its n-th allocation failing; true once none failed.
@@ -75,7 +61,7 @@ bool CompletesWith(const Case& c, const std::string& right, long n, bool lua_fai
   os.CountAllocations();
   EXPECT_EQ(1, lua_gettop(L)) << c.action << " failing allocation " << n;
   if (status != 0) EXPECT_EQ(LUA_TSTRING, lua_type(L, -1)) << c.action << " at " << n;
-  const std::string answer = Answer(L, status);
+  const std::string answer = AnswerText(L, status);
   if (answer != right) EXPECT_EQ("error: not enough memory", answer) << c.action << " failing allocation " << n;
   if (exhausted) return false;
   EXPECT_EQ(c.expected_status, status) << c.action << " at " << n << ": " << lua_tostring(L, -1);

@@ -45,23 +45,10 @@ HMODULE WINAPI LoadLibraryEx(LPCWSTR path, HANDLE file, DWORD flags) {
   return FailsNow() ? nullptr : real.load_library_ex(path, file, flags);
 }
 
-std::string Answer(lua_State* L, int status) {
-  if (status != 0) return std::string("error: ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
-  if (lua_isnil(L, -1)) return "nil";
-  if (lua_isstring(L, -1)) return std::string("text: ") + lua_tostring(L, -1);
-  std::string fields = "table:";
-  for (const char* key : {"Name", "Version", "LuaVersion", "AuthorInfo", "ActionXML"}) {
-    lua_getfield(L, -1, key);
-    fields += std::string(" ") + (lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
-    lua_pop(L, 1);
-  }
-  return fields;
-}
-
 std::string AnswerOf(const char* action, const std::string& path) {
   TestLuaState lua;
   const int status = lua.Call(action, [&](lua_State* L) { lua_pushstring(L, path.c_str()); });
-  return Answer(lua.L, status);
+  return AnswerText(lua.L, status);
 }
 
 TEST(SystemShortage, EveryCallThatFailsForWantOfMemoryRaises) {
