@@ -1,6 +1,8 @@
-"""What the benchmark scripts share: percentiles, and commands timed in
+"""What the benchmark scripts share: percentiles, commands timed in
 interleaved rounds (the order turned each round, so that drift in the
-machine's speed falls on all alike)."""
+machine's speed falls on all alike), and the copies of a plugin they time
+mdhost on."""
+import shutil
 import subprocess
 import time
 
@@ -21,3 +23,17 @@ def time_rounds(commands, rounds, check):
             times[name].append(time.perf_counter() - start)
             check(name, run)
     return times
+
+
+def plugin_copies(plugin, count, folder):
+    """COUNT copies of PLUGIN in FOLDER (plugin_000.dll...), their paths."""
+    suffix = plugin[plugin.rfind("."):]
+    paths = ["%s/plugin_%03d%s" % (folder, i, suffix) for i in range(count)]
+    for path in paths:
+        shutil.copy(plugin, path)
+    return paths
+
+
+def windows_path(path):
+    """PATH as a Windows program under Wine names it."""
+    return subprocess.run(["winepath", "-w", path], capture_output=True, text=True).stdout.strip()

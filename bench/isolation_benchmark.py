@@ -8,11 +8,10 @@ interleaved samples and the median of the rounds' ratios.
 With --windows-paths (mdhost under Wine), the folder is named by winepath."""
 import shutil
 import statistics
-import subprocess
 import sys
 import tempfile
 
-from interleaved import percentile, time_rounds
+from interleaved import percentile, plugin_copies, time_rounds, windows_path
 
 
 def main(argv):
@@ -22,12 +21,8 @@ def main(argv):
     mdhost = argv[split + 1:]
     folder = tempfile.mkdtemp(prefix="mdhost-scan-")
     try:
-        suffix = plugin[plugin.rfind("."):]
-        for i in range(count):
-            shutil.copy(plugin, "%s/plugin_%03d%s" % (folder, i, suffix))
-        target = folder
-        if wine:
-            target = subprocess.run(["winepath", "-w", folder], capture_output=True, text=True).stdout.strip()
+        plugin_copies(plugin, count, folder)
+        target = windows_path(folder) if wine else folder
         commands = {"worker": mdhost + ["scan", target], "in-process": mdhost + ["scan", "--in-process", target]}
 
         def check(name, run):

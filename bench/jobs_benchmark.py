@@ -7,11 +7,10 @@ and the median of the rounds' ratios (the goal on two processors: at most
   jobs_benchmark.py PLUGIN COUNT ROUNDS [--windows-paths] -- MDHOST..."""
 import shutil
 import statistics
-import subprocess
 import sys
 import tempfile
 
-from interleaved import percentile, time_rounds
+from interleaved import percentile, plugin_copies, time_rounds, windows_path
 
 
 def main(argv):
@@ -21,14 +20,7 @@ def main(argv):
     mdhost = argv[split + 1:]
     folder = tempfile.mkdtemp(prefix="mdhost-jobs-")
     try:
-        suffix = plugin[plugin.rfind("."):]
-        files = []
-        for i in range(count):
-            path = "%s/plugin_%03d%s" % (folder, i, suffix)
-            shutil.copy(plugin, path)
-            if wine:
-                path = subprocess.run(["winepath", "-w", path], capture_output=True, text=True).stdout.strip()
-            files.append(path)
+        files = [windows_path(p) if wine else p for p in plugin_copies(plugin, count, folder)]
         commands = {jobs: mdhost + ["check", "--jobs", str(jobs)] + files for jobs in (1, 2)}
 
         def check(jobs, run):
