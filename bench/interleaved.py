@@ -1,7 +1,7 @@
 """What the benchmark scripts share: percentiles, commands timed in
 interleaved rounds (the order turned each round, so that drift in the
 machine's speed falls on all alike), and the copies of a plugin they time
-mdhost on."""
+mdhost on, named by one command line."""
 import shutil
 import subprocess
 import time
@@ -37,3 +37,10 @@ def plugin_copies(plugin, count, folder):
 def windows_path(path):
     """PATH as a Windows program under Wine names it."""
     return subprocess.run(["winepath", "-w", path], capture_output=True, text=True).stdout.strip()
+
+
+def read_arguments(argv):
+    """PLUGIN COUNT ROUNDS [--windows-paths] -- MDHOST...: the plugin, the
+    count, the rounds, whether mdhost runs under Wine, and mdhost's argv."""
+    split = argv.index("--")
+    return argv[0], int(argv[1]), int(argv[2]), "--windows-paths" in argv[3:split], argv[split + 1:]

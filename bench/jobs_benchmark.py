@@ -10,14 +10,11 @@ import statistics
 import sys
 import tempfile
 
-from interleaved import percentile, plugin_copies, time_rounds, windows_path
+from interleaved import percentile, plugin_copies, read_arguments, time_rounds, windows_path
 
 
 def main(argv):
-    split = argv.index("--")
-    plugin, count, rounds = argv[0], int(argv[1]), int(argv[2])
-    wine = "--windows-paths" in argv[3:split]
-    mdhost = argv[split + 1:]
+    plugin, count, rounds, wine, mdhost = read_arguments(argv)
     folder = tempfile.mkdtemp(prefix="mdhost-jobs-")
     try:
         files = [windows_path(p) if wine else p for p in plugin_copies(plugin, count, folder)]
