@@ -4,10 +4,12 @@ the plugin with the mistake gets exactly that rule, with the severity its
 page states, and the same plugin fixed passes `check --strict` without it.
 A rule of plugins side by side (MD6xx) is shown by `scan --strict` of the
 example beside the plugin example.h makes alone. Every rule a plugin can
-trigger has its pair.
-  rule_examples.py CHECKS_MD BIN_DIR SUFFIX [--unmeasured] -- MDHOST...
+trigger has its pair. With --accepted, each example's whole output (text and
+JSON) is held to its accepted file in DIR (support/accepted.py).
+  rule_examples.py CHECKS_MD BIN_DIR SUFFIX [--unmeasured] [--accepted DIR --root ROOT] -- MDHOST...
 --unmeasured (the sanitizer build, which keeps freed memory aside): no memory
-is measured, and the examples of memory kept per load are left out."""
+is measured, and the examples of memory kept per load are left out. ROOT is
+the source tree as mdhost spells it, masked in the outputs."""
 import json
 import os
 import re
@@ -15,8 +17,14 @@ import shutil
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
+import accepted  # noqa: E402
+
 checks, bin_dir, suffix = sys.argv[1], sys.argv[2], sys.argv[3]
-unmeasured = "--unmeasured" in sys.argv[4:sys.argv.index("--")]
+options = sys.argv[4:sys.argv.index("--")]
+unmeasured = "--unmeasured" in options
+accepted_dir = options[options.index("--accepted") + 1] if "--accepted" in options else None
+root = options[options.index("--root") + 1] if "--root" in options else None
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 page = open(checks, encoding="utf-8").read()
 examples = sorted(set(re.findall(r"<!-- example (MD[0-9]{3}) -->", page)))
@@ -36,12 +44,20 @@ def severity_of(rule):
     return stated.group(1) or stated.group(2)
 
 
-def findings(command, module):
+def findings(command, module, name):
     cycles = ["--cycles", "0"] if unmeasured and command == "check" else []
     # A step may take 5 s: the examples answer at once, and the hang is told sooner.
-    run = subprocess.run(mdhost + [command, "--strict", "--json", "--timeout", "5"] + cycles + [module],
-                         capture_output=True, timeout=300)
-    plugins = json.loads(run.stdout.decode("utf-8"))["plugins"]
+    arguments = [command, "--strict", "--timeout", "5"] + cycles + [module]
+    runs = []
+    for extra in ([], ["--json"]):
+        line = arguments[:1] + extra + arguments[1:]
+        run = subprocess.run(mdhost + line, capture_output=True, timeout=300)
+        runs.append((line, run.returncode, run.stdout.decode("utf-8", "replace"), run.stderr.decode("utf-8", "replace")))
+    if accepted_dir:
+        difference = accepted.compare(os.path.join(accepted_dir, name + ".txt"), accepted.document(runs, [root]))
+        if difference:
+            output_differs.append(difference)
+    plugins = json.loads(runs[1][2])["plugins"]
     problems, notes, passed = [], set(), True
     for plugin in plugins:
         problems += sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
@@ -53,17 +69,17 @@ def findings(command, module):
 def check(rule, kind):
     module = "example_%s_%s%s" % (rule, kind, suffix)
     if not rule.startswith("MD6"):
-        return findings("check", "%s/%s" % (bin_dir, module))
+        return findings("check", "%s/%s" % (bin_dir, module), "%s_%s" % (rule, kind))
     # Side by side: a folder of the example and the plugin example.h makes.
     folder = "scan_%s_%s" % (rule, kind)
     shutil.rmtree("%s/%s" % (unix_bin, folder), ignore_errors=True)
     os.makedirs("%s/%s" % (unix_bin, folder))
     shutil.copy("%s/example_example%s" % (unix_bin, suffix), "%s/%s/a_example.lmd" % (unix_bin, folder))
     shutil.copy("%s/%s" % (unix_bin, module), "%s/%s/b_%s.lmd" % (unix_bin, folder, rule))
-    return findings("scan", "%s/%s" % (bin_dir, folder))
+    return findings("scan", "%s/%s" % (bin_dir, folder), "%s_%s" % (rule, kind))
 
 
-failed, windows_only = [], []
+failed, windows_only, output_differs = [], [], []
 for rule in re.findall(r"\n### (MD[0-9]{3}) ", page):
     if rule not in examples and rule not in WITHOUT_PAIR:
         failed.append("%s: its page shows no example pair" % rule)
@@ -97,7 +113,9 @@ for rule in examples:
     if not fixed_passed or fixed or rule in fixed_notes:
         failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed + sorted(fixed_notes & {rule})))
 wrong = {f.split(":")[0] for f in failed}
-print("\n".join(failed))
+print("\n".join(failed + output_differs))
 print("%d rules shown failing and fixed: %d passed, %d failed, %d not run here"
       % (len(examples), len(examples) - len(wrong) - len(windows_only), len(wrong), len(windows_only)))
-sys.exit(1 if failed else 0)
+if accepted_dir:
+    print("%d whole outputs differ from those accepted in %s" % (len(output_differs), accepted_dir))
+sys.exit(1 if failed or output_differs else 0)

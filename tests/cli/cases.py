@@ -9,13 +9,17 @@ program folder, {src} the source tree, {data} the tests' scratch folder,
 in the sanitizer build (which keeps freed memory aside) and nothing
 elsewhere. Paths are as the program under test spells them (Z:/... under
 Wine). --out and --err are regular expressions (dot matches newlines), --json
-Python expressions over the parsed output, `data`.
+Python expressions over the parsed output, `data`. A case marked `accepted`
+is also held, whole, to tests/cli/accepted/<platform>/<name>.txt, where the
+whole output is what a user reads (a table, a page, a listing).
 """
 
 
 class Case:
-    def __init__(self, name, command, exit=None, out=(), err=(), json=(), repeat=None, on=None, prefix=()):
+    def __init__(self, name, command, exit=None, out=(), err=(), json=(), repeat=None, on=None, prefix=(),
+                 accepted=False):
         self.name, self.command, self.exit = name, command, exit
+        self.accepted = accepted  # the whole output is held to its accepted file too
         self.prefix = list(prefix)  # a program that runs mdhost (a resource limit)
         self.out, self.err, self.json = list(out), list(err), list(json)
         self.repeat = repeat or {}  # runs per platform, each of which must pass
@@ -38,7 +42,7 @@ def fx(name):
 CASES = [
     # The conformance checker: this plugin and a plain C plugin pass; each broken
     # fixture fails for its own reason; one worker goes from plugin to plugin.
-    Case("check.contract",
+    Case("check.contract", accepted=True,
          exit=1,
          out=[
              section("ModuleDetails.lmd") + r"PASS  MD405 action ModuleDetails.GetInfo: registered\n([^\n]*\n)*?PASSED: 0 problems",
@@ -177,7 +181,7 @@ CASES = [
                "len([f for f in data['plugins'][0]['findings'] if f['severity'] == 'FAIL']) == 1"],
          command=["info", "--json", fx("crashing")]),
     # Findings in the action document carry its line and column; the others none.
-    Case("check.places_json",
+    Case("check.places_json", accepted=True,
          exit=1,
          json=[
              "[(f['line'], f['column']) for f in data['plugins'][0]['findings'] if f['rule'] == 'MD301'] == [(1, 53)]",
@@ -204,7 +208,7 @@ CASES = [
     # The command line: exit codes, messages, encodings.
     # A rule's page in the terminal, as CHECKS.md has it; an ID no rule has is
     # a wrong command line.
-    Case("cli.explain",
+    Case("cli.explain", accepted=True,
          exit=0,
          out=[r"^### MD105 exactly its length\n\*\*Calls\*\*[^#]*Severity: FAIL\.\n<!-- example MD105 -->\n.*"
               r"MD105_fixed\.c`:\n```c\n.*\n```\n$"],
@@ -275,7 +279,7 @@ CASES = [
              r"Actions: unknown [^\n]*\nFAIL  MD301 action XML: not well-formed: [^\n]*line [0-9]+",
          ],
          command=["info", fx("large")]),
-    Case("cli.info",
+    Case("cli.info", accepted=True,
          exit=0,
          out=[
              r"^Name: ModuleDetails\n",
@@ -284,7 +288,7 @@ CASES = [
              r"Actions: 6\n  ModuleDetails.GetName\n",
          ],
          command=["{bin}/ModuleDetails.lmd"]),
-    Case("cli.info_json",
+    Case("cli.info_json", accepted=True,
          exit=0,
          json=[
              "data['format_version'] == 2 and data['tool']['name'] == 'mdhost'",
@@ -335,7 +339,7 @@ CASES = [
     # A registration that leaves the Lua stack unbalanced fails (MD404); a
     # function registered but not documented warns (MD406): the action wizard
     # cannot offer it.
-    Case("check.registration_rules",
+    Case("check.registration_rules", accepted=True,
          exit=1,
          out=[
              section("fixture_unbalanced") + "FAIL  MD404 irPlg_Action_RegisterActions: changed the Lua stack height by 1",
@@ -413,7 +417,7 @@ CASES = [
          command=["check", "--cycles", "0", fx("actions"), fx("raising")]),
     # diff: every kind of change with its class, in text and JSON; a plugin
     # against itself and against its own document; what cannot be read.
-    Case("diff.documents",
+    Case("diff.documents", accepted=True,
          exit=1,
          out=[
              r"^Comparing [^\n]*old.xml with [^\n]*new.xml\nBREAKING    Demo.Removed: action removed",
@@ -442,7 +446,7 @@ CASES = [
          err=["--release-type takes major, minor or patch"],
          command=["diff", "--release-type", "huge", "{src}/tests/mdhost/diff/old.xml",
                   "{src}/tests/mdhost/diff/new.xml"]),
-    Case("diff.json",
+    Case("diff.json", accepted=True,
          exit=1,
          json=[
              "data['format_version'] == 2 and data['summary'] == {'breaking': 8, 'compatible': 7, 'notes': 0}",
@@ -487,7 +491,7 @@ CASES = [
              r"compatible  My.Dup: argument Path: Description changed\n0 breaking, 1 compatible change\n",
          ],
          command=["diff", "{src}/tests/mdhost/diff/twins.xml", "{src}/tests/mdhost/diff/compatible.xml"]),
-    Case("doc.markdown",
+    Case("doc.markdown", accepted=True,
          exit=0,
          out=[
              r"\n## `ModuleDetails.GetName\(Filename\) \u2192 string`\n",
@@ -526,7 +530,7 @@ CASES = [
          exit=3,
          out=[r"wrong_root.xml: FAIL  MD303 [^\n]*not ActionTemplates\n$"],
          command=["diff", "{src}/tests/mdhost/diff/wrong_root.xml", "{src}/tests/mdhost/diff/new.xml"]),
-    Case("diff.plugins",
+    Case("diff.plugins", accepted=True,
          exit=1,
          out=[
              "BREAKING    Fixture.Echo: action removed",
@@ -546,11 +550,11 @@ CASES = [
              "data['changes'] == [] and data['summary'] == {'breaking': 0, 'compatible': 0, 'notes': 0}",
          ],
          command=["diff", "--json", fx("breaker"), "{bin}/ModuleDetails.lmd"]),
-    Case("cli.command_help",
+    Case("cli.command_help", accepted=True,
          exit=0,
          out=["^usage: mdhost"],
          command=["check", "--help"]),
-    Case("cli.check_json",
+    Case("cli.check_json", accepted=True,
          exit=0,
          json=[
              "data['plugins'][0]['name'] == 'ModuleDetails' and len(data['plugins'][0]['actions']) == 6",
@@ -741,7 +745,7 @@ CASES = [
          ],
          repeat={'win': 3},
          command=["scan", "--json", "{data}/scan"]),
-    Case("scan.table",
+    Case("scan.table", accepted=True,
          on=['win'],
          exit=1,
          out=[

@@ -2,11 +2,13 @@
 """Runs a command and holds its exit code and output against expectations.
 
   expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... [--repeat N] -- COMMAND...
-  expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... -- PROGRAM...
+  expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... [--accepted DIR] -- PROGRAM...
 
 The second form runs every case of group G for platform P from the case
 table (tests/cli/cases.py describes it), PROGRAM followed by each case's
 command with {NAME} filled in from --set, and reports every case that fails.
+With --accepted, a case marked `accepted` also has its whole output held to
+DIR/<case>.txt (support/accepted.py; {src} is masked).
 
 --out and --err search standard output and error (dot matches newlines);
 --json parses standard output as strict UTF-8 JSON and evaluates EXPR with
@@ -15,13 +17,16 @@ must meet every expectation. Prints what it ran and saw when anything is off.
 """
 import importlib.util
 import json
+import os
 import re
 import subprocess
 import sys
 
+import accepted
+
 
 def run_table(options, program):
-    settings, table, group, platform = {}, None, None, None
+    settings, table, group, platform, accepted_dir = {}, None, None, None, None
     for i in range(0, len(options), 2):
         name, value = options[i], options[i + 1]
         if name == "--table":
@@ -30,6 +35,8 @@ def run_table(options, program):
             group = value
         elif name == "--platform":
             platform = value
+        elif name == "--accepted":
+            accepted_dir = value
         elif name == "--set":
             key, _, setting = value.partition("=")
             settings[key] = setting
@@ -48,9 +55,17 @@ def run_table(options, program):
             command += cycles if argument == "{cycles}" else [argument.format(**settings)]
         ran += 1
         for attempt in range(case.repeat.get(platform, 1)):
-            if check(case.prefix + program + command, case.exit, case.out, case.err, case.json, case.name):
+            runs = []
+            if check(case.prefix + program + command, case.exit, case.out, case.err, case.json, case.name, runs):
                 failed.append(case.name)
                 break
+            if accepted_dir and case.accepted:
+                whole = accepted.document([(command,) + runs[0]], [settings.get("src", "")])
+                difference = accepted.compare(os.path.join(accepted_dir, case.name + ".txt"), whole)
+                if difference:
+                    print("%s: %s" % (case.name, difference))
+                    failed.append(case.name)
+                    break
     print("%d cases of %s: %d passed, %d failed %s" % (ran, group, ran - len(failed), len(failed), " ".join(failed)))
     return 1 if failed or ran == 0 else 0
 
@@ -85,10 +100,14 @@ def main(argv):
     return 0
 
 
-def check(command, want_exit, outs, errs, checks, name=None):
+def check(command, want_exit, outs, errs, checks, name=None, runs=None):
+    """Runs `command` once and holds it to the expectations; 1 (and what was
+    seen, printed) when any fails. `runs` receives (exit code, stdout, stderr)."""
     run = subprocess.run(command, capture_output=True, timeout=600)
     out = run.stdout.decode("utf-8", "replace")
     err = run.stderr.decode("utf-8", "replace")
+    if runs is not None:
+        runs.append((run.returncode, out, err))
     problems = []
     if want_exit is not None and run.returncode != want_exit:
         problems.append("exit code %d, expected %d" % (run.returncode, want_exit))
