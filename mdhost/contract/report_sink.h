@@ -21,6 +21,9 @@ class ReportSink {
   // The step about to run ("loading the module", an export's name...). In
   // mdhost's own process a crash ends it anyway: nothing to do.
   virtual void Stage(const std::string& what) { (void)what; }
+  // The step under way goes on (one more of many cycles): a sign of life, so
+  // that a long step is no hang while each part of it is quick.
+  virtual void Progress() {}
 
   void Add(const Finding& finding) { report_->findings.push_back(finding); }
   void Pass(const char* rule, const std::string& text) { Add({rule, Severity::kPass, text}); }

@@ -51,6 +51,7 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   const int quiet_threads = OtherThreads();
   ImageRange last_image;
   auto cycle = [&] {
+    sink.Progress();
     bool short_of_memory;
     void* module = md::Os().load_module(spelling, &short_of_memory);
     if (module != nullptr) {

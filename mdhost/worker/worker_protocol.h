@@ -28,6 +28,9 @@ class RecordWriter : public ReportSink {
   explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw);
   void Begin(uint32_t request);  // a new, empty report
   void Stage(const std::string& what) override;
+  void Progress() override {
+    if (board_ != nullptr) board_->Bump();
+  }
   void Done();
   // True once a plugin left something behind that may harm whatever this
   // process runs next (threads of a released plugin): the worker then ends.
