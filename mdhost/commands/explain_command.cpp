@@ -21,22 +21,6 @@ std::string RulePage(const std::string& id) {
   return page + "\n";
 }
 
-std::string RuleTitle(const std::string& id) {
-  const std::string page = RulePage(id);
-  const std::string heading = page.substr(0, page.find('\n'));  // "### MD501 memory kept per load"
-  const std::size_t start = 4 + id.size() + 1;
-  return heading.size() > start ? heading.substr(start) : "";
-}
-
-std::string RuleSeverityName(const std::string& id) {
-  const std::string page = RulePage(id);
-  for (const char* severity : {"PASS", "NOTE", "WARN", "FAIL"}) {
-    const std::string bold = std::string("**") + severity + "**", line = std::string("Severity: ") + severity;
-    if (page.find(bold) != std::string::npos || page.find(line) != std::string::npos) return severity;
-  }
-  return "";
-}
-
 int ExplainCommand(const Invocation& call) {
   std::string id = call.arguments[0];
   for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -2,19 +2,11 @@
 
 #include <cctype>
 
-#include "mdhost/commands/rule_pages.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {
 namespace {
-
-Severity SeverityNamed(const std::string& name) {
-  return name == "FAIL"   ? Severity::kFail
-         : name == "WARN" ? Severity::kWarn
-         : name == "NOTE" ? Severity::kNote
-                          : Severity::kPass;
-}
 
 // The heading's anchor as Markdown renderers make it: "md501-memory-kept-per-load".
 std::string Anchor(const std::string& id, const std::string& title) {
@@ -33,10 +25,8 @@ std::string Anchor(const std::string& id, const std::string& title) {
 std::vector<RuleDescription> RuleDescriptions() {
   const std::string pages = FileUri(AnsiToUtf8(FolderOf(AbsolutePath(OwnProgramPath()))) + "/CHECKS.md");
   std::vector<RuleDescription> rules;
-  for (const char* id : rule::kAll) {
-    const std::string title = RuleTitle(id);
-    rules.push_back({id, title, SeverityNamed(RuleSeverityName(id)), pages + "#" + Anchor(id, title)});
-  }
+  for (const Rule& rule : rule::kAll)
+    rules.push_back({rule.id, rule.title, rule.severity, pages + "#" + Anchor(rule.id, rule.title)});
   return rules;
 }
 

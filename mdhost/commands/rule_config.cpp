@@ -4,7 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "mdhost/commands/rule_pages.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
@@ -31,10 +30,11 @@ std::string RuleFileTemplate() {
       "# \"warn\" or \"deny\" (a FAIL). NOTE and PASS never fail; \"allow\" hides\n"
       "# them. 'mdhost explain MDnnn' says why a rule matters.\n"
       "[rules]\n";
-  for (const char* id : rule::kAll) {
-    const std::string title = RuleTitle(id), severity = RuleSeverityName(id);
-    const std::string value = severity == "FAIL" ? "\"deny\" " : severity == "WARN" ? "\"warn\" " : "\"allow\"";
-    text += std::string("# ") + id + " = " + value + "  # " + severity + ": " + title + "\n";
+  for (const Rule& rule : rule::kAll) {
+    const SeverityWords& words = WordsOf(rule.severity);
+    const std::string value = "\"" + std::string(words.rule_level) + "\"";
+    text += std::string("# ") + rule.id + " = " + value + std::string(7 - value.size(), ' ') + "  # " + words.name +
+            ": " + rule.title + "\n";
   }
   return text;
 }

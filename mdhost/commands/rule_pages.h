@@ -14,8 +14,5 @@ std::size_t RulePagesTextSize();
 // One rule's page, from its "### MDnnn" heading to the next heading; "" for
 // an ID no rule has.
 std::string RulePage(const std::string& id);
-// Its title ("memory kept per load") and the severity it states ("WARN").
-std::string RuleTitle(const std::string& id);
-std::string RuleSeverityName(const std::string& id);
 
 }  // namespace host

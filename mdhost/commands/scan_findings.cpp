@@ -56,8 +56,8 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
         for (std::size_t before = 0; before < k; ++before)
           others += (before == 0 ? "" : ", ") + AnsiToUtf8(reports[members[before]].path);
         ReportSink(&reports[members[k]])
-            .Warn(rule, what + " " + group.first + " is also " +
-                            (rule == rule::kSameName ? "the name of " : "used by ") + others + "; " + consequence);
+            .Add(rule, what + " " + group.first + " is also " +
+                           (rule == rule::kSameName ? "the name of " : "used by ") + others + "; " + consequence);
       }
     }
   };

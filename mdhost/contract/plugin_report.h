@@ -1,8 +1,9 @@
 // What mdhost learns about one plugin module: one value per plugin, filled
 // once by the examination (in the worker that examines it), sent to the
 // parent through one codec (report_codec.h) and rendered by every command as
-// text or JSON. A new fact is a field here, a line in the codec's table, a
-// line in the JSON and a row in docs/json.md.
+// text or JSON. A new fact is a member here and a row in the table of
+// fields (report_fields.h), which the codec and the JSON go through, and a
+// row in docs/json.md.
 #pragma once
 
 #include <cstdint>
@@ -47,8 +48,8 @@ struct PluginReport {
   // Why its actions cannot be had (the error, or what stopped the document),
   // as check says it; none when they can.
   std::optional<Finding> WhyNoActions() const;
-  // The findings as the outputs list them: the error first, as a FAIL, so
-  // that every list agrees with the counts.
+  // The findings as the outputs for programs list them: the error first, as
+  // a FAIL, so that their lists agree with the counts (Failures()).
   std::vector<Finding> Listed() const;
   // A read tells only what fails or warns: PASS and NOTE findings go.
   void KeepProblemsOnly();

@@ -1,12 +1,13 @@
 // A PluginReport as bytes and back, for the worker's pipe: records of
 //   <tag> <key length> <value length> LF <key bytes> <value bytes>
 // whose lengths let any bytes pass. The same framing carries the worker's
-// own records (worker_protocol.h) and the report's fields inside them; one
-// table in report_codec.cpp names each field's tag and how it is written and
-// read.
+// own records (worker_protocol.h) and the report's fields inside them; the
+// table of fields (report_fields.h) names each field's tag and how it is
+// written and read.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "mdhost/contract/plugin_report.h"
@@ -28,6 +29,9 @@ enum class Take {
 };
 // Reads the record that starts at `*at` in `bytes`.
 Take TakeRecord(const std::string& bytes, std::size_t* at, Record* record);
+// Each record of `bytes` handed to `field`; false when any was malformed,
+// `field` said so, or bytes are left over.
+bool ForEachRecord(const std::string& bytes, const std::function<bool(const Record&)>& field);
 
 std::string EncodeReport(const PluginReport& report);
 // Fills `report` from the bytes; false when any of them were malformed (what

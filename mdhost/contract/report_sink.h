@@ -4,9 +4,13 @@
 // (worker_protocol.h), so that a crash keeps what was learnt before it.
 #pragma once
 
+#include <cstddef>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "mdhost/contract/plugin_report.h"
+#include "mdhost/contract/rules.h"
 
 namespace host {
 
@@ -18,25 +22,52 @@ class ReportSink {
   ReportSink& operator=(const ReportSink&) = delete;
 
   PluginReport& report() { return *report_; }
-  // The step about to run ("loading the module", an export's name...). In
-  // mdhost's own process a crash ends it anyway: nothing to do.
-  virtual void Stage(const std::string& what) { (void)what; }
+  // The step about to run ("loading the module", an export's name...) and
+  // the export it calls, if any. In mdhost's own process a crash ends it
+  // anyway: nothing to do.
+  virtual void Stage(const std::string& what, const std::string& export_name = "") {
+    (void)what;
+    (void)export_name;
+  }
   // The step under way goes on (one more of many cycles): a sign of life, so
   // that a long step is no hang while each part of it is quick.
   virtual void Progress() {}
 
-  void Add(const Finding& finding) { report_->findings.push_back(finding); }
-  void Pass(const char* rule, const std::string& text) { Add({rule, Severity::kPass, text}); }
-  void Note(const char* rule, const std::string& text) { Add({rule, Severity::kNote, text}); }
-  void Warn(const char* rule, const std::string& text) { Add({rule, Severity::kWarn, text}); }
-  void Fail(const char* rule, const std::string& text) { Add({rule, Severity::kFail, text}); }
+  void Add(Finding finding) { report_->findings.push_back(std::move(finding)); }
+  // A finding of `rule` at the rule's own severity.
+  void Add(const char* rule, std::string text, Subject subject = {}) {
+    Add(Found(rule, std::move(text), std::move(subject)));
+  }
+  // What the rule checks went right.
+  void Pass(const char* rule, std::string text, Subject subject = {}) {
+    Add({rule, Severity::kPass, std::move(text), std::move(subject)});
+  }
+  // Worth knowing, below what the rule's mistake is (a little memory kept).
+  void Inform(const char* rule, std::string text) { Add({rule, Severity::kNote, std::move(text)}); }
   void Error(const char* rule, const std::string& why) {
     report_->error_rule = rule;
     report_->error = why;
   }
 
+  // One cause, one finding: several exports that make one mistake alike
+  // (MD009, MD105) share one finding that names each. The first adds it;
+  // each later one is named in it, and `say` words it anew from the exports
+  // named and what the first showed ("8 bytes").
+  using CauseText = std::string (*)(const std::vector<std::string>& exports, const std::string& first_shown);
+  void AddToCause(const char* rule, const std::string& export_name, const std::string& shown, CauseText say);
+
+ protected:
+  // A new report begins: the causes of the last one are forgotten.
+  void ForgetCauses() { causes_.clear(); }
+
  private:
+  struct Cause {
+    std::size_t index;  // of its finding
+    std::vector<std::string> exports;
+    std::string first_shown;
+  };
   PluginReport* report_;
+  std::map<std::string, Cause> causes_;  // by rule
 };
 
 }  // namespace host

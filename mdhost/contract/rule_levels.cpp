@@ -13,11 +13,7 @@ std::optional<RuleLevel> RuleLevelNamed(const std::string& name) {
   return std::nullopt;
 }
 
-bool IsRuleId(const std::string& id) {
-  for (const char* rule : rule::kAll)
-    if (id == rule) return true;
-  return false;
-}
+bool IsRuleId(const std::string& id) { return FindRule(id) != nullptr; }
 
 void ApplyRuleSettings(const RuleSettings& settings, PluginReport* report) {
   if (settings.empty()) return;

@@ -1,74 +1,96 @@
-// Every rule mdhost holds a plugin to, by its stable ID. docs/checks.md
-// explains each (a test keeps the two in step); an ID is never reused. The
-// rules are one list, so that kAll cannot leave one out.
+// Every rule mdhost holds a plugin to, declared once: its stable ID, what the
+// mistake does in the host (its severity; PASS for a rule that only tells a
+// call went right), its title, and whether `check --fix` mends it in the
+// source document. Findings take their severity from here unless an author
+// chooses another; explain, SARIF's rule table and mdhost.toml's template
+// read the list; a test holds docs/checks.md's headings to it. An ID is never
+// reused.
 #pragma once
+
+#include <string>
+
+#include "mdhost/contract/severity.h"
 
 // clang-format off
 #define MD_RULES(X) \
   /* Reading the module at all (the report's error). */ \
-  X(kCannotLoad, "MD001") /* the loader refused the file */ \
-  X(kNotAPlugin, "MD002") /* no text getters exported */ \
-  X(kCrashed, "MD003") /* a crash in plugin code */ \
-  X(kHung, "MD004") /* no answer within the time allowed */ \
-  X(kEndedProcess, "MD005") /* the plugin ended the process */ \
-  X(kOverrun, "MD006") /* wrote or read past a buffer it was offered */ \
-  X(kNoWorker, "MD007") /* mdhost could not start or reach a worker */ \
-  X(kOwnShortage, "MD008") /* mdhost could not get the memory an examination needs */ \
-  X(kNotCdecl, "MD009") /* exports that take their arguments off the stack (__stdcall) */ \
+  X(kCannotLoad, "MD001", kFail, "cannot be loaded", false) \
+  X(kNotAPlugin, "MD002", kFail, "not a plugin", false) \
+  X(kCrashed, "MD003", kFail, "crashed", false) \
+  X(kHung, "MD004", kFail, "hung", false) \
+  X(kEndedProcess, "MD005", kFail, "ended the process", false) \
+  X(kOverrun, "MD006", kFail, "overrun", false) \
+  X(kNoWorker, "MD007", kFail, "no worker", false) \
+  X(kOwnShortage, "MD008", kFail, "mdhost short of memory", false) \
+  X(kNotCdecl, "MD009", kFail, "exports not cdecl", false) \
   /* The text getters. */ \
-  X(kGetterMissing, "MD101") /* a getter is not exported */ \
-  X(kSizeZero, "MD102") /* the answer to size 0, a call the host never makes */ \
-  X(kSizeMinusOne, "MD103") /* the answer to size -1, a call the host never makes */ \
-  X(kTooSmall, "MD104") /* the answer to a size one short of the text */ \
-  X(kExactSize, "MD105") /* the answer to exactly the text's size */ \
-  X(kProtocol, "MD106") /* the getter follows the protocol */ \
-  X(kReadText, "MD107") /* the text could not be read as the host reads it */ \
+  X(kGetterMissing, "MD101", kFail, "getter not exported", false) \
+  X(kSizeZero, "MD102", kWarn, "size 0", false) \
+  X(kSizeMinusOne, "MD103", kWarn, "size -1", false) \
+  X(kTooSmall, "MD104", kFail, "one byte too small", false) \
+  X(kExactSize, "MD105", kFail, "exactly its length", false) \
+  X(kProtocol, "MD106", kPass, "follows the protocol", false) \
+  X(kReadText, "MD107", kFail, "text cannot be read", false) \
   /* The SDK version. */ \
-  X(kSdk1, "MD201") /* no irPlg_GetSDKVersion: an SDK1 plugin */ \
-  X(kSdkVersion, "MD202") /* what irPlg_GetSDKVersion returns */ \
-  X(kVersionResource, "MD203") /* the version text against the version resource */ \
+  X(kSdk1, "MD201", kNote, "SDK1 plugin", false) \
+  X(kSdkVersion, "MD202", kFail, "SDK version", false) \
+  X(kVersionResource, "MD203", kWarn, "version text and version resource", false) \
   /* The action document. */ \
-  X(kNotWellFormed, "MD301") \
-  X(kWellFormed, "MD302") \
-  X(kRootElement, "MD303") \
-  X(kMissingElement, "MD304") \
-  X(kUnknownElement, "MD305") \
-  X(kActionName, "MD306") /* not of the form Table.Function */ \
-  X(kActionTwice, "MD307") /* two actions of one name */ \
-  X(kArgumentTwice, "MD308") /* two arguments of one name in an action */ \
-  X(kRequiredValue, "MD309") /* Required other than 0 or 1 */ \
-  X(kTypeName, "MD310") /* a type the host's documents do not use */ \
-  X(kDefaultType, "MD311") /* a Default that is no value of its Type */ \
-  X(kRequiredAfterOptional, "MD312") /* a required argument after an optional one */ \
-  X(kEmptyDescription, "MD313") /* an action or argument without a Description */ \
-  X(kExtendedUnpaired, "MD314") /* an Extended entry that cannot be paired with its action */ \
+  X(kNotWellFormed, "MD301", kFail, "not well-formed", false) \
+  X(kWellFormed, "MD302", kPass, "well-formed", false) \
+  X(kRootElement, "MD303", kFail, "root element", false) \
+  X(kMissingElement, "MD304", kFail, "missing element", false) \
+  X(kUnknownElement, "MD305", kNote, "unknown element", false) \
+  X(kActionName, "MD306", kFail, "action name", false) \
+  X(kActionTwice, "MD307", kFail, "action named twice", false) \
+  X(kArgumentTwice, "MD308", kWarn, "argument named twice", false) \
+  X(kRequiredValue, "MD309", kWarn, "Required value", false) \
+  X(kTypeName, "MD310", kWarn, "type name", false) \
+  X(kDefaultType, "MD311", kWarn, "a Default of another type", false) \
+  X(kRequiredAfterOptional, "MD312", kWarn, "required after optional", false) \
+  X(kEmptyDescription, "MD313", kWarn, "no Description", false) \
+  X(kExtendedUnpaired, "MD314", kWarn, "Extended entry without its action", false) \
   /* Registering the actions. */ \
-  X(kNoRegistration, "MD401") /* irPlg_Action_RegisterActions not exported */ \
-  X(kNoLuaState, "MD402") \
-  X(kRegistrationRaised, "MD403") \
-  X(kStackBalance, "MD404") \
-  X(kActionRegistered, "MD405") \
-  X(kUndocumentedFunction, "MD406") /* registered but not in the document */ \
-  X(kReplacesGlobal, "MD407") /* registration replaced a global table scripts have */ \
+  X(kNoRegistration, "MD401", kNote, "no registration", false) \
+  X(kNoLuaState, "MD402", kFail, "no Lua state", false) \
+  X(kRegistrationRaised, "MD403", kFail, "registration raised", false) \
+  X(kStackBalance, "MD404", kFail, "stack balance", false) \
+  X(kActionRegistered, "MD405", kFail, "action registered", false) \
+  X(kUndocumentedFunction, "MD406", kWarn, "function not documented", false) \
+  X(kReplacesGlobal, "MD407", kFail, "a global table replaced", false) \
   /* What a load and release leave behind. */ \
-  X(kKeptPerLoad, "MD501") /* memory kept per load and release */ \
-  X(kThreadsLeft, "MD502") /* threads still running after the release */ \
-  X(kPoolLeft, "MD503") /* thread-pool timers or waits still due after the release */ \
+  X(kKeptPerLoad, "MD501", kWarn, "memory kept per load", false) \
+  X(kThreadsLeft, "MD502", kFail, "threads left running", false) \
+  X(kPoolLeft, "MD503", kFail, "thread-pool timers or waits left due", false) \
   /* Plugins side by side (scan). */ \
-  X(kSameName, "MD601") /* two plugins of one name */ \
-  X(kSameTable, "MD602") /* two plugins' actions in one table */
+  X(kSameName, "MD601", kWarn, "same name", false) \
+  X(kSameTable, "MD602", kWarn, "same action table", false)
 // clang-format on
 
 namespace host {
+
+struct Rule {
+  const char* id;  // "MD104"
+  Severity severity;
+  const char* title;  // "one byte too small", its page's heading
+  bool fixable;       // check --fix mends it in the source document
+};
+
 namespace rule {
 
-#define MD_RULE_CONSTANT(name, id) constexpr char name[] = id;
+#define MD_RULE_CONSTANT(name, id, severity, title, fixable) constexpr char name[] = id;
 MD_RULES(MD_RULE_CONSTANT)
 #undef MD_RULE_CONSTANT
 
-#define MD_RULE_ENTRY(name, id) name,
-constexpr const char* kAll[] = {MD_RULES(MD_RULE_ENTRY)};
+#define MD_RULE_ENTRY(name, id, severity, title, fixable) {id, Severity::severity, title, fixable},
+constexpr Rule kAll[] = {MD_RULES(MD_RULE_ENTRY)};
 #undef MD_RULE_ENTRY
 
 }  // namespace rule
+
+// The rule of that ID; null for an ID no rule has.
+const Rule* FindRule(const std::string& id);
+// Its severity; FAIL for an ID no rule has (a worker's report could say one).
+Severity RuleSeverity(const std::string& id);
+
 }  // namespace host

@@ -102,6 +102,13 @@ Place Here(XML_Parser parser) {
   return {static_cast<int>(XML_GetCurrentLineNumber(parser)), static_cast<int>(XML_GetCurrentColumnNumber(parser)) + 1};
 }
 
+// The action and argument (indexes into the document's specs) a finding is
+// about, named once the whole document is read: a leaf may come before the
+// Name of its action.
+struct Owner {
+  int action = -1, argument = -1;
+};
+
 struct Reader {
   ActionDocument* document;
   XML_Parser parser;
@@ -111,17 +118,40 @@ struct Reader {
     std::string name, return_description, example, note;
   };
   std::vector<Entry> entries;
+  Owner inside;                    // the Action and Arg being read
+  std::vector<Owner> owners;       // of each finding
+  std::vector<std::string> named;  // of each finding: an action named by an Extended entry
 
-  void Add(const char* rule, Severity severity, const std::string& path, Place at, const std::string& what) {
-    document->findings.push_back({rule, severity, path + " (line " + std::to_string(at.line) + "): " + what, at});
+  void Add(const char* rule, const std::string& path, Place at, const std::string& what, Owner owner,
+           const std::string& action_named = "") {
+    document->findings.push_back(
+        Found(rule, path + " (line " + std::to_string(at.line) + "): " + what, {{}, {}, {}, path, at}));
+    owners.push_back(owner);
+    named.push_back(action_named);
+  }
+  void Add(const char* rule, const std::string& path, Place at, const std::string& what) {
+    Add(rule, path, at, what, inside);
+  }
+
+  // Each finding's action and argument by name, now that all are read.
+  void NameOwners() {
+    for (std::size_t i = 0; i < document->findings.size(); ++i) {
+      Subject& subject = document->findings[i].subject;
+      const Owner owner = owners[i];
+      subject.action = named[i];
+      if (owner.action < 0 || owner.action >= static_cast<int>(document->specs.size())) continue;
+      const ActionSpec& action = document->specs[static_cast<std::size_t>(owner.action)];
+      subject.action = action.name;
+      if (owner.argument >= 0 && owner.argument < static_cast<int>(action.arguments.size()))
+        subject.argument = action.arguments[static_cast<std::size_t>(owner.argument)].name;
+    }
   }
 
   void Start(const std::string& name) {
     const Place at = Here(parser);
     if (stack.empty()) {
       if (name != "ActionTemplates")
-        Add(rule::kRootElement, Severity::kFail, "/" + name, at,
-            "the root element is " + name + ", not ActionTemplates");
+        Add(rule::kRootElement, "/" + name, at, "the root element is " + name + ", not ActionTemplates");
       stack.push_back({name == "ActionTemplates" ? kRoot : kUnknown, name, "/" + name, at, {}, {}});
       return;
     }
@@ -134,13 +164,17 @@ struct Reader {
         if (name == c.name) child = &c;
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
-    if (shape != nullptr && child == nullptr)
-      Add(rule::kUnknownElement, Severity::kNote, path, at, "an element the host does not know");
+    if (shape != nullptr && child == nullptr) Add(rule::kUnknownElement, path, at, "an element the host does not know");
     const Kind kind = child ? child->kind : kUnknown;
-    if (kind == kAction) document->specs.push_back({{}, {}, {}, {}, at, {}, {}, {}});
+    if (kind == kAction) {
+      document->specs.push_back({{}, {}, {}, {}, at, {}, {}, {}});
+      inside = {static_cast<int>(document->specs.size()) - 1, -1};
+    }
     if (kind == kExtendedAction) entries.push_back({at, {}, {}, {}, {}});
-    if (kind == kArg && !document->specs.empty())
+    if (kind == kArg && !document->specs.empty()) {
       document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, at});
+      inside.argument = static_cast<int>(document->specs.back().arguments.size()) - 1;
+    }
     stack.push_back({kind, name, std::move(path), at, {}, {}});
   }
 
@@ -186,78 +220,86 @@ struct Reader {
     stack.pop_back();
     if (const ElementShape* shape = ShapeOf(frame.kind)) {
       for (const Child& c : shape->children)
-        if (c.required && frame.counts[c.name] == 0)
-          Add(rule::kMissingElement, Severity::kFail, frame.path, frame.place, std::string("no ") + c.name);
+        if (c.required && frame.counts[c.name] == 0) {
+          Add(rule::kMissingElement, frame.path, frame.place, std::string("no ") + c.name);
+          lacking.push_back({frame.place, c.name});
+        }
     }
     const Kind parent = stack.empty() ? kUnknown : stack.back().kind;
     if (frame.kind == kActionName) {
       if (!IsActionName(frame.text))
-        Add(rule::kActionName, Severity::kFail, frame.path, frame.place,
-            "\"" + frame.text + "\" is not of the form Table.Function");
+        Add(rule::kActionName, frame.path, frame.place, "\"" + frame.text + "\" is not of the form Table.Function");
       document->actions.push_back(frame.text);
     }
     if (frame.kind == kLeaf || frame.kind == kActionName) {
       if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
         if (!IsKnownType(frame.text))
-          Add(rule::kTypeName, Severity::kWarn, frame.path, frame.place,
+          Add(rule::kTypeName, frame.path, frame.place,
               "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use" +
                   DidYouMean(NearestType(frame.text)));
       // EasyMode's DataType names the editor the wizard offers, not a type.
       if (parent == kEasyMode && frame.name == "DataType" && !IsKnownDataType(frame.text))
-        Add(rule::kTypeName, Severity::kWarn, frame.path, frame.place,
+        Add(rule::kTypeName, frame.path, frame.place,
             "\"" + frame.text + "\" is no DataType the action wizard has an editor for" +
                 DidYouMean(NearestDataType(frame.text)));
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
-        Add(rule::kRequiredValue, Severity::kWarn, frame.path, frame.place,
+        Add(rule::kRequiredValue, frame.path, frame.place,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");
       Keep(frame, parent);
     }
     if (frame.kind == kAction && !document->specs.empty()) CheckArguments(document->specs.back(), frame);
+    if (frame.kind == kArg) inside.argument = -1;
+    if (frame.kind == kAction) inside = {};
   }
 
-  // Whether the element at `line` lacks a child already (MD304): an empty
-  // one is then no second finding.
+  // Whether the element that starts at `at` lacks `child` already (MD304):
+  // an empty one is then no second finding.
   bool Missing(Place at, const std::string& child) const {
-    const std::string end = ": no " + child;
-    for (const Finding& f : document->findings)
-      if (f.rule == rule::kMissingElement && f.place.line == at.line && f.place.column == at.column &&
-          f.text.size() >= end.size() && f.text.compare(f.text.size() - end.size(), end.size(), end) == 0)
-        return true;
+    for (const Lack& lack : lacking)
+      if (lack.place.line == at.line && lack.place.column == at.column && lack.child == child) return true;
     return false;
   }
+  struct Lack {  // an element (by its place) without a required child
+    Place place;
+    std::string child;
+  };
+  std::vector<Lack> lacking;
 
   void CheckArguments(const ActionSpec& action, const Frame& frame) {
     std::map<std::string, int> seen;
     bool optional_before = false;
     if (action.description.empty() && !Missing(action.place, "Description"))
-      Add(rule::kEmptyDescription, Severity::kWarn, frame.path, action.place,
+      Add(rule::kEmptyDescription, frame.path, action.place,
           "the action " + action.name + " has no Description: the action wizard and the help show nothing");
-    for (const ArgumentSpec& argument : action.arguments) {
+    for (std::size_t i = 0; i < action.arguments.size(); ++i) {
+      const ArgumentSpec& argument = action.arguments[i];
+      const Owner owner{inside.action, static_cast<int>(i)};
       if (++seen[argument.name] == 2)
-        Add(rule::kArgumentTwice, Severity::kWarn, frame.path, argument.place,
-            "the argument " + argument.name + " is named twice in " + action.name);
+        Add(rule::kArgumentTwice, frame.path, argument.place,
+            "the argument " + argument.name + " is named twice in " + action.name, owner);
       if (argument.required == "1" && optional_before)
-        Add(rule::kRequiredAfterOptional, Severity::kWarn, frame.path, argument.place,
+        Add(rule::kRequiredAfterOptional, frame.path, argument.place,
             "the required argument " + argument.name + " of " + action.name +
-                " comes after an optional one: a script cannot leave that one out and still pass " + argument.name);
+                " comes after an optional one: a script cannot leave that one out and still pass " + argument.name,
+            owner);
       optional_before = optional_before || argument.required == "0";
       if (const std::string why = WhyNotOfItsType(argument); !why.empty())
-        Add(rule::kDefaultType, Severity::kWarn, frame.path, argument.place,
-            "the Default of " + argument.name + " is " + why);
+        Add(rule::kDefaultType, frame.path, argument.place, "the Default of " + argument.name + " is " + why, owner);
       if (argument.description.empty() && !Missing(argument.place, "Description"))
-        Add(rule::kEmptyDescription, Severity::kWarn, frame.path, argument.place,
+        Add(rule::kEmptyDescription, frame.path, argument.place,
             "the argument " + argument.name + " of " + action.name +
-                " has no Description: the action wizard shows nothing for it");
+                " has no Description: the action wizard shows nothing for it",
+            owner);
     }
   }
 
   // Actions are told apart by name alone: a second one hides the first.
   void CheckActions() {
     std::map<std::string, int> seen;
-    for (const ActionSpec& action : document->specs)
-      if (++seen[action.name] == 2)
-        Add(rule::kActionTwice, Severity::kFail, "/ActionTemplates/Action", action.place,
-            "the action " + action.name + " is named twice");
+    for (std::size_t i = 0; i < document->specs.size(); ++i)
+      if (++seen[document->specs[i].name] == 2)
+        Add(rule::kActionTwice, "/ActionTemplates/Action", document->specs[i].place,
+            "the action " + document->specs[i].name + " is named twice", {static_cast<int>(i), -1});
   }
 
   // An Extended entry belongs to the action its Name names; only when no
@@ -279,10 +321,11 @@ struct Reader {
         for (std::size_t i = 0; i < entries.size(); ++i) give(entries[i], &document->specs[i]);
         return;
       }
-      Add(rule::kExtendedUnpaired, Severity::kWarn, section, entries.front().place,
+      Add(rule::kExtendedUnpaired, section, entries.front().place,
           Count(entries.size(), "entry", "entries") + " for " + Count(document->specs.size(), "action", "actions") +
               ", none named: which entry tells of which action is unknown, so the help shows none; "
-              "give each entry the Name of its action");
+              "give each entry the Name of its action",
+          {});
       return;
     }
     std::map<std::string, int> taken;
@@ -290,19 +333,19 @@ struct Reader {
       const Entry& entry = entries[i];
       const std::string path = section + "/Action[" + std::to_string(i + 1) + "]";
       if (entry.name.empty()) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
-            "an entry without a Name among named ones: it belongs to no action; name its action");
+        Add(rule::kExtendedUnpaired, path, entry.place,
+            "an entry without a Name among named ones: it belongs to no action; name its action", {});
         continue;
       }
       ActionSpec* action = nullptr;
       for (ActionSpec& spec : document->specs)
         if (spec.name == entry.name) action = &spec;
       if (action == nullptr) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
-            "the entry names " + entry.name + ", which is no action of the document");
+        Add(rule::kExtendedUnpaired, path, entry.place,
+            "the entry names " + entry.name + ", which is no action of the document", {}, entry.name);
       } else if (++taken[entry.name] == 2) {
-        Add(rule::kExtendedUnpaired, Severity::kWarn, path, entry.place,
-            "a second entry for " + entry.name + ": the first one is shown");
+        Add(rule::kExtendedUnpaired, path, entry.place, "a second entry for " + entry.name + ": the first one is shown",
+            {}, entry.name);
       } else {
         give(entry, action);
       }
@@ -352,7 +395,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     document.problem = "out of memory";
     return document;
   }
-  Reader reader{&document, parser, {}, {}};
+  Reader reader{&document, parser, {}, {}, {}, {}, {}, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -370,6 +413,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
   } else {
     reader.CheckActions();
     reader.PairExtended();
+    reader.NameOwners();
   }
   document.well_formed = parsed;
   XML_ParserFree(parser);

@@ -27,20 +27,21 @@ std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& modu
   auto sdk = reinterpret_cast<SdkVersionGetter>(module.Export(kSdkVersionExport));
   sink.report().sdk_known = true;
   if (sdk == nullptr) return std::nullopt;
-  sink.Stage(kSdkVersionExport);
+  sink.Stage(kSdkVersionExport, kSdkVersionExport);
   const int32_t version = sdk();
   sink.report().sdk_version = version;
   return version;
 }
 
 void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
+  const Subject subject{kSdkVersionExport, {}, {}, {}, {}};
   if (!sdk)
-    sink.Note(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)");
+    sink.Add(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)", subject);
   else if (*sdk == 2)
-    sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2");
+    sink.Pass(rule::kSdkVersion, std::string(kSdkVersionExport) + ": 2", subject);
   else
-    sink.Fail(rule::kSdkVersion,
-              std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2");
+    sink.Add(rule::kSdkVersion, std::string(kSdkVersionExport) + ": returned " + std::to_string(*sdk) + ", expected 2",
+             subject);
 }
 
 // The last FAIL since the report held `before` findings: why a getter's
@@ -71,20 +72,7 @@ void Register(ReportSink& sink, const LoadedModule& module) {
 void ReadPlugin(const LoadedModule& module, ReportSink& sink) {
   for (const PluginText& text : kPluginTexts) {
     const std::size_t before = sink.report().findings.size();
-    std::optional<std::string> value;
-    auto getter = reinterpret_cast<TextGetter>(module.Export(text.getter));
-    if (getter == nullptr) {
-      sink.Fail(rule::kGetterMissing, std::string(text.getter) + ": not exported");
-    } else {
-      TextRead read = ReadText(getter, [&](int32_t stated) {
-        sink.Stage(std::string(text.getter) + " with size " + std::to_string(stated));
-        if (read.popped != 0) NotCdecl(sink, text.getter, read.popped);
-      });
-      if (read.ok)
-        value = std::move(read.text);
-      else
-        sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(text.getter) + ": " + read.problem);
-    }
+    const std::optional<std::string> value = ReadGetter(sink, module, text.getter);
     if (value) sink.report().texts[text.getter] = *value;
     if (std::string(text.getter) == kActionXmlGetter) TakeDocument(sink, value, before);
   }
@@ -122,9 +110,10 @@ void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& ve
         std::string(differ.empty() ? "" : ", ") + "its " + s.name + " is " + (s.text ? "\"" + s.value + "\"" : s.value);
   }
   if (differ.empty()) return;
-  sink.Warn(rule::kVersionResource, std::string(kVersionGetter) + " says \"" + *version +
-                                        "\" but the version resource disagrees: " + differ +
-                                        "; installers and Explorer show the one, scripts the other");
+  sink.Add(rule::kVersionResource,
+           std::string(kVersionGetter) + " says \"" + *version + "\" but the version resource disagrees: " + differ +
+               "; installers and Explorer show the one, scripts the other",
+           {kVersionGetter, {}, {}, {}, {}});
 }
 
 void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink& sink) {
@@ -153,7 +142,7 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
   if (left < 0) left = now - *known_threads;
   *known_threads = now;
   if (left <= 0) return false;
-  sink.Fail(rule::kThreadsLeft, ThreadsLeftText(left));
+  sink.Add(rule::kThreadsLeft, ThreadsLeftText(left));
   return true;
 }
 
@@ -163,9 +152,9 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
 bool LeftPoolCallbacks(ReportSink& sink, const ImageRange& image) {
   const int due = PoolCallbacksInto(image);
   if (due <= 0) return false;
-  sink.Fail(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
-                                 (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
-                                 kStopPoolCallbacks);
+  sink.Add(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
+                                (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
+                                kStopPoolCallbacks);
   return true;
 }
 
@@ -178,18 +167,18 @@ void WaitForOwnReferences(const ImageRange& image) {
 void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
-    sink.Add({rule::kNotWellFormed, Severity::kFail, "action XML: not well-formed: " + document.problem,
-              document.problem_place});
+    sink.Add(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem,
+             {{}, {}, {}, {}, document.problem_place});
     sink.report().actions_failure = sink.report().findings.back();
     return;
   }
   sink.Pass(rule::kWellFormed,
             "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
-  for (const Finding& finding : document.findings) {
-    sink.Add({finding.rule, finding.severity, "action XML " + finding.text, finding.place});
+  for (Finding& finding : document.findings) {
+    finding.text = "action XML " + finding.text;
+    sink.Add(finding);
     // A document of another kind has no actions to compare or show.
-    if (finding.rule == rule::kRootElement && !sink.report().actions_failure)
-      sink.report().actions_failure = sink.report().findings.back();
+    if (finding.rule == rule::kRootElement && !sink.report().actions_failure) sink.report().actions_failure = finding;
   }
   sink.report().actions = std::move(document.actions);
   sink.report().action_specs = std::move(document.specs);

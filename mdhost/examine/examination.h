@@ -47,7 +47,12 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml);
 
 // Parts of a check, each telling `sink` what it finds.
 class LoadedModule;
-// The text as the host reads it, or none when it cannot be had.
+// The text as the host reads it (10,000 bytes, then the length stored), or
+// none when it cannot be had: MD101, MD107, and MD009 for a getter that takes
+// its arguments off the stack. info, scan and check all read a getter so.
+std::optional<std::string> ReadGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
+// ReadGetter, then the getter held to the protocol at the sizes that tell
+// how it answers too small a buffer and exactly its length (MD102-MD106).
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* getter);
 // MD009: `what` (exports named) takes `bytes` of arguments off the stack
 // itself; one finding per plugin, which names every such export.

@@ -24,7 +24,7 @@ std::string At(const char* getter, int32_t stated) {
 // Calls with `stated`, naming the call as the stage a crash would be blamed
 // on; `slack` as CallGetter takes it.
 GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, std::size_t slack = 0) {
-  sink.Stage(At(name, stated));
+  sink.Stage(At(name, stated), name);
   return CallGetter(getter, stated, slack);
 }
 
@@ -33,7 +33,8 @@ GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t s
 // write past the offer is told and the check goes on: room for the whole
 // text and more lies before the guard page.
 bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length,
-                     const char* rule, Severity severity) {
+                     const char* rule) {
+  const Severity severity = RuleSeverity(rule);
   const std::size_t slack = severity == Severity::kWarn ? static_cast<std::size_t>(length) + kWarnSlack : 0;
   const GetterCall call = Call(sink, getter, name, stated, slack);
   if (call.result == -1 && call.size == length && call.Untouched() && !call.wrote_past) return true;
@@ -44,9 +45,13 @@ bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int3
     got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
   if (!call.Untouched() && !call.wrote_past) got += "wrote into the buffer; ";
   got.resize(got.size() - 2);
-  sink.Add({rule, severity,
+  Finding finding =
+      Found(rule,
             At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
-                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : "")});
+                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : ""),
+            {name, {}, {}, {}, {}});
+  finding.wrote_past = call.wrote_past;
+  sink.Add(std::move(finding));
   return false;
 }
 
@@ -74,63 +79,75 @@ std::string ExactProblems(const GetterCall& exact, int32_t length) {
 
 }  // namespace
 
+// "first (what it showed), second, third": the exports that share a cause.
+std::string Named(const std::vector<std::string>& exports, const std::string& first_shown) {
+  std::string named = exports[0] + " (" + first_shown + ")";
+  for (std::size_t i = 1; i < exports.size(); ++i) named += ", " + exports[i];
+  return named;
+}
+
 void NotCdecl(ReportSink& sink, const std::string& what, int bytes) {
-  constexpr char kWhat[] =
-      " take their arguments off the stack themselves: __stdcall, where the host calls cdecl, so the host's stack "
-      "is off after every call and it crashes later; declare every export cdecl, exported by plain names from a "
-      "module definition file";
-  for (Finding& finding : sink.report().findings) {
-    const std::size_t end = finding.text.find(" take their arguments");
-    if (finding.rule != rule::kNotCdecl || end == std::string::npos) continue;
-    finding.text.insert(end, ", " + what);  // the cause is one: one finding names every export
-    return;
-  }
-  sink.Fail(rule::kNotCdecl, what + " (" + std::to_string(bytes) + " bytes)" + kWhat);
+  sink.AddToCause(rule::kNotCdecl, what, std::to_string(bytes) + " bytes",
+                  [](const std::vector<std::string>& exports, const std::string& first_shown) {
+                    return Named(exports, first_shown) +
+                           " take their arguments off the stack themselves: __stdcall, where the host calls cdecl, so "
+                           "the host's stack is off after every call and it crashes later; declare every export "
+                           "cdecl, exported by plain names from a module definition file";
+                  });
 }
 
 // MD105, one finding per plugin naming every getter that counts its NUL.
 void CountsItsNul(ReportSink& sink, const std::string& name, int32_t length) {
-  constexpr char kWhat[] =
-      " count the terminating NUL in the length: at exactly its length each answers -1 and stores one more; the "
-      "size never counts the NUL (test *size < length, store and return strlen)";
-  for (Finding& finding : sink.report().findings) {
-    const std::size_t end = finding.text.find(" count the terminating NUL");
-    if (finding.rule != rule::kExactSize || end == std::string::npos) continue;
-    finding.text.insert(end, ", " + name);
-    return;
+  sink.AddToCause(rule::kExactSize, name, std::to_string(length) + " bytes, stored " + std::to_string(length + 1),
+                  [](const std::vector<std::string>& exports, const std::string& first_shown) {
+                    return Named(exports, first_shown) +
+                           " count the terminating NUL in the length: at exactly its length each answers -1 and "
+                           "stores one more; the size never counts the NUL (test *size < length, store and return "
+                           "strlen)";
+                  });
+}
+
+std::optional<std::string> ReadGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
+  auto getter = reinterpret_cast<TextGetter>(module.Export(name));
+  const Subject subject{name, {}, {}, {}, {}};
+  if (getter == nullptr) {
+    sink.Add(rule::kGetterMissing, std::string(name) + ": not exported", subject);
+    return std::nullopt;
   }
-  sink.Fail(rule::kExactSize,
-            name + " (" + std::to_string(length) + " bytes, stored " + std::to_string(length + 1) + ")" + kWhat);
+  TextRead read = ReadText(getter, [&](int32_t stated) { sink.Stage(At(name, stated), name); });
+  if (read.popped != 0) NotCdecl(sink, name, read.popped);
+  if (!read.ok) {
+    sink.Add(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(name) + ": " + read.problem, subject);
+    return std::nullopt;
+  }
+  return std::move(read.text);
 }
 
 std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
+  const std::optional<std::string> text = ReadGetter(sink, module, name);
+  if (!text) return std::nullopt;
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
-  if (getter == nullptr) {
-    sink.Fail(rule::kGetterMissing, std::string(name) + ": not exported");
-    return std::nullopt;
-  }
-  const TextRead read = ReadText(getter, [&](int32_t stated) { sink.Stage(At(name, stated)); });
-  if (read.popped != 0) NotCdecl(sink, name, read.popped);
-  if (!read.ok) {
-    sink.Fail(read.ours ? rule::kOwnShortage : rule::kReadText, std::string(name) + ": " + read.problem);
-    return std::nullopt;
-  }
-  const auto length = static_cast<int32_t>(read.text.size());
+  const Subject subject{name, {}, {}, {}, {}};
+  const auto length = static_cast<int32_t>(text->size());
   const std::size_t findings_before = sink.report().findings.size();
   bool ok = true;
   // Size 0 tells the length of a text, or fits the empty one.
   if (length == 0) {
     const GetterCall zero = Call(sink, getter, name, 0, kWarnSlack);
     if (zero.result != 0 || zero.buffer != std::string(1, '\0') || zero.wrote_past) {
-      sink.Warn(rule::kSizeZero, At(name, 0) + ": returned " + std::to_string(zero.result) +
-                                     " for its empty text (expected 0 and one NUL written)" +
-                                     (zero.wrote_past ? "; wrote past the 1 byte it was offered" : ""));
+      Finding finding = Found(rule::kSizeZero,
+                              At(name, 0) + ": returned " + std::to_string(zero.result) +
+                                  " for its empty text (expected 0 and one NUL written)" +
+                                  (zero.wrote_past ? "; wrote past the 1 byte it was offered" : ""),
+                              subject);
+      finding.wrote_past = zero.wrote_past;
+      sink.Add(std::move(finding));
       ok = false;
     }
   } else {
-    ok = AnswersTooSmall(sink, getter, name, 0, length, rule::kSizeZero, Severity::kWarn);
-    ok = AnswersTooSmall(sink, getter, name, -1, length, rule::kSizeMinusOne, Severity::kWarn) && ok;
-    ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall, Severity::kFail) && ok;
+    ok = AnswersTooSmall(sink, getter, name, 0, length, rule::kSizeZero);
+    ok = AnswersTooSmall(sink, getter, name, -1, length, rule::kSizeMinusOne) && ok;
+    ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall) && ok;
   }
   const GetterCall exact = Call(sink, getter, name, length);
   // A getter that counts the terminating NUL in its length takes exactly its
@@ -139,17 +156,20 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
     auto& findings = sink.report().findings;
     findings.erase(findings.begin() + static_cast<std::ptrdiff_t>(findings_before), findings.end());
     CountsItsNul(sink, name, length);
-    return read.text;
+    return text;
   }
   const std::string problems = ExactProblems(exact, length);
   if (!problems.empty()) {
-    sink.Fail(rule::kExactSize, At(name, length) + " (exactly its length): expected the text, one NUL and the result " +
-                                    std::to_string(length) + "; " + problems);
+    sink.Add(rule::kExactSize,
+             At(name, length) + " (exactly its length): expected the text, one NUL and the result " +
+                 std::to_string(length) + "; " + problems,
+             subject);
     ok = false;
   }
   if (ok)
-    sink.Pass(rule::kProtocol, std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)");
-  return read.text;
+    sink.Pass(rule::kProtocol, std::string(name) + ": follows the protocol (" + std::to_string(length) + " bytes)",
+              subject);
+  return text;
 }
 
 }  // namespace host

@@ -81,14 +81,14 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   // The host loads a plugin once; scripts that inspect it in a loop load it
   // five times per GetInfo, and that is where memory kept per load adds up.
   if (per_cycle > kTooMuch)
-    sink.Warn(rule::kKeptPerLoad, what +
-                                      "; a script that inspects it in a loop grows the host's process. "
-                                      "Look for memory its start-up code (DllMain, static constructors) "
-                                      "takes and its unloading does not give back. A statically linked "
-                                      "libstdc++ keeps its emergency exception pool unless DLL_PROCESS_DETACH "
-                                      "calls __gnu_cxx::__freeres() (see MD501 in CHECKS.md)");
+    sink.Add(rule::kKeptPerLoad, what +
+                                     "; a script that inspects it in a loop grows the host's process. "
+                                     "Look for memory its start-up code (DllMain, static constructors) "
+                                     "takes and its unloading does not give back. A statically linked "
+                                     "libstdc++ keeps its emergency exception pool unless DLL_PROCESS_DETACH "
+                                     "calls __gnu_cxx::__freeres() (see MD501 in CHECKS.md)");
   else if (per_cycle > kNothing)
-    sink.Note(rule::kKeptPerLoad, what);
+    sink.Inform(rule::kKeptPerLoad, what);
   else
     sink.Pass(rule::kKeptPerLoad, what);
 }

@@ -61,26 +61,28 @@ std::vector<std::string> RegisteredFunctions(lua_State* L,
   return functions;
 }
 
+const Subject kRegistration{kRegisterActionsExport, {}, {}, {}, {}};
+
 }  // namespace
 
 void CheckRegistration(ReportSink& sink, const LoadedModule& module,
                        const std::optional<std::vector<std::string>>& documented) {
   void* registration = module.Export(kRegisterActionsExport);
   if (registration == nullptr) {
-    sink.Note(rule::kNoRegistration, Registration().Problem());
+    sink.Add(rule::kNoRegistration, Registration().Problem(), kRegistration);
     return;
   }
   lua_State* L = NewHostState();
   if (L == nullptr) {
-    sink.Fail(rule::kNoLuaState, "cannot make a Lua state");
+    sink.Add(rule::kNoLuaState, "cannot make a Lua state");
     return;
   }
   const auto before = GlobalTables(L);
-  sink.Stage(kRegisterActionsExport);
+  sink.Stage(kRegisterActionsExport, kRegisterActionsExport);
   const Registration done = RegisterPlugin(L, registration);
   if (done.popped != 0) NotCdecl(sink, kRegisterActionsExport, done.popped);
   if (done.outcome == Registration::kRaised) {
-    sink.Fail(rule::kRegistrationRaised, done.Problem());
+    sink.Add(rule::kRegistrationRaised, done.Problem(), kRegistration);
     lua_close(L);
     return;
   }
@@ -91,13 +93,16 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
     const bool same = lua_topointer(L, -1) == table.second;
     lua_pop(L, 1);
     if (!same)
-      sink.Fail(rule::kReplacesGlobal, std::string(kRegisterActionsExport) + ": replaced the global table " +
-                                           table.first + ", which scripts already have; their calls of it break");
+      sink.Add(rule::kReplacesGlobal,
+               std::string(kRegisterActionsExport) + ": replaced the global table " + table.first +
+                   ", which scripts already have; their calls of it break",
+               kRegistration);
   }
   if (done.outcome == Registration::kDone)
-    sink.Pass(rule::kStackBalance, std::string(kRegisterActionsExport) + ": leaves the Lua stack balanced");
+    sink.Pass(rule::kStackBalance, std::string(kRegisterActionsExport) + ": leaves the Lua stack balanced",
+              kRegistration);
   else
-    sink.Fail(rule::kStackBalance, done.Problem());
+    sink.Add(rule::kStackBalance, done.Problem(), kRegistration);
   // An unread document names nothing: its MD301 is the one finding, not a
   // note for every function registered.
   if (documented) {
@@ -110,18 +115,20 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
         meant.insert(action.substr(action.rfind('.') + 1));
         continue;
       }
+      const Subject subject{kRegisterActionsExport, action, {}, {}, {}};
       if (IsFunction(L, action))
-        sink.Pass(rule::kActionRegistered, "action " + action + ": registered");
+        sink.Pass(rule::kActionRegistered, "action " + action + ": registered", subject);
       else
-        sink.Fail(rule::kActionRegistered,
-                  "action " + action + ": named in the action XML but not a function after registration");
+        sink.Add(rule::kActionRegistered,
+                 "action " + action + ": named in the action XML but not a function after registration", subject);
     }
     const std::set<std::string> named(actions.begin(), actions.end());
     for (const std::string& function : RegisteredFunctions(L, before))
       if (!named.count(function) && !meant.count(function.substr(function.find('.') + 1)))
-        sink.Warn(rule::kUndocumentedFunction, "function " + function +
-                                                   ": registered but not named in the action XML; the action "
-                                                   "wizard cannot offer it");
+        sink.Add(
+            rule::kUndocumentedFunction,
+            "function " + function + ": registered but not named in the action XML; the action wizard cannot offer it",
+            {kRegisterActionsExport, function, {}, {}, {}});
   }
   lua_close(L);
 }

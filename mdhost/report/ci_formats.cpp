@@ -5,15 +5,6 @@
 namespace host {
 namespace {
 
-const char* SarifLevel(Severity severity) {
-  switch (severity) {
-    case Severity::kFail: return "error";
-    case Severity::kWarn: return "warning";
-    case Severity::kNote: return "note";
-    default: return "none";
-  }
-}
-
 nlohmann::json Location(const std::string& path, const Place& place) {
   nlohmann::json physical = {{"artifactLocation", {{"uri", FileUri(AnsiToUtf8(AbsolutePath(path)))}}}};
   if (place.line > 0) physical["region"] = {{"startLine", place.line}, {"startColumn", place.column}};
@@ -60,10 +51,6 @@ std::string Annotation(const char* command, const std::string& path, const Place
   return line + ",title=" + GithubEscaped(title, true) + "::" + GithubEscaped(Escaped(message), false) + "\n";
 }
 
-const char* GithubCommand(Severity severity) {
-  return severity == Severity::kFail ? "error" : severity == Severity::kWarn ? "warning" : "notice";
-}
-
 }  // namespace
 
 std::string FileUri(const std::string& absolute_utf8_path) {
@@ -91,7 +78,7 @@ nlohmann::json SarifLog(const std::vector<PluginReport>& reports, const std::vec
   for (const RuleDescription& rule : rules)
     driver["rules"].push_back({{"id", rule.id},
                                {"shortDescription", {{"text", rule.title}}},
-                               {"defaultConfiguration", {{"level", SarifLevel(rule.severity)}}},
+                               {"defaultConfiguration", {{"level", WordsOf(rule.severity).sarif_level}}},
                                {"helpUri", rule.help_uri}});
   const auto index = [&](const std::string& id) {
     for (std::size_t i = 0; i < rules.size(); ++i)
@@ -101,9 +88,9 @@ nlohmann::json SarifLog(const std::vector<PluginReport>& reports, const std::vec
   nlohmann::json results = nlohmann::json::array();
   const auto add = [&](const PluginReport& report, const Finding& finding) {
     nlohmann::json result = {{"ruleId", finding.rule},
-                             {"level", SarifLevel(finding.severity)},
+                             {"level", WordsOf(finding.severity).sarif_level},
                              {"message", {{"text", finding.text}}},
-                             {"locations", Location(report.path, finding.place)}};
+                             {"locations", Location(report.path, finding.subject.place)}};
     if (index(finding.rule) >= 0) result["ruleIndex"] = index(finding.rule);
     if (finding.severity == Severity::kPass) result["kind"] = "pass";
     if (!finding.set_by.empty())
@@ -123,7 +110,7 @@ nlohmann::json SarifDiffLog(const DiffResult& result) {
       results.push_back({{"ruleId", failure->rule},
                          {"level", "error"},
                          {"message", {{"text", failure->text}}},
-                         {"locations", Location(side->path, failure->place)}});
+                         {"locations", Location(side->path, failure->subject.place)}});
   for (const Change& c : result.changes) {
     const bool breaking = c.what == ChangeClass::kBreaking;
     results.push_back({{"ruleId", c.kind},
@@ -138,8 +125,8 @@ std::string GithubAnnotations(const std::vector<PluginReport>& reports) {
   std::string out;
   for (const PluginReport& report : reports)
     for (const Finding& f : report.Listed())
-      if (f.severity != Severity::kPass)
-        out += Annotation(GithubCommand(f.severity), report.path, f.place, f.rule, f.text);
+      if (const char* command = WordsOf(f.severity).github_command)
+        out += Annotation(command, report.path, f.subject.place, f.rule, f.text);
   return out;
 }
 
@@ -147,7 +134,7 @@ std::string GithubDiffAnnotations(const DiffResult& result) {
   std::string out;
   for (const PluginReport* side : {&result.old_side, &result.new_side})
     if (const std::optional<Finding> failure = side->WhyNoActions())
-      out += Annotation("error", side->path, failure->place, failure->rule, failure->text);
+      out += Annotation("error", side->path, failure->subject.place, failure->rule, failure->text);
   for (const Change& c : result.changes) {
     const bool breaking = c.what == ChangeClass::kBreaking;
     out += Annotation(breaking ? (result.versions.ok ? "warning" : "error") : "notice", result.new_side.path, {},

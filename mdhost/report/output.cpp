@@ -3,22 +3,10 @@
 #include <cstdio>
 #include <set>
 
-#include "mdhost/contract/plugin_texts.h"
+#include "mdhost/contract/report_fields.h"
 #include "mdhost/system/system.h"
 
 namespace host {
-namespace {
-
-nlohmann::json TextOrNull(const std::string& utf8) { return utf8.empty() ? nlohmann::json() : nlohmann::json(utf8); }
-
-// The SDK version as the host would take it: the getter's answer, 1 for an
-// SDK1 plugin (no getter), null where it is not known.
-nlohmann::json SdkJson(const PluginReport& report) {
-  if (!report.sdk_known) return nullptr;
-  return report.sdk_version ? *report.sdk_version : 1;
-}
-
-}  // namespace
 
 // Each piece goes out at once: a plugin that crashes mdhost's own process
 // (--in-process) finds what was printed before it already printed.
@@ -60,15 +48,6 @@ void Complain(const std::string& utf8) {
   WriteUtf8(stderr, "mdhost: " + utf8 + "\n");
 }
 
-const char* SeverityName(Severity severity) {
-  switch (severity) {
-    case Severity::kPass: return "PASS";
-    case Severity::kNote: return "NOTE";
-    case Severity::kWarn: return "WARN";
-    default: return "FAIL";
-  }
-}
-
 std::string FindingLine(const Finding& finding) {
   return std::string(SeverityName(finding.severity)) + "  " + finding.rule + " " + Escaped(finding.text);
 }
@@ -82,37 +61,9 @@ nlohmann::json JsonEnvelope() {
 }
 
 nlohmann::json ReportJson(const PluginReport& report, bool strict) {
-  nlohmann::json out = {{"path", AnsiToUtf8(report.path)}};
-  for (const PluginText& text : kPluginTexts) {
-    const std::string* value = report.Text(text.getter);
-    out[text.json_key] = value ? nlohmann::json(AnsiToUtf8(*value)) : nlohmann::json();
-  }
-  out["sdk_version"] = SdkJson(report);
-  out["sdk_version_exported"] = report.sdk_known ? nlohmann::json(report.sdk_version.has_value()) : nlohmann::json();
-  out["actions"] = report.actions ? nlohmann::json(*report.actions) : nlohmann::json();
-  out["details"] = nlohmann::json::object();
-  for (const EasyModeEntry& d : report.plugin_details) out["details"][d.name] = d.text;
-  out["file_version"] = TextOrNull(report.file_version);
-  out["product_version"] = TextOrNull(report.product_version);
-  nlohmann::json findings = nlohmann::json::array();
-  for (const Finding& finding : report.Listed()) {
-    findings.push_back({{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}});
-    if (finding.place.line > 0) {  // in the action document
-      findings.back()["line"] = finding.place.line;
-      findings.back()["column"] = finding.place.column;
-    }
-    if (!finding.set_by.empty()) {  // an author chose its severity
-      findings.back()["default_severity"] = SeverityName(finding.rule_severity);
-      findings.back()["severity_source"] = finding.set_by[0] == '-' ? "option" : "file";
-      findings.back()["severity_set_by"] = finding.set_by;  // UTF-8
-    }
-  }
-  out["findings"] = findings;
-  out["figures"] = nlohmann::json::object();
-  for (const auto& figure : report.figures) out["figures"][figure.first] = figure.second;
-  out["error"] =
-      report.error.empty() ? nlohmann::json() : nlohmann::json({{"rule", report.error_rule}, {"text", report.error}});
-  out["passed"] = report.Passed(strict);
+  nlohmann::json out = nlohmann::json::object();
+  const JsonContext context{AnsiToUtf8, strict};
+  for (const ReportField& field : ReportFields()) field.json(report, context, &out);
   return out;
 }
 

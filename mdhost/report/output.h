@@ -26,8 +26,6 @@ std::string Escaped(const std::string& utf8, bool keep_lines = false);
 // "mdhost: <message>" on standard error.
 void Complain(const std::string& utf8);
 
-const char* SeverityName(Severity severity);  // "PASS", "NOTE", "WARN", "FAIL"
-
 // "FAIL  MD105 <text>": one finding as a line; the report's error likewise.
 std::string FindingLine(const Finding& finding);
 std::string ErrorLine(const PluginReport& report);

@@ -209,7 +209,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
       // the count after the release may have found already.
       PluginReport& report = batch.finished[*held];
       if (!report.HasFinding(rule::kThreadsLeft) && !report.HasFinding(rule::kPoolLeft))
-        ReportSink(&report).Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+        ReportSink(&report).Add(rule::kThreadsLeft, ThreadsLeftText(1, crash));
     }
     batch.Requeue();
     return;
@@ -241,19 +241,17 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     sink.Error(rule::kOverrun, board.stage + ": " + crash);  // a fault of its own kind, not a crash
     // The same getter's writes past the sizes the host never offers are
     // this overrun again: one cause, one finding.
-    const std::string getter = board.stage.substr(0, board.stage.find(" with size"));
     auto& findings = report.findings;
     findings.erase(std::remove_if(findings.begin(), findings.end(),
                                   [&](const Finding& f) {
-                                    return (f.rule == rule::kSizeZero || f.rule == rule::kSizeMinusOne) &&
-                                           f.text.compare(0, getter.size() + 1, getter + " ") == 0 &&
-                                           f.text.find("wrote past") != std::string::npos;
+                                    return f.wrote_past && !board.export_name.empty() &&
+                                           f.subject.exports == board.export_name;
                                   }),
                    findings.end());
   } else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
-    if (!report.HasFinding(rule::kThreadsLeft)) sink.Fail(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    if (!report.HasFinding(rule::kThreadsLeft)) sink.Add(rule::kThreadsLeft, ThreadsLeftText(1, crash));
   } else if (!crash.empty() || end.crashed)
     sink.Error(rule::kCrashed, "crashed" + InStage(board.stage) + ": " + (crash.empty() ? end.description : crash));
   else

@@ -105,6 +105,7 @@ void RecordWriter::Begin(uint32_t request) {
   request_ = request;
   fault_report::current_request = request + 1;
   report_ = PluginReport();
+  ForgetCauses();
   std::string begun = BeginRecord(request);
   {
     OutputLock lock;
@@ -115,13 +116,13 @@ void RecordWriter::Begin(uint32_t request) {
 
 // The report so far is made before the lock is taken: under it, only a swap,
 // which allocates nothing, so a crash handler waiting for it waits briefly.
-void RecordWriter::Stage(const std::string& what) {
+void RecordWriter::Stage(const std::string& what, const std::string& export_name) {
   std::string records = BeginRecord(request_) + ReportRecord('P', request_, report_);
   {
     OutputLock lock;
     pending.swap(records);
   }
-  if (board_ != nullptr) board_->Write(request_ + 1, what);
+  if (board_ != nullptr) board_->Write(request_ + 1, what, export_name);
 }
 
 void RecordWriter::Done() {

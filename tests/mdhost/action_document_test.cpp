@@ -108,10 +108,10 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
   EXPECT_EQ((std::vector<std::string>{"A.one", "two", "B.three"}), document.actions);
   // Each finding has its place, the column of its element's start tag.
   ASSERT_EQ(9u, document.findings.size());
-  EXPECT_EQ("3,1 5,91", std::to_string(document.findings[0].place.line) + "," +
-                            std::to_string(document.findings[0].place.column) + " " +
-                            std::to_string(document.findings[4].place.line) + "," +
-                            std::to_string(document.findings[4].place.column));
+  EXPECT_EQ("3,1 5,91", std::to_string(document.findings[0].subject.place.line) + "," +
+                            std::to_string(document.findings[0].subject.place.column) + " " +
+                            std::to_string(document.findings[4].subject.place.line) + "," +
+                            std::to_string(document.findings[4].subject.place.column));
   const ActionDocument broken = ReadActionDocument("<ActionTemplates>\n  <Action></Arg>");
   EXPECT_EQ("2,13", std::to_string(broken.problem_place.line) + "," + std::to_string(broken.problem_place.column));
 }

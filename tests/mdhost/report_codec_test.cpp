@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include <set>
+
 #include "mdhost/contract/report_codec.h"
+#include "mdhost/contract/report_fields.h"
 
 namespace {
 
@@ -33,11 +36,13 @@ host::PluginReport EveryField() {
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
   r.file_version = "1.2.3.4";
   r.product_version = "";
+  host::Finding wrote_past{"MD102", host::Severity::kWarn, "warns " + kOdd, {"irPlg_GetPluginName", {}, {}, {}, {}}};
+  wrote_past.wrote_past = true;
   r.findings = {{"MD106", host::Severity::kPass, "passes"},
                 {"MD201", host::Severity::kNote, "notes"},
-                {"MD102", host::Severity::kWarn, "warns " + kOdd},
-                {"MD310", host::Severity::kWarn, "placed;1,2;", {3, 41}},
-                {"MD105", host::Severity::kFail, ""}};
+                wrote_past,
+                {"MD310", host::Severity::kWarn, "placed;1,2;", {"", "A.one", "X " + kOdd, "/A/B[2]", {3, 41}}},
+                {"MD009", host::Severity::kFail, "", {"a, " + kOdd, "", "", "", {}}}};
   r.figures = {{"kept_per_load", 1.0 / 3.0}, {"other", -0.0}};
   return r;
 }
@@ -46,8 +51,12 @@ void ExpectSameFinding(const host::Finding& a, const host::Finding& b) {
   EXPECT_EQ(a.rule, b.rule);
   EXPECT_EQ(a.severity, b.severity);
   EXPECT_EQ(a.text, b.text);
-  EXPECT_EQ(std::to_string(a.place.line) + "," + std::to_string(a.place.column),
-            std::to_string(b.place.line) + "," + std::to_string(b.place.column));
+  const host::Subject &s = a.subject, &t = b.subject;
+  EXPECT_EQ(s.exports + "|" + s.action + "|" + s.argument + "|" + s.element,
+            t.exports + "|" + t.action + "|" + t.argument + "|" + t.element);
+  EXPECT_EQ(std::to_string(s.place.line) + "," + std::to_string(s.place.column),
+            std::to_string(t.place.line) + "," + std::to_string(t.place.column));
+  EXPECT_EQ(a.wrote_past, b.wrote_past);
 }
 
 void ExpectSameArgument(const host::ArgumentSpec& a, const host::ArgumentSpec& b) {
@@ -69,7 +78,9 @@ void ExpectSameAction(const host::ActionSpec& a, const host::ActionSpec& b) {
   for (std::size_t i = 0; i < a.arguments.size(); ++i) ExpectSameArgument(a.arguments[i], b.arguments[i]);
 }
 
-// Each field of the report, one by one: a field the codec leaves out fails here.
+// Each field of the report, one by one: a field the codec leaves out fails
+// here, and a field of the table that EveryField() leaves unset fails
+// EveryFieldIsSetAndSent.
 void ExpectSameReport(const host::PluginReport& a, const host::PluginReport& b) {
   EXPECT_EQ(a.path, b.path);
   EXPECT_EQ(a.error_rule + "|" + a.error, b.error_rule + "|" + b.error);
@@ -86,6 +97,34 @@ void ExpectSameReport(const host::PluginReport& a, const host::PluginReport& b) 
   ASSERT_EQ(a.findings.size(), b.findings.size());
   for (std::size_t i = 0; i < a.findings.size(); ++i) ExpectSameFinding(a.findings[i], b.findings[i]);
   EXPECT_EQ(a.figures, b.figures);
+}
+
+// Every row of the table of fields is exercised above: each tag is in the
+// bytes of EveryField(), and each JSON writer writes exactly the keys its row
+// declares (docs/json.md's rows are held to those keys in DocumentedKeys).
+TEST(ReportCodec, EveryFieldIsSetAndSent) {
+  const std::string bytes = host::EncodeReport(EveryField());
+  std::set<char> tags;
+  std::size_t at = 0;
+  host::Record record;
+  while (host::TakeRecord(bytes, &at, &record) == host::Take::kRecord) tags.insert(record.tag);
+  const host::JsonContext context{[](const std::string& s) { return s; }, false};
+  for (const host::ReportField& field : host::ReportFields()) {
+    if (field.tag != 0) EXPECT_TRUE(tags.count(field.tag)) << field.member << " is not set in EveryField()";
+    nlohmann::json written = nlohmann::json::object();
+    field.json(EveryField(), context, &written);
+    std::string keys;
+    for (const auto& item : written.items()) keys += (keys.empty() ? "" : " ") + item.key();
+    std::string declared = field.json_keys;
+    std::set<std::string> sorted;
+    for (std::size_t i = 0, space; i < declared.size(); i = space + 1) {
+      space = std::min(declared.find(' ', i), declared.size());
+      sorted.insert(declared.substr(i, space - i));
+    }
+    std::string expected;
+    for (const std::string& key : sorted) expected += (expected.empty() ? "" : " ") + key;
+    EXPECT_EQ(expected, keys) << field.member;
+  }
 }
 
 TEST(ReportCodec, EveryFieldComesBackAsItWasWritten) {
@@ -113,16 +152,23 @@ TEST(ReportCodec, WhatWasNotLearntStaysUnknown) {
   EXPECT_TRUE(again.actions->empty());
 }
 
-// A finding whose severity byte is no severity (NUL among them) is counted
-// as a FAIL, never as a fifth severity that no count sees.
+// A finding whose severity is none (a NUL, another letter, none at all) is
+// counted as a FAIL, never as a fifth severity that no count sees; a place
+// that is none, or a field of no kind, makes the report malformed too.
 TEST(ReportCodec, AFindingOfNoKnownSeverityCountsAsAFailure) {
-  // A placed finding's place that is none ("w3;", "w1,x;", "w1,2") is no finding either.
-  for (const std::string severity : {std::string(1, '\0'), std::string("Z"), std::string(), std::string("w3;"),
-                                     std::string("w1,x;"), std::string("w1,2"), std::string("z1,2;")}) {
+  const auto field = [](char tag, const std::string& value) {
+    std::string out;
+    host::AppendRecord(&out, tag, "", value);
+    return out;
+  };
+  for (const std::string fields :
+       {field('s', std::string(1, '\0')), field('s', "Z"), field('s', ""), field('s', "WW"), std::string(),
+        field('t', "text"), field('s', "W") + field('l', "3"), field('s', "W") + field('l', "1,x"),
+        field('s', "W") + field('z', ""), field('s', "W") + "junk"}) {
     std::string bytes;
-    host::AppendRecord(&bytes, 'F', "MD105", severity + "text");
+    host::AppendRecord(&bytes, 'F', "MD105", fields);
     host::PluginReport read;
-    EXPECT_FALSE(host::DecodeReport(bytes, &read)) << severity;
+    EXPECT_FALSE(host::DecodeReport(bytes, &read)) << fields;
     ASSERT_EQ(1u, read.findings.size());
     EXPECT_EQ(host::Severity::kFail, read.findings[0].severity);
     EXPECT_EQ(1, read.Failures());

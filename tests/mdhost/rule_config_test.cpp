@@ -140,7 +140,7 @@ TEST_F(RuleFiles, TheNewProjectsFileListsEveryRuleAtItsOwnSeverity) {
 
 // Every rule can be set by its ID, as the new project's file lists them.
 TEST(RuleLevels, EveryRuleIsKnownByItsId) {
-  for (const char* rule : host::rule::kAll) EXPECT_TRUE(host::IsRuleId(rule)) << rule;
+  for (const host::Rule& rule : host::rule::kAll) EXPECT_TRUE(host::IsRuleId(rule.id)) << rule.id;
   EXPECT_FALSE(host::IsRuleId("MD000"));
   EXPECT_FALSE(host::IsRuleId(""));
   EXPECT_EQ(RuleLevel::kDeny, host::RuleLevelNamed("deny"));

@@ -26,7 +26,7 @@ TEST(WorkerProtocol, ReportsComeBackWholeFromAnyPieces) {
   writer.Begin(7);
   writer.Stage("irPlg_GetPluginName with size 10000");
   writer.report().texts["irPlg_GetPluginName"] = odd;
-  writer.Warn("MD102", "warns " + odd);
+  writer.Add("MD102", "warns " + odd);
   writer.Error("MD003", "crashed: " + odd);
   writer.Done();
   writer.Begin(8);
