@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include <regex>
 #include <set>
 
 #include "mdhost/contract/report_codec.h"
 #include "mdhost/contract/report_fields.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -125,6 +127,30 @@ TEST(ReportCodec, EveryFieldIsSetAndSent) {
     for (const std::string& key : sorted) expected += (expected.empty() ? "" : " ") + key;
     EXPECT_EQ(expected, keys) << field.member;
   }
+}
+
+// docs/json.md's table of a plugin's record names exactly the keys the
+// table of fields writes.
+TEST(ReportCodec, DocumentedKeys) {
+  const std::string page = testing_paths::ReadFile(testing_paths::SourcePath("docs/json.md"));
+  const std::size_t start = page.find("## A plugin's record");
+  ASSERT_NE(std::string::npos, start) << "docs/json.md has no record table";
+  const std::string table = page.substr(start, page.find("\n\n", page.find("| field |", start)) - start);
+  std::set<std::string> documented, written;
+  const std::regex row("\n\\| ([^|]*)\\|"), key("`([a-z_]+)`");
+  for (auto r = std::sregex_iterator(table.begin(), table.end(), row); r != std::sregex_iterator(); ++r) {
+    const std::string cell = (*r)[1];
+    for (auto k = std::sregex_iterator(cell.begin(), cell.end(), key); k != std::sregex_iterator(); ++k)
+      documented.insert((*k)[1]);
+  }
+  for (const host::ReportField& field : host::ReportFields()) {
+    const std::string keys = field.json_keys;
+    for (std::size_t i = 0, space; i < keys.size(); i = space + 1) {
+      space = std::min(keys.find(' ', i), keys.size());
+      written.insert(keys.substr(i, space - i));
+    }
+  }
+  EXPECT_EQ(written, documented);
 }
 
 TEST(ReportCodec, EveryFieldComesBackAsItWasWritten) {
