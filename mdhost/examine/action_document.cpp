@@ -12,74 +12,13 @@
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/document_values.h"
+#include "mdhost/examine/document_vocabulary.h"
 #include "mdhost/system/system.h"
 
 namespace host {
 namespace {
 
-// ---- The vocabulary -------------------------------------------------------------
-
-enum Kind { kUnknown, kRoot, kAction, kArguments, kArg, kEasyMode, kExtended, kExtendedAction, kLeaf, kActionName };
-
-struct Child {
-  const char* name;
-  Kind kind;
-  bool required;
-  bool repeats;  // numbered in paths: Action[2]
-};
-
-struct ElementShape {  // the children an element of one kind may hold
-  Kind kind;
-  std::vector<Child> children;
-};
-
-const std::vector<ElementShape>& Vocabulary() {
-  static const std::vector<ElementShape> shapes = {
-      {kRoot, {{"Action", kAction, false, true}, {"Extended", kExtended, false, false}}},
-      {kAction,
-       {{"Name", kActionName, true, false},
-        {"Description", kLeaf, true, false},
-        {"ReturnValueType", kLeaf, true, false},
-        {"Arguments", kArguments, true, false}}},
-      {kArguments, {{"Arg", kArg, false, true}}},
-      {kArg,
-       {{"Name", kLeaf, true, false},
-        {"Description", kLeaf, true, false},
-        {"Type", kLeaf, true, false},
-        {"Default", kLeaf, true, false},
-        {"Required", kLeaf, true, false},
-        {"EasyMode", kEasyMode, false, false}}},
-      {kEasyMode,
-       {{"Default", kLeaf, false, false}, {"DataType", kLeaf, false, false}, {"Constraints", kLeaf, false, false}}},
-      {kExtended,
-       {{"Action", kExtendedAction, false, true},
-        {"Name", kLeaf, false, false},
-        {"Description", kLeaf, false, false},
-        {"Version1", kLeaf, false, false},
-        {"Version2", kLeaf, false, false},
-        {"Version3", kLeaf, false, false},
-        {"Version4", kLeaf, false, false},
-        {"Author", kLeaf, false, false},
-        {"Email", kLeaf, false, false},
-        {"Web", kLeaf, false, false},
-        {"Copyright", kLeaf, false, false},
-        {"Requirements", kLeaf, false, false}}},
-      {kExtendedAction,
-       {{"Name", kLeaf, false, false},  // the action the entry belongs to
-        {"ReturnValueDescription", kLeaf, false, false},
-        {"Example", kLeaf, false, false},
-        {"Note", kLeaf, false, false}}},
-      {kLeaf, {}},
-      {kActionName, {}},
-  };
-  return shapes;
-}
-
-const ElementShape* ShapeOf(Kind kind) {
-  for (const ElementShape& shape : Vocabulary())
-    if (shape.kind == kind) return &shape;
-  return nullptr;
-}
+using namespace vocabulary;
 
 std::string Count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
