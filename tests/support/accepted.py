@@ -8,8 +8,8 @@ What is masked: the folder the tests run from (the source tree, however it
 is spelt: slashes, backslashes, JSON's doubled backslashes, a file URI) as
 {root}; measured figures (memory, bytes kept per load) as {n}; places in a
 module (Name.dll+0x14EB) as +0x{offset}, which move with any change of the
-compiler or the example's sources, and addresses of code outside any module
-mdhost names (at 0x{address}).
+compiler or the example's sources, and addresses (at, reading or writing
+0x{address}), which move with where the system put a module.
 """
 import difflib
 import os
@@ -28,7 +28,7 @@ _FIGURES = [
     (re.compile(r"(memory kept per load and release: )-?[0-9.]+( KiB| bytes)"), r"\1{n}\2"),
     (re.compile(r"(\"(?:kept_per_load|[a-z_]+_bytes|[a-z_]+_per_load)\": )-?[0-9.e+-]+"), r"\1{n}"),
     (re.compile(r"\+0x[0-9A-Fa-f]+"), "+0x{offset}"),
-    (re.compile(r"\bat 0x[0-9A-Fa-f]{5,}"), "at 0x{address}"),
+    (re.compile(r"\b(at|reading|writing|executing) 0x[0-9A-Fa-f]{5,}"), r"\1 0x{address}"),
 ]
 
 
