@@ -10,6 +10,7 @@
 install(TARGETS ModuleDetails RUNTIME DESTINATION ModuleDetails COMPONENT plugin)
 configure_file(packaging/INSTALL.txt "${PROJECT_BINARY_DIR}/INSTALL.txt" @ONLY NEWLINE_STYLE CRLF)
 install(FILES plugin/Help.html LICENSE CHANGELOG.md "${PROJECT_BINARY_DIR}/INSTALL.txt"
+              plugin/editor/moduledetails_std.lua plugin/editor/ModuleDetails.meta.lua
         DESTINATION ModuleDetails COMPONENT plugin)
 
 install(TARGETS mdhost lua51 RUNTIME DESTINATION host COMPONENT host)

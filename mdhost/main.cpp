@@ -26,19 +26,17 @@ int main(int argc, char** argv) {
     return host::kExitOk;
   }
   const host::Command* command = host::FindCommand(first);
-  host::Invocation call;
+  std::vector<std::string> arguments(argv + 2, argv + argc);
   if (command == nullptr) {
     // The shorthand: a plugin's file alone means 'info'.
-    if (argc == 2 && host::IsFile(first)) {
-      call.arguments.push_back(first);
-      return host::InfoCommand(call);
-    }
-    return host::WrongCommandLine("unknown command '" + first + "'");
+    if (argc != 2 || !host::IsFile(first)) return host::WrongCommandLine("unknown command '" + first + "'");
+    command = host::FindCommand("info");
+    arguments = {"--", first};
   }
+  host::Invocation call;
   std::string error;
   bool help = false;
-  if (!host::ParseOptions(std::vector<std::string>(argv + 2, argv + argc), *command, &call, &help, &error))
-    return host::WrongCommandLine(error);
+  if (!host::ParseOptions(arguments, *command, &call, &help, &error)) return host::WrongCommandLine(error);
   if (help) {
     host::Usage(host::OwnOutput());
     return host::kExitOk;

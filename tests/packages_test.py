@@ -35,7 +35,8 @@ def expect(zip_name, folder, names):
 plugin_zip = f"ModuleDetails-{version}-win32.zip"
 mdhost_zip = f"mdhost-{version}-win32.zip"
 expect(plugin_zip, "ModuleDetails",
-       ["ModuleDetails.lmd", "Help.html", "INSTALL.txt", "LICENSE", "CHANGELOG.md"])
+       ["ModuleDetails.lmd", "Help.html", "INSTALL.txt", "LICENSE", "CHANGELOG.md", "moduledetails_std.lua",
+        "ModuleDetails.meta.lua"])
 expect(mdhost_zip, "mdhost",
        ["mdhost.exe", "lua5.1.dll", "README.txt", "CHECKS.md", "JSON.md", "LICENSE", "LUA-COPYRIGHT.txt",
         "EXPAT-COPYING.txt", "NLOHMANN-JSON-COPYRIGHT.txt"])

@@ -2,7 +2,6 @@
 // per finding with its rule ID; the exit code is 0 only when nothing failed
 // (with --strict, when nothing warned either).
 #include "mdhost/commands/commands.h"
-#include "mdhost/commands/output_format.h"
 #include "mdhost/commands/plugin_arguments.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/report_sink.h"
@@ -12,17 +11,6 @@
 #include "mdhost/worker/examiner_pool.h"
 
 namespace host {
-namespace {
-
-void PrintReport(const PluginReport& report, const Invocation& call) {
-  Print("Checking " + AnsiToUtf8(report.path) + "\n");
-  for (const Finding& finding : report.findings)
-    if (!call.quiet || finding.IsProblem()) Print(FindingLine(finding) + "\n");
-  if (!report.error.empty()) Print(ErrorLine(report) + "\n");
-  Print(VerdictLine(report, call.strict) + "\n");
-}
-
-}  // namespace
 
 int CheckCommand(const Invocation& call) {
   int status = kExitOk;
@@ -34,9 +22,11 @@ int CheckCommand(const Invocation& call) {
   if (named.files.empty()) return status;
   // Each file named has its place in the JSON, one that cannot be used too:
   // its report is the reason, as MD001 (the host cannot load it either).
-  std::vector<PluginReport> reports(named.files.size());
+  ReportSet set;
+  std::vector<PluginReport>& reports = set.reports;
+  reports.resize(named.files.size());
   std::vector<std::string> files;
-  std::vector<std::size_t> places;
+  std::vector<std::size_t>& places = set.examined;
   for (std::size_t i = 0; i < named.files.size(); ++i) {
     std::string why;
     const int usable = RequireFile(named.files[i], &why);
@@ -60,18 +50,13 @@ int CheckCommand(const Invocation& call) {
     examiner->AdjustEach([&](PluginReport* report) { choices.Apply(report); });
     return examiner;
   };
-  const bool text = call.format == OutputFormat::kText;
+  const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kCheck);
   ExamineWithJobs(JobsOf(call), make, Examination::kCheck, files, [&](const PluginReport& report) {
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
-    if (text) PrintReport(report, call);
+    out->Report(report);
     reports[places[delivered++]] = report;
   });
-  if (!PrintForPrograms(call, reports, {})) {
-    std::vector<PluginReport> examined;
-    for (std::size_t place : places) examined.push_back(reports[place]);
-    if (examined.size() > 1) Print(SummaryLine(examined, call.strict) + "\n");
-    if (const std::string explain = ExplainLine(examined); !explain.empty()) Print(explain + "\n");
-  }
+  out->Reports(set);
   return status;
 }
 

@@ -57,28 +57,17 @@ bool TakeRules(const char* option, const char* value, RuleLevel level, Invocatio
   return true;
 }
 
-// --format's value, by the command: a page's for doc, an output's for the others.
+// What a command shows, and so the formats it takes.
+FormatUse UseOf(const Command& command) {
+  return command.bit == kDoc ? kForPage : command.bit == kDiff ? kForDiff : kForReports;
+}
+
+// --format's value, by what the command shows; its default without one.
 bool TakeFormat(const Command& command, Invocation* call, std::string* error) {
-  const std::string& name = call->format_name;
-  if (command.bit == kDoc) {
-    call->markdown = name == "md";
-    if (call->markdown || name == "html") return true;
-    *error = "--format takes html or md for doc";
-    return false;
-  }
-  const struct {
-    const char* name;
-    OutputFormat format;
-  } kFormats[] = {{"text", OutputFormat::kText},
-                  {"json", OutputFormat::kJson},
-                  {"sarif", OutputFormat::kSarif},
-                  {"github", OutputFormat::kGithub}};
-  for (const auto& f : kFormats)
-    if (name == f.name) {
-      call->format = f.format;
-      return true;
-    }
-  *error = "--format takes text, json, sarif or github";
+  const FormatUse use = UseOf(command);
+  call->format = call->format_name.empty() ? &DefaultFormat(use) : FindFormat(call->format_name, use);
+  if (call->format != nullptr) return true;
+  *error = "--format takes " + FormatNames(use) + (use == kForPage ? " for doc" : "");
   return false;
 }
 
@@ -86,7 +75,7 @@ struct Option {
   const char* name;
   const char* value;  // the value's name in the usage; null for a flag
   unsigned commands;  // the CommandBits of the commands that take it
-  const char* help;
+  const char* help;   // null: --format's, which the formats' registry words
   // Takes the option (with its value) into the call; false (and why) for a
   // value it cannot take.
   bool (*take)(const char* value, Invocation* call, std::string* error);
@@ -100,9 +89,7 @@ const Option kOptions[] = {
        call->format_name = "json";
        return true;
      }},
-    {"--format", "FORMAT", kInfo | kCheck | kScan | kDiff | kDoc,
-     "text (the default), json (one UTF-8 object), sarif (SARIF 2.1.0) or github (workflow annotations); doc: "
-     "html (the default) or md",
+    {"--format", "FORMAT", kInfo | kCheck | kScan | kDiff | kDoc, nullptr,
      [](const char* value, Invocation* call, std::string*) {
        call->format_name = value;
        return true;
@@ -114,7 +101,10 @@ const Option kOptions[] = {
      }},
     {"--in-process", nullptr, kExamining,
      "examine plugins in mdhost's own process (a crash ends the run; --timeout cannot be honoured there)",
-     [](const char*, Invocation* call, std::string*) { return !(call->isolated = false); }},
+     [](const char*, Invocation* call, std::string*) {
+       call->isolated = false;
+       return true;
+     }},
     {"--cycles", "N", kCheck,
      "load-and-release cycles measured for the memory a plugin keeps per load (default 200; 0 measures nothing)",
      [](const char* value, Invocation* call, std::string* error) {
@@ -138,7 +128,10 @@ const Option kOptions[] = {
        return true;
      }},
     {"--no-config", nullptr, kInfo | kCheck | kScan, "read no mdhost.toml",
-     [](const char*, Invocation* call, std::string*) { return call->no_config = true; }},
+     [](const char*, Invocation* call, std::string*) {
+       call->no_config = true;
+       return true;
+     }},
     {"--jobs", "N", kCheck | kScan,
      "examine up to N plugins at once, each in a worker of its own (default: one per "
      "processor)",
@@ -146,11 +139,20 @@ const Option kOptions[] = {
        return Number("--jobs", value, 1, 64, &call->jobs, error);
      }},
     {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
-     [](const char*, Invocation* call, std::string*) { return call->strict = true; }},
+     [](const char*, Invocation* call, std::string*) {
+       call->strict = true;
+       return true;
+     }},
     {"--verbose", nullptr, kScan, "list the other modules too (those without getters: the helpers plugins import)",
-     [](const char*, Invocation* call, std::string*) { return call->verbose = true; }},
+     [](const char*, Invocation* call, std::string*) {
+       call->verbose = true;
+       return true;
+     }},
     {"--quiet", nullptr, kCheck, "only WARN and FAIL lines and the verdicts",
-     [](const char*, Invocation* call, std::string*) { return call->quiet = true; }},
+     [](const char*, Invocation* call, std::string*) {
+       call->quiet = true;
+       return true;
+     }},
     {"--with", "PLUGIN", kRun, "register that plugin's actions too, before PLUGIN's (repeatable)",
      [](const char* value, Invocation* call, std::string*) {
        call->extra_plugins.push_back(value);
@@ -198,6 +200,11 @@ std::string CommandList(unsigned commands) {
 
 }  // namespace
 
+std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing) {
+  const Format& format = call.format ? *call.format : DefaultFormat(kForReports);
+  return format.make({listing, call.strict, call.quiet, call.verbose});
+}
+
 int JobsOf(const Invocation& call) {
   if (!call.isolated) return 1;  // plugins side by side in mdhost's own process would blame each other
   return call.jobs > 0 ? call.jobs : std::min(ProcessorCount(), 64);
@@ -218,7 +225,8 @@ void Usage(std::FILE* out) {
   std::fprintf(out, "  mdhost %-32s %s\n\noptions:\n", "PLUGIN", "same as 'mdhost info PLUGIN' when PLUGIN is a file");
   for (const Option& o : kOptions) {
     const std::string name = std::string(o.name) + (o.value ? std::string(" ") + o.value : "");
-    std::fprintf(out, "  %-20s (%s) %s\n", name.c_str(), CommandList(o.commands).c_str(), o.help);
+    const std::string help = o.help ? o.help : FormatHelp();  // --format's, from the formats' registry
+    std::fprintf(out, "  %-20s (%s) %s\n", name.c_str(), CommandList(o.commands).c_str(), help.c_str());
   }
   std::fprintf(out,
                "  %-20s ends the options (run: script arguments may follow)\n"
@@ -282,7 +290,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
     }
     if (!option->take(value, call, error)) return false;
   }
-  if (!call->format_name.empty() && !TakeFormat(command, call, error)) return false;
+  if (!TakeFormat(command, call, error)) return false;
   if (call->timeout_given && !call->isolated) {
     *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
     return false;

@@ -9,6 +9,7 @@
 
 #include "mdhost/contract/plugin_report.h"
 #include "mdhost/contract/rule_levels.h"
+#include "mdhost/report/formats.h"
 
 namespace host {
 
@@ -35,15 +36,10 @@ constexpr ExitCode kExitCodes[] = {
     {kExitNothing, "scan or check found no plugin module below a folder"},
 };
 
-// How info, check, scan and diff print what they found: text for people,
-// JSON for programs, SARIF 2.1.0 for code-scanning tools, GitHub's workflow
-// commands for annotations.
-enum class OutputFormat { kText, kJson, kSarif, kGithub };
-
 struct Invocation {
   std::vector<std::string> arguments;  // after the command, options removed
-  OutputFormat format = OutputFormat::kText;
-  std::string format_name;  // --format as given, read once the command is known
+  const Format* format = nullptr;      // --format, or the command's default (formats.h)
+  std::string format_name;             // --format as given, read once the command is known
   bool isolated = true;
   bool strict = false;                     // WARN fails as FAIL does
   bool quiet = false;                      // only WARN and FAIL lines and the verdicts
@@ -52,7 +48,6 @@ struct Invocation {
   int timeout_seconds = 10;
   bool timeout_given = false;
   std::string output;                                  // doc: the page's file ("": standard output)
-  bool markdown = false;                               // doc: Markdown instead of HTML
   std::optional<std::string> page_name, page_version;  // doc: the plugin's name and version, as given
   bool cpp = false;                                    // new: C++ instead of C
   int load_cycles = 200;     // check: load-and-release cycles measured for memory kept per load
@@ -84,6 +79,9 @@ PluginReport ReadActionSource(const std::string& path, Examiner& examiner);
 constexpr char kNameNotInAnsi[] =
     "its name cannot be written in the system's ANSI code page, so the host cannot load a plugin by that path: "
     "rename it";
+
+// The emitter of the format chosen, laid out for `listing`.
+std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing = Listing::kCheck);
 
 int InfoCommand(const Invocation& call);
 int DocCommand(const Invocation& call);

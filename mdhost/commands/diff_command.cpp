@@ -4,9 +4,6 @@
 // document can be compared before its plugin is built.
 #include "mdhost/commands/commands.h"
 #include "mdhost/compare/action_diff.h"
-#include "mdhost/contract/plugin_texts.h"
-#include "mdhost/report/ci_formats.h"
-#include "mdhost/report/diff_output.h"
 #include "mdhost/worker/examiner.h"
 
 namespace host {
@@ -24,12 +21,7 @@ int DiffCommand(const Invocation& call) {
     result.changes = CompareActions(result.old_side, result.new_side);
     result.versions = JudgeVersions(result.old_side, result.new_side, result.Breaks(), call.release_type);
   }
-  if (call.format == OutputFormat::kSarif)
-    PrintJson(SarifDiffLog(result));
-  else if (call.format == OutputFormat::kGithub)
-    Print(GithubDiffAnnotations(result));
-  else
-    PrintDiff(result, call.format == OutputFormat::kJson);
+  MakeEmitter(call)->Diff(result);
   if (!result.Compared()) return kExitNoInput;
   return result.versions.ok ? kExitOk : kExitFailed;
 }

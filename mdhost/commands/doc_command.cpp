@@ -59,7 +59,7 @@ int DocCommand(const Invocation& call) {
                         FileTitle(path),
                         report.action_specs,
                         report.plugin_details};
-  const std::string page_text = call.markdown ? MarkdownPage(page) : HtmlPage(page);
+  const std::string page_text = MakeEmitter(call)->Page(page);
   if (call.output.empty()) {
     Print(page_text);
     return kExitOk;

@@ -12,6 +12,11 @@ namespace host {
 
 enum class ChangeClass { kBreaking, kCompatible, kNote };
 
+// "BREAKING", "compatible", "note": a class as every output names it.
+inline const char* ChangeClassName(ChangeClass what) {
+  return what == ChangeClass::kBreaking ? "BREAKING" : what == ChangeClass::kCompatible ? "compatible" : "note";
+}
+
 struct Change {
   ChangeClass what;
   std::string kind;      // a stable name: "action_removed", "argument_type"...
@@ -43,6 +48,11 @@ struct DiffResult {
     return false;
   }
   bool Compared() const { return !old_side.WhyNoActions() && !new_side.WhyNoActions(); }
+  int Count(ChangeClass what) const {
+    int n = 0;
+    for (const Change& change : changes) n += change.what == what;
+    return n;
+  }
 };
 
 }  // namespace host

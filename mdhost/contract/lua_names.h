@@ -13,6 +13,19 @@ inline bool IsLuaName(const std::string& text) {
   return true;
 }
 
+// Lua 5.1's reserved words, which no name may be.
+inline bool IsLuaKeyword(const std::string& text) {
+  static const char* const kWords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
+                                       "for", "function", "if",     "in",   "local",  "nil",   "not",
+                                       "or",  "repeat",   "return", "then", "true",   "until", "while"};
+  for (const char* word : kWords)
+    if (text == word) return true;
+  return false;
+}
+
+// A name a script can write bare: `Table.Name`, `function f(Name)`.
+inline bool IsBareLuaName(const std::string& text) { return IsLuaName(text) && !IsLuaKeyword(text); }
+
 // "Table.Function": two names, as scripts call an action.
 inline bool IsActionName(const std::string& text) {
   const std::size_t dot = text.find('.');

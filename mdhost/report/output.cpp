@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <set>
 
-#include "mdhost/contract/report_fields.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -54,38 +53,6 @@ std::string FindingLine(const Finding& finding) {
 
 std::string ErrorLine(const PluginReport& report) {
   return FindingLine({report.error_rule, Severity::kFail, report.error});
-}
-
-nlohmann::json JsonEnvelope() {
-  return {{"format_version", kJsonFormatVersion}, {"tool", {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}}};
-}
-
-nlohmann::json ReportJson(const PluginReport& report, bool strict) {
-  nlohmann::json out = nlohmann::json::object();
-  const JsonContext context{AnsiToUtf8, strict};
-  for (const ReportField& field : ReportFields()) field.json(report, context, &out);
-  return out;
-}
-
-nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict) {
-  nlohmann::json plugins = nlohmann::json::array();
-  int passed = 0, failed = 0;
-  nlohmann::json counts = {{"PASS", 0}, {"NOTE", 0}, {"WARN", 0}, {"FAIL", 0}};
-  for (const PluginReport& report : reports) {
-    plugins.push_back(ReportJson(report, strict));
-    (report.Passed(strict) ? passed : failed)++;
-    for (Severity s : {Severity::kPass, Severity::kNote, Severity::kWarn, Severity::kFail})
-      counts[SeverityName(s)] = counts[SeverityName(s)].get<int>() + report.Count(s);
-    if (!report.error.empty()) counts["FAIL"] = counts["FAIL"].get<int>() + 1;
-  }
-  nlohmann::json skips = nlohmann::json::array();
-  for (const Skipped& s : skipped) skips.push_back({{"path", s.path}, {"reason", s.reason}});
-  nlohmann::json out = JsonEnvelope();
-  out["plugins"] = plugins;
-  out["skipped"] = skips;
-  out["summary"] = {
-      {"plugins", reports.size()}, {"passed", passed}, {"failed", failed}, {"strict", strict}, {"findings", counts}};
-  return out;
 }
 
 std::string VerdictLine(const PluginReport& report, bool strict) {

@@ -36,14 +36,6 @@ struct Skipped {
   std::string reason;
 };
 
-// Every command's JSON: format_version, tool, plugins (one record each),
-// skipped and summary.
-constexpr int kJsonFormatVersion = 2;  // 2: diff's "warnings" gave way to "versions"
-// What every JSON object mdhost prints opens with: format_version and tool.
-nlohmann::json JsonEnvelope();
-nlohmann::json ReportJson(const PluginReport& report, bool strict);
-nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict);
-
 // "FAILED: 1 problem, 2 warnings": one plugin's verdict.
 std::string VerdictLine(const PluginReport& report, bool strict);
 

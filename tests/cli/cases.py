@@ -524,7 +524,7 @@ CASES = [
          command=["doc", "{src}/tests/mdhost/diff/no-such.xml"]),
     Case("doc.format",
          exit=2,
-         err=["--format takes html or md for doc"],
+         err=["--format takes html, md, luacheck or luals for doc"],
          command=["doc", "--format", "pdf", "{bin}/ModuleDetails.lmd"]),
     Case("diff.wrong_root",
          exit=3,

@@ -24,6 +24,10 @@ Parsed Parse(const char* command, const std::vector<std::string>& arguments) {
   return p;
 }
 
+bool Named(const host::Invocation& call, const char* format) {
+  return call.format != nullptr && std::string(call.format->name) == format;
+}
+
 TEST(CommandLine, EachOptionSetsWhatItSays) {
   struct Case {
     const char* command;
@@ -31,16 +35,10 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
     std::function<bool(const host::Invocation&)> holds;
   };
   const Case cases[] = {
-      {"check", {"--json", "p"}, [](const host::Invocation& c) { return c.format == host::OutputFormat::kJson; }},
-      {"scan",
-       {"--format", "sarif", "f"},
-       [](const host::Invocation& c) { return c.format == host::OutputFormat::kSarif; }},
-      {"diff",
-       {"--format", "github", "a", "b"},
-       [](const host::Invocation& c) { return c.format == host::OutputFormat::kGithub; }},
-      {"info",
-       {"--json", "--format", "text", "p"},
-       [](const host::Invocation& c) { return c.format == host::OutputFormat::kText; }},
+      {"check", {"--json", "p"}, [](const host::Invocation& c) { return Named(c, "json"); }},
+      {"scan", {"--format", "sarif", "f"}, [](const host::Invocation& c) { return Named(c, "sarif"); }},
+      {"diff", {"--format", "github", "a", "b"}, [](const host::Invocation& c) { return Named(c, "github"); }},
+      {"info", {"--json", "--format", "text", "p"}, [](const host::Invocation& c) { return Named(c, "text"); }},
       {"scan",
        {"--timeout", "7", "f"},
        [](const host::Invocation& c) { return c.timeout_seconds == 7 && c.timeout_given; }},
@@ -55,7 +53,10 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
          return c.extra_plugins == std::vector<std::string>{"a", "b"};
        }},
       {"doc", {"-o", "page.html", "p"}, [](const host::Invocation& c) { return c.output == "page.html"; }},
-      {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return c.markdown; }},
+      {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return Named(c, "md"); }},
+      {"doc", {"--format", "luacheck", "p"}, [](const host::Invocation& c) { return Named(c, "luacheck"); }},
+      {"doc", {"--format", "luals", "p"}, [](const host::Invocation& c) { return Named(c, "luals"); }},
+      {"doc", {"p"}, [](const host::Invocation& c) { return Named(c, "html"); }},
       {"new", {"--lang", "cpp", "Name"}, [](const host::Invocation& c) { return c.cpp; }},
       {"diff",
        {"--release-type", "major", "a", "b"},
@@ -83,7 +84,7 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
     EXPECT_TRUE(c.holds(p.call)) << c.command << " " << c.arguments[0];
   }
   const Parsed defaults = Parse("check", {"p"});
-  EXPECT_TRUE(defaults.call.isolated && defaults.call.format == host::OutputFormat::kText && !defaults.call.strict);
+  EXPECT_TRUE(defaults.call.isolated && Named(defaults.call, "text") && !defaults.call.strict);
   EXPECT_EQ(10, defaults.call.timeout_seconds);
   EXPECT_EQ(200, defaults.call.load_cycles);
   EXPECT_TRUE(Parse("info", {"--help"}).help);
@@ -104,7 +105,7 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
       {"check", {"--timeout", "0", "p"}, "--timeout takes a number from 1 to 86400"},
       {"check", {"--timeout", "5x", "p"}, "--timeout takes a number from 1 to 86400"},
       {"check", {"--cycles", "-1", "p"}, "--cycles takes a number from 0 to 100000"},
-      {"doc", {"--format", "pdf", "p"}, "--format takes html or md for doc"},
+      {"doc", {"--format", "pdf", "p"}, "--format takes html, md, luacheck or luals for doc"},
       {"check", {"--format", "md", "p"}, "--format takes text, json, sarif or github"},
       {"new", {"--lang", "rust", "N"}, "--lang takes c or cpp"},
       {"diff", {"--release-type", "huge", "a", "b"}, "--release-type takes major, minor or patch"},

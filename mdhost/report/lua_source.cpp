@@ -1,0 +1,39 @@
+#include "mdhost/report/lua_source.h"
+
+#include "mdhost/contract/lua_names.h"
+#include "mdhost/report/output.h"
+
+namespace host {
+
+std::string LuaQuoted(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      out += '\\' + std::to_string(c / 100) + std::to_string(c / 10 % 10) + std::to_string(c % 10);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string LuaKey(const std::string& utf8) { return IsBareLuaName(utf8) ? utf8 : "[" + LuaQuoted(utf8) + "]"; }
+
+std::string LuaComment(const std::string& utf8, const std::string& prefix) {
+  std::string out;
+  std::size_t at = 0;
+  do {
+    std::size_t end = utf8.find('\n', at);
+    if (end == std::string::npos) end = utf8.size();
+    std::string line = utf8.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out += prefix + Escaped(line) + "\n";  // a lone CR would end the comment: \x0D
+    at = end + 1;
+  } while (at <= utf8.size());
+  return out;
+}
+
+}  // namespace host

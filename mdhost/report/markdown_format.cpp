@@ -1,0 +1,99 @@
+// doc's page as Markdown, for a repository's README: the same content as
+// the HTML page, every text of the plugin escaped as Markdown needs.
+#include <algorithm>
+#include <memory>
+
+#include "mdhost/report/emitter.h"
+
+namespace host {
+namespace {
+
+std::string Html(const std::string& utf8, bool lines = true) { return HtmlEscaped(utf8, lines); }
+
+// A plugin's text in Markdown, escaped no more than Markdown needs: the
+// marks that act anywhere in a line (emphasis, code, links, a table's bar,
+// strike-through), HTML's own characters, and, where it starts a line, a
+// mark that would make a heading or list of it. Line breaks are <br> (a
+// table cell is one line).
+std::string Md(const std::string& utf8, bool line_start = false) {
+  std::string out;
+  for (char c : Escaped(utf8, true)) {
+    if (c == '\r') continue;
+    if (c == '\n')
+      out += "<br>";
+    else if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (std::string("\\`*_[]|~").find(c) != std::string::npos)
+      out += std::string("\\") + c;
+    else
+      out += c;
+  }
+  if (!line_start) return out;
+  std::size_t digits = 0;
+  while (digits < out.size() && out[digits] >= '0' && out[digits] <= '9') ++digits;
+  const bool numbered = digits > 0 && digits < out.size() && (out[digits] == '.' || out[digits] == ')');
+  if (numbered)
+    out.insert(digits, "\\");
+  else if (!out.empty() && std::string("#-+=").find(out[0]) != std::string::npos)
+    out.insert(0, "\\");
+  return out;
+}
+
+std::string MdText(const std::string& utf8) { return Md(utf8); }
+
+// An example as a fenced Lua block, its text as it is (control characters
+// aside): the fence is longer than any run of backticks inside.
+std::string LuaBlock(const std::string& utf8) {
+  const std::string text = Escaped(utf8, true);
+  std::size_t longest = 0, run = 0;
+  for (char c : text) longest = std::max(longest, run = c == '`' ? run + 1 : 0);
+  const std::string fence(std::max<std::size_t>(3, longest + 1), '`');
+  return fence + "lua\n" + text + (text.empty() || text.back() != '\n' ? "\n" : "") + fence + "\n";
+}
+
+class MarkdownEmitter : public Emitter {
+ public:
+  std::string Page(const PluginPage& page) override { return MarkdownPage(page); }
+};
+
+}  // namespace
+
+std::string MarkdownPage(const PluginPage& page) {
+  const std::vector<std::string> anchors = Anchors(page.actions);
+  std::string out = "# " + Md(PageTitle(page)) + "\n\n";
+  if (page.version || page.lua_version)
+    out += "Version " + Md(page.version.value_or("-")) + " · " + Md(page.lua_version.value_or("-")) + "\n\n";
+  if (page.author) out += Md(*page.author, true) + "\n\n";
+  for (const EasyModeEntry& d : page.details) out += "- **" + Md(d.name) + "**: " + Md(d.text) + "\n";
+  if (!page.details.empty()) out += "\n";
+  out += "## Actions\n\n";
+  for (const auto& table : ByTable(page.actions)) {
+    out += "- " + Md(table.first) + " (" + std::to_string(table.second.size()) + ")\n";
+    for (std::size_t i : table.second) out += "  - [" + Md(page.actions[i].name) + "](#" + Html(anchors[i]) + ")\n";
+  }
+  for (std::size_t i = 0; i < page.actions.size(); ++i) {
+    const ActionSpec& a = page.actions[i];
+    out += "\n<a id=\"" + Html(anchors[i]) + "\"></a>\n\n## `" + Html(Signature(a), false) + "`\n\n";
+    if (!a.description.empty()) out += Md(a.description, true) + "\n\n";
+    out += "**Returns** `" + Html(a.return_type.empty() ? "nil" : a.return_type, false) + "`" +
+           (a.return_description.empty() ? "" : ": " + Md(a.return_description)) + "\n\n";
+    if (!a.arguments.empty()) {
+      out += "| Argument | Type | Required | Default | Description | EasyMode |\n|---|---|---|---|---|---|\n";
+      for (const ArgumentSpec& g : a.arguments)
+        out += "| " + Md(g.name) + " | " + Md(g.type) + " | " + (IsOptional(g) ? "no" : "yes") + " | " +
+               Md(g.default_value) + " | " + Md(g.description) + " | " + EasyModeText(g.easy_mode, MdText) + " |\n";
+      out += "\n";
+    }
+    if (!a.example.empty()) out += "**Example**\n\n" + LuaBlock(a.example) + "\n";
+    if (!a.note.empty()) out += "**Note** " + Md(a.note) + "\n";
+  }
+  return out;
+}
+
+std::unique_ptr<Emitter> MakeMarkdownEmitter(const OutputOptions&) { return std::make_unique<MarkdownEmitter>(); }
+
+}  // namespace host

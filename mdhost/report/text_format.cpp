@@ -1,0 +1,199 @@
+// The text people read: check's sections (a plugin, its findings, its
+// verdict), scan's table, info's fields and the diff's lines, each shown as
+// soon as it is complete, so that a plugin that ends mdhost's own process
+// (--in-process) leaves what came before it printed.
+#include <memory>
+
+#include "mdhost/contract/plugin_texts.h"
+#include "mdhost/report/emitter.h"
+
+namespace host {
+namespace {
+
+// ---- check ----------------------------------------------------------------
+
+void CheckSection(const PluginReport& report, const OutputOptions& options) {
+  Print("Checking " + AnsiToUtf8(report.path) + "\n");
+  for (const Finding& finding : report.findings)
+    if (!options.quiet || finding.IsProblem()) Print(FindingLine(finding) + "\n");
+  if (!report.error.empty()) Print(ErrorLine(report) + "\n");
+  Print(VerdictLine(report, options.strict) + "\n");
+}
+
+void CheckEnd(const ReportSet& set, const OutputOptions& options) {
+  std::vector<PluginReport> examined;
+  for (std::size_t place : set.examined) examined.push_back(set.reports[place]);
+  if (examined.size() > 1) Print(SummaryLine(examined, options.strict) + "\n");
+  if (const std::string explain = ExplainLine(examined); !explain.empty()) Print(explain + "\n");
+}
+
+// ---- scan -------------------------------------------------------------------
+
+std::string Cell(const std::string& utf8, std::size_t width) {
+  std::string cell = Escaped(utf8.substr(0, utf8.find_first_of("\r\n")));
+  if (cell.size() > width) cell = cell.substr(0, width - 3) + "...";
+  // Pad by characters, not bytes, so that UTF-8 texts line up.
+  std::size_t characters = 0;
+  for (unsigned char c : cell) characters += (c & 0xC0) != 0x80;
+  return cell + std::string(characters < width ? width - characters : 0, ' ');
+}
+
+void Row(const std::string& name, const std::string& version, const std::string& lua, const std::string& sdk,
+         const std::string& path) {
+  Print(Cell(name, 28) + " " + Cell(version, 12) + " " + Cell(lua, 10) + " " + Cell(sdk, 4) + " " + path + "\n");
+}
+
+std::string TextOr(const PluginReport& report, const char* getter) {
+  const std::string* text = report.Text(getter);
+  return text ? AnsiToUtf8(*text) : "-";
+}
+
+std::string SdkCell(const PluginReport& report) {
+  if (!report.sdk_known) return "?";
+  return report.sdk_version ? "SDK" + std::to_string(*report.sdk_version) : "SDK1";
+}
+
+// One plugin's row, with its error and its WARN and FAIL findings below it.
+void ScanRow(const PluginReport& report) {
+  Row(TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter), SdkCell(report),
+      AnsiToUtf8(report.path));
+  if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
+  for (const Finding& finding : report.findings) Print("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
+}
+
+void ScanEnd(const ReportSet& set, const OutputOptions& options) {
+  // What plugins do to each other, each line naming the plugin it is about.
+  for (std::size_t i = 0; i < set.reports.size(); ++i)
+    for (std::size_t f = set.side_by_side_from[i]; f < set.reports[i].findings.size(); ++f)
+      Print(AnsiToUtf8(set.reports[i].path) + ": " + FindingLine(set.reports[i].findings[f]) + "\n");
+  for (const Skipped& s : set.skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
+  if (options.verbose)  // modules that are no plugins: the helpers plugins import
+    for (const Skipped& s : set.helpers) Print("helper " + s.path + ": " + s.reason + "\n");
+  if (set.reports.empty()) Print("no plugin modules below " + set.folder + "\n");
+  int failed = 0;
+  for (const PluginReport& report : set.reports) failed += !report.Passed(options.strict);
+  const auto count = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  Print(count(set.reports.size(), "plugin module", "plugin modules") + ", " + std::to_string(failed) +
+        " could not be read or failed; " + std::to_string(set.skipped.size()) + " skipped, " +
+        count(set.helpers.size(), "other module", "other modules") + ", " +
+        count(set.other_files, "other file", "other files") + "\n");
+  if (const std::string explain = ExplainLine(set.reports); !explain.empty()) Print(explain + "\n");
+}
+
+// ---- info -------------------------------------------------------------------
+
+// Multi-line texts start on a line of their own, so they read as they are.
+void Field(const char* label, const std::string& ansi) {
+  const bool lines = ansi.find('\n') != std::string::npos;
+  Print(std::string(label) + (lines ? ":\n" : ": "));
+  PrintAnsi(ansi);
+  Print("\n");
+}
+
+void InfoFields(const PluginReport& report) {
+  if (!report.error.empty()) {
+    Print(AnsiToUtf8(report.path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
+    return;
+  }
+  for (const PluginText& text : kPluginTexts) {
+    if (const std::string* value = report.Text(text.getter))
+      Field(text.label, *value);
+    else
+      Print(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
+  }
+  if (!report.sdk_known)
+    Print("SDK version: unknown\n");
+  else if (report.sdk_version)
+    Print("SDK version: " + std::to_string(*report.sdk_version) + "\n");
+  else
+    Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
+  if (report.actions) {
+    Print("Actions: " + std::to_string(report.actions->size()) + "\n");
+    for (const std::string& action : *report.actions) Print("  " + action + "\n");  // UTF-8 from the parser
+  } else {
+    Print("Actions: unknown (the action XML could not be read; the finding below says why)\n");
+  }
+  for (const Finding& finding : report.findings) Print(FindingLine(finding) + "\n");
+}
+
+// ---- diff -------------------------------------------------------------------
+
+// "Version 1.4 -> 1.5 (a minor release); scripts break, which needs a major
+// release: raise the version's first number"
+std::string VersionLine(const VersionVerdict& v) {
+  std::string line;
+  if (v.old_version && v.new_version) {
+    line = "Version " + Escaped(*v.old_version) + " -> " + Escaped(*v.new_version);
+    if (!v.release_stated)
+      line += v.release.empty()     ? " (no dotted numbers: no release can be told)"
+              : v.release == "none" ? " (no release)"
+                                    : " (a " + v.release + " release)";
+  } else {
+    line = "No version text on a document side";
+  }
+  if (v.release_stated) line += ", stated a " + v.release + " release";
+  if (v.required != "major") return line + "; nothing breaks";
+  if (v.ok) return line + "; scripts break, which a major release allows";
+  line += "; scripts break, which needs a major release";
+  if (v.release_stated) return line;
+  return line + (v.release.empty() ? " (state it: --release-type major)" : ": raise the version's first number");
+}
+
+void DiffLines(const DiffResult& result) {
+  if (!result.Compared()) {  // as check reports a plugin that cannot be read
+    for (const PluginReport* side : {&result.old_side, &result.new_side})
+      if (const std::optional<Finding> failure = side->WhyNoActions())
+        Print(AnsiToUtf8(side->path) + ": " + FindingLine(*failure) + "\n");
+    return;
+  }
+  Print("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
+  for (const Change& c : result.changes) {
+    const std::string name = ChangeClassName(c.what);
+    Print(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
+          "\n");
+  }
+  const int compatible = result.Count(ChangeClass::kCompatible), notes = result.Count(ChangeClass::kNote);
+  Print(std::to_string(result.Count(ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +
+        " compatible change" + (compatible == 1 ? "" : "s") +
+        (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
+  Print(VersionLine(result.versions) + "\n");
+}
+
+class TextEmitter : public Emitter {
+ public:
+  explicit TextEmitter(const OutputOptions& options) : options_(options) {}
+
+  void Begin() override {
+    if (options_.listing == Listing::kScan) Row("NAME", "VERSION", "LUA", "SDK", "PATH");
+  }
+  void Report(const PluginReport& report) override {
+    switch (options_.listing) {
+      case Listing::kCheck: CheckSection(report, options_); break;
+      case Listing::kScan: ScanRow(report); break;
+      case Listing::kInfo: InfoFields(report); break;
+    }
+  }
+  void Reports(const ReportSet& set) override {
+    switch (options_.listing) {
+      case Listing::kCheck: CheckEnd(set, options_); break;
+      case Listing::kScan: ScanEnd(set, options_); break;
+      case Listing::kInfo:
+        if (const std::string explain = ExplainLine(set.reports); !explain.empty()) Print(explain + "\n");
+        break;
+    }
+  }
+  void Diff(const DiffResult& result) override { DiffLines(result); }
+
+ private:
+  OutputOptions options_;
+};
+
+}  // namespace
+
+std::unique_ptr<Emitter> MakeTextEmitter(const OutputOptions& options) {
+  return std::make_unique<TextEmitter>(options);
+}
+
+}  // namespace host
