@@ -51,7 +51,7 @@ const void* Spelling(const char* path) {
 
 void* Load(const char* path) {
   bool short_of_memory;
-  return md::Os().load_module(Spelling(path), &short_of_memory);
+  return md::Os().load_module(Spelling(path), &short_of_memory, nullptr);
 }
 
 // The floor: what any reader of one text must do.
@@ -112,7 +112,7 @@ void Probe(const char* path) {
 Samples OwnWork(lua_State* L, const char* path, int rounds) {
   md::Platform& os = md::OsForSubstitution();
   const md::Platform saved = os;
-  os.load_module = [](const void*, bool*) -> void* { return &fake_module; };
+  os.load_module = [](const void*, bool*, md::LoadFailure*) -> void* { return &fake_module; };
   os.find_export = [](void*, const char*) { return reinterpret_cast<void*>(FakeGetter); };
   os.release_module = [](void*) {};
   Samples s;

@@ -48,7 +48,7 @@ int fake_module;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool ready = [] {
     md::OnProcessAttach();
-    md::OsForSubstitution().load_module = [](const void*, bool*) -> void* { return &fake_module; };
+    md::OsForSubstitution().load_module = [](const void*, bool*, md::LoadFailure*) -> void* { return &fake_module; };
     md::OsForSubstitution().find_export = [](void*, const char*) -> void* {
       return reinterpret_cast<void*>(FuzzedGetter);
     };

@@ -23,6 +23,14 @@ struct FoundEntry {
 // with nothing at it.
 enum class Search { kFound, kNothing, kNoMemory };
 
+// Why a load failed, as the loader said it right then: the system's error
+// code (Windows) and the loader's own words (POSIX); 0 and "" where it did
+// not say. The caller that wants it (mdhost) keeps it, per load.
+struct LoadFailure {
+  uint32_t code = 0;
+  char text[512] = "";
+};
+
 struct Platform {
   // Resolves `path` once (the current folder, the file APIs' code page, every
   // length the loader takes) and gives the first directory entry matching it
@@ -34,8 +42,9 @@ struct Platform {
   Search (*find_first)(const char* path, FoundEntry* entry, void** spelling);
   // Loads exactly the file a spelling from find_first names, letting its own
   // folder serve its dependencies; a handle, or null with
-  // `*short_of_memory` telling whether memory was what failed.
-  void* (*load_module)(const void* spelling, bool* short_of_memory);
+  // `*short_of_memory` telling whether memory was what failed and `*why`
+  // (where not null) what the loader said.
+  void* (*load_module)(const void* spelling, bool* short_of_memory, LoadFailure* why);
   // An export's address or null; the release of a handle.
   void* (*find_export)(void* module, const char* name);
   void (*release_module)(void* module);
@@ -56,17 +65,17 @@ struct Platform {
 };
 
 // Resolves and loads `path` in one step, for callers that probe nothing
-// first (mdhost, benchmarks); null when nothing is there or it cannot load.
-void* LoadModuleAt(const char* path);
+// first (mdhost, benchmarks); null when nothing is there or it cannot load,
+// and `*why` (where not null) says which.
+void* LoadModuleAt(const char* path, LoadFailure* why = nullptr);
+// What each system says of a path that names no file to load, or that could
+// not be resolved for want of memory.
+void TellNotFound(LoadFailure* why, bool short_of_memory);
 
-// Why the last load failed, as the loader said it right then: the system's
-// error code (Windows) and the loader's own words (POSIX); 0 and "" where it
-// did not say.
-struct LoadFailure {
-  uint32_t code;
-  const char* text;
-};
-LoadFailure LastLoadFailure();
+// Zero-filled memory from the C runtime, or null; and its release: the seam's
+// allocate and release_memory on every system.
+void* AllocateZeroed(std::size_t bytes);
+void ReleaseBlock(void* block);
 
 // The operations in force: `os_operations`, defined beside each platform's
 // operations and changed by nothing but tests.

@@ -15,11 +15,11 @@
 namespace md {
 namespace {
 
-char last_load_error[512];
-
-void TellLoadError(const char* why) {
-  last_load_error[0] = '\0';
-  std::strncat(last_load_error, why != nullptr ? why : "", sizeof last_load_error - 1);
+void Tell(LoadFailure* why, const char* words) {
+  if (why == nullptr) return;
+  why->code = 0;
+  why->text[0] = '\0';
+  std::strncat(why->text, words != nullptr ? words : "", sizeof why->text - 1);
 }
 
 uint32_t AttributesOf(const struct stat& st) {
@@ -73,12 +73,12 @@ Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
 
 // A resolved path is the very file probed: dlopen would search its library
 // path for a name without a slash.
-void* LoadModule(const void* spelling, bool* short_of_memory) {
+void* LoadModule(const void* spelling, bool* short_of_memory, LoadFailure* why) {
   *short_of_memory = false;
   if (spelling == nullptr) return nullptr;
   dlerror();  // only this load's error is read below
   void* module = dlopen(static_cast<const char*>(spelling), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) TellLoadError(dlerror());
+  if (module == nullptr) Tell(why, dlerror());
   return module;
 }
 
@@ -95,36 +95,19 @@ unsigned DriveType(const char*) { return kDriveNoRootDir; }
 
 void OpenDocument(void*, const char*) {}
 
-void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
-
-void ReleaseMemory(void* block) { std::free(block); }
-
 uintptr_t CurrentStack() { return static_cast<uintptr_t>(pthread_self()); }
 
 bool LeadByte(char) { return false; }
 
 }  // namespace
 
-Platform os_operations = {FindFirst,    LoadModule, FindExport,    ReleaseModule, PathAttributes, DriveType,
-                          OpenDocument, Allocate,   ReleaseMemory, CurrentStack,  LeadByte};
+Platform os_operations = {FindFirst,    LoadModule,     FindExport,   ReleaseModule, PathAttributes, DriveType,
+                          OpenDocument, AllocateZeroed, ReleaseBlock, CurrentStack,  LeadByte};
 
 const Platform& Os() { return os_operations; }
 
-void* LoadModuleAt(const char* path) {
-  FoundEntry entry;
-  void* spelling = nullptr;
-  errno = 0;
-  const Search found = Os().find_first(path, &entry, &spelling);
-  if (found != Search::kFound) {
-    TellLoadError(found == Search::kNoMemory ? std::strerror(ENOMEM) : std::strerror(errno ? errno : ENOENT));
-    return nullptr;
-  }
-  bool short_of_memory;
-  void* module = Os().load_module(spelling, &short_of_memory);
-  Os().release_memory(spelling);
-  return module;
+void TellNotFound(LoadFailure* why, bool short_of_memory) {
+  Tell(why, std::strerror(short_of_memory ? ENOMEM : errno ? errno : ENOENT));
 }
-
-LoadFailure LastLoadFailure() { return {0, last_load_error}; }
 
 }  // namespace md

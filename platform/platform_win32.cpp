@@ -32,8 +32,6 @@ constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
 constexpr std::size_t kLongPrefixLength = 4;
 constexpr std::size_t kLongUncPrefixLength = 8;
 
-DWORD last_load_error = 0;
-
 // Through the seam's allocator, like every block of the module's own.
 wchar_t* AllocateWide(std::size_t count) { return static_cast<wchar_t*>(Os().allocate(count * sizeof(wchar_t))); }
 void FreeWide(wchar_t* block) { Os().release_memory(block); }
@@ -205,9 +203,9 @@ Normalising WhatNormalisingDoes(const wchar_t* plain, std::size_t length) {
   return same ? Normalising::kSame : Normalising::kRewritten;
 }
 
-HMODULE LoadWithAlteredSearchPath(const wchar_t* path) {
+HMODULE LoadWithAlteredSearchPath(const wchar_t* path, DWORD* error) {
   HMODULE module = system_calls.load_library_ex(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr) last_load_error = GetLastError();
+  if (module == nullptr) *error = GetLastError();
   return module;
 }
 
@@ -218,7 +216,7 @@ HMODULE LoadWithAlteredSearchPath(const wchar_t* path) {
 // would be rewritten. What neither can spell (a literal name without an
 // extension, or ending in a space, which the loader drops) is not loaded at
 // all, rather than another file in its place.
-HMODULE LoadSpelled(const wchar_t* literal, bool* short_of_memory) {
+HMODULE LoadSpelled(const wchar_t* literal, bool* short_of_memory, DWORD* error) {
   const std::size_t length = std::wcslen(literal);
   wchar_t* plain = AllocateWide(length + 2);
   if (plain == nullptr) {
@@ -236,25 +234,28 @@ HMODULE LoadSpelled(const wchar_t* literal, bool* short_of_memory) {
   const std::size_t plain_length = std::wcslen(plain);
   const bool extension = HasExtension(plain, plain_length);
   HMODULE module = nullptr;
-  last_load_error = ERROR_BAD_PATHNAME;
+  *error = ERROR_BAD_PATHNAME;
   const Normalising normalising = WhatNormalisingDoes(plain, plain_length);
   if (normalising == Normalising::kNoMemory) {
-    last_load_error = ERROR_NOT_ENOUGH_MEMORY;
+    *error = ERROR_NOT_ENOUGH_MEMORY;
   } else if (normalising == Normalising::kSame && (!extension || plain_length < MAX_PATH)) {
     if (!extension) plain[plain_length] = L'.';
-    module = LoadWithAlteredSearchPath(plain);
+    module = LoadWithAlteredSearchPath(plain, error);
   } else if (extension && literal[length - 1] != L' ') {
-    module = LoadWithAlteredSearchPath(literal);
+    module = LoadWithAlteredSearchPath(literal, error);
   }
   FreeWide(plain);
-  *short_of_memory = module == nullptr && IsMemoryError(last_load_error);
+  *short_of_memory = module == nullptr && IsMemoryError(*error);
   return module;
 }
 
-void* LoadModule(const void* spelling, bool* short_of_memory) {
+void* LoadModule(const void* spelling, bool* short_of_memory, LoadFailure* why) {
   *short_of_memory = false;
   if (spelling == nullptr) return nullptr;
-  return reinterpret_cast<void*>(LoadSpelled(static_cast<const wchar_t*>(spelling), short_of_memory));
+  DWORD error = 0;
+  HMODULE module = LoadSpelled(static_cast<const wchar_t*>(spelling), short_of_memory, &error);
+  if (module == nullptr && why != nullptr) *why = {error, ""};
+  return reinterpret_cast<void*>(module);
 }
 
 void* FindExport(void* module, const char* name) {
@@ -277,10 +278,6 @@ void OpenDocument(void* parent, const char* path) {
   ShellExecuteA(static_cast<HWND>(parent), "open", path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void* Allocate(std::size_t bytes) { return std::calloc(bytes, 1); }
-
-void ReleaseMemory(void* block) { std::free(block); }
-
 // The current stack's base, NT_TIB.StackBase in the thread information block
 // at FS:4 (the module is 32-bit only), which a fiber switch changes along with
 // the stack.
@@ -296,25 +293,13 @@ bool LeadByte(char byte) {
 
 }  // namespace
 
-Platform os_operations = {FindFirst,    LoadModule, FindExport,    ReleaseModule, PathAttributes, DriveType,
-                          OpenDocument, Allocate,   ReleaseMemory, CurrentStack,  LeadByte};
+Platform os_operations = {FindFirst,    LoadModule,     FindExport,   ReleaseModule, PathAttributes, DriveType,
+                          OpenDocument, AllocateZeroed, ReleaseBlock, CurrentStack,  LeadByte};
 
 const Platform& Os() { return os_operations; }
 
-void* LoadModuleAt(const char* path) {
-  FoundEntry entry;
-  void* spelling = nullptr;
-  const Search found = Os().find_first(path, &entry, &spelling);
-  if (found != Search::kFound) {
-    last_load_error = found == Search::kNoMemory ? ERROR_NOT_ENOUGH_MEMORY : ERROR_FILE_NOT_FOUND;
-    return nullptr;
-  }
-  bool short_of_memory;
-  void* module = Os().load_module(spelling, &short_of_memory);
-  Os().release_memory(spelling);
-  return module;
+void TellNotFound(LoadFailure* why, bool short_of_memory) {
+  if (why != nullptr) *why = {short_of_memory ? DWORD{ERROR_NOT_ENOUGH_MEMORY} : DWORD{ERROR_FILE_NOT_FOUND}, ""};
 }
-
-LoadFailure LastLoadFailure() { return {last_load_error, ""}; }
 
 }  // namespace md

@@ -53,7 +53,7 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   auto cycle = [&] {
     sink.Progress();
     bool short_of_memory;
-    void* module = md::Os().load_module(spelling, &short_of_memory);
+    void* module = md::Os().load_module(spelling, &short_of_memory, nullptr);
     if (module != nullptr) {
       last_image = ModuleImageRange(module);
       md::Os().release_module(module);

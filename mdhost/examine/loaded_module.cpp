@@ -79,9 +79,9 @@ LoadedModule::LoadedModule(const std::string& path) {
     why_ = ExplainLoadFailure(path, "");
     return;
   }
-  module_ = md::LoadModuleAt(path.c_str());
+  md::LoadFailure failure;  // this load's, as the loader said it
+  module_ = md::LoadModuleAt(path.c_str(), &failure);
   if (module_ == nullptr) {
-    const md::LoadFailure failure = md::LastLoadFailure();
     failed_in_startup_ = failure.code == kStartupFault;
     why_ = ExplainLoadFailure(path, LoadErrorText(failure.code, failure.text));
   }

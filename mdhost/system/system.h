@@ -157,7 +157,7 @@ bool ImportFindable(const std::string& name, const std::string& folder);
 std::vector<std::string> FilesBelow(const std::string& folder, std::vector<std::string>* unreachable);
 // Why the last failed system call failed, in words.
 std::string LastErrorText();
-// A module load's failure as the loader told it (see md::LastLoadFailure), in words.
+// A module load's failure as the loader told it (md::LoadFailure), in words.
 std::string LoadErrorText(uint32_t code, const char* text);
 
 // ---- Threads --------------------------------------------------------------------

@@ -81,7 +81,7 @@ bool QueryPluginText(const void* spelling, const char* getter_name, QueryHold* h
   if (hold->buffer == nullptr) return false;
 
   bool short_of_memory = false;
-  void* module = Os().load_module(spelling, &short_of_memory);
+  void* module = Os().load_module(spelling, &short_of_memory, nullptr);
   if (module == nullptr || !RecordLoadedModule(module)) {
     if (module != nullptr) {
       Os().release_module(module);

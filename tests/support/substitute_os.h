@@ -60,7 +60,7 @@ class SubstituteOs {
   void AnswerLoads(void* module, bool short_of_memory = false) {
     load_answer = module;
     load_short_of_memory = short_of_memory;
-    os().load_module = [](const void* spelling, bool* short_of_memory) {
+    os().load_module = [](const void* spelling, bool* short_of_memory, md::LoadFailure*) {
       current_->asked.push_back(std::string("load:") + static_cast<const char*>(spelling));
       *short_of_memory = current_->load_answer == nullptr && current_->load_short_of_memory;
       return current_->load_answer;
