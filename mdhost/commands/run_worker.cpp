@@ -2,7 +2,6 @@
 // child mdhost whose output is passed on as it comes, so that a plugin
 // that crashes is MD003 with its place, and one that hangs past --timeout
 // is MD004, never the end of mdhost itself.
-#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -10,6 +9,7 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/report/output.h"
+#include "mdhost/system/child_watch.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -49,13 +49,14 @@ int RunIsolated(const Invocation& call) {
     return kExitFailed;
   }
   child->CloseInput();  // a script reads no input here
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(call.timeout_seconds);
-  for (bool closed = false; !closed;) {
-    const std::string bytes = child->Read(100, &closed);
+  ChildWatch watch(*child, call.timeout_given ? call.timeout_seconds : 0, ChildWatch::Limit::kWholeRun, 100);
+  for (ChildWatch::Seen what = ChildWatch::Seen::kOutput; what != ChildWatch::Seen::kClosed;) {
+    std::string bytes;
+    what = watch.Next(&bytes);
     WriteOutputRaw(bytes.data(), bytes.size());  // as it comes
-    if (!closed && call.timeout_given && std::chrono::steady_clock::now() > deadline) {
+    if (what == ChildWatch::Seen::kSilent) {
       child->Kill();
-      Fail(rule::kHung, "no answer within " + std::to_string(call.timeout_seconds) + " s while the script ran (hung)");
+      Fail(rule::kHung, NoAnswerText(call.timeout_seconds, "while the script ran"));
       return kExitFailed;
     }
   }

@@ -1,18 +1,20 @@
 #include "mdhost/worker/examiner.h"
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
 
 #include "mdhost/contract/rules.h"
+#include "mdhost/system/child_watch.h"
 #include "mdhost/system/crash_report.h"
 #include "mdhost/worker/worker_protocol.h"
 
 namespace host {
 namespace {
 
-// Where the worker was when it stopped answering or died.
-std::string InStage(const std::string& stage) { return stage.empty() ? "" : " in " + stage; }
+// Where the worker was when it stopped answering or died: "in <stage>", or
+// "" where it was at none.
+std::string InStage(const std::string& stage) { return stage.empty() ? "" : "in " + stage; }
+std::string Spaced(const std::string& words) { return words.empty() ? "" : " " + words; }
 
 // How long to wait for output before looking at the stage board again.
 constexpr int kGlanceMs = 250;
@@ -156,27 +158,25 @@ bool Examiner::TakeReports(Batch& batch) {
 
 // Reads until a report completes or the worker ends.
 void Examiner::Collect(Batch& batch) {
-  using Clock = std::chrono::steady_clock;
-  auto deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
+  ChildWatch watch(*worker_, timeout_seconds_, ChildWatch::Limit::kEachStep, kGlanceMs);
   uint32_t seen = Board().serial;
   for (;;) {
     if (TakeReports(batch)) return;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) {
+    std::string bytes;
+    const ChildWatch::Seen what = watch.Next(&bytes);
+    reader_.Feed(bytes);
+    if (what == ChildWatch::Seen::kSilent) {
       WorkerEnded(batch, true);
       return;
     }
-    bool closed = false;
-    const std::string bytes = worker_->Read(static_cast<int>(left < kGlanceMs ? left : kGlanceMs), &closed);
-    reader_.Feed(bytes);  // the last bytes before a close count too
-    if (closed) {
+    if (what == ChildWatch::Seen::kClosed) {
       TakeReports(batch);
       WorkerEnded(batch, false);
       return;
     }
-    // Output, or a new step on the board, shows the worker is making progress.
+    // A new step on the board shows the worker is making progress too.
     const uint32_t serial = Board().serial;
-    if (!bytes.empty() || serial != seen) deadline = Clock::now() + std::chrono::seconds(timeout_seconds_);
+    if (serial != seen) watch.SignOfLife();
     seen = serial;
   }
 }
@@ -235,8 +235,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
   ReportSink sink(&report);
   if (hung)
-    sink.Error(rule::kHung, "no answer within " + std::to_string(timeout_seconds_) + " s" + InStage(board.stage) +
-                                " (hung); the worker was stopped");
+    sink.Error(rule::kHung, NoAnswerText(timeout_seconds_, InStage(board.stage)) + "; the worker was stopped");
   else if (facts.overrun) {
     sink.Error(rule::kOverrun, board.stage + ": " + crash);  // a fault of its own kind, not a crash
     // The same getter's writes past the sizes the host never offers are
@@ -253,9 +252,10 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
     // count after the release finds the thread first.
     if (!report.HasFinding(rule::kThreadsLeft)) sink.Add(rule::kThreadsLeft, ThreadsLeftText(1, crash));
   } else if (!crash.empty() || end.crashed)
-    sink.Error(rule::kCrashed, "crashed" + InStage(board.stage) + ": " + (crash.empty() ? end.description : crash));
+    sink.Error(rule::kCrashed,
+               "crashed" + Spaced(InStage(board.stage)) + ": " + (crash.empty() ? end.description : crash));
   else
-    sink.Error(rule::kEndedProcess, "ended the process" + InStage(board.stage) + " (" + end.description + ")");
+    sink.Error(rule::kEndedProcess, "ended the process" + Spaced(InStage(board.stage)) + " (" + end.description + ")");
   batch.Finish(index, std::move(report));
   batch.Requeue();
 }
