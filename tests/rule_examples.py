@@ -6,10 +6,11 @@ A rule of plugins side by side (MD6xx) is shown by `scan --strict` of the
 example beside the plugin example.h makes alone. Every rule a plugin can
 trigger has its pair. With --accepted, each example's whole output (text and
 JSON) is held to its accepted file in DIR (support/accepted.py).
-  rule_examples.py CHECKS_MD BIN_DIR SUFFIX [--unmeasured] [--accepted DIR --root ROOT] -- MDHOST...
+  rule_examples.py CHECKS_MD BIN_DIR SCRATCH SUFFIX [--unmeasured] [--accepted DIR --root ROOT] -- MDHOST...
 --unmeasured (the sanitizer build, which keeps freed memory aside): no memory
 is measured, and the examples of memory kept per load are left out. ROOT is
-the source tree as mdhost spells it, masked in the outputs."""
+the source tree as mdhost spells it, masked in the outputs. The folders scan
+reads are made in SCRATCH (as mdhost spells it), never in the build's."""
 import json
 import os
 import re
@@ -20,8 +21,8 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 import accepted  # noqa: E402
 
-checks, bin_dir, suffix = sys.argv[1], sys.argv[2], sys.argv[3]
-options = sys.argv[4:sys.argv.index("--")]
+checks, bin_dir, scratch, suffix = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+options = sys.argv[5:sys.argv.index("--")]
 unmeasured = "--unmeasured" in options
 accepted_dir = options[options.index("--accepted") + 1] if "--accepted" in options else None
 root = options[options.index("--root") + 1] if "--root" in options else None
@@ -34,7 +35,11 @@ if not examples:
 # state), and the passes of the calls MD102-MD105 and MD301 make.
 WITHOUT_PAIR = {"MD007", "MD008", "MD402", "MD106", "MD302"}
 examples_dir = checks.rsplit("/", 1)[0] + "/examples"
-unix_bin = bin_dir[2:] if re.match(r"^[A-Za-z]:/", bin_dir) else bin_dir
+def unix(path):
+    return path[2:] if re.match(r"^[A-Za-z]:/", path) else path
+
+
+unix_bin, unix_scratch = unix(bin_dir), unix(scratch)
 
 
 def rule_severities():
@@ -79,11 +84,11 @@ def check(rule, kind):
         return findings("check", "%s/%s" % (bin_dir, module), "%s_%s" % (rule, kind))
     # Side by side: a folder of the example and the plugin example.h makes.
     folder = "scan_%s_%s" % (rule, kind)
-    shutil.rmtree("%s/%s" % (unix_bin, folder), ignore_errors=True)
-    os.makedirs("%s/%s" % (unix_bin, folder))
-    shutil.copy("%s/example_example%s" % (unix_bin, suffix), "%s/%s/a_example.lmd" % (unix_bin, folder))
-    shutil.copy("%s/%s" % (unix_bin, module), "%s/%s/b_%s.lmd" % (unix_bin, folder, rule))
-    return findings("scan", "%s/%s" % (bin_dir, folder), "%s_%s" % (rule, kind))
+    shutil.rmtree("%s/%s" % (unix_scratch, folder), ignore_errors=True)
+    os.makedirs("%s/%s" % (unix_scratch, folder))
+    shutil.copy("%s/example_example%s" % (unix_bin, suffix), "%s/%s/a_example.lmd" % (unix_scratch, folder))
+    shutil.copy("%s/%s" % (unix_bin, module), "%s/%s/b_%s.lmd" % (unix_scratch, folder, rule))
+    return findings("scan", "%s/%s" % (scratch, folder), "%s_%s" % (rule, kind))
 
 
 failed, windows_only, output_differs = [], [], []

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything (showing its progress) and shows the plugin at work in
-# the stand-in host under Wine.
+# the stand-in host under Wine, and mdhost on a plugins folder of its own
+# (tools/demo_steps.sh): nothing under build/ changes while it runs.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -13,24 +14,8 @@ MD_SKIP_SANITIZE=1 bash tools/build.sh 2>&1 | grep -E '^==|^\[ *[0-9]+%\] (Linki
 [ -f dist/host/mdhost.exe ] || { echo "the build failed: run tools/build.sh to see why"; exit 1; }
 
 . "$here/tools/wine-session.sh"
-run() { "$here/tools/wine-run.sh" "$@"; }
 
-echo
-echo "== The plugin describes itself (mdhost info dist\\ModuleDetails\\ModuleDetails.lmd)"
-run dist/host/mdhost.exe info 'dist\ModuleDetails\ModuleDetails.lmd'
-
-echo
-echo "== A script (examples/get_info.lua) asks GetInfo of this plugin and of a fixture plugin"
-set +e
-run dist/host/mdhost.exe run 'dist\ModuleDetails\ModuleDetails.lmd' 'examples\get_info.lua' \
-  'dist\ModuleDetails\ModuleDetails.lmd' 'build\win32\bin\example_plugin.dll' 'no\such\plugin.lmd'
-echo "(mdhost exit code: $?)"
-set -e
-
-echo
-echo "== Every plugin below build\\win32\\bin, as mdhost scan lists them"
-run dist/host/mdhost.exe scan --timeout 2 'build\win32\bin' || true
-
+bash "$here/tools/demo_steps.sh"
 echo
 echo "== The packages: dist/$(cd dist && ls *.zip | tr "\n" " ")checked against dist/SHA256SUMS"
 (cd dist && sha256sum -c SHA256SUMS)

@@ -4,5 +4,5 @@
 
 EXPORT int irPlg_GetPluginName(char* buffer, int* size) {
   while (*(volatile int*)size == 0) continue; /* at size 0 the host's call never returns */
-  return Serve("Example", buffer, size);
+  return Serve(EXAMPLE_NAME, buffer, size);
 }
