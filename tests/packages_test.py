@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """The release's zips as their users unpack them: the plugin's is one folder,
 ModuleDetails/, which is the whole installation; mdhost's carries its
-licence notices and the text for plugin authors; every entry readable where
-unpacked on Linux; SHA256SUMS lists both.
+licence notices, the text for plugin authors and the rule examples CHECKS.md
+shows; every entry readable where unpacked on Linux; SHA256SUMS lists both
+zips and every file by the path it has once unpacked, and checks out there.
 
-    packages_test.py DIST_DIR VERSION"""
+    packages_test.py DIST_DIR VERSION SOURCE_DIR"""
+import hashlib
+import os
 import sys
+import tempfile
 import zipfile
 
-dist, version = sys.argv[1], sys.argv[2]
+dist, version, source = sys.argv[1], sys.argv[2], sys.argv[3]
 failures = []
 
 
@@ -37,13 +41,36 @@ mdhost_zip = f"mdhost-{version}-win32.zip"
 expect(plugin_zip, "ModuleDetails",
        ["ModuleDetails.lmd", "Help.html", "INSTALL.txt", "LICENSE", "CHANGELOG.md", "moduledetails_std.lua",
         "ModuleDetails.meta.lua"])
+examples = []
+for folder, _, files in os.walk(os.path.join(source, "docs", "examples")):
+    relative = os.path.relpath(folder, os.path.join(source, "docs"))
+    if "accepted" in relative.split(os.sep):
+        continue
+    if relative != "examples":
+        examples.append(relative.replace(os.sep, "/") + "/")
+    examples += [relative.replace(os.sep, "/") + "/" + f for f in files if f.endswith((".c", ".h", ".rc"))]
 expect(mdhost_zip, "mdhost",
        ["mdhost.exe", "lua5.1.dll", "README.txt", "CHECKS.md", "JSON.md", "LICENSE", "LUA-COPYRIGHT.txt",
-        "EXPAT-COPYING.txt", "NLOHMANN-JSON-COPYRIGHT.txt"])
+        "EXPAT-COPYING.txt", "NLOHMANN-JSON-COPYRIGHT.txt", "examples/"] + examples)
 listed = [line.split()[1] for line in open(f"{dist}/SHA256SUMS")]
-for name in (plugin_zip, mdhost_zip, "ModuleDetails/ModuleDetails.lmd", "host/mdhost.exe"):
+for name in (plugin_zip, mdhost_zip, "ModuleDetails/ModuleDetails.lmd", "mdhost/mdhost.exe"):
     if name not in listed:
         failures.append(f"SHA256SUMS does not list {name}")
+
+# Unpacked, as a user does, every file SHA256SUMS names is there and right.
+with tempfile.TemporaryDirectory() as unpacked:
+    for zip_name in (plugin_zip, mdhost_zip):
+        with zipfile.ZipFile(f"{dist}/{zip_name}") as archive:
+            archive.extractall(unpacked)
+    for line in open(f"{dist}/SHA256SUMS"):
+        digest, name = line.split()
+        if name.endswith(".zip"):
+            continue
+        path = os.path.join(unpacked, name)
+        if not os.path.isfile(path):
+            failures.append(f"SHA256SUMS names {name}, which the zips do not unpack")
+        elif hashlib.sha256(open(path, "rb").read()).hexdigest() != digest:
+            failures.append(f"SHA256SUMS: {name} unpacked is not what it lists")
 
 for failure in failures:
     print("FAILED  " + failure)

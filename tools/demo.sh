@@ -11,7 +11,7 @@ bash tools/setup.sh >build/setup.log 2>&1 || { tail -n 30 build/setup.log; exit 
 tail -n 1 build/setup.log
 echo "== Building (tools/build.sh: the Windows build and dist/, the native build)"
 MD_SKIP_SANITIZE=1 bash tools/build.sh 2>&1 | grep -E '^==|^\[ *[0-9]+%\] (Linking|Built target)|error:' || true
-[ -f dist/host/mdhost.exe ] || { echo "the build failed: run tools/build.sh to see why"; exit 1; }
+[ -f dist/mdhost/mdhost.exe ] || { echo "the build failed: run tools/build.sh to see why"; exit 1; }
 
 . "$here/tools/wine-session.sh"
 

@@ -21,7 +21,7 @@ for name in Greeter Crasher Sleeper Hoarder Scribbler; do
   mkdir -p "plugins/$name" && cp "$plugins/$name.lmd" "plugins/$name/"
 done
 cp "$plugins/Greeter.lmd" plugins/old/Greeter/  # an old copy left in another folder
-mdhost() { "$here/tools/wine-run.sh" "$dist/host/mdhost.exe" "$@"; }
+mdhost() { "$here/tools/wine-run.sh" "$dist/mdhost/mdhost.exe" "$@"; }
 say() { printf '\n== %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | fold -s -w 78; }
 
 say "The plugin describes itself (mdhost info ModuleDetails\\ModuleDetails.lmd)"

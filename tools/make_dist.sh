@@ -16,5 +16,6 @@ rm -rf "$dist"
 cmake --install "$build" --prefix "$dist" --component plugin --strip >/dev/null
 cmake --install "$build" --prefix "$dist" --component host --strip >/dev/null
 python3 "$here/tools/make_zip.py" "$dist/ModuleDetails-$version-win32.zip" "$dist" ModuleDetails
-python3 "$here/tools/make_zip.py" "$dist/mdhost-$version-win32.zip" "$dist" host=mdhost
-(cd "$dist" && sha256sum *.zip ModuleDetails/* host/* >SHA256SUMS)
+python3 "$here/tools/make_zip.py" "$dist/mdhost-$version-win32.zip" "$dist" mdhost
+# Every file by the path it has once unpacked (the folders are named so).
+(cd "$dist" && { ls *.zip; find ModuleDetails mdhost -type f | LC_ALL=C sort; } | xargs sha256sum >SHA256SUMS)

@@ -32,11 +32,18 @@ def main(out, base, folders):
         for spec in folders:
             folder, _, name = spec.partition("=")
             name = name or folder
-            root = os.path.join(base, folder)
-            archive.writestr(entry(name + "/", when, True), b"")
-            for path in sorted(os.listdir(root)):
-                with open(os.path.join(root, path), "rb") as f:
-                    archive.writestr(entry(name + "/" + path, when, False), f.read(), compresslevel=9)
+            add(archive, os.path.join(base, folder), name, when)
+
+
+def add(archive, root, name, when):
+    """The folder `root` as `name`/, its files and folders below it, in order."""
+    archive.writestr(entry(name + "/", when, True), b"")
+    for path in sorted(os.listdir(root)):
+        if os.path.isdir(os.path.join(root, path)):
+            add(archive, os.path.join(root, path), name + "/" + path, when)
+            continue
+        with open(os.path.join(root, path), "rb") as f:
+            archive.writestr(entry(name + "/" + path, when, False), f.read(), compresslevel=9)
 
 
 if __name__ == "__main__":
