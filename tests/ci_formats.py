@@ -2,8 +2,11 @@
 """mdhost's outputs for CI systems, as those systems read them: SARIF from
 check, scan, info and diff validates with the SARIF multitool (no error),
 and says what the JSON says (one result per finding, each rule described,
-a finding in the action document with its line and column as a region);
-the github form is one workflow command per finding.
+a finding in the action document with its line and column as a region),
+each file named relative to the repository's root (--root) with the base
+SRCROOT, a file outside it by its absolute URI; the github form is one
+workflow command per finding, each file as the repository names it, and a
+diff's last says the release the change needs.
   ci_formats.py VALIDATOR BIN_DIR SUFFIX SRC WORK -- MDHOST..."""
 import json
 import os
@@ -38,7 +41,8 @@ def validate(name, text):
 
 
 # check: the same findings as the JSON, each a result of a described rule.
-status_sarif, sarif_text = run(["check", "--format", "sarif"] + cycles + examples)
+root = ["--root", src]
+status_sarif, sarif_text = run(["check", "--format", "sarif"] + root + cycles + examples)
 status_json, json_text = run(["check", "--json"] + cycles + examples)
 log = validate("check", sarif_text)
 plugins = json.loads(json_text)["plugins"]
@@ -58,11 +62,21 @@ if got != wanted:
     problems.append("check: the results %s are not the findings %s" % (got, wanted))
 if not any(r[2] for r in got if r[0] == "MD314") or not any(r[2] for r in got if r[0] == "MD301"):
     problems.append("check: findings in the action document have no region")
+base = run_.get("originalUriBaseIds", {}).get("SRCROOT", {}).get("uri", "")
+if not (base.startswith("file:///") and base.endswith("/")):
+    problems.append("check: the root SRCROOT is not declared: %r" % base)
 for r in run_["results"]:
     if rules[r["ruleIndex"]]["id"] != r["ruleId"]:
         problems.append("check: %s points at rule %s" % (r["ruleId"], rules[r["ruleIndex"]]["id"]))
-    if not r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"].startswith("file:///"):
-        problems.append("check: %s is located nowhere" % r["ruleId"])
+    artifact = r["locations"][0]["physicalLocation"]["artifactLocation"]
+    if artifact.get("uriBaseId") != "SRCROOT" or not re.match(r"^build/[a-z0-9]+/bin/example_MD3", artifact["uri"]):
+        problems.append("check: %s is not located in the repository: %s" % (r["ruleId"], artifact))
+# A file outside the root keeps its absolute URI.
+_, outside = run(["check", "--format", "sarif", "--root", src + "/docs"] + cycles + examples[:1])
+artifact = validate("check_outside", outside)["runs"][0]["results"][0]["locations"][0]["physicalLocation"][
+    "artifactLocation"]
+if "uriBaseId" in artifact or not artifact["uri"].startswith("file:///"):
+    problems.append("check: a file outside the root is not named by its absolute URI: %s" % artifact)
 
 # A severity chosen shows as the result's level, the rule's own kept.
 _, text = run(["check", "--format", "sarif", "--deny", "MD310"] + cycles + examples[:1])
@@ -80,13 +94,27 @@ os.makedirs(side_by_side)
 for name in ("example", "MD601_bad"):
     shutil.copy("%s/example_%s%s" % (bin_dir[len(drive):], name, suffix), "%s/%s.lmd" % (side_by_side, name))
 validate("scan", run(["scan", "--format", "sarif", drive + side_by_side])[1])
-status, text = run(["diff", "--format", "sarif", src + "/tests/mdhost/diff/old.xml", src + "/tests/mdhost/diff/new.xml"])
+_, text = run(["scan", "--format", "github", "--root", drive + work, drive + side_by_side])
+# (Natively, scan reads Windows modules alone: both files are MD001 there.)
+if not re.search(r"^::(warning|error) file=side_by_side/(MD601_bad|example)\.lmd,title=MD(601|001)::", text, re.M):
+    problems.append("scan --format github: the files are not the repository's: %s" % text)
+diff_sides = [src + "/tests/mdhost/diff/old.xml", src + "/tests/mdhost/diff/new.xml"]
+status, text = run(["diff", "--format", "sarif"] + root + diff_sides)
 diff = validate("diff", text)
 if status != 1 or len([r for r in diff["runs"][0]["results"] if r["level"] == "error"]) != 8:
     problems.append("diff: exit %d and %s" % (status, [r["level"] for r in diff["runs"][0]["results"]]))
 
+# diff's annotations name the new side as the repository does and end with
+# the verdict on the release.
+status, text = run(["diff", "--format", "github"] + root + diff_sides)
+last = text.splitlines()[-1] if text else ""
+if status != 1 or not text.startswith("::error file=tests/mdhost/diff/new.xml,title=") or \
+        not last.startswith("::error file=tests/mdhost/diff/new.xml,title=release::No version text on a document side; "
+                            "scripts break, which needs a major release"):
+    problems.append("diff --format github: exit %d:\n%s" % (status, text))
+
 # github: one workflow command per finding that is no pass, with its place.
-status, text = run(["check", "--format", "github"] + cycles + examples)
+status, text = run(["check", "--format", "github"] + root + cycles + examples)
 lines = text.splitlines()
 annotations = [(p["path"], f) for p in plugins for f in p["findings"] if f["severity"] != "PASS"]
 command = {"NOTE": "notice", "WARN": "warning", "FAIL": "error"}
@@ -94,8 +122,8 @@ if status != 1 or len(lines) != len(annotations):
     problems.append("github: exit %d, %d lines for %d findings:\n%s" % (status, len(lines), len(annotations), text))
 for line, (path, f) in zip(lines, annotations):
     place = ",line=%d,col=%d" % (f["line"], f["column"]) if "line" in f else ""
-    start = "::%s file=%s%s,title=%s::" % (command[f["severity"]], path.replace(":", "%3A").replace(",", "%2C"),
-                                          place, f["rule"])
+    repository_path = re.sub(r"^.*?/(build/[a-z0-9]+/bin/)", r"\1", path.replace("\\", "/"))
+    start = "::%s file=%s%s,title=%s::" % (command[f["severity"]], repository_path, place, f["rule"])
     if not line.startswith(start) or "\n" in line or "\r" in line:
         problems.append("github: %r is not %r..." % (line, start))
 

@@ -10,22 +10,22 @@ rm -rf "$scratch" && mkdir -p "$scratch/mdhost/contract" "$scratch/docs"
 cp "$src/mdhost/contract/rules.h" "$src/mdhost/contract/severity.h" "$scratch/mdhost/contract/"
 cp "$src/docs/checks.md" "$scratch/docs/" && cp -r "$src/docs/examples" "$scratch/docs/"
 before=$(grep -c '^  X(k' "$scratch/mdhost/contract/rules.h")
-python3 "$src/tools/new_rule.py" MD315 "an action without an example" WARN --root "$scratch" >/dev/null
+python3 "$src/tools/new_rule.py" MD316 "an action without an example" WARN --root "$scratch" >/dev/null
 fail() { echo "new_rule.py: $*"; exit 1; }
-grep -A1 '"MD314"' "$scratch/mdhost/contract/rules.h" |
-  grep -q '^  X(kAnActionWithoutAnExample, "MD315", kWarn, "an action without an example", false) \\$' ||
-  fail "the list entry is not after MD314"
+grep -A1 '"MD315"' "$scratch/mdhost/contract/rules.h" |
+  grep -q '^  X(kAnActionWithoutAnExample, "MD316", kWarn, "an action without an example", false) \\$' ||
+  fail "the list entry is not after MD315"
 printf '#include "mdhost/contract/rules.h"\nstatic_assert(sizeof host::rule::kAll / sizeof host::rule::kAll[0] == %d, "");\n' \
   $((before + 1)) >"$scratch/list.cpp"
 g++ -std=c++17 -fsyntax-only -I"$scratch" "$scratch/list.cpp" || fail "the list does not compile with one more rule"
-awk '/^### MD314 /{a=NR} /^### MD315 an action without an example$/{b=NR} /^## Registering/{c=NR} END{exit !(a<b && b<c)}' \
-  "$scratch/docs/checks.md" || fail "the page's section is not after MD314's, in its group"
-grep -q '^Severity: WARN\.$' "$scratch/docs/checks.md" && grep -q '`docs/examples/MD315_fixed.c`' "$scratch/docs/checks.md" ||
+awk '/^### MD315 /{a=NR} /^### MD316 an action without an example$/{b=NR} /^## Registering/{c=NR} END{exit !(a<b && b<c)}' \
+  "$scratch/docs/checks.md" || fail "the page's section is not after MD315's, in its group"
+grep -q '^Severity: WARN\.$' "$scratch/docs/checks.md" && grep -q '`examples/MD316_fixed.c`' "$scratch/docs/checks.md" ||
   fail "the section lacks its severity or its examples"
-for f in MD315_bad.c MD315_fixed.c accepted/native/MD315_bad.txt accepted/win/MD315_fixed.txt; do
+for f in MD316_bad.c MD316_fixed.c accepted/native/MD316_bad.txt accepted/win/MD316_fixed.txt; do
   [ -s "$scratch/docs/examples/$f" ] || fail "no $f"
 done
-if python3 "$src/tools/new_rule.py" MD315 again WARN --root "$scratch" 2>/dev/null; then fail "took MD315 twice"; fi
+if python3 "$src/tools/new_rule.py" MD316 again WARN --root "$scratch" 2>/dev/null; then fail "took MD316 twice"; fi
 python3 "$src/tools/new_rule.py" MD603 "another side by side" NOTE --root "$scratch" >/dev/null
 printf '#include "mdhost/contract/rules.h"\nstatic_assert(sizeof host::rule::kAll / sizeof host::rule::kAll[0] == %d, "");\n' \
   $((before + 2)) >"$scratch/list.cpp"

@@ -32,8 +32,9 @@ examples = sorted(set(re.findall(r"<!-- example (MD[0-9]{3}) -->", page)))
 if not examples:
     sys.exit("no examples in " + checks)
 # No plugin shows these: mdhost's own failures (no worker, no memory, no Lua
-# state), and the passes of the calls MD102-MD105 and MD301 make.
-WITHOUT_PAIR = {"MD007", "MD008", "MD402", "MD106", "MD302"}
+# state), the passes of the calls MD102-MD105 and MD301 make, and a module
+# held to a source document the author names (MD315, a command-line case).
+WITHOUT_PAIR = {"MD007", "MD008", "MD402", "MD106", "MD302", "MD315"}
 examples_dir = checks.rsplit("/", 1)[0] + "/examples"
 def unix(path):
     return path[2:] if re.match(r"^[A-Za-z]:/", path) else path
@@ -50,10 +51,26 @@ def rule_severities():
                          timeout=300)
     levels = {"error": "FAIL", "warning": "WARN", "note": "NOTE", "none": "PASS"}
     rules = json.loads(run.stdout.decode("utf-8"))["runs"][0]["tool"]["driver"]["rules"]
-    return {r["id"]: levels[r["defaultConfiguration"]["level"]] for r in rules}
+    return ({r["id"]: levels[r["defaultConfiguration"]["level"]] for r in rules},
+            {r["id"] for r in rules if r.get("properties", {}).get("fixable")})
 
 
-severities = rule_severities()
+severities, fixable = rule_severities()
+
+
+def mended(rule):
+    """The failing example's document, as its author would have it, after
+    `check --fix`: the rule is quiet there."""
+    module = "%s/example_%s_bad%s" % (bin_dir, rule, suffix)
+    info = subprocess.run(mdhost + ["info", "--json", module], capture_output=True, timeout=300)
+    document = "%s/%s_bad.xml" % (unix_scratch, rule)
+    os.makedirs(unix_scratch, exist_ok=True)
+    with open(document, "w", encoding="utf-8", newline="") as f:
+        f.write(json.loads(info.stdout.decode("utf-8"))["plugins"][0]["action_xml"])
+    program_path = "%s/%s_bad.xml" % (scratch, rule)
+    subprocess.run(mdhost + ["check", "--fix", program_path], capture_output=True, timeout=300)
+    after = subprocess.run(mdhost + ["check", "--json", program_path], capture_output=True, timeout=300)
+    return rule not in {f["rule"] for f in json.loads(after.stdout.decode("utf-8"))["plugins"][0]["findings"]}
 
 
 def findings(command, module, name):
@@ -122,6 +139,8 @@ for rule in examples:
             failed.append("%s: the mistake gives %s and notes %s, not the note alone" % (rule, bad, sorted(bad_notes)))
     elif bad != [(rule, severity)] or bad_passed:
         failed.append("%s: the mistake gives %s, not %s" % (rule, bad, [(rule, severity)]))
+    if rule in fixable and not mended(rule):
+        failed.append("%s: check --fix leaves it in the failing example's document" % rule)
     if not fixed_passed or fixed or rule in fixed_notes:
         failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed + sorted(fixed_notes & {rule})))
 wrong = {f.split(":")[0] for f in failed}

@@ -17,14 +17,16 @@ def shown(rule, kind):
     text = "```c\n%s```\n" % open(os.path.join(examples, name + ".c"), encoding="utf-8").read()
     rc = os.path.join(examples, name + ".rc")
     if os.path.exists(rc):
-        text += "with its version resource, `docs/examples/%s.rc`:\n```rc\n%s```\n" % (
+        text += "with its version resource, `examples/%s.rc`:\n```rc\n%s```\n" % (
             name, open(rc, encoding="utf-8").read())
     return text
 
 
 def block(rule):
-    return ("<!-- example %s -->\n**Example**, `docs/examples/%s_bad.c` (`example.h` beside it holds what\n"
-            "every example shares, a plugin right in all else):\n%s**Fixed**, `docs/examples/%s_fixed.c`:\n%s"
+    # The paths are relative to the page: docs/examples/ beside docs/checks.md,
+    # examples/ beside CHECKS.md in mdhost's folder.
+    return ("<!-- example %s -->\n**Example**, `examples/%s_bad.c` (`examples/example.h` holds what every\n"
+            "example shares, a plugin right in all else):\n%s**Fixed**, `examples/%s_fixed.c`:\n%s"
             % (rule, rule, shown(rule, "bad"), rule, shown(rule, "fixed")))
 
 

@@ -25,7 +25,7 @@ def fail(why):
 
 def constant(title):
     """"memory kept per load" -> kMemoryKeptPerLoad."""
-    words = re.findall(r"[A-Za-z0-9]+", title)
+    words = re.findall(r"[A-Za-z0-9]+", title.replace("'", ""))
     return "k" + "".join(w[0].upper() + w[1:] for w in words)
 
 

@@ -1,7 +1,7 @@
 /* The string Default is written as a script writes it. */
-#define EXAMPLE_XML                                                                                       \
-  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>"            \
-  "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>who is greeted" \
-  "</Description><Type>string</Type><Default>\"World\"</Default><Required>1</Required></Arg></Arguments>" \
+#define EXAMPLE_XML                                                                                             \
+  "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>"                  \
+  "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>who is greeted"       \
+  "</Description><Type>string</Type><Default>\"dear reader\"</Default><Required>1</Required></Arg></Arguments>" \
   "</Action></ActionTemplates>"
 #include "example.h"

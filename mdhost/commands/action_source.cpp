@@ -1,10 +1,9 @@
 // A plugin module or an action document, read for the commands that work
 // on a plugin's actions (diff, doc).
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 #include "mdhost/commands/commands.h"
+#include "mdhost/examine/document_file.h"
 #include "mdhost/examine/examination.h"
 #include "mdhost/worker/examiner.h"
 
@@ -19,17 +18,9 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 PluginReport ReadActionSource(const std::string& path, Examiner& examiner) {
-  if (ExtensionOf(path) != ".xml") return examiner.ExamineOne(Examination::kRead, path);
   // A document alone is read here: only a plugin's code needs a worker.
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  PluginReport report;
-  report.path = path;
-  ReportSink sink(&report);
-  ReadDocumentInto(sink, bytes.str());
-  report.KeepProblemsOnly();
-  return report;
+  if (IsActionDocumentFile(path)) return ExamineDocumentFile(path, Examination::kRead);
+  return examiner.ExamineOne(Examination::kRead, path);
 }
 
 }  // namespace host

@@ -1,16 +1,49 @@
 // mdhost check PLUGIN...: each plugin against the host's contract, one line
 // per finding with its rule ID; the exit code is 0 only when nothing failed
-// (with --strict, when nothing warned either).
+// (with --strict, when nothing warned either). An action document named
+// alone (actions.xml) is checked here, by every rule that reads a document,
+// each finding on the file's own lines; a module's document, on the lines of
+// the source it was built from where the author names it (--document).
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/plugin_arguments.h"
 #include "mdhost/commands/rule_config.h"
+#include "mdhost/commands/source_fixes.h"
+#include "mdhost/commands/suppressions.h"
 #include "mdhost/contract/report_sink.h"
 #include "mdhost/contract/rules.h"
+#include "mdhost/examine/document_file.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
 #include "mdhost/worker/examiner_pool.h"
 
 namespace host {
+namespace {
+
+// --fix: each source document mended (the documents named, and the module's
+// source where one is named) before it is checked, so that what was fixed
+// is quiet; with --diff, the change shown and nothing written.
+int FixSources(const Invocation& call, const std::vector<std::string>& sources) {
+  for (const std::string& source : sources) {
+    SourceFixes fixes;
+    std::string why;
+    if (!FixSource(source, !call.fix_diff, &fixes, &why)) {
+      Complain(why);
+      return kExitNoInput;
+    }
+    std::string said = call.fix_diff ? fixes.diff : "";
+    if (!call.fix_diff)
+      for (std::size_t i = 0; i < fixes.fixed.size(); ++i)
+        said += FixedLine(source, fixes.fixed[i], fixes.before[i]) + "\n";
+    // The formats for programs keep standard output to themselves.
+    if (std::string(call.format->name) == "text")
+      Print(said);
+    else
+      WriteUtf8(stderr, said);
+  }
+  return kExitOk;
+}
+
+}  // namespace
 
 int CheckCommand(const Invocation& call) {
   int status = kExitOk;
@@ -20,19 +53,25 @@ int CheckCommand(const Invocation& call) {
     status = kExitNothing;
   }
   if (named.files.empty()) return status;
+  if (!call.document.empty())
+    if (const int missing = RequireFile(call.document)) return missing;  // said on standard error
   // Each file named has its place in the JSON, one that cannot be used too:
   // its report is the reason, as MD001 (the host cannot load it either).
   ReportSet set;
   std::vector<PluginReport>& reports = set.reports;
   reports.resize(named.files.size());
-  std::vector<std::string> files;
-  std::vector<std::size_t>& places = set.examined;
+  std::vector<std::string> modules;
+  std::vector<std::size_t> module_places, document_places;
   for (std::size_t i = 0; i < named.files.size(); ++i) {
     std::string why;
     const int usable = RequireFile(named.files[i], &why);
     if (usable == kExitOk) {
-      files.push_back(named.files[i]);
-      places.push_back(i);
+      if (IsActionDocumentFile(named.files[i])) {
+        document_places.push_back(i);
+      } else {
+        modules.push_back(named.files[i]);
+        module_places.push_back(i);
+      }
       continue;
     }
     if (status == kExitOk) status = usable;
@@ -40,22 +79,55 @@ int CheckCommand(const Invocation& call) {
     ReportSink(&reports[i]).Error(rule::kCannotLoad, "cannot be loaded: " + why);
   }
   RuleChoices choices(call);
-  if (std::string why; !choices.Find(named.files, &why)) {
+  Acceptance acceptance(call, choices);
+  if (std::string why; !choices.Find(named.files, &why) || !acceptance.Ready(&why)) {
     Complain(why);
     return kExitUsage;
   }
-  std::size_t delivered = 0;
+  if (call.fix) {
+    std::vector<std::string> sources;
+    for (std::size_t place : document_places) sources.push_back(named.files[place]);
+    for (const std::string& module : modules) {
+      const std::string source = call.document.empty() ? choices.DocumentFor(module).value_or("") : call.document;
+      if (!source.empty() && std::find(sources.begin(), sources.end(), source) == sources.end())
+        sources.push_back(source);
+    }
+    if (const int failed = FixSources(call, sources)) return failed;
+  }
   const auto make = [&] {
     auto examiner = std::make_unique<Examiner>(call.isolated, call.timeout_seconds, call.load_cycles);
     examiner->AdjustEach([&](PluginReport* report) { choices.Apply(report); });
     return examiner;
   };
   const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kCheck);
-  ExamineWithJobs(JobsOf(call), make, Examination::kCheck, files, [&](const PluginReport& report) {
+  // Reports go out in the order named: the documents (read here, at once)
+  // between the modules (read in workers) as they come.
+  const auto deliver = [&](std::size_t place, PluginReport report) {
+    const std::string source = call.document.empty() ? choices.DocumentFor(report.path).value_or("") : call.document;
+    if (!source.empty() && report.error.empty()) PlaceOnSource(&report, source);
+    choices.Apply(&report);  // the source's finding too
+    acceptance.Accept(&report);
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
     out->Report(report);
-    reports[places[delivered++]] = report;
+    reports[place] = std::move(report);
+    set.examined.push_back(place);
+  };
+  std::size_t delivered = 0, next_document = 0;
+  const auto documents_before = [&](std::size_t place) {
+    for (; next_document < document_places.size() && document_places[next_document] < place; ++next_document) {
+      const std::size_t at = document_places[next_document];
+      deliver(at, ExamineDocumentFile(named.files[at], Examination::kCheck));
+    }
+  };
+  ExamineWithJobs(JobsOf(call), make, Examination::kCheck, modules, [&](const PluginReport& report) {
+    documents_before(module_places[delivered]);
+    deliver(module_places[delivered++], report);
   });
+  documents_before(named.files.size());
+  if (std::string why; !acceptance.Finish(&set, &why)) {
+    Complain(why);
+    if (status == kExitOk) status = kExitNoInput;
+  }
   out->Reports(set);
   return status;
 }

@@ -138,6 +138,40 @@ const Option kOptions[] = {
      [](const char* value, Invocation* call, std::string* error) {
        return Number("--jobs", value, 1, 64, &call->jobs, error);
      }},
+    {"--root", "DIR", kInfo | kCheck | kScan | kDiff,
+     "the repository's folder, which SARIF's and github's paths are relative to (default: the working folder)",
+     [](const char* value, Invocation* call, std::string*) {
+       call->root = value;
+       return true;
+     }},
+    {"--document", "SRC", kCheck,
+     "the source document the module was built from: findings in its document are placed on SRC's lines",
+     [](const char* value, Invocation* call, std::string*) {
+       call->document = value;
+       return true;
+     }},
+    {"--fix", nullptr, kCheck,
+     "mend the mechanical mistakes of the source documents (a document named, or --document's) in place",
+     [](const char*, Invocation* call, std::string*) {
+       call->fix = true;
+       return true;
+     }},
+    {"--diff", nullptr, kCheck, "with --fix: show the change as a diff and write nothing",
+     [](const char*, Invocation* call, std::string*) {
+       call->fix_diff = true;
+       return true;
+     }},
+    {"--baseline", "FILE", kCheck | kScan,
+     "the findings FILE holds (--write-baseline wrote it) are accepted: only new ones count",
+     [](const char* value, Invocation* call, std::string*) {
+       call->baseline = value;
+       return true;
+     }},
+    {"--write-baseline", "FILE", kCheck | kScan, "write this run's findings to FILE, for --baseline",
+     [](const char* value, Invocation* call, std::string*) {
+       call->write_baseline = value;
+       return true;
+     }},
     {"--strict", nullptr, kCheck | kScan, "a WARN fails as a FAIL does",
      [](const char*, Invocation* call, std::string*) {
        call->strict = true;
@@ -202,7 +236,7 @@ std::string CommandList(unsigned commands) {
 
 std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing) {
   const Format& format = call.format ? *call.format : DefaultFormat(kForReports);
-  return format.make({listing, call.strict, call.quiet, call.verbose});
+  return format.make({listing, call.strict, call.quiet, call.verbose, call.root});
 }
 
 int JobsOf(const Invocation& call) {
@@ -291,6 +325,14 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
     if (!option->take(value, call, error)) return false;
   }
   if (!TakeFormat(command, call, error)) return false;
+  if (call->fix_diff && !call->fix) {
+    *error = "--diff shows what --fix would change: give both";
+    return false;
+  }
+  if (!call->config_file.empty() && call->no_config) {
+    *error = "--config and --no-config together: read FILE, or read none";
+    return false;
+  }
   if (call->timeout_given && !call->isolated) {
     *error = "--timeout cannot be honoured with --in-process: a plugin that hangs would hang mdhost";
     return false;

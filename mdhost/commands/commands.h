@@ -55,9 +55,15 @@ struct Invocation {
   // info, check, scan: the severities chosen for rules, in the options' order
   // (the later wins), and the project file that holds more.
   std::vector<std::pair<std::string, RuleLevel>> rule_options;
-  std::string config_file;  // --config: this file instead of those found
-  bool no_config = false;   // --no-config: no file at all
-  int jobs = 0;             // check, scan: workers at once (0: one per processor)
+  std::string config_file;     // --config: this file instead of those found
+  bool no_config = false;      // --no-config: no file at all
+  int jobs = 0;                // check, scan: workers at once (0: one per processor)
+  std::string root = ".";      // --root: the repository, which SARIF's and GitHub's paths are relative to
+  std::string document;        // check --document: the source document the module was built from
+  bool fix = false;            // check --fix: mend the source documents' mechanical mistakes
+  bool fix_diff = false;       // check --fix --diff: show the change, write nothing
+  std::string baseline;        // check, scan --baseline: the findings accepted when the project began
+  std::string write_baseline;  // check, scan --write-baseline: where this run's findings go
 };
 
 // kExitOk when `path` names a file; otherwise says why not on standard

@@ -39,7 +39,7 @@ int DocCommand(const Invocation& call) {
   Examiner examiner(call.isolated, call.timeout_seconds);
   const PluginReport report = ReadActionSource(path, examiner);
   if (const std::optional<Finding> failure = report.WhyNoActions()) {
-    Print(AnsiToUtf8(path) + ": " + FindingLine(*failure) + "\n");  // as check says it
+    Print(PluginFindingLine(path, *failure) + "\n");  // as check says it
     return kExitFailed;
   }
   const auto text = [&](const char* getter) {

@@ -5,6 +5,7 @@
 
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/rule_pages.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/report/output.h"
 
 namespace host {
@@ -21,15 +22,30 @@ std::string RulePage(const std::string& id) {
   return page + "\n";
 }
 
+// The page as a reader in a terminal wants it: without the markers the page's
+// tools leave in it (<!-- example MDnnn -->).
+std::string ForTheTerminal(const std::string& page) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < page.size()) {
+    std::size_t end = page.find('\n', at);
+    end = end == std::string::npos ? page.size() : end + 1;
+    const std::string line = page.substr(at, end - at);
+    if (line.compare(0, 4, "<!--") != 0) out += line;
+    at = end;
+  }
+  return out;
+}
+
 int ExplainCommand(const Invocation& call) {
   std::string id = call.arguments[0];
   for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const std::string page = RulePage(id);
+  const std::string page = FindRule(id) ? RulePage(id) : "";
   if (page.empty()) {
     Complain("no rule " + call.arguments[0] + ": rules are named MDnnn, as in the findings (CHECKS.md lists them)");
     return kExitUsage;
   }
-  Print(page);
+  Print(ForTheTerminal(page));
   return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 // host reads them.
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/rule_config.h"
+#include "mdhost/commands/suppressions.h"
 #include "mdhost/report/output.h"
 #include "mdhost/worker/examiner.h"
 
@@ -19,6 +20,10 @@ int InfoCommand(const Invocation& call) {
   examiner.AdjustEach([&](PluginReport* report) { choices.Apply(report); });
   ReportSet set;
   set.reports.push_back(examiner.ExamineOne(Examination::kRead, path));
+  Acceptance acceptance(call, choices);
+  acceptance.Accept(&set.reports.front());
+  std::string unused;
+  acceptance.Finish(&set, &unused);  // info writes no baseline
   const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kInfo);
   out->Report(set.reports.front());
   out->Reports(set);

@@ -15,6 +15,7 @@ const char kSource[] = R"(/* @NAME@: an action plugin for Autoplay Media Studio 
 #include <windows.h> /* first: shellapi.h needs it */
 
 #include <shellapi.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 @CPP_INCLUDES@
@@ -52,30 +53,59 @@ EXPORT int irPlg_GetAuthorInfo(char* buffer, int* size) { return Serve(kAuthorIn
 EXPORT int irPlg_GetPluginActionXML(char* buffer, int* size) { return Serve(kActionXml, buffer, size); }
 EXPORT int irPlg_GetSDKVersion(void) { return 2; }
 
-/* The host asks for help through these two; both open Help.html in the
- * folder it names (the plugin's own, without a trailing backslash) with the
- * program the system opens pages with. 1: the page was handed to the shell;
- * 0: there is none. */
-static int ShowHelp(const char* folder, void* parent) {
+/* "\"file:///C:/My%20Plugins/Help.html#Table.Action\"": the page at an
+ * action's section, as a URL a browser takes (a file name has no section). */
+static void SectionUrl(const char* path, const char* action, char* url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  url += sprintf(url, "\"file:///");
+  for (; *path != '\0'; ++path) {
+    const unsigned char c = (unsigned char)*path;
+    if (c == '\\') {
+      *url++ = '/';
+    } else if (c <= ' ' || c == '%' || c == '#' || c == '?' || c == '"' || c >= 0x7F) {
+      *url++ = '%';
+      *url++ = kHex[c >> 4];
+      *url++ = kHex[c & 15];
+    } else {
+      *url++ = (char)c;
+    }
+  }
+  sprintf(url, "#%s\"", action);
+}
+
+/* The host asks for help through these two: Help.html in the folder it names
+ * (the plugin's own, without a trailing backslash), opened by the program
+ * the system opens pages with; for an action, at the action's own section
+ * (Help.html#Table.Action). 1: the page was opened; 0: there is none, or the
+ * shell could not open it. */
+static int ShowHelp(const char* folder, const char* action, void* parent) {
   static const char kPage[] = "\\Help.html";
   const size_t length = folder != NULL ? strlen(folder) : 0;
+  const size_t named = action != NULL ? strlen(action) : 0;
   char* path = (char*)malloc(length + sizeof kPage);
+  char* url = (char*)malloc(3 * (length + sizeof kPage) + named + 16);
+  char program[MAX_PATH];
   int shown = 0;
-  if (path == NULL) return 0;
-  memcpy(path, folder != NULL ? folder : "", length);
-  memcpy(path + length, kPage, sizeof kPage);
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-    ShellExecuteA((HWND)parent, "open", path, NULL, NULL, SW_SHOWNORMAL);
-    shown = 1;
+  if (path != NULL && url != NULL) {
+    memcpy(path, folder != NULL ? folder : "", length);
+    memcpy(path + length, kPage, sizeof kPage);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+      shown = 0;
+    } else if (named > 0 && (INT_PTR)FindExecutableA(path, NULL, program) > 32) {
+      SectionUrl(path, action, url);
+      shown = (INT_PTR)ShellExecuteA((HWND)parent, "open", program, url, NULL, SW_SHOWNORMAL) > 32;
+    } else {
+      shown = (INT_PTR)ShellExecuteA((HWND)parent, "open", path, NULL, NULL, SW_SHOWNORMAL) > 32;
+    }
   }
   free(path);
+  free(url);
   return shown;
 }
 
-EXPORT int irPlg_ShowHelpForPlugin(char* folder, void* parent) { return ShowHelp(folder, parent); }
+EXPORT int irPlg_ShowHelpForPlugin(char* folder, void* parent) { return ShowHelp(folder, NULL, parent); }
 EXPORT int irPlg_ShowHelpForAction(char* action, char* folder, void* parent) {
-  (void)action; /* one page serves every action */
-  return ShowHelp(folder, parent);
+  return ShowHelp(folder, action, parent);
 }
 
 /* @NAME@.Hello(Name): a greeting for Name. */

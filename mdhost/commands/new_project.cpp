@@ -261,7 +261,7 @@ std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std
           {"CMakeLists.txt", cmake},
           {"cmake/mingw-i686.cmake", kToolchain},
           {"README.md", readme},
-          {kRuleFileName, RuleFileTemplate()},
+          {kRuleFileName, RuleFileTemplate("actions.xml")},
           {"ci.sh", Fill(kCiScript, name)}};
 }
 

@@ -1,8 +1,10 @@
 #include "mdhost/commands/rule_config.h"
 
 #include <toml++/toml.h>
+
 #include <fstream>
 #include <sstream>
+#include "mdhost/commands/suppressions.h"
 
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
@@ -21,8 +23,15 @@ std::string Join(const std::string& folder, const char* name) {
 
 }  // namespace
 
-std::string RuleFileTemplate() {
-  std::string text =
+std::string RuleFileTemplate(const std::string& document) {
+  std::string text;
+  if (!document.empty())
+    text +=
+        "# The action document the plugin's module is built from: mdhost check\n"
+        "# places the findings about the module's document on its lines.\n"
+        "document = \"" +
+        document + "\"\n\n";
+  text +=
       "# The levels of mdhost's rules for the plugins in this folder and below\n"
       "# (mdhost check, info and scan read the first mdhost.toml found upward\n"
       "# from a plugin). Every rule is at its own severity; to change one, take\n"
@@ -36,18 +45,65 @@ std::string RuleFileTemplate() {
     text += std::string("# ") + rule.id + " = " + value + std::string(7 - value.size(), ' ') + "  # " + words.name +
             ": " + rule.title + "\n";
   }
-  return text;
+  return text +
+         "\n# A finding accepted for good reason is not counted: an entry names its\n"
+         "# rule, and where it applies (action, argument, file: a glob relative to\n"
+         "# this file); a crash is never accepted. An entry that matches nothing\n"
+         "# is said (a NOTE), so that it can go.\n"
+         "# [[ignore]]\n"
+         "# rule = \"MD313\"\n"
+         "# action = \"Table.Action\"\n"
+         "# reason = \"why it is right as it is\"\n";
 }
 
-bool ReadRuleFile(const std::string& path, RuleSettings* settings, std::string* error) {
+namespace {
+
+std::optional<std::string> Text(const toml::node* node) { return node ? node->value<std::string>() : std::nullopt; }
+
+// A [[ignore]] entry's keys: rule (a rule mdhost has), and action, argument,
+// file and reason where given, each a text.
+bool ReadIgnore(const toml::table& entry, const std::string& path, const std::string& where, IgnoreEntry* ignore,
+                std::string* error) {
+  ignore->project_file = path;
+  ignore->line = static_cast<int>(entry.source().begin.line);
+  for (auto&& [key, node] : entry) {
+    std::string* field = key.str() == "rule"       ? &ignore->rule
+                         : key.str() == "action"   ? &ignore->action
+                         : key.str() == "argument" ? &ignore->argument
+                         : key.str() == "file"     ? &ignore->file
+                         : key.str() == "reason"   ? &ignore->reason
+                                                   : nullptr;
+    const std::optional<std::string> value = node.value<std::string>();
+    if (field == nullptr || !value) {
+      *error = Where(where, key.source()) + ": [[ignore]] takes rule, action, argument, file and reason, each a text";
+      return false;
+    }
+    *field = *value;
+  }
+  if (!IsRuleId(ignore->rule)) {
+    *error = Where(where, entry.source()) + ": [[ignore]] names no rule mdhost has (rule = \"MDnnn\")";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadProjectFile(const std::string& path, ProjectSettings* project, std::string* error) {
+  const std::string where = AnsiToUtf8(path);
+  // Only a file is read: a folder, a dangling link or a pipe named mdhost.toml
+  // is a mistake to say, never a file to pass over (nor one to wait on).
+  if (!IsFile(path)) {
+    *error = where + ": cannot be read (it is no file)";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (!in) {
-    *error = AnsiToUtf8(path) + ": cannot be read";
+    *error = where + ": cannot be read";
     return false;
   }
-  const std::string where = AnsiToUtf8(path);
   toml::table table;
   try {
     table = toml::parse(bytes.str(), where);
@@ -56,10 +112,38 @@ bool ReadRuleFile(const std::string& path, RuleSettings* settings, std::string* 
     return false;
   }
   for (auto&& [key, node] : table)
-    if (key.str() != "rules") {
-      *error = Where(where, key.source()) + ": " + std::string(key.str()) + " is no table mdhost reads ([rules])";
+    if (key.str() != "rules" && key.str() != "document" && key.str() != "ignore") {
+      *error = Where(where, key.source()) + ": " + std::string(key.str()) +
+               " is no table or key mdhost reads ([rules], document, [[ignore]])";
       return false;
     }
+  if (const toml::node* document = table.get("document")) {
+    const std::optional<std::string> name = Text(document);
+    if (!name || name->empty()) {
+      *error = Where(where, document->source()) + ": document is the source document's path, a text";
+      return false;
+    }
+    // Relative to the project file, as the author writes it there.
+    const bool absolute = (*name)[0] == '/' || (*name)[0] == '\\' || (name->size() > 1 && (*name)[1] == ':');
+    project->document = absolute ? *name : Join(FolderOf(path), name->c_str());
+  }
+  if (const toml::node* ignores = table.get("ignore")) {
+    const toml::array* entries = ignores->as_array();
+    if (entries == nullptr) {
+      *error = Where(where, ignores->source()) + ": ignore is no array of tables ([[ignore]], then rule = \"MDnnn\")";
+      return false;
+    }
+    for (const toml::node& node : *entries) {
+      const toml::table* entry = node.as_table();
+      IgnoreEntry ignore;
+      if (entry == nullptr) {
+        *error = Where(where, node.source()) + ": ignore is no array of tables ([[ignore]], then rule = \"MDnnn\")";
+        return false;
+      }
+      if (!ReadIgnore(*entry, path, where, &ignore, error)) return false;
+      project->ignores.push_back(ignore);
+    }
+  }
   const toml::node* rules_node = table.get("rules");
   if (rules_node == nullptr) return true;
   const toml::table* rules = rules_node->as_table();
@@ -79,7 +163,7 @@ bool ReadRuleFile(const std::string& path, RuleSettings* settings, std::string* 
       *error = Where(where, node.source()) + ": " + id + " is set to neither \"allow\", \"warn\" nor \"deny\"";
       return false;
     }
-    (*settings)[id] = {*level, Where(where, key.source())};
+    project->rules[id] = {*level, Where(where, key.source())};
   }
   return true;
 }
@@ -96,7 +180,7 @@ std::optional<std::string> RuleChoices::FileFor(const std::string& plugin) {
     }
     walked.push_back(folder);
     const std::string candidate = folder.empty() ? std::string("/") + kRuleFileName : Join(folder, kRuleFileName);
-    if (IsFile(candidate)) {
+    if (Exists(candidate)) {  // whatever it is: one that cannot be read is said, not passed over
       found = candidate;
       break;
     }
@@ -109,17 +193,18 @@ std::optional<std::string> RuleChoices::FileFor(const std::string& plugin) {
 }
 
 bool RuleChoices::Find(const std::vector<std::string>& plugins, std::string* error) {
-  std::map<std::string, RuleSettings> of_file;
   for (const std::string& plugin : plugins) {
     RuleSettings settings;
     if (const std::optional<std::string> file = FileFor(plugin)) {
-      auto read = of_file.find(*file);
-      if (read == of_file.end()) {
-        RuleSettings from_file;
-        if (!ReadRuleFile(*file, &from_file, error)) return false;
-        read = of_file.emplace(*file, std::move(from_file)).first;
+      auto read = files_.find(*file);
+      if (read == files_.end()) {
+        ProjectSettings project;
+        if (!ReadProjectFile(*file, &project, error)) return false;
+        read = files_.emplace(*file, std::move(project)).first;
+        for (const IgnoreEntry& entry : read->second.ignores) used_[&entry] = 0;
       }
-      settings = read->second;
+      settings = read->second.rules;
+      file_of_plugin_[plugin] = *file;
     }
     for (const auto& [id, level] : call_.rule_options)
       settings[id] = {level, level == RuleLevel::kAllow ? "--allow" : level == RuleLevel::kWarn ? "--warn" : "--deny"};
@@ -132,6 +217,30 @@ const RuleSettings& RuleChoices::For(const std::string& plugin) const {
   static const RuleSettings kNone;
   const auto it = by_plugin_.find(plugin);
   return it == by_plugin_.end() ? kNone : it->second;
+}
+
+std::optional<std::string> RuleChoices::DocumentFor(const std::string& plugin) const {
+  const auto file = file_of_plugin_.find(plugin);
+  if (file == file_of_plugin_.end()) return std::nullopt;
+  return files_.at(file->second).document;
+}
+
+void RuleChoices::Accept(PluginReport* report) {
+  const auto file = file_of_plugin_.find(report->path);
+  if (file == file_of_plugin_.end()) return;
+  for (const IgnoreEntry& entry : files_.at(file->second).ignores) used_[&entry] += Ignore(entry, report);
+}
+
+std::vector<Finding> RuleChoices::UnusedIgnores() const {
+  std::vector<Finding> notes;
+  for (const auto& [path, project] : files_)
+    for (const IgnoreEntry& entry : project.ignores)
+      if (used_.at(&entry) == 0)
+        notes.push_back({entry.rule,
+                         Severity::kNote,
+                         "this [[ignore]] entry matched no finding: remove it, or narrow what it names",
+                         {{}, entry.action, entry.argument, {}, {entry.line, 1}, path}});
+  return notes;
 }
 
 }  // namespace host

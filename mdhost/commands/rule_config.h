@@ -1,10 +1,13 @@
-// The severities an author chose for each plugin's rules: the project file
-// mdhost.toml, found from the plugin's folder upward (the first one found;
-// --config FILE instead, none with --no-config), then --allow, --warn and
-// --deny in their order, the later winning.
+// What an author chose for each plugin: the project file mdhost.toml, found
+// from the plugin's folder upward (the first one found; --config FILE
+// instead, none with --no-config), with its rule levels ([rules]), the
+// source document its module is built from (document = "actions.xml") and
+// the findings it accepts ([[ignore]]); then --allow, --warn and --deny in
+// their order, the later winning.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,32 +19,59 @@ namespace host {
 
 constexpr char kRuleFileName[] = "mdhost.toml";
 
-// A file's [rules] table (`MD501 = "allow"`) into `settings`; false, and why
-// naming the file, line and key, for a file that is no TOML, holds another
-// table or key, names no rule mdhost has, or a level other than allow, warn
-// or deny.
-bool ReadRuleFile(const std::string& path, RuleSettings* settings, std::string* error);
+// One [[ignore]] entry: the findings of `rule` it accepts, narrowed by
+// action, argument and a glob of the files (relative to the project file's
+// folder) where given.
+struct IgnoreEntry {
+  std::string rule, action, argument, file, reason;
+  std::string project_file;  // the mdhost.toml it is in
+  int line = 0;              // its line there
+};
+
+struct ProjectSettings {
+  RuleSettings rules;
+  std::optional<std::string> document;  // made relative to the working folder
+  std::vector<IgnoreEntry> ignores;
+};
+
+// A project file into `project`; false, and why naming the file, line and
+// key, for a file that cannot be read, is no TOML, holds another table or
+// key, names no rule mdhost has, or a level other than allow, warn or deny.
+bool ReadProjectFile(const std::string& path, ProjectSettings* project, std::string* error);
 
 // A project's mdhost.toml as `mdhost new` writes it: every rule at its own
-// severity, commented out, as the place to change them.
-std::string RuleFileTemplate();
+// severity, commented out, as the place to change them; the source document
+// where given.
+std::string RuleFileTemplate(const std::string& document = "");
 
 class RuleChoices {
  public:
   explicit RuleChoices(const Invocation& call) : call_(call) {}
 
-  // The settings of each plugin; false, and why, when a file cannot be used.
+  // What was chosen for each plugin; false, and why, when a file cannot be used.
   bool Find(const std::vector<std::string>& plugins, std::string* error);
-  // Those of a plugin Find was given (none for another).
+  // The levels of a plugin Find was given (none for another).
   const RuleSettings& For(const std::string& plugin) const;
+  // The source document its project file names, if any.
+  std::optional<std::string> DocumentFor(const std::string& plugin) const;
+  // The levels chosen (from any thread: it changes nothing here).
   void Apply(PluginReport* report) const { ApplyRuleSettings(For(report->path), report); }
+  // The [[ignore]] entries: a finding an entry matches goes to the report's
+  // suppressed (a crash never does). From one thread at a time.
+  void Accept(PluginReport* report);
+  // A NOTE for each [[ignore]] entry of the files read that matched no
+  // finding in this run, placed on its line.
+  std::vector<Finding> UnusedIgnores() const;
 
  private:
   std::optional<std::string> FileFor(const std::string& plugin);
 
   const Invocation& call_;
-  std::map<std::string, RuleSettings> by_plugin_;
+  std::map<std::string, std::string> file_of_plugin_;
   std::map<std::string, std::optional<std::string>> file_of_folder_;  // found already
+  std::map<std::string, ProjectSettings> files_;                      // read, by path
+  std::map<const IgnoreEntry*, int> used_;                            // findings each entry matched
+  std::map<std::string, RuleSettings> by_plugin_;
 };
 
 }  // namespace host

@@ -8,6 +8,7 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/commands/scan_findings.h"
+#include "mdhost/commands/suppressions.h"
 #include "mdhost/examine/pe_image.h"
 #include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
@@ -48,9 +49,10 @@ int ScanCommand(const Invocation& call) {
   }
   for (const std::string& path : unreachable) skipped.push_back({path, kNameNotInAnsi});
   RuleChoices choices(call);
+  Acceptance acceptance(call, choices);
   std::vector<std::string> named_like_plugins = plugins;
   for (const PluginReport& report : unusable) named_like_plugins.push_back(report.path);
-  if (std::string why; !choices.Find(named_like_plugins, &why)) {
+  if (std::string why; !choices.Find(named_like_plugins, &why) || !acceptance.Ready(&why)) {
     Complain(why);
     return kExitUsage;
   }
@@ -68,7 +70,8 @@ int ScanCommand(const Invocation& call) {
   out->Begin();
   ExamineWithJobs(JobsOf(call), make, Examination::kRead, plugins, [&](const PluginReport& report) {
     reports.push_back(report);
-    out->Report(report);
+    acceptance.Accept(&reports.back());
+    out->Report(reports.back());
   });
   for (PluginReport& report : unusable) {
     choices.Apply(&report);
@@ -77,7 +80,11 @@ int ScanCommand(const Invocation& call) {
   }
   for (const PluginReport& report : reports) set.side_by_side_from.push_back(report.findings.size());
   CheckNeighbours(reports);
-  for (PluginReport& report : reports) choices.Apply(&report);  // the clashes just found
+  for (PluginReport& report : reports) {  // the clashes just found
+    choices.Apply(&report);
+    acceptance.Accept(&report);
+  }
+  if (std::string why; !acceptance.Finish(&set, &why)) Complain(why);
   out->Reports(set);
   int failed = 0;
   for (const PluginReport& report : reports) failed += !report.Passed(call.strict);

@@ -26,6 +26,23 @@ inline bool IsLuaKeyword(const std::string& text) {
 // A name a script can write bare: `Table.Name`, `function f(Name)`.
 inline bool IsBareLuaName(const std::string& text) { return IsLuaName(text) && !IsLuaKeyword(text); }
 
+// "\"a\\\"b\\010\"": a Lua string literal of any bytes (control bytes as
+// decimal escapes, UTF-8 as it is).
+inline std::string LuaQuoted(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      out += '\\' + std::to_string(c / 100) + std::to_string(c / 10 % 10) + std::to_string(c % 10);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
 // "Table.Function": two names, as scripts call an action.
 inline bool IsActionName(const std::string& text) {
   const std::size_t dot = text.find('.');

@@ -17,6 +17,14 @@
 
 namespace host {
 
+// A finding an author accepted ([[ignore]] in mdhost.toml, or a baseline):
+// not counted, listed apart with why.
+struct Suppression {
+  Finding finding;
+  std::string reason;  // as the author wrote it; "" for none
+  std::string by;      // "C:\\p\\mdhost.toml:12", or the baseline's file
+};
+
 struct PluginReport {
   std::string path;
   std::string error;       // why the module could not be read or examined (UTF-8); "" when it could
@@ -38,6 +46,7 @@ struct PluginReport {
   std::optional<Finding> actions_failure;
   std::string file_version, product_version;  // from the version resource; "" where absent
   std::vector<Finding> findings;
+  std::vector<Suppression> suppressed;  // worked out where the report is read
   std::map<std::string, double> figures;
 
   int Count(Severity severity) const;

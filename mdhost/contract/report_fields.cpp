@@ -51,6 +51,7 @@ void AppendFinding(std::string* out, char tag, const Finding& finding) {
     if (!(finding.subject.*t.member).empty()) AppendRecord(&fields, t.tag, "", finding.subject.*t.member);
   if (finding.subject.place.line != 0) AppendRecord(&fields, 'l', "", PlaceText(finding.subject.place));
   if (finding.wrote_past) AppendRecord(&fields, 'w', "", "");
+  if (finding.crashed) AppendRecord(&fields, 'c', "", "");
   AppendRecord(out, tag, finding.rule, fields);
 }
 
@@ -70,6 +71,7 @@ bool ReadFinding(const Record& r, Finding* finding) {
       case 't': finding->text = f.value; return true;
       case 'l': return ReadPlace(f.value, &finding->subject.place);
       case 'w': finding->wrote_past = true; return true;
+      case 'c': finding->crashed = true; return true;
       default:
         for (const TextMember<Subject>& t : kSubjectTexts)
           if (t.tag == f.tag) {
@@ -277,9 +279,9 @@ const std::vector<ReportField> kFields = {
        r->findings.emplace_back();
        return ReadFinding(c, &r->findings.back());
      },
-     [](const PluginReport& r, const JsonContext&, Json* j) {
+     [](const PluginReport& r, const JsonContext& c, Json* j) {
        Json findings = Json::array();
-       for (const Finding& finding : r.Listed()) findings.push_back(FindingJson(finding));
+       for (const Finding& finding : r.Listed()) findings.push_back(FindingJson(finding, c.utf8));
        (*j)["findings"] = findings;
      }},
     {"figures", 'M', "figures",
@@ -297,6 +299,18 @@ const std::vector<ReportField> kFields = {
        (*j)["figures"] = Json::object();
        for (const auto& figure : r.figures) (*j)["figures"][figure.first] = figure.second;
      }},
+    // What an author accepted is worked out where the report is read.
+    {"suppressed", 0, "suppressed", nullptr, nullptr,
+     [](const PluginReport& r, const JsonContext& c, Json* j) {
+       Json list = Json::array();
+       for (const Suppression& s : r.suppressed) {
+         Json entry = FindingJson(s.finding, c.utf8);
+         entry["reason"] = s.reason;
+         entry["suppressed_by"] = c.utf8(s.by);
+         list.push_back(entry);
+       }
+       (*j)["suppressed"] = list;
+     }},
     // The verdict is worked out where the report is read, with --strict.
     {"(Passed)", 0, "passed", nullptr, nullptr,
      [](const PluginReport& r, const JsonContext& c, Json* j) { (*j)["passed"] = r.Passed(c.strict); }},
@@ -306,12 +320,19 @@ const std::vector<ReportField> kFields = {
 
 const std::vector<ReportField>& ReportFields() { return kFields; }
 
-nlohmann::json FindingJson(const Finding& finding) {
-  Json out = {{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", finding.text}};
-  if (finding.subject.place.line > 0) {  // in the action document
-    out["line"] = finding.subject.place.line;
-    out["column"] = finding.subject.place.column;
+nlohmann::json FindingJson(const Finding& finding, std::string (*utf8)(const std::string&)) {
+  const Subject& s = finding.subject;
+  Json out = {{"rule", finding.rule}, {"severity", SeverityName(finding.severity)}, {"text", FindingSentence(finding)}};
+  if (s.place.line > 0) {  // in the action document, the source file's where there is one
+    if (!s.file.empty()) out["file"] = utf8(s.file);
+    out["line"] = s.place.line;
+    out["column"] = s.place.column;
   }
+  for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"exports", s.exports},
+                                   {"action", s.action},
+                                   {"argument", s.argument},
+                                   {"element", s.element}})
+    if (!value.empty()) out[key] = value;
   if (!finding.set_by.empty()) {  // an author chose its severity
     out["default_severity"] = SeverityName(finding.rule_severity);
     out["severity_source"] = finding.set_by[0] == '-' ? "option" : "file";

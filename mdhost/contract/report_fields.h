@@ -35,8 +35,10 @@ struct ReportField {
 
 const std::vector<ReportField>& ReportFields();
 
-// A finding as JSON: rule, severity, text; line and column where it has a
-// place; where an author chose its severity, the rule's own and who chose.
-nlohmann::json FindingJson(const Finding& finding);
+// A finding as JSON: rule, severity, its sentence; its subject (exports,
+// action, argument, element) where it has one; file, line and column where
+// it has a place; where an author chose its severity, the rule's own and who
+// chose.
+nlohmann::json FindingJson(const Finding& finding, std::string (*utf8)(const std::string& ansi));
 
 }  // namespace host

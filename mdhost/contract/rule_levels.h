@@ -26,7 +26,8 @@ bool IsRuleId(const std::string& id);                              // a rule mdh
 
 // Each finding of a rule set: dropped (allow), or given the severity chosen
 // (its own kept in rule_severity, set_by saying where the choice is made).
-// A PASS stays a pass: a choice weighs what was found wrong.
+// A PASS stays a pass: a choice weighs what was found wrong. A crash stays
+// a FAIL: no choice lowers it.
 void ApplyRuleSettings(const RuleSettings& settings, PluginReport* report);
 
 }  // namespace host

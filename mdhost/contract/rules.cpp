@@ -19,4 +19,14 @@ Finding Found(const char* rule, std::string text, Subject subject) {
   return {rule, RuleSeverity(rule), std::move(text), std::move(subject)};
 }
 
+std::string FindingSentence(const Finding& finding) {
+  const Subject& s = finding.subject;
+  if (s.place.line == 0) return finding.text;
+  if (!s.file.empty()) return s.element.empty() ? finding.text : s.element + ": " + finding.text;
+  if (s.element.empty())
+    return "action XML: " + finding.text + " at line " + std::to_string(s.place.line) + ", column " +
+           std::to_string(s.place.column);
+  return "action XML " + s.element + " (line " + std::to_string(s.place.line) + "): " + finding.text;
+}
+
 }  // namespace host

@@ -45,11 +45,12 @@
   X(kActionTwice, "MD307", kFail, "action named twice", false) \
   X(kArgumentTwice, "MD308", kWarn, "argument named twice", false) \
   X(kRequiredValue, "MD309", kWarn, "Required value", false) \
-  X(kTypeName, "MD310", kWarn, "type name", false) \
-  X(kDefaultType, "MD311", kWarn, "a Default of another type", false) \
+  X(kTypeName, "MD310", kWarn, "type name", true) \
+  X(kDefaultType, "MD311", kWarn, "a Default of another type", true) \
   X(kRequiredAfterOptional, "MD312", kWarn, "required after optional", false) \
   X(kEmptyDescription, "MD313", kWarn, "no Description", false) \
   X(kExtendedUnpaired, "MD314", kWarn, "Extended entry without its action", false) \
+  X(kOtherSource, "MD315", kWarn, "module built from another document", false) \
   /* Registering the actions. */ \
   X(kNoRegistration, "MD401", kNote, "no registration", false) \
   X(kNoLuaState, "MD402", kFail, "no Lua state", false) \

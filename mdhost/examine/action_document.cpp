@@ -11,6 +11,7 @@
 
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
+#include "mdhost/examine/document_extended.h"
 #include "mdhost/examine/document_values.h"
 #include "mdhost/examine/document_vocabulary.h"
 #include "mdhost/system/system.h"
@@ -20,11 +21,16 @@ namespace {
 
 using namespace vocabulary;
 
-std::string Count(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 // ---- Reading --------------------------------------------------------------------
+
+// Where a leaf's text lies in the bytes read, for a fix to rewrite it: only
+// a text of its own characters (no markup inside, no entity of the
+// document's own, whose text is not in those bytes) can be.
+struct TextSpan {
+  std::size_t begin = std::string::npos, end = std::string::npos;
+  bool plain = true;
+  bool Fixable() const { return plain && begin != std::string::npos; }
+};
 
 struct Frame {
   Kind kind;
@@ -33,7 +39,15 @@ struct Frame {
   Place place;
   std::map<std::string, int> counts;  // children seen, by name
   std::string text;                   // character data of a leaf
+  TextSpan span = {};                 // of that text
 };
+
+// XML's own characters of a text as element content.
+std::string XmlText(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+  return out;
+}
 
 // Where the parser is: the element that starts there, or the fault that
 // stopped it.
@@ -52,19 +66,14 @@ struct Reader {
   ActionDocument* document;
   XML_Parser parser;
   std::vector<Frame> stack;
-  struct Entry {  // an Extended/Action: more about one action
-    Place place;
-    std::string name, return_description, example, note;
-  };
-  std::vector<Entry> entries;
+  std::vector<ExtendedEntry> entries;
   Owner inside;                    // the Action and Arg being read
   std::vector<Owner> owners;       // of each finding
   std::vector<std::string> named;  // of each finding: an action named by an Extended entry
 
   void Add(const char* rule, const std::string& path, Place at, const std::string& what, Owner owner,
            const std::string& action_named = "") {
-    document->findings.push_back(
-        Found(rule, path + " (line " + std::to_string(at.line) + "): " + what, {{}, {}, {}, path, at}));
+    document->findings.push_back(Found(rule, what, {{}, {}, {}, path, at, {}}));
     owners.push_back(owner);
     named.push_back(action_named);
   }
@@ -103,7 +112,12 @@ struct Reader {
         if (name == c.name) child = &c;
     const bool numbered = child != nullptr && child->repeats;
     std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
-    if (shape != nullptr && child == nullptr) Add(rule::kUnknownElement, path, at, "an element the host does not know");
+    if (shape != nullptr && child == nullptr) {
+      std::vector<std::string> known;
+      for (const Child& c : shape->children) known.push_back(c.name);
+      Add(rule::kUnknownElement, path, at, "an element the host does not know" + DidYouMean(NearestName(name, known)));
+    }
+    parent.span.plain = false;  // a leaf with markup inside is no text a fix rewrites
     const Kind kind = child ? child->kind : kUnknown;
     if (kind == kAction) {
       document->specs.push_back({{}, {}, {}, {}, at, {}, {}, {}});
@@ -114,13 +128,13 @@ struct Reader {
       document->specs.back().arguments.push_back({{}, {}, {}, {}, {}, {}, at});
       inside.argument = static_cast<int>(document->specs.back().arguments.size()) - 1;
     }
-    stack.push_back({kind, name, std::move(path), at, {}, {}});
+    stack.push_back({kind, name, std::move(path), at, {}, {}, {}});
   }
 
   // A leaf's text goes to the action or argument it describes.
   void Keep(const Frame& leaf, Kind parent) {
     if (parent == kExtendedAction) {  // paired with its action once all are read
-      Entry& entry = entries.back();
+      ExtendedEntry& entry = entries.back();
       if (leaf.name == "Name") entry.name = leaf.text;
       if (leaf.name == "ReturnValueDescription") entry.return_description = leaf.text;
       if (leaf.name == "Example") entry.example = leaf.text;
@@ -173,14 +187,12 @@ struct Reader {
     if (frame.kind == kLeaf || frame.kind == kActionName) {
       if ((parent == kArg && frame.name == "Type") || (parent == kAction && frame.name == "ReturnValueType"))
         if (!IsKnownType(frame.text))
-          Add(rule::kTypeName, frame.path, frame.place,
-              "\"" + frame.text + "\" is neither a Lua type name nor one the host's documents use" +
-                  DidYouMean(NearestType(frame.text)));
+          Misspelt(frame, NearestType(frame.text), "is neither a Lua type name nor one the host's documents use");
       // EasyMode's DataType names the editor the wizard offers, not a type.
       if (parent == kEasyMode && frame.name == "DataType" && !IsKnownDataType(frame.text))
-        Add(rule::kTypeName, frame.path, frame.place,
-            "\"" + frame.text + "\" is no DataType the action wizard has an editor for" +
-                DidYouMean(NearestDataType(frame.text)));
+        Misspelt(frame, NearestDataType(frame.text), "is no DataType the action wizard has an editor for");
+      if (parent == kArg && frame.name == "Default")
+        defaults[{inside.action, inside.argument}] = {frame.place, frame.span};
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
         Add(rule::kRequiredValue, frame.path, frame.place,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");
@@ -190,6 +202,21 @@ struct Reader {
     if (frame.kind == kArg) inside.argument = -1;
     if (frame.kind == kAction) inside = {};
   }
+
+  // MD310 for a type name no one knows, mended by the one it most likely
+  // means where there is one.
+  void Misspelt(const Frame& leaf, const std::string& meant, const char* what) {
+    Add(rule::kTypeName, leaf.path, leaf.place, "\"" + leaf.text + "\" " + what + DidYouMean(meant));
+    if (!meant.empty() && leaf.span.Fixable())
+      document->findings.back().fix = Edit{leaf.span.begin, leaf.span.end - leaf.span.begin, meant};
+  }
+
+  // Each argument's Default, by action and argument: its place and its text's.
+  struct DefaultAt {
+    Place place;
+    TextSpan span;
+  };
+  std::map<std::pair<int, int>, DefaultAt> defaults;
 
   // Whether the element that starts at `at` lacks `child` already (MD304):
   // an empty one is then no second finding.
@@ -213,19 +240,28 @@ struct Reader {
     for (std::size_t i = 0; i < action.arguments.size(); ++i) {
       const ArgumentSpec& argument = action.arguments[i];
       const Owner owner{inside.action, static_cast<int>(i)};
+      const std::string path = frame.path + "/Arguments/Arg[" + std::to_string(i + 1) + "]";
       if (++seen[argument.name] == 2)
-        Add(rule::kArgumentTwice, frame.path, argument.place,
+        Add(rule::kArgumentTwice, path, argument.place,
             "the argument " + argument.name + " is named twice in " + action.name, owner);
       if (argument.required == "1" && optional_before)
-        Add(rule::kRequiredAfterOptional, frame.path, argument.place,
+        Add(rule::kRequiredAfterOptional, path, argument.place,
             "the required argument " + argument.name + " of " + action.name +
                 " comes after an optional one: a script cannot leave that one out and still pass " + argument.name,
             owner);
       optional_before = optional_before || argument.required == "0";
-      if (const std::string why = WhyNotOfItsType(argument); !why.empty())
-        Add(rule::kDefaultType, frame.path, argument.place, "the Default of " + argument.name + " is " + why, owner);
+      if (const DefaultVerdict verdict = JudgeDefault(argument); !verdict.why.empty()) {
+        // The Default element's own place, where the author edits it.
+        const auto at = defaults.find({owner.action, owner.argument});
+        const DefaultAt where = at != defaults.end() ? at->second : DefaultAt{argument.place, {}};
+        Add(rule::kDefaultType, path + "/Default", where.place,
+            "the Default of " + argument.name + " is " + verdict.why, owner);
+        if (!verdict.rewrite.empty() && where.span.Fixable())
+          document->findings.back().fix =
+              Edit{where.span.begin, where.span.end - where.span.begin, XmlText(verdict.rewrite)};
+      }
       if (argument.description.empty() && !Missing(argument.place, "Description"))
-        Add(rule::kEmptyDescription, frame.path, argument.place,
+        Add(rule::kEmptyDescription, path, argument.place,
             "the argument " + argument.name + " of " + action.name +
                 " has no Description: the action wizard shows nothing for it",
             owner);
@@ -241,54 +277,11 @@ struct Reader {
             "the action " + document->specs[i].name + " is named twice", {static_cast<int>(i), -1});
   }
 
-  // An Extended entry belongs to the action its Name names; only when no
-  // entry is named and there is one entry per action does place pair them.
-  // An entry that cannot be paired gives no action its text: the help would
-  // show one action with another's example.
   void PairExtended() {
-    if (entries.empty()) return;
-    const auto give = [](const Entry& entry, ActionSpec* action) {
-      action->return_description = entry.return_description;
-      action->example = entry.example;
-      action->note = entry.note;
-    };
-    bool named = false;
-    for (const Entry& entry : entries) named = named || !entry.name.empty();
-    const std::string section = "/ActionTemplates/Extended";
-    if (!named) {
-      if (entries.size() == document->specs.size()) {
-        for (std::size_t i = 0; i < entries.size(); ++i) give(entries[i], &document->specs[i]);
-        return;
-      }
-      Add(rule::kExtendedUnpaired, section, entries.front().place,
-          Count(entries.size(), "entry", "entries") + " for " + Count(document->specs.size(), "action", "actions") +
-              ", none named: which entry tells of which action is unknown, so the help shows none; "
-              "give each entry the Name of its action",
-          {});
-      return;
-    }
-    std::map<std::string, int> taken;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const Entry& entry = entries[i];
-      const std::string path = section + "/Action[" + std::to_string(i + 1) + "]";
-      if (entry.name.empty()) {
-        Add(rule::kExtendedUnpaired, path, entry.place,
-            "an entry without a Name among named ones: it belongs to no action; name its action", {});
-        continue;
-      }
-      ActionSpec* action = nullptr;
-      for (ActionSpec& spec : document->specs)
-        if (spec.name == entry.name) action = &spec;
-      if (action == nullptr) {
-        Add(rule::kExtendedUnpaired, path, entry.place,
-            "the entry names " + entry.name + ", which is no action of the document", {}, entry.name);
-      } else if (++taken[entry.name] == 2) {
-        Add(rule::kExtendedUnpaired, path, entry.place, "a second entry for " + entry.name + ": the first one is shown",
-            {}, entry.name);
-      } else {
-        give(entry, action);
-      }
-    }
+    PairExtendedEntries(entries, &document->specs,
+                        [&](const std::string& path, Place at, const std::string& what, const std::string& named) {
+                          Add(rule::kExtendedUnpaired, path, at, what, {}, named);
+                        });
   }
 
   // A leaf's text, inline markup inside it too (<b>keep</b>): its tags are
@@ -297,6 +290,15 @@ struct Reader {
     for (auto frame = stack.rbegin(); frame != stack.rend(); ++frame) {
       if (frame->kind == kActionName || frame->kind == kLeaf) {
         frame->text.append(text, static_cast<std::size_t>(length));
+        if (frame != stack.rbegin()) return;  // inside markup: no plain text (Start said so)
+        const XML_Index at = XML_GetCurrentByteIndex(parser);
+        const int bytes = XML_GetCurrentByteCount(parser);
+        if (at < 0 || bytes <= 0) {  // an entity's text: not in the bytes read
+          frame->span.plain = false;
+          return;
+        }
+        if (frame->span.begin == std::string::npos) frame->span.begin = static_cast<std::size_t>(at);
+        frame->span.end = static_cast<std::size_t>(at) + static_cast<std::size_t>(bytes);
         return;
       }
       if (frame->kind != kUnknown) return;
@@ -334,7 +336,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     document.problem = "out of memory";
     return document;
   }
-  Reader reader{&document, parser, {}, {}, {}, {}, {}, {}};
+  Reader reader{&document, parser, {}, {}, {}, {}, {}, {}, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -343,9 +345,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
       XML_Parse(parser, ansi_text.data(), static_cast<int>(ansi_text.size()), XML_TRUE) == XML_STATUS_OK;
   if (!parsed) {
     document.problem_place = Here(parser);
-    document.problem = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-                       std::to_string(document.problem_place.line) + ", column " +
-                       std::to_string(document.problem_place.column);
+    document.problem = XML_ErrorString(XML_GetErrorCode(parser));
     document.findings.clear();
     document.actions.clear();
     document.specs.clear();

@@ -5,8 +5,8 @@
 // elements, each with a Name, Description, Type, Default and Required; and
 // the optional Extended section, whose entries are paired with their actions
 // by Name (by place only when none is named and the counts agree). Each
-// finding names the element's path and line; docs/checks.md gives each
-// rule's severity.
+// finding's subject names the element's path and place (FindingSentence says
+// them); the rule list gives each rule's severity.
 #pragma once
 
 #include <string>
@@ -19,7 +19,7 @@ namespace host {
 
 struct ActionDocument {
   bool well_formed = false;
-  std::string problem;                        // Expat's reason, with line and column, when not well-formed
+  std::string problem;                        // Expat's reason, when not well-formed
   Place problem_place;                        // and that line and column
   std::vector<Finding> findings;              // about the vocabulary (only when well-formed), each naming its line
   std::vector<std::string> actions;           // the texts of /ActionTemplates/Action/Name (UTF-8)

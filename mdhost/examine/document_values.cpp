@@ -1,5 +1,8 @@
 #include "mdhost/examine/document_values.h"
 
+#include "mdhost/contract/lua_names.h"
+#include "mdhost/examine/lua_expression.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -34,7 +37,8 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     row[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t above = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) == b[j - 1];
+      const bool same =
+          std::tolower(static_cast<unsigned char>(a[i - 1])) == std::tolower(static_cast<unsigned char>(b[j - 1]));
       row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
       diagonal = above;
     }
@@ -42,16 +46,24 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-// The name a misspelt one most likely means ("numbr", "Number"), or "".
-template <std::size_t N>
-std::string Nearest(const std::string& name, const char* const (&known)[N]) {
+// The one name of `known` two edits or fewer from `name`; "" for none, or
+// for two as near.
+template <class Names>
+std::string Nearest(const std::string& name, const Names& known) {
   std::string nearest;
   std::size_t best = 3;  // two edits at most
-  for (const char* k : known) {
+  bool tied = false;
+  for (const auto& k : known) {
     const std::size_t d = EditDistance(name, k);
-    if (d < best) best = d, nearest = k;
+    if (d < best) {
+      best = d;
+      nearest = k;
+      tied = false;
+    } else if (d == best && nearest != k) {
+      tied = true;
+    }
   }
-  return nearest;
+  return tied ? "" : nearest;
 }
 
 }  // namespace
@@ -60,27 +72,32 @@ bool IsKnownType(const std::string& type) { return IsKnown(type, kKnownTypes); }
 bool IsKnownDataType(const std::string& data_type) { return IsKnown(data_type, kDataTypes); }
 std::string NearestType(const std::string& type) { return Nearest(type, kKnownTypes); }
 std::string NearestDataType(const std::string& data_type) { return Nearest(data_type, kDataTypes); }
+std::string NearestName(const std::string& name, const std::vector<std::string>& known) { return Nearest(name, known); }
 
 std::string DidYouMean(const std::string& meant) { return meant.empty() ? "" : "; did you mean \"" + meant + "\"?"; }
 
-// Why an argument's Default is no value of its Type, as a script writes one
-// ("two" for a number, a string without its quotes), or "".
-std::string WhyNotOfItsType(const ArgumentSpec& argument) {
+DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
   const std::string& value = argument.default_value;
-  if (value.empty()) return "";
-  const std::string quoted = "\"" + value + "\"";
-  if (argument.type == "number" || argument.type == "integer") {
-    char* end = nullptr;
-    std::strtod(value.c_str(), &end);
-    if (end != value.c_str() + value.size() || std::isspace(static_cast<unsigned char>(value[0])))
-      return quoted + ", which is no " + argument.type;
-  } else if (argument.type == "boolean") {
-    if (value != "true" && value != "false") return quoted + ", which is no boolean (true or false)";
-  } else if (argument.type == "string") {
-    if (value.size() < 2 || value.front() != '"' || value.back() != '"')
-      return quoted + ", a string written without its quotes (as a script writes it: \"" + value + "\")";
+  if (value.empty()) return {};
+  const std::string& type = argument.type;
+  const std::string as_string = LuaQuoted(value);  // a Lua string of the very text
+  if (!IsLuaExpression(value)) {
+    // Words where a string was meant: quoted, they are one.
+    if (type == "string" && IsLuaExpression(as_string))
+      return {"\"" + value + "\", which is no Lua expression a script could write; as a string: " + as_string,
+              as_string};
+    return {"\"" + value + "\", which is no Lua expression a script could write", ""};
   }
-  return "";
+  // An expression of names, calls or operators is the script's own affair;
+  // a literal is of one type, which the Type may not be.
+  const std::string literal = LiteralType(value);
+  const std::string wanted = type == "integer" ? "number" : type;
+  if (literal.empty() || literal == "nil" || literal == wanted ||
+      (wanted != "number" && wanted != "string" && wanted != "boolean"))
+    return {};
+  const std::string why = value + ", a " + literal + " where the Type is " + type;
+  if (wanted == "string") return {why + "; as a string: " + as_string, as_string};
+  return {why + (wanted == "boolean" ? " (true or false)" : ""), ""};
 }
 
 }  // namespace host

@@ -1,9 +1,10 @@
 // The words an action document's leaves may hold: the type names of Type
-// and ReturnValueType, the editors of EasyMode's DataType, and a Default
-// written as a script writes a value of its Type.
+// and ReturnValueType, the editors of EasyMode's DataType, the elements the
+// host knows, and a Default, which is Lua source a script could hold.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "mdhost/contract/actions.h"
 
@@ -11,13 +12,23 @@ namespace host {
 
 bool IsKnownType(const std::string& type);  // "" is no wrong name
 bool IsKnownDataType(const std::string& data_type);
-// The name a misspelt one most likely means ("numbr", "Number"), or "".
+// The name a misspelt one means ("numbr", "number"): the one known name two
+// edits or fewer away (case aside); "" where there is none, or more than one
+// as near, which no fix may choose between.
 std::string NearestType(const std::string& type);
 std::string NearestDataType(const std::string& data_type);
+// The same among `known` (an element's known children).
+std::string NearestName(const std::string& name, const std::vector<std::string>& known);
 // "; did you mean "number"?", or "" for no name.
 std::string DidYouMean(const std::string& meant);
-// Why an argument's Default is no value of its Type, as a script writes one
-// ("two" for a number, a string without its quotes), or "".
-std::string WhyNotOfItsType(const ArgumentSpec& argument);
+
+// An argument's Default against its Type: why it is none a script could pass
+// ("" when it is), and a Lua expression that would be (a plain string in its
+// quotes; "" where none is sure).
+struct DefaultVerdict {
+  std::string why;
+  std::string rewrite;
+};
+DefaultVerdict JudgeDefault(const ArgumentSpec& argument);
 
 }  // namespace host

@@ -34,7 +34,7 @@ std::optional<int32_t> ReadSdkVersion(ReportSink& sink, const LoadedModule& modu
 }
 
 void JudgeSdkVersion(ReportSink& sink, const std::optional<int32_t>& sdk) {
-  const Subject subject{kSdkVersionExport, {}, {}, {}, {}};
+  const Subject subject = ExportSubject(kSdkVersionExport);
   if (!sdk)
     sink.Add(rule::kSdk1, std::string(kSdkVersionExport) + ": not exported (an SDK1 plugin)", subject);
   else if (*sdk == 2)
@@ -113,7 +113,7 @@ void CheckVersionResource(ReportSink& sink, const std::optional<std::string>& ve
   sink.Add(rule::kVersionResource,
            std::string(kVersionGetter) + " says \"" + *version + "\" but the version resource disagrees: " + differ +
                "; installers and Explorer show the one, scripts the other",
-           {kVersionGetter, {}, {}, {}, {}});
+           ExportSubject(kVersionGetter));
 }
 
 void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink& sink) {
@@ -167,15 +167,15 @@ void WaitForOwnReferences(const ImageRange& image) {
 void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
-    sink.Add(rule::kNotWellFormed, "action XML: not well-formed: " + document.problem,
-             {{}, {}, {}, {}, document.problem_place});
+    const bool placed = document.problem_place.line > 0;  // no place: mdhost ran short of memory
+    sink.Add(rule::kNotWellFormed, std::string(placed ? "" : "action XML: ") + "not well-formed: " + document.problem,
+             ElementSubject("", document.problem_place));
     sink.report().actions_failure = sink.report().findings.back();
     return;
   }
   sink.Pass(rule::kWellFormed,
             "action XML: well-formed (" + std::to_string(document.actions.size()) + " actions named)");
   for (Finding& finding : document.findings) {
-    finding.text = "action XML " + finding.text;
     sink.Add(finding);
     // A document of another kind has no actions to compare or show.
     if (finding.rule == rule::kRootElement && !sink.report().actions_failure) sink.report().actions_failure = finding;

@@ -48,8 +48,9 @@ bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int3
   Finding finding =
       Found(rule,
             At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
-                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : ""),
-            {name, {}, {}, {}, {}});
+                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : "") +
+                "; to a buffer too small, store the text's length in *size, write nothing and return -1",
+            ExportSubject(name));
   finding.wrote_past = call.wrote_past;
   sink.Add(std::move(finding));
   return false;
@@ -109,7 +110,7 @@ void CountsItsNul(ReportSink& sink, const std::string& name, int32_t length) {
 
 std::optional<std::string> ReadGetter(ReportSink& sink, const LoadedModule& module, const char* name) {
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
-  const Subject subject{name, {}, {}, {}, {}};
+  const Subject subject = ExportSubject(name);
   if (getter == nullptr) {
     sink.Add(rule::kGetterMissing, std::string(name) + ": not exported", subject);
     return std::nullopt;
@@ -127,7 +128,7 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
   const std::optional<std::string> text = ReadGetter(sink, module, name);
   if (!text) return std::nullopt;
   auto getter = reinterpret_cast<TextGetter>(module.Export(name));
-  const Subject subject{name, {}, {}, {}, {}};
+  const Subject subject = ExportSubject(name);
   const auto length = static_cast<int32_t>(text->size());
   const std::size_t findings_before = sink.report().findings.size();
   bool ok = true;

@@ -61,7 +61,7 @@ std::vector<std::string> RegisteredFunctions(lua_State* L,
   return functions;
 }
 
-const Subject kRegistration{kRegisterActionsExport, {}, {}, {}, {}};
+const Subject kRegistration = ExportSubject(kRegisterActionsExport);
 
 }  // namespace
 
@@ -115,7 +115,8 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
         meant.insert(action.substr(action.rfind('.') + 1));
         continue;
       }
-      const Subject subject{kRegisterActionsExport, action, {}, {}, {}};
+      Subject subject = ExportSubject(kRegisterActionsExport);
+      subject.action = action;
       if (IsFunction(L, action))
         sink.Pass(rule::kActionRegistered, "action " + action + ": registered", subject);
       else
@@ -124,11 +125,14 @@ void CheckRegistration(ReportSink& sink, const LoadedModule& module,
     }
     const std::set<std::string> named(actions.begin(), actions.end());
     for (const std::string& function : RegisteredFunctions(L, before))
-      if (!named.count(function) && !meant.count(function.substr(function.find('.') + 1)))
+      if (!named.count(function) && !meant.count(function.substr(function.find('.') + 1))) {
+        Subject subject = ExportSubject(kRegisterActionsExport);
+        subject.action = function;
         sink.Add(
             rule::kUndocumentedFunction,
             "function " + function + ": registered but not named in the action XML; the action wizard cannot offer it",
-            {kRegisterActionsExport, function, {}, {}, {}});
+            subject);
+      }
   }
   lua_close(L);
 }

@@ -24,6 +24,9 @@ struct OutputOptions {
   bool strict = false;   // WARN fails as FAIL does
   bool quiet = false;    // check: only WARN and FAIL lines and the verdicts
   bool verbose = false;  // scan: the other modules listed too
+  // The repository's folder (--root, or the working folder): SARIF's and
+  // GitHub's paths are relative to it where they lie below it.
+  std::string root = ".";
 };
 
 // Everything a command found, once all is in.
@@ -39,6 +42,9 @@ struct ReportSet {
   std::size_t other_files = 0;
   std::string folder;
   std::vector<std::size_t> side_by_side_from;
+  // About the author's own files, not a plugin: [[ignore]] entries that
+  // matched nothing, baseline entries no longer found (NOTEs, placed there).
+  std::vector<Finding> notes;
 };
 
 class Emitter {

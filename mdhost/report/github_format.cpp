@@ -1,6 +1,8 @@
 // GitHub's workflow commands: one annotation line per finding that is no
-// pass ("::error file=p.lmd,line=3,col=7,title=MD310::text"), the error of a
-// plugin that could not be read among them, escaped as the runner needs.
+// pass ("::error file=src/actions.xml,line=3,col=7,title=MD310::text"), the
+// error of a plugin that could not be read among them, each file named as
+// the repository names it (relative to the root, forward slashes) and
+// escaped as the runner needs; a diff's last says its verdict.
 #include <memory>
 
 #include "mdhost/report/emitter.h"
@@ -28,21 +30,33 @@ std::string GithubEscaped(const std::string& text, bool property) {
   return out;
 }
 
-std::string Annotation(const char* command, const std::string& path, const Place& place, const std::string& title,
+// The file as the repository names it: relative to the root where it lies
+// below it, absolute otherwise; forward slashes either way.
+std::string RepositoryName(const std::string& path, const std::string& root) {
+  std::string name = RelativeTo(root, path);
+  if (name.empty()) name = AbsolutePath(path);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return AnsiToUtf8(name);
+}
+
+std::string Annotation(const char* command, const std::string& file, const Place& place, const std::string& title,
                        const std::string& message) {
-  std::string line = std::string("::") + command + " file=" + GithubEscaped(AnsiToUtf8(path), true);
+  std::string line = std::string("::") + command + " file=" + GithubEscaped(file, true);
   if (place.line > 0) line += ",line=" + std::to_string(place.line) + ",col=" + std::to_string(place.column);
   return line + ",title=" + GithubEscaped(title, true) + "::" + GithubEscaped(Escaped(message), false) + "\n";
 }
 
 class GithubEmitter : public Emitter {
  public:
+  explicit GithubEmitter(const OutputOptions& options) : root_(options.root) {}
+
   void Reports(const ReportSet& set) override {
     std::string out;
     for (const PluginReport& report : set.reports)
       for (const Finding& f : report.Listed())
-        if (const char* command = WordsOf(f.severity).github_command)
-          out += Annotation(command, report.path, f.subject.place, f.rule, f.text);
+        if (const char* command = WordsOf(f.severity).github_command) out += FindingAnnotation(command, report.path, f);
+    for (const Finding& note : set.notes) out += FindingAnnotation("notice", note.subject.file, note);
     Print(out);
   }
 
@@ -50,18 +64,32 @@ class GithubEmitter : public Emitter {
     std::string out;
     for (const PluginReport* side : {&result.old_side, &result.new_side})
       if (const std::optional<Finding> failure = side->WhyNoActions())
-        out += Annotation("error", side->path, failure->subject.place, failure->rule, failure->text);
+        out += FindingAnnotation("error", side->path, *failure);
+    const std::string file = RepositoryName(result.new_side.path, root_);
     for (const Change& c : result.changes) {
       const bool breaking = c.what == ChangeClass::kBreaking;
-      out += Annotation(breaking ? (result.versions.ok ? "warning" : "error") : "notice", result.new_side.path, {},
-                        c.kind, (c.action.empty() ? "" : c.action + ": ") + c.text);
+      out += Annotation(breaking ? (result.versions.ok ? "warning" : "error") : "notice", file, {}, c.kind,
+                        (c.action.empty() ? "" : c.action + ": ") + c.text);
     }
+    // The verdict, as the text's last line says it: the release the change needs.
+    if (result.Compared())
+      out += Annotation(result.versions.ok ? "notice" : "error", file, {}, "release", VersionLine(result.versions));
     Print(out);
   }
+
+ private:
+  std::string FindingAnnotation(const char* command, const std::string& plugin, const Finding& f) const {
+    const std::string& file = f.subject.file.empty() ? plugin : f.subject.file;
+    return Annotation(command, RepositoryName(file, root_), f.subject.place, f.rule, FindingSentence(f));
+  }
+
+  std::string root_;
 };
 
 }  // namespace
 
-std::unique_ptr<Emitter> MakeGithubEmitter(const OutputOptions&) { return std::make_unique<GithubEmitter>(); }
+std::unique_ptr<Emitter> MakeGithubEmitter(const OutputOptions& options) {
+  return std::make_unique<GithubEmitter>(options);
+}
 
 }  // namespace host

@@ -25,7 +25,8 @@ nlohmann::json ReportJson(const PluginReport& report, bool strict) {
 
 // Every command's JSON of reports: format_version, tool, plugins (one record
 // each), skipped and summary.
-nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped, bool strict) {
+nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::vector<Skipped>& skipped,
+                           const std::vector<Finding>& set_notes, bool strict) {
   nlohmann::json plugins = nlohmann::json::array();
   int passed = 0, failed = 0;
   nlohmann::json counts = nlohmann::json::object();
@@ -41,6 +42,9 @@ nlohmann::json ResultsJson(const std::vector<PluginReport>& reports, const std::
   nlohmann::json out = Envelope();
   out["plugins"] = plugins;
   out["skipped"] = skips;
+  nlohmann::json notes = nlohmann::json::array();
+  for (const Finding& note : set_notes) notes.push_back(FindingJson(note, AnsiToUtf8));
+  out["notes"] = notes;
   out["summary"] = {
       {"plugins", reports.size()}, {"passed", passed}, {"failed", failed}, {"strict", strict}, {"findings", counts}};
   return out;
@@ -56,7 +60,8 @@ nlohmann::json SideJson(const PluginReport& side) {
   return {{"path", AnsiToUtf8(side.path)},
           {"name", TextJson(side, kNameGetter)},
           {"version", TextJson(side, kVersionGetter)},
-          {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", failure->text}}) : nlohmann::json()}};
+          {"error", failure ? nlohmann::json({{"rule", failure->rule}, {"text", FindingSentence(*failure)}})
+                            : nlohmann::json()}};
 }
 
 nlohmann::json VersionsJson(const DiffResult& result) {
@@ -101,7 +106,7 @@ class JsonEmitter : public Emitter {
   void Reports(const ReportSet& set) override {
     std::vector<Skipped> all = set.skipped;
     all.insert(all.end(), set.helpers.begin(), set.helpers.end());
-    PrintJson(ResultsJson(set.reports, all, strict_));
+    PrintJson(ResultsJson(set.reports, all, set.notes, strict_));
   }
   void Diff(const DiffResult& result) override { PrintJson(DiffJson(result)); }
 

@@ -5,21 +5,6 @@
 
 namespace host {
 
-std::string LuaQuoted(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      out += '\\' + std::to_string(c / 100) + std::to_string(c / 10 % 10) + std::to_string(c % 10);
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
 std::string LuaKey(const std::string& utf8) { return IsBareLuaName(utf8) ? utf8 : "[" + LuaQuoted(utf8) + "]"; }
 
 std::string LuaComment(const std::string& utf8, const std::string& prefix) {

@@ -4,11 +4,10 @@
 
 #include <string>
 
+#include "mdhost/contract/lua_names.h"
+
 namespace host {
 
-// "\"a\\\"b\\010\"": a Lua string literal of any bytes (control bytes as
-// decimal escapes, UTF-8 as it is).
-std::string LuaQuoted(const std::string& utf8);
 // `Name` where it can be written bare, `["not a name"]` otherwise: a key in
 // a table constructor.
 std::string LuaKey(const std::string& utf8);

@@ -48,7 +48,17 @@ void Complain(const std::string& utf8) {
 }
 
 std::string FindingLine(const Finding& finding) {
-  return std::string(SeverityName(finding.severity)) + "  " + finding.rule + " " + Escaped(finding.text);
+  const Subject& s = finding.subject;
+  const std::string place = s.file.empty() || s.place.line == 0
+                                ? ""
+                                : Escaped(AnsiToUtf8(s.file)) + ":" + std::to_string(s.place.line) + ":" +
+                                      std::to_string(s.place.column) + ": ";
+  return place + SeverityName(finding.severity) + "  " + finding.rule + " " + Escaped(FindingSentence(finding));
+}
+
+std::string PluginFindingLine(const std::string& path, const Finding& finding) {
+  const bool placed = !finding.subject.file.empty() && finding.subject.place.line > 0;
+  return (placed ? "" : Escaped(AnsiToUtf8(path)) + ": ") + FindingLine(finding);
 }
 
 std::string ErrorLine(const PluginReport& report) {
@@ -61,6 +71,7 @@ std::string VerdictLine(const PluginReport& report, bool strict) {
   std::string verdict = std::string(report.Passed(strict) ? "PASSED" : "FAILED") + ": " + std::to_string(failures) +
                         " problem" + (failures == 1 ? "" : "s");
   if (warnings) verdict += ", " + std::to_string(warnings) + " warning" + (warnings == 1 ? "" : "s");
+  if (!report.suppressed.empty()) verdict += " (" + std::to_string(report.suppressed.size()) + " accepted)";
   return verdict;
 }
 
@@ -88,6 +99,27 @@ std::string ExplainLine(const std::vector<PluginReport>& reports) {
   std::string line = "Each rule's page: mdhost explain";
   for (const std::string& rule : rules) line += " " + rule;
   return line + " (CHECKS.md has every rule)";
+}
+
+// "Version 1.4 -> 1.5 (a minor release); scripts break, which needs a major
+// release: raise the version's first number"
+std::string VersionLine(const VersionVerdict& v) {
+  std::string line;
+  if (v.old_version && v.new_version) {
+    line = "Version " + Escaped(*v.old_version) + " -> " + Escaped(*v.new_version);
+    if (!v.release_stated)
+      line += v.release.empty()     ? " (no dotted numbers: no release can be told)"
+              : v.release == "none" ? " (no release)"
+                                    : " (a " + v.release + " release)";
+  } else {
+    line = "No version text on a document side";
+  }
+  if (v.release_stated) line += ", stated a " + v.release + " release";
+  if (v.required != "major") return line + "; nothing breaks";
+  if (v.ok) return line + "; scripts break, which a major release allows";
+  line += "; scripts break, which needs a major release";
+  if (v.release_stated) return line;
+  return line + (v.release.empty() ? " (state it: --release-type major)" : ": raise the version's first number");
 }
 
 void PrintJson(const nlohmann::json& value) {

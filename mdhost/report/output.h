@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mdhost/contract/changes.h"
 #include "mdhost/contract/plugin_report.h"
 #include "mdhost/system/system.h"
 
@@ -29,6 +30,10 @@ void Complain(const std::string& utf8);
 // "FAIL  MD105 <text>": one finding as a line; the report's error likewise.
 std::string FindingLine(const Finding& finding);
 std::string ErrorLine(const PluginReport& report);
+// A finding of a plugin said where no section names the plugin: after its
+// path ("x.lmd: FAIL  MD107 ..."), unless it is placed in a file already
+// ("actions.xml:3:20: FAIL  MD301 ...").
+std::string PluginFindingLine(const std::string& path, const Finding& finding);
 
 // A file that was looked at and left alone, and why.
 struct Skipped {
@@ -45,6 +50,10 @@ std::string SummaryLine(const std::vector<PluginReport>& reports, bool strict);
 // "Each rule's page: mdhost explain MD104 MD405 (CHECKS.md has every rule)":
 // where the rules of the problems found are explained; "" when none.
 std::string ExplainLine(const std::vector<PluginReport>& reports);
+
+// "Version 1.4 -> 1.5 (a minor release); scripts break, which needs a major
+// release: raise the version's first number": a diff's verdict on the release.
+std::string VersionLine(const VersionVerdict& verdict);
 
 void PrintJson(const nlohmann::json& value);
 

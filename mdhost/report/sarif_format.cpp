@@ -11,12 +11,11 @@
 namespace host {
 namespace {
 
-// "file:///C:/p/My%20Plugin.lmd" of an absolute path (UTF-8, either separator).
-std::string FileUri(const std::string& absolute_utf8_path) {
+// "C:/p/My%20Plugin.lmd" of a path (UTF-8, either separator): a URI's path.
+std::string UriPath(const std::string& utf8_path) {
   static const char kHex[] = "0123456789ABCDEF";
-  std::string uri = "file://";
-  if (absolute_utf8_path.empty() || (absolute_utf8_path[0] != '/' && absolute_utf8_path[0] != '\\')) uri += '/';
-  for (unsigned char c : absolute_utf8_path) {
+  std::string uri;
+  for (unsigned char c : utf8_path) {
     if (c == '\\') c = '/';
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                        c == '.' || c == '_' || c == '~' || c == '/' || c == ':';
@@ -29,6 +28,12 @@ std::string FileUri(const std::string& absolute_utf8_path) {
     }
   }
   return uri;
+}
+
+// "file:///C:/p/My%20Plugin.lmd" of an absolute path.
+std::string FileUri(const std::string& absolute_utf8_path) {
+  const bool rooted = !absolute_utf8_path.empty() && (absolute_utf8_path[0] == '/' || absolute_utf8_path[0] == '\\');
+  return std::string(rooted ? "file://" : "file:///") + UriPath(absolute_utf8_path);
 }
 
 // The folder of mdhost's own files (CHECKS.md, MDHOST.txt), as a URI.
@@ -46,10 +51,28 @@ std::string Anchor(const std::string& id, const std::string& title) {
   return anchor;
 }
 
-nlohmann::json Location(const std::string& path, const Place& place) {
-  nlohmann::json physical = {{"artifactLocation", {{"uri", FileUri(AnsiToUtf8(AbsolutePath(path)))}}}};
+// Where the repository's paths begin: a file below the root is named
+// relative to it, so that code scanning finds it in the repository.
+constexpr char kRootId[] = "SRCROOT";
+
+nlohmann::json Location(const std::string& path, const Place& place, const std::string& root) {
+  const std::string relative = RelativeTo(root, path);
+  nlohmann::json artifact = {{"uri", FileUri(AnsiToUtf8(AbsolutePath(path)))}};
+  if (!relative.empty()) artifact = {{"uri", UriPath(AnsiToUtf8(relative))}, {"uriBaseId", kRootId}};
+  nlohmann::json physical = {{"artifactLocation", artifact}};
   if (place.line > 0) physical["region"] = {{"startLine", place.line}, {"startColumn", place.column}};
   return nlohmann::json::array({{{"physicalLocation", physical}}});
+}
+
+// A finding is located in its source document where it has one, otherwise
+// in the plugin's file.
+nlohmann::json FindingLocation(const std::string& plugin, const Finding& f, const std::string& root) {
+  return Location(f.subject.file.empty() ? plugin : f.subject.file, f.subject.place, root);
+}
+
+nlohmann::json Run(nlohmann::json run, const std::string& root) {
+  run["originalUriBaseIds"] = {{kRootId, {{"uri", FileUri(AnsiToUtf8(AbsolutePath(root))) + "/"}}}};
+  return run;
 }
 
 // mdhost's own text (MDHOST.txt) lies beside it, as the zip has it.
@@ -63,63 +86,86 @@ nlohmann::json Log(nlohmann::json run) {
           {"runs", nlohmann::json::array({std::move(run)})}};
 }
 
-nlohmann::json ReportsLog(const std::vector<PluginReport>& reports) {
+nlohmann::json Result(const std::string& plugin, const Finding& finding, const std::string& root) {
+  nlohmann::json result = {{"ruleId", finding.rule},
+                           {"level", WordsOf(finding.severity).sarif_level},
+                           {"message", {{"text", FindingSentence(finding)}}},
+                           {"locations", FindingLocation(plugin, finding, root)}};
+  for (std::size_t i = 0; i < sizeof rule::kAll / sizeof rule::kAll[0]; ++i)
+    if (finding.rule == rule::kAll[i].id) result["ruleIndex"] = static_cast<int>(i);
+  if (finding.severity == Severity::kPass) result["kind"] = "pass";
+  if (!finding.set_by.empty())
+    result["properties"] = {{"default_severity", SeverityName(finding.rule_severity)},
+                            {"severity_set_by", finding.set_by}};
+  return result;
+}
+
+nlohmann::json ReportsLog(const ReportSet& set, const std::string& root) {
+  const std::vector<PluginReport>& reports = set.reports;
   nlohmann::json driver = Driver();
   driver["rules"] = nlohmann::json::array();
   const std::string pages = OwnFolderUri() + "/CHECKS.md";
-  for (const Rule& rule : rule::kAll)
+  for (const Rule& rule : rule::kAll) {
     driver["rules"].push_back({{"id", rule.id},
                                {"shortDescription", {{"text", rule.title}}},
                                {"defaultConfiguration", {{"level", WordsOf(rule.severity).sarif_level}}},
                                {"helpUri", pages + "#" + Anchor(rule.id, rule.title)}});
-  const auto index = [&](const std::string& id) {
-    for (std::size_t i = 0; i < sizeof rule::kAll / sizeof rule::kAll[0]; ++i)
-      if (id == rule::kAll[i].id) return static_cast<int>(i);
-    return -1;
-  };
+    if (rule.fixable) driver["rules"].back()["properties"] = {{"fixable", true}};  // check --fix mends it
+  }
   nlohmann::json results = nlohmann::json::array();
-  for (const PluginReport& report : reports)
-    for (const Finding& finding : report.Listed()) {
-      nlohmann::json result = {{"ruleId", finding.rule},
-                               {"level", WordsOf(finding.severity).sarif_level},
-                               {"message", {{"text", finding.text}}},
-                               {"locations", Location(report.path, finding.subject.place)}};
-      if (index(finding.rule) >= 0) result["ruleIndex"] = index(finding.rule);
-      if (finding.severity == Severity::kPass) result["kind"] = "pass";
-      if (!finding.set_by.empty())
-        result["properties"] = {{"default_severity", SeverityName(finding.rule_severity)},
-                                {"severity_set_by", finding.set_by}};
+  for (const PluginReport& report : reports) {
+    for (const Finding& finding : report.Listed()) results.push_back(Result(report.path, finding, root));
+    // What the author accepted is a result too, suppressed outside the log.
+    for (const Suppression& s : report.suppressed) {
+      nlohmann::json result = Result(report.path, s.finding, root);
+      result["suppressions"] = {
+          {{"kind", "external"}, {"justification", s.reason.empty() ? "accepted in " + AnsiToUtf8(s.by) : s.reason}}};
       results.push_back(std::move(result));
     }
-  return Log({{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}});
+  }
+  // The author's own entries that took nothing, as notes on the run.
+  nlohmann::json notes = nlohmann::json::array();
+  for (const Finding& note : set.notes)
+    notes.push_back({{"level", "note"},
+                     {"message", {{"text", note.rule + ": " + FindingSentence(note)}}},
+                     {"locations", FindingLocation(note.subject.file, note, root)}});
+  nlohmann::json run = {{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}};
+  if (!notes.empty()) run["invocations"] = {{{"executionSuccessful", true}, {"toolConfigurationNotifications", notes}}};
+  return Log(Run(run, root));
 }
 
-nlohmann::json DiffLog(const DiffResult& result) {
+nlohmann::json DiffLog(const DiffResult& result, const std::string& root) {
   nlohmann::json results = nlohmann::json::array();
   for (const PluginReport* side : {&result.old_side, &result.new_side})
     if (const std::optional<Finding> failure = side->WhyNoActions())
       results.push_back({{"ruleId", failure->rule},
                          {"level", "error"},
-                         {"message", {{"text", failure->text}}},
-                         {"locations", Location(side->path, failure->subject.place)}});
+                         {"message", {{"text", FindingSentence(*failure)}}},
+                         {"locations", FindingLocation(side->path, *failure, root)}});
   for (const Change& c : result.changes) {
     const bool breaking = c.what == ChangeClass::kBreaking;
     results.push_back({{"ruleId", c.kind},
                        {"level", breaking ? (result.versions.ok ? "warning" : "error") : "note"},
                        {"message", {{"text", (c.action.empty() ? "" : c.action + ": ") + c.text}}},
-                       {"locations", Location(result.new_side.path, {})}});
+                       {"locations", Location(result.new_side.path, {}, root)}});
   }
-  return Log({{"tool", {{"driver", Driver()}}}, {"results", results}});
+  return Log(Run({{"tool", {{"driver", Driver()}}}, {"results", results}}, root));
 }
 
 class SarifEmitter : public Emitter {
  public:
-  void Reports(const ReportSet& set) override { PrintJson(ReportsLog(set.reports)); }
-  void Diff(const DiffResult& result) override { PrintJson(DiffLog(result)); }
+  explicit SarifEmitter(const OutputOptions& options) : root_(options.root) {}
+  void Reports(const ReportSet& set) override { PrintJson(ReportsLog(set, root_)); }
+  void Diff(const DiffResult& result) override { PrintJson(DiffLog(result, root_)); }
+
+ private:
+  std::string root_;
 };
 
 }  // namespace
 
-std::unique_ptr<Emitter> MakeSarifEmitter(const OutputOptions&) { return std::make_unique<SarifEmitter>(); }
+std::unique_ptr<Emitter> MakeSarifEmitter(const OutputOptions& options) {
+  return std::make_unique<SarifEmitter>(options);
+}
 
 }  // namespace host

@@ -120,32 +120,11 @@ void InfoFields(const PluginReport& report) {
 
 // ---- diff -------------------------------------------------------------------
 
-// "Version 1.4 -> 1.5 (a minor release); scripts break, which needs a major
-// release: raise the version's first number"
-std::string VersionLine(const VersionVerdict& v) {
-  std::string line;
-  if (v.old_version && v.new_version) {
-    line = "Version " + Escaped(*v.old_version) + " -> " + Escaped(*v.new_version);
-    if (!v.release_stated)
-      line += v.release.empty()     ? " (no dotted numbers: no release can be told)"
-              : v.release == "none" ? " (no release)"
-                                    : " (a " + v.release + " release)";
-  } else {
-    line = "No version text on a document side";
-  }
-  if (v.release_stated) line += ", stated a " + v.release + " release";
-  if (v.required != "major") return line + "; nothing breaks";
-  if (v.ok) return line + "; scripts break, which a major release allows";
-  line += "; scripts break, which needs a major release";
-  if (v.release_stated) return line;
-  return line + (v.release.empty() ? " (state it: --release-type major)" : ": raise the version's first number");
-}
-
 void DiffLines(const DiffResult& result) {
   if (!result.Compared()) {  // as check reports a plugin that cannot be read
     for (const PluginReport* side : {&result.old_side, &result.new_side})
       if (const std::optional<Finding> failure = side->WhyNoActions())
-        Print(AnsiToUtf8(side->path) + ": " + FindingLine(*failure) + "\n");
+        Print(PluginFindingLine(side->path, *failure) + "\n");
     return;
   }
   Print("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
@@ -159,6 +138,11 @@ void DiffLines(const DiffResult& result) {
         " compatible change" + (compatible == 1 ? "" : "s") +
         (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
   Print(VersionLine(result.versions) + "\n");
+}
+
+// What the author's own files hold that took nothing: a NOTE each, on its line.
+void Notes(const ReportSet& set) {
+  for (const Finding& note : set.notes) Print(FindingLine(note) + "\n");
 }
 
 class TextEmitter : public Emitter {
@@ -176,6 +160,7 @@ class TextEmitter : public Emitter {
     }
   }
   void Reports(const ReportSet& set) override {
+    Notes(set);
     switch (options_.listing) {
       case Listing::kCheck: CheckEnd(set, options_); break;
       case Listing::kScan: ScanEnd(set, options_); break;

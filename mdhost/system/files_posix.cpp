@@ -58,6 +58,13 @@ std::string AbsolutePath(const std::string& path) {
   return std::string(here) + "/" + path;
 }
 
+bool NamesIgnoreCase() { return false; }
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
 bool IsFile(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -132,6 +132,8 @@ std::string BaseName(const std::string& path);
 std::string FolderOf(const std::string& path);
 
 bool IsFile(const std::string& path);
+// Whether anything is there: a file, a folder, a pipe, a link (dangling too).
+bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 // The files (not folders) a name with wildcards (* and ?) in its last part
 // matches, in name order; none for none.
@@ -141,6 +143,12 @@ std::string OwnProgramPath();
 // The path made absolute against the working folder, so that its folders
 // can be walked upward; `path` itself where that fails.
 std::string AbsolutePath(const std::string& path);
+// Whether the file system tells names apart by case (no on Windows).
+bool NamesIgnoreCase();
+// `path` relative to the folder `root`, with forward slashes
+// ("build/x.lmd"), both made absolute and their "." and ".." steps taken; ""
+// when it lies outside `root` (or is `root`).
+std::string RelativeTo(const std::string& root, const std::string& path);
 // A command-line argument whose name the system's ANSI code page cannot hold
 // reaches mdhost (and the host) mangled: whether that happened to
 // `argument`, and whether something exists under its real name, which

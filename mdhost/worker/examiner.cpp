@@ -23,6 +23,20 @@ constexpr int kGlanceMs = 250;
 // it, so that it never waits for the next.
 constexpr std::size_t kQueued = 4;
 
+// Work a plugin left behind crashed the process: the MD502 or MD503 the
+// count after its release found is that crash (one cause, one finding), or
+// MD502 tells of it now. Either way it is a crash, which no level lowers.
+void ChargeLeftWork(PluginReport& report, const std::string& crash) {
+  for (Finding& finding : report.findings)
+    if (finding.rule == rule::kThreadsLeft || finding.rule == rule::kPoolLeft) {
+      finding.crashed = true;
+      return;
+    }
+  Finding crashed = Found(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+  crashed.crashed = true;
+  report.findings.push_back(std::move(crashed));
+}
+
 }  // namespace
 
 struct Examiner::Batch {
@@ -205,11 +219,9 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   if (facts.released && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
     const std::size_t owner = facts.image_request - 1;
     if (held && *held == owner) {
-      // One report however the race went: the crash only confirms threads
-      // the count after the release may have found already.
-      PluginReport& report = batch.finished[*held];
-      if (!report.HasFinding(rule::kThreadsLeft) && !report.HasFinding(rule::kPoolLeft))
-        ReportSink(&report).Add(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+      // One report however the race went: the crash confirms threads the
+      // count after the release may have found already.
+      ChargeLeftWork(batch.finished[*held], crash);
     }
     batch.Requeue();
     return;
@@ -250,7 +262,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   } else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
-    if (!report.HasFinding(rule::kThreadsLeft)) sink.Add(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    ChargeLeftWork(report, crash);
   } else if (!crash.empty() || end.crashed)
     sink.Error(rule::kCrashed,
                "crashed" + Spaced(InStage(board.stage)) + ": " + (crash.empty() ? end.description : crash));

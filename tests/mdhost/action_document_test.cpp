@@ -14,10 +14,12 @@ using host::ActionDocument;
 using host::ReadActionDocument;
 using host::Severity;
 
+// Each finding as "SEVERITY RULE /element (line N): text", from its fields.
 std::string Findings(const ActionDocument& document) {
   std::string all;
   for (const host::Finding& f : document.findings)
-    all += std::string(host::SeverityName(f.severity)) + " " + f.rule + " " + f.text + "\n";
+    all += std::string(host::SeverityName(f.severity)) + " " + f.rule + " " + f.subject.element + " (line " +
+           std::to_string(f.subject.place.line) + "): " + f.text + "\n";
   return all;
 }
 
@@ -30,9 +32,9 @@ std::string Action(const std::string& name) {
          kArg + "</Action>";
 }
 
-// What the action wizard would hand script authors wrongly: a Default of
-// another type, a required argument after an optional one, no Description.
-TEST(ActionDocumentXml, DefaultsRequiredOrderAndDescriptions) {
+// What the action wizard would hand script authors wrongly: a required
+// argument after an optional one, no Description.
+TEST(ActionDocumentXml, RequiredOrderAndDescriptions) {
   const auto arg = [](const char* name, const char* type, const char* value, const char* required,
                       const char* description = "d") {
     return std::string("<Arg><Name>") + name + "</Name><Description>" + description + "</Description><Type>" + type +
@@ -41,22 +43,82 @@ TEST(ActionDocumentXml, DefaultsRequiredOrderAndDescriptions) {
   const std::string xml =
       "<ActionTemplates><Action><Name>A.b</Name><Description></Description>"
       "<ReturnValueType>nil</ReturnValueType><Arguments>" +
-      arg("N", "number", "two", "0") + arg("S", "string", "Hello", "1") + arg("B", "boolean", "yes", "0", "") +
-      arg("Fine", "number", "-1.5", "0") + arg("Quoted", "string", "\"Hello\"", "0") +
+      arg("N", "number", "2", "0") + arg("S", "string", "\"Hello\"", "1") + arg("B", "boolean", "true", "0", "") +
       "</Arguments></Action></ActionTemplates>";
   EXPECT_EQ(
       "WARN MD313 /ActionTemplates/Action[1] (line 1): the action A.b has no Description: the action wizard and the "
       "help show nothing\n"
-      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of N is \"two\", which is no number\n"
-      "WARN MD312 /ActionTemplates/Action[1] (line 1): the required argument S of A.b comes after an optional one: a "
-      "script cannot leave that one out and still pass S\n"
-      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of S is \"Hello\", a string written without its "
-      "quotes (as a script writes it: \"Hello\")\n"
-      "WARN MD311 /ActionTemplates/Action[1] (line 1): the Default of B is \"yes\", which is no boolean (true or "
-      "false)\n"
-      "WARN MD313 /ActionTemplates/Action[1] (line 1): the argument B of A.b has no Description: the action wizard "
-      "shows nothing for it\n",
+      "WARN MD312 /ActionTemplates/Action[1]/Arguments/Arg[2] (line 1): the required argument S of A.b comes after an "
+      "optional one: a script cannot leave that one out and still pass S\n"
+      "WARN MD313 /ActionTemplates/Action[1]/Arguments/Arg[3] (line 1): the argument B of A.b has no Description: the "
+      "action wizard shows nothing for it\n",
       Findings(ReadActionDocument(xml)));
+}
+
+// A Default is Lua source a script could hold: every Lua expression is one
+// (Lua's own parser says so), a literal of another type than its Type is
+// not, nor is text that is no expression. The finding is on the Default's
+// own line and column, and a plain string gets its quotes as the fix, which
+// parses too.
+TEST(ActionDocumentXml, ADefaultIsLuaSource) {
+  const auto document = [](const std::string& type, const std::string& value) {
+    return "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>nil"
+           "</ReturnValueType><Arguments>\n<Arg><Name>X</Name><Description>d</Description><Type>" +
+           type + "</Type>\n  <Default>" + value +
+           "</Default><Required>0</Required></Arg></Arguments></Action>"
+           "</ActionTemplates>";
+  };
+  for (const auto& [type, value] :
+       std::vector<std::pair<std::string, std::string>>{{"string", "_SourceFolder..\"\\\\a.txt\""},
+                                                        {"string", "_SourceFolder"},
+                                                        {"string", "'single'"},
+                                                        {"string", "nil"},
+                                                        {"string", "[[long]]"},
+                                                        {"string", "[==[a]]b]==]"},
+                                                        {"string", "\"a\" .. \"b\""},
+                                                        {"string", "String.Upper(\"a\")"},
+                                                        {"number", "-1.5"},
+                                                        {"number", "0x1F"},
+                                                        {"integer", "3"},
+                                                        {"number", "Count + 1"},
+                                                        {"boolean", "false"},
+                                                        {"table", "{1, 2}"},
+                                                        {"variant", "\"x\""},
+                                                        {"string", "&quot;quoted &amp; escaped&quot;"}})
+    EXPECT_EQ("", Findings(ReadActionDocument(document(type, value)))) << type << " " << value;
+  const struct {
+    std::string type, value, finding, fixed;
+  } wrong[] = {
+      {"string", "hello world",
+       "\"hello world\", which is no Lua expression a script could write; as a string: "
+       "\"hello world\"",
+       "\"hello world\""},
+      {"string", "C:\\dir",
+       "\"C:\\dir\", which is no Lua expression a script could write; as a string: "
+       "\"C:\\\\dir\"",
+       "\"C:\\\\dir\""},
+      {"string", "Tom &amp; Jerry",
+       "\"Tom & Jerry\", which is no Lua expression a script could write; as a string: \"Tom & Jerry\"",
+       "\"Tom &amp; Jerry\""},
+      {"string", "5", "5, a number where the Type is string; as a string: \"5\"", "\"5\""},
+      {"number", "'five'", "'five', a string where the Type is number", ""},
+      {"number", "1,5", "\"1,5\", which is no Lua expression a script could write", ""},
+      {"boolean", "1", "1, a number where the Type is boolean (true or false)", ""},
+  };
+  for (const auto& w : wrong) {
+    const std::string xml = document(w.type, w.value);
+    const ActionDocument read = ReadActionDocument(xml);
+    ASSERT_EQ(1u, read.findings.size()) << w.value;
+    const host::Finding& f = read.findings[0];
+    EXPECT_EQ("MD311 the Default of X is " + w.finding, f.rule + " " + f.text);
+    EXPECT_EQ("/ActionTemplates/Action[1]/Arguments/Arg[1]/Default 3,3 A.b X",
+              f.subject.element + " " + std::to_string(f.subject.place.line) + "," +
+                  std::to_string(f.subject.place.column) + " " + f.subject.action + " " + f.subject.argument);
+    ASSERT_EQ(!w.fixed.empty(), f.fix.has_value()) << w.value;
+    if (!f.fix) continue;
+    EXPECT_EQ(w.value, xml.substr(f.fix->offset, f.fix->length));  // the text's own bytes, entities and all
+    EXPECT_EQ(w.fixed, f.fix->replacement);
+  }
 }
 
 TEST(ActionDocumentXml, TheParserJudgesWellFormedness) {
@@ -65,7 +127,8 @@ TEST(ActionDocumentXml, TheParserJudgesWellFormedness) {
                              "<ActionTemplates>]]></ActionTemplates>", "<ActionTemplates>", ""}) {
     const ActionDocument document = ReadActionDocument(broken);
     EXPECT_FALSE(document.well_formed) << broken;
-    EXPECT_NE(std::string::npos, document.problem.find("line 1")) << document.problem;
+    EXPECT_FALSE(document.problem.empty()) << broken;
+    EXPECT_EQ(1, document.problem_place.line) << document.problem;
   }
   const ActionDocument subset =
       ReadActionDocument("<!DOCTYPE ActionTemplates [<!ENTITY t \"Plugin.Act\">]>\r\n<ActionTemplates>" +
@@ -86,6 +149,13 @@ TEST(ActionDocumentXml, DeepNestingNeedsNoRecursion) {
 TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
   EXPECT_EQ("FAIL MD303 /Foo (line 1): the root element is Foo, not ActionTemplates\n",
             Findings(ReadActionDocument("<Foo/>")));
+  // A misspelt element has its did-you-mean; one near two names has none.
+  EXPECT_EQ(
+      "NOTE MD305 /ActionTemplates/Action[1]/Descripion (line 1): an element the host does not know; did you mean "
+      "\"Description\"?\n"
+      "NOTE MD305 /ActionTemplates/Action[1]/Colour (line 1): an element the host does not know\n",
+      Findings(ReadActionDocument("<ActionTemplates><Action><Name>A.b</Name><Descripion>d</Descripion><Description>d"
+                                  "</Description><ReturnValueType/><Arguments/><Colour/></Action></ActionTemplates>")));
   const ActionDocument document = ReadActionDocument(
       "<ActionTemplates>\n" + Action("A.one") + "\n<Action><Description>d</Description></Action>\n" + Action("two") +
       "\n<Action><Name>B.three</Name><Description/><ReturnValueType/><Arguments><Arg><Name/><Type/><Colour/>"
@@ -140,7 +210,7 @@ TEST(ActionDocumentXml, NamesTwiceRequiredAndTypes) {
       "and 1\n"
       "WARN MD310 /ActionTemplates/Action[2]/Arguments/Arg[3]/EasyMode/DataType (line 5): \"fiel\" is no DataType "
       "the action wizard has an editor for; did you mean \"file\"?\n"
-      "WARN MD308 /ActionTemplates/Action[2] (line 5): the argument F is named twice in A.two\n"
+      "WARN MD308 /ActionTemplates/Action[2]/Arguments/Arg[2] (line 5): the argument F is named twice in A.two\n"
       "FAIL MD307 /ActionTemplates/Action (line 6): the action A.one is named twice\n",
       Findings(document));
   ASSERT_EQ(3u, document.specs.size());

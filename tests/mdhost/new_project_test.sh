@@ -2,8 +2,10 @@
 # mdhost new as a newcomer meets it: the project it writes builds with its
 # own CMake for MinGW, passes check --strict (memory per load measured; the
 # C++ one greets with std::string and std::vector), runs its sample action
-# and shows its help page, made by the build from the module, in C and in
-# C++; a bad name and a folder in use are refused.
+# and shows its help page (an action's at its section), made by the build
+# from the module, in C and in C++; its mdhost.toml names actions.xml, so
+# that check places findings on its lines and --fix mends it; a help export
+# whose shell fails says 0; a bad name and a folder in use are refused.
 #   new_project_test.sh WORK LUA_SOURCE LUA_DLL RECORDER -- MDHOST...
 # RECORDER: a program that appends its argument to the file MD_OPEN_LOG
 # names; it is made the program that opens .html files.
@@ -44,11 +46,41 @@ for lang in c cpp; do
   [ "$greeting" = "Hello, World!" ] || fail "$lang: run printed '$greeting'"
   grep -q 'id="'"$name"'.Hello"' "$work/$name/Help.html" || fail "$lang: Help.html has no anchor for $name.Hello"
   grep -q 'id="'"$name"'.Hello"' "$work/$name/build/Help.html" || fail "$lang: the build made no Help.html"
+  # An action's help opens its own section: the page as a URL with its anchor.
   rm -f "$log"
   shown=$("${mdhost[@]}" help "$(win "$work/$name/build/$name.lmd")" "$(win "$work/$name/build")" "$name.Hello" |
           tr -d '\r') || fail "$lang: help: $shown"
+  url="file:///$(win "$work/$name/build" | tr '\\' /)/Help.html#$name.Hello"
+  [ "$(opened)" = "$url" ] || fail "$lang: help opened '$(opened)', not '$url'"
+  rm -f "$log"
+  shown=$("${mdhost[@]}" help "$(win "$work/$name/build/$name.lmd")" "$(win "$work/$name/build")" | tr -d '\r') ||
+    fail "$lang: help for the plugin: $shown"
   [ "$(opened)" = "$(win "$work/$name/build")\Help.html" ] || fail "$lang: help opened '$(opened)'"
+  # Its mdhost.toml names actions.xml, the document the module is built
+  # from: the findings go on its lines, and a change not built yet is said.
+  (cd "$work/$name" && "${mdhost[@]}" check --cycles 0 --json "build/$name.lmd" >"$work/checked.json") ||
+    fail "$lang: check of the module with its source"
+  grep -q '"MD315"' "$work/checked.json" && fail "$lang: the module is not built from its actions.xml"
+  sed -i 's|<Type>string</Type>|<Type>strng</Type>|' "$work/$name/actions.xml"
+  placed=$(cd "$work/$name" && "${mdhost[@]}" check --cycles 0 "build/$name.lmd" | tr -d '\r') || true
+  grep -q 'WARN  MD315 the module.s action document is not .*actions.xml: they differ from line' <<<"$placed" ||
+    fail "$lang: an unbuilt change of actions.xml: $placed"
+  cmake --build "$work/$name/build" >/dev/null || fail "$lang: build after the change"
+  placed=$(cd "$work/$name" && "${mdhost[@]}" check --cycles 0 "build/$name.lmd" | tr -d '\r') || true
+  grep -qE 'actions.xml:[0-9]+:[0-9]+: WARN  MD310 [^ ]*/Type: "strng"' <<<"$placed" ||
+    fail "$lang: the finding is not on actions.xml's line: $placed"
+  (cd "$work/$name" && "${mdhost[@]}" check --cycles 0 --fix "build/$name.lmd" >/dev/null) || true
+  grep -q '<Type>string</Type>' "$work/$name/actions.xml" || fail "$lang: --fix did not mend actions.xml"
+  cmake --build "$work/$name/build" >/dev/null || fail "$lang: build after the fix"
 done
+
+# The shell that cannot open the page: 0, and mdhost says no page was shown.
+"$wine_run" reg add 'HKCR\mdtest.htmlfile\shell\open\command' /ve /d "\"C:\\no\\such\\browser.exe\" \"%1\"" /f \
+  >/dev/null 2>&1 || fail "registering a missing browser"
+if shown=$("${mdhost[@]}" help "$(win "$work/Hello_c/build/Hello_c.lmd")" "$(win "$work/Hello_c/build")" | tr -d '\r'); then
+  fail "help with no browser: $shown"
+fi
+grep -q "returned 0" <<<"$shown" || fail "help with no browser: $shown"
 
 # The version is said in one place: project() in CMakeLists.txt. Changed
 # there and rebuilt, the getter and the version resource both say it.

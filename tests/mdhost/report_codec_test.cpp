@@ -38,7 +38,7 @@ host::PluginReport EveryField() {
   r.actions_failure = host::Finding{"MD303", host::Severity::kFail, "another root " + kOdd};
   r.file_version = "1.2.3.4";
   r.product_version = "";
-  host::Finding wrote_past{"MD102", host::Severity::kWarn, "warns " + kOdd, {"irPlg_GetPluginName", {}, {}, {}, {}}};
+  host::Finding wrote_past{"MD102", host::Severity::kWarn, "warns " + kOdd, host::ExportSubject("irPlg_GetPluginName")};
   wrote_past.wrote_past = true;
   r.findings = {{"MD106", host::Severity::kPass, "passes"},
                 {"MD201", host::Severity::kNote, "notes"},

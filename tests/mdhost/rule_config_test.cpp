@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "mdhost/commands/rule_config.h"
 #include "mdhost/contract/rules.h"
@@ -98,39 +103,93 @@ TEST_F(RuleFiles, AFileThatCannotBeUsedIsRefusedWithItsLine) {
       {"[rules]\nMD501 = \"never\"\n", ":2: MD501 is set to neither \"allow\", \"warn\" nor \"deny\""},
       {"[rules]\nMD501 = 1\n", ":2: MD501 is set to neither"},
       {"[rules\nMD501 = \"deny\"\n", ":1: not TOML: "},
-      {"[rule]\nMD501 = \"allow\"\n", ":1: rule is no table mdhost reads ([rules])"},
+      {"[rule]\nMD501 = \"allow\"\n", ":1: rule is no table or key mdhost reads ([rules], document, [[ignore]])"},
+      {"document = 3\n", ":1: document is the source document's path, a text"},
+      {"[[ignore]]\naction = \"A.b\"\n", ":1: [[ignore]] names no rule mdhost has"},
+      {"[[ignore]]\nrule = \"MD310\"\nwhy = \"x\"\n", ":3: [[ignore]] takes rule, action, argument, file and reason"},
+      {"ignore = \"MD310\"\n", ":1: ignore is no array of tables"},
       {"rules = \"MD501\"\n", ":1: rules is no table"},
       {"[rules]\nmd501 = \"allow\"\n", ":2: md501 is no rule"},
   };
   for (const auto& c : cases) {
     Write("bad.toml", c.text);
-    host::RuleSettings settings;
+    host::ProjectSettings project;
     std::string error;
-    EXPECT_FALSE(host::ReadRuleFile(Path("bad.toml"), &settings, &error)) << c.text;
+    EXPECT_FALSE(host::ReadProjectFile(Path("bad.toml"), &project, &error)) << c.text;
     EXPECT_EQ(0u, error.find(Path("bad.toml") + c.error)) << error;
   }
-  host::RuleSettings settings;
+  host::ProjectSettings project;
   std::string error;
-  EXPECT_FALSE(host::ReadRuleFile(Path("none.toml"), &settings, &error));
+  EXPECT_FALSE(host::ReadProjectFile(Path("none.toml"), &project, &error));
   Write("empty.toml", "");
-  EXPECT_TRUE(host::ReadRuleFile(Path("empty.toml"), &settings, &error)) << error;
-  EXPECT_TRUE(settings.empty());
+  EXPECT_TRUE(host::ReadProjectFile(Path("empty.toml"), &project, &error)) << error;
+  EXPECT_TRUE(project.rules.empty() && !project.document && project.ignores.empty());
+}
+
+// An mdhost.toml that is there but cannot be read (a folder, a dangling
+// link) is the plugin's project file all the same: refused, naming it, never
+// passed over for a parent folder's.
+TEST_F(RuleFiles, AProjectFileThatCannotBeReadIsNeverPassedOver) {
+  Write("mdhost.toml", "[rules]\nMD501 = \"allow\"\n");
+  std::filesystem::create_directories(root_ + "/folder/mdhost.toml");
+  std::vector<std::string> plugins = {"folder/p.lmd"};
+  std::filesystem::create_directories(root_ + "/linked");
+  std::error_code no_links;  // Wine has none
+  std::filesystem::create_symlink(root_ + "/nowhere.toml", root_ + "/linked/mdhost.toml", no_links);
+  if (!no_links) plugins.push_back("linked/p.lmd");
+#ifndef _WIN32
+  // A pipe is never opened: reading it would wait for a writer for ever.
+  std::filesystem::create_directories(root_ + "/piped");
+  ASSERT_EQ(0, mkfifo((root_ + "/piped/mdhost.toml").c_str(), 0600));
+  plugins.push_back("piped/p.lmd");
+#endif
+  host::Invocation call;
+  for (const std::string& plugin : plugins) {
+    host::RuleChoices choices(call);
+    std::string error;
+    EXPECT_FALSE(choices.Find({Path(plugin)}, &error)) << plugin;
+    EXPECT_NE(std::string::npos, error.find("mdhost.toml: cannot be read")) << error;
+  }
+}
+
+// document names the source relative to the file; each [[ignore]] entry
+// keeps its line.
+TEST_F(RuleFiles, TheSourceDocumentAndTheEntriesIgnored) {
+  Write("project/mdhost.toml",
+        "document = \"src/actions.xml\"\n\n[[ignore]]\nrule = \"MD313\"\naction = \"A.b\"\nreason = \"said "
+        "elsewhere\"\n\n[[ignore]]\nrule = \"MD310\"\nfile = \"build/*.lmd\"\n");
+  host::ProjectSettings project;
+  std::string error;
+  ASSERT_TRUE(host::ReadProjectFile(Path("project/mdhost.toml"), &project, &error)) << error;
+  ASSERT_TRUE(project.document.has_value());
+  std::string document = *project.document;
+  std::replace(document.begin(), document.end(), '\\', '/');
+  EXPECT_EQ(Path("project/src/actions.xml"), document);
+  ASSERT_EQ(2u, project.ignores.size());
+  EXPECT_EQ("MD313 A.b said elsewhere 3", project.ignores[0].rule + " " + project.ignores[0].action + " " +
+                                              project.ignores[0].reason + " " +
+                                              std::to_string(project.ignores[0].line));
+  EXPECT_EQ("MD310 build/*.lmd 8",
+            project.ignores[1].rule + " " + project.ignores[1].file + " " + std::to_string(project.ignores[1].line));
 }
 
 // The new project's file reads as no change; each line taken in sets its
 // rule to its own severity.
 TEST_F(RuleFiles, TheNewProjectsFileListsEveryRuleAtItsOwnSeverity) {
-  const std::string text = host::RuleFileTemplate();
+  const std::string text = host::RuleFileTemplate("actions.xml");
   Write("new.toml", text);
-  host::RuleSettings settings;
+  host::ProjectSettings project;
   std::string error;
-  ASSERT_TRUE(host::ReadRuleFile(Path("new.toml"), &settings, &error)) << error;
-  EXPECT_TRUE(settings.empty());
+  ASSERT_TRUE(host::ReadProjectFile(Path("new.toml"), &project, &error)) << error;
+  EXPECT_TRUE(project.rules.empty() && project.ignores.empty());
+  EXPECT_TRUE(project.document.has_value());
   std::string taken;
   for (std::size_t at = 0; (at = text.find("\n# MD", at)) != std::string::npos; ++at)
     taken += text.substr(at + 3, text.find('\n', at + 1) - at - 2);
   Write("taken.toml", "[rules]\n" + taken);
-  ASSERT_TRUE(host::ReadRuleFile(Path("taken.toml"), &settings, &error)) << error;
+  host::ProjectSettings taken_project;
+  ASSERT_TRUE(host::ReadProjectFile(Path("taken.toml"), &taken_project, &error)) << error;
+  host::RuleSettings& settings = taken_project.rules;
   EXPECT_EQ(sizeof host::rule::kAll / sizeof host::rule::kAll[0], settings.size());
   EXPECT_EQ(RuleLevel::kDeny, settings["MD003"].level);
   EXPECT_EQ(RuleLevel::kWarn, settings["MD501"].level);

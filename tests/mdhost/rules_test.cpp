@@ -33,6 +33,8 @@ TEST(Rules, TheChecksPageHasASectionForEachRuleAsTheListSaysIt) {
     EXPECT_EQ(0u, section.find(std::string("### ") + rule.id + " ")) << rule.id;
     EXPECT_EQ(std::string::npos, section.find("\n### ")) << rule.id << "'s page runs into the next";
     EXPECT_EQ(host::SeverityName(rule.severity), StatedSeverity(section)) << rule.id << "'s page states another";
+    EXPECT_EQ(rule.fixable, section.find("--fix") != std::string::npos)
+        << rule.id << "'s page does not say as the list does whether check --fix mends it";
   }
   const std::regex heading("\n### (MD[0-9]{3}) ");
   for (auto it = std::sregex_iterator(page.begin(), page.end(), heading); it != std::sregex_iterator(); ++it)

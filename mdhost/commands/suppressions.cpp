@@ -1,0 +1,197 @@
+#include "mdhost/commands/suppressions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+#include <tuple>
+
+#include <nlohmann/json.hpp>
+
+#include "mdhost/system/system.h"
+
+namespace host {
+namespace {
+
+bool SameCharacter(char a, char b) {
+  if (!NamesIgnoreCase()) return a == b;
+  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+bool Matches(const char* glob, const char* path) {
+  for (; *glob != '\0'; ++glob, ++path) {
+    if (*glob == '*') {
+      const bool any = glob[1] == '*';  // ** crosses folders, * does not
+      const char* rest = glob + (any ? 2 : 1);
+      for (const char* at = path;; ++at) {
+        if (Matches(rest, at)) return true;
+        if (*at == '\0' || (!any && *at == '/')) return false;
+      }
+    }
+    if (*path == '\0' || (*glob != '?' && !SameCharacter(*glob, *path)) || (*glob == '?' && *path == '/')) return false;
+  }
+  return *path == '\0';
+}
+
+// A path as a baseline or a glob names it: relative to `folder` where it
+// lies below it (absolute otherwise), forward slashes.
+std::string NamedFrom(const std::string& folder, const std::string& path) {
+  std::string name = RelativeTo(folder, path);
+  if (name.empty()) name = AbsolutePath(path);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+bool Accepted(const Finding& finding) { return finding.IsProblem() && !finding.crashed; }
+
+// Moves the findings `take` says yes to into the suppressed, with why.
+template <class Take>
+int Suppress(PluginReport* report, const std::string& reason, const std::string& by, Take take) {
+  int moved = 0;
+  std::vector<Finding> kept;
+  for (Finding& finding : report->findings) {
+    if (!finding.crashed && take(finding)) {
+      report->suppressed.push_back({std::move(finding), reason, by});
+      ++moved;
+    } else {
+      kept.push_back(std::move(finding));
+    }
+  }
+  report->findings = std::move(kept);
+  return moved;
+}
+
+BaselineEntry EntryOf(const std::string& folder, const std::string& plugin, const Finding& finding) {
+  const Subject& s = finding.subject;
+  return {finding.rule, NamedFrom(folder, plugin), s.exports, s.action, s.argument, s.element};
+}
+
+}  // namespace
+
+bool GlobMatches(const std::string& glob, const std::string& path) { return Matches(glob.c_str(), path.c_str()); }
+
+int Ignore(const IgnoreEntry& entry, PluginReport* report) {
+  const std::string where = entry.project_file + ":" + std::to_string(entry.line);
+  const std::string folder = FolderOf(entry.project_file);
+  return Suppress(report, entry.reason, where, [&](const Finding& f) {
+    if (f.rule != entry.rule) return false;
+    if (!entry.action.empty() && f.subject.action != entry.action) return false;
+    if (!entry.argument.empty() && f.subject.argument != entry.argument) return false;
+    const std::string& file = f.subject.file.empty() ? report->path : f.subject.file;
+    return entry.file.empty() || GlobMatches(entry.file, NamedFrom(folder, file));
+  });
+}
+
+bool BaselineEntry::operator<(const BaselineEntry& o) const {
+  return std::tie(rule, plugin, exports, action, argument, element) <
+         std::tie(o.rule, o.plugin, o.exports, o.action, o.argument, o.element);
+}
+
+std::string BaselineText(const std::vector<PluginReport>& reports, const std::string& folder) {
+  std::vector<BaselineEntry> entries;
+  for (const PluginReport& report : reports)
+    for (const Finding& finding : report.findings)
+      if (Accepted(finding)) entries.push_back(EntryOf(folder, report.path, finding));
+  std::sort(entries.begin(), entries.end());
+  nlohmann::json list = nlohmann::json::array();
+  for (const BaselineEntry& e : entries) {
+    nlohmann::json entry = {{"rule", e.rule}, {"plugin", AnsiToUtf8(e.plugin)}};
+    for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"exports", e.exports},
+                                     {"action", e.action},
+                                     {"argument", e.argument},
+                                     {"element", e.element}})
+      if (!value.empty()) entry[key] = value;
+    list.push_back(entry);
+  }
+  return nlohmann::json({{"mdhost_baseline", 1}, {"findings", list}})
+             .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
+         "\n";
+}
+
+bool Baseline::Read(const std::string& path, std::string* error) {
+  path_ = path;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!IsFile(path) || !in) {
+    *error = AnsiToUtf8(path) + ": cannot be read";
+    return false;
+  }
+  const nlohmann::json data = nlohmann::json::parse(bytes.str(), nullptr, false);
+  if (!data.is_object() || data.value("mdhost_baseline", 0) != 1 || !data["findings"].is_array()) {
+    *error = AnsiToUtf8(path) + ": no baseline mdhost wrote (--write-baseline FILE writes one)";
+    return false;
+  }
+  for (const nlohmann::json& f : data["findings"]) {
+    const auto text = [&](const char* key) {
+      return f.is_object() && f.contains(key) && f[key].is_string() ? f[key].get<std::string>() : std::string();
+    };
+    entries_.push_back(
+        {text("rule"), text("plugin"), text("exports"), text("action"), text("argument"), text("element")});
+  }
+  taken_.assign(entries_.size(), false);
+  return true;
+}
+
+void Baseline::Apply(PluginReport* report) {
+  const std::string folder = FolderOf(path_);
+  Suppress(report, "in the baseline", path_, [&](const Finding& f) {
+    if (!Accepted(f)) return false;
+    const BaselineEntry entry = EntryOf(folder, report->path, f);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (!taken_[i] && entries_[i] == entry) {
+        taken_[i] = true;
+        return true;
+      }
+    return false;
+  });
+}
+
+std::vector<Finding> Baseline::Unused() const {
+  std::vector<Finding> notes;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (!taken_[i]) {
+      const BaselineEntry& e = entries_[i];
+      notes.push_back({e.rule,
+                       Severity::kNote,
+                       "in the baseline but no longer found (" + e.plugin + (e.action.empty() ? "" : ", " + e.action) +
+                           (e.argument.empty() ? "" : ", " + e.argument) + (e.exports.empty() ? "" : ", " + e.exports) +
+                           "): write the baseline again to drop it",
+                       {e.exports, e.action, e.argument, e.element, {}, path_}});
+    }
+  return notes;
+}
+
+bool Acceptance::Ready(std::string* error) {
+  if (call_.baseline.empty()) return true;
+  baseline_.emplace();
+  return baseline_->Read(call_.baseline, error);
+}
+
+void Acceptance::Accept(PluginReport* report) {
+  choices_.Accept(report);
+  if (baseline_) baseline_->Apply(report);
+  if (call_.write_baseline.empty()) return;
+  PluginReport& found = found_[report->path] = *report;
+  for (const Suppression& s : report->suppressed)
+    if (baseline_ && s.by == call_.baseline) found.findings.push_back(s.finding);
+}
+
+bool Acceptance::Finish(ReportSet* set, std::string* error) {
+  const std::vector<Finding> unused = choices_.UnusedIgnores();
+  set->notes.insert(set->notes.end(), unused.begin(), unused.end());
+  if (baseline_) {
+    const std::vector<Finding> gone = baseline_->Unused();
+    set->notes.insert(set->notes.end(), gone.begin(), gone.end());
+  }
+  if (call_.write_baseline.empty()) return true;
+  std::ofstream out(call_.write_baseline, std::ios::binary);
+  std::vector<PluginReport> found;
+  for (const auto& plugin : found_) found.push_back(plugin.second);
+  out << BaselineText(found, FolderOf(call_.write_baseline));
+  if (out.flush()) return true;
+  *error = AnsiToUtf8(call_.write_baseline) + ": cannot be written";
+  return false;
+}
+
+}  // namespace host

@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""mdhost where the author works, on the files an author has (a scratch copy
+of tests/mdhost/documents/ as src/actions.xml, beside an mdhost.toml):
+- the document checked alone, each finding at actions.xml:LINE:COLUMN and
+  in JSON as file, line, column; a document of valid Defaults passes;
+- the module checked with --document on its source's lines, and a module
+  built from another document (MD315);
+- --fix --diff writes nothing; --fix changes only the misspelt tokens (byte
+  for byte), and those rules are quiet afterwards;
+- [[ignore]] by rule and action, and an entry that matched nothing (a NOTE
+  on its line);
+- a baseline: written, then only a new fault fails, and an entry no longer
+  found is said;
+- github annotations name the repository's files (relative, forward slashes).
+  author_files_test.py SOURCE_DIR SCRATCH MODULE_MD310 -- MDHOST...
+MODULE_MD310 is the rule example with a misspelt type, as mdhost spells it."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+source, scratch, module = sys.argv[1], sys.argv[2], sys.argv[3]
+mdhost = sys.argv[sys.argv.index("--") + 1:]
+shutil.rmtree(scratch, ignore_errors=True)
+os.makedirs(os.path.join(scratch, "src"))
+original = open(os.path.join(source, "tests", "mdhost", "documents", "greeter.xml"), "rb").read()
+problems = []
+
+
+def write(name, data):
+    with open(os.path.join(scratch, name), "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
+
+
+def read(name):
+    return open(os.path.join(scratch, name), "rb").read()
+
+
+def run(*arguments):
+    done = subprocess.run(mdhost + list(arguments), capture_output=True, cwd=scratch, timeout=300)
+    return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r\n", "\n"), done.stderr.decode(
+        "utf-8", "replace")
+
+
+def expect(what, condition, seen=""):
+    if not condition:
+        problems.append("%s\n%s" % (what, seen))
+
+
+doc = "src/actions.xml"
+write(doc, original)
+shutil.copy(os.path.join(source, "tests", "mdhost", "documents", "valid_defaults.xml"),
+            os.path.join(scratch, "src", "valid.xml"))
+
+# The document alone: its own lines and columns, as compilers print them.
+code, out, _ = run("check", "--strict", doc)
+expect("check --strict of the document alone", code == 1 and
+       re.search(r"^src[/\\]actions\.xml:8:76: WARN  MD310 /ActionTemplates/Action\[1\]/Arguments/Arg\[1\]/Type: "
+                 r'"strng" is neither', out, re.M) and
+       re.search(r"^src[/\\]actions\.xml:9:4: WARN  MD311 [^\n]*\"hello world\", which is no Lua expression", out,
+                 re.M) and
+       re.search(r"^src[/\\]actions\.xml:15:14: WARN  MD313 ", out, re.M), out)
+code, out, _ = run("check", "--json", doc)
+findings = json.loads(out)["plugins"][0]["findings"]
+expect("JSON: file, line, column", [(f["rule"], f["file"].replace("\\", "/"), f["line"], f["column"])
+                                    for f in findings if "line" in f] ==
+       [("MD310", doc, 8, 76), ("MD311", doc, 9, 4), ("MD313", doc, 15, 14)], out)
+code, out, _ = run("check", "--strict", "src/valid.xml")
+expect("every kind of valid Default passes", code == 0, out)
+
+# The module on its source's lines, and on another's.
+code, out, _ = run("info", "--json", module)
+write("src/md310.xml", json.loads(out)["plugins"][0]["action_xml"] + "\n")
+code, out, _ = run("check", "--cycles", "0", "--document", "src/md310.xml", module)
+expect("--document places the module's findings on the source's lines",
+       re.search(r"^src[/\\]md310\.xml:1:[0-9]+: WARN  MD310 ", out, re.M) and "MD315" not in out, out)
+code, out, _ = run("check", "--cycles", "0", "--document", doc, module)
+expect("a module built from another document", re.search(
+    r"WARN  MD315 the module's action document is not src[/\\]actions\.xml: they differ from line 1 on", out), out)
+
+# --fix --diff writes nothing; --fix changes the misspelt tokens alone.
+code, out, _ = run("check", "--fix", "--diff", doc)
+expect("--fix --diff writes nothing", read(doc) == original)
+expect("--fix --diff shows the change", "-\t\t<Arguments><Arg><Name>Who</Name>" in out and
+       "+\t\t\t<Default>\"hello world\"</Default><Required>0</Required></Arg></Arguments>" in out, out)
+code, out, _ = run("check", "--strict", "--fix", doc)
+wanted = original.replace(b"<Type>strng</Type>", b"<Type>string</Type>").replace(
+    b"<Default>hello world</Default>", b"<Default>\"hello world\"</Default>")
+expect("--fix changes only the misspelt tokens, byte for byte", read(doc) == wanted, read(doc))
+expect("--fix says what it fixed, and those rules are quiet afterwards",
+       "src/actions.xml:8:76: fixed MD310 strng -> string" in out.replace("\\", "/") and
+       re.search(r"fixed MD311 hello world -> \"hello world\"", out) and "MD310 /" not in out and
+       "MD311 /" not in out and "MD313" in out, out)
+
+# [[ignore]] by rule and action; an entry that took nothing is a NOTE.
+write("mdhost.toml", '[[ignore]]\nrule = "MD313"\naction = "Greeter.Wave"\nreason = "counted in its note"\n\n'
+                     '[[ignore]]\nrule = "MD305"\n')
+code, out, _ = run("check", "--strict", doc)
+expect("[[ignore]] accepts the finding it names", code == 0 and "PASSED: 0 problems (1 accepted)" in out and
+       re.search(r"mdhost\.toml:6:1: NOTE  MD305 this \[\[ignore\]\] entry matched no finding", out), out)
+code, out, _ = run("check", "--json", doc)
+data = json.loads(out)
+expect("JSON lists the accepted finding apart, with its reason",
+       [(s["rule"], s["reason"]) for s in data["plugins"][0]["suppressed"]] == [("MD313", "counted in its note")] and
+       [n["rule"] for n in data["notes"]] == ["MD305"] and data["summary"]["findings"]["WARN"] == 0, out)
+os.remove(os.path.join(scratch, "mdhost.toml"))
+
+# A baseline: what is there now is accepted, a new fault fails, and an entry
+# no longer found is said.
+write(doc, original)
+code, out, _ = run("check", "--strict", "--write-baseline", "baseline.json", doc)
+expect("--write-baseline", code == 1 and len(json.loads(read("baseline.json"))["findings"]) == 3, read("baseline.json"))
+code, out, _ = run("check", "--strict", "--baseline", "baseline.json", doc)
+expect("the baseline's findings are accepted", code == 0, out)
+write(doc, original.replace(b"<Type>number</Type>", b"<Type>numbr</Type>").replace(
+    b"<Default>hello world</Default>", b"<Default>\"hello world\"</Default>"))
+code, out, _ = run("check", "--strict", "--baseline", "baseline.json", doc)
+expect("a new fault fails; the gone one is said", code == 1 and re.search(r"WARN  MD310 [^\n]*\"numbr\"", out) and
+       not re.search(r"WARN  MD310 [^\n]*\"strng\"", out) and
+       re.search(r"NOTE  MD311 in the baseline but no longer found \(src/actions\.xml", out), out)
+
+# github: the repository's own names, whatever the working folder.
+code, out, _ = run("check", "--format", "github", "--root", ".", doc)
+expect("github names the file as the repository does", "::warning file=src/actions.xml,line=8,col=76,title=MD310::"
+       in out, out)
+
+print("\n".join(problems) or "the author's files: places, --document, --fix, [[ignore]], baseline and paths")
+sys.exit(1 if problems else 0)
