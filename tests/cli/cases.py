@@ -147,6 +147,11 @@ CASES = [
          exit=2,
          err=[r"unknown_rule.toml:3: MD999 is no rule"],
          command=["check", "{cycles}", "--config", "{src}/tests/cli/rules/unknown_rule.toml", fx("c_plugin")]),
+    # A file to read and none to read at once: which is meant is unknown.
+    Case("check.config_and_no_config",
+         exit=2,
+         err=[r"--config and --no-config together"],
+         command=["check", "--no-config", "--config", "{src}/tests/cli/rules/deny_md310.toml", fx("c_plugin")]),
     Case("info.deny",
          exit=1,
          out=[r"FAIL  MD310 "],
