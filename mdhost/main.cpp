@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   host::UseBinaryOutput();
   if (argc < 2) return host::WrongCommandLine("no command given");
   const std::string first = argv[1];
-  if (first == "--worker") return host::RunWorker(argc > 2 ? argv[2] : "");
+  if (first == "--worker") return host::RunWorker(argc > 2 ? argv[2] : "", argc > 3 ? argv[3] : "");
   if (first == "--run-worker") return host::RunScriptWorker(std::vector<std::string>(argv + 2, argv + argc));
   host::SetAsideOutput();  // what a plugin prints goes to standard error
   if (first == "-h" || first == "--help") {

@@ -119,7 +119,7 @@ int RunCommand(const Invocation& call) {
     }
   }
   // A crash in the plugin is told as a place in it (Name.lmd+0x1580).
-  NoteExaminedImage(BaseName(paths.back()), ModuleImageRange(plugins.back()->handle()), false);
+  NoteImage(BaseName(paths.back()), ModuleImageRange(plugins.back()->handle()));
   lua_State* L = NewHostState();
   if (L == nullptr) {
     Complain("cannot create a Lua state");

@@ -47,6 +47,7 @@ struct PluginReport {
   std::string file_version, product_version;  // from the version resource; "" where absent
   std::vector<Finding> findings;
   std::vector<Suppression> suppressed;  // worked out where the report is read
+  std::string output;                   // what the plugin printed (ANSI bytes), captured where the report is read
   std::map<std::string, double> figures;
 
   int Count(Severity severity) const;

@@ -32,6 +32,9 @@ class ReportSink {
   // The step under way goes on (one more of many cycles): a sign of life, so
   // that a long step is no hang while each part of it is quick.
   virtual void Progress() {}
+  // Something of the plugin outlived its release (a module still loaded, a
+  // thread, a timer or wait): the process is no fit place for the next one.
+  virtual void LeftBehind() {}
 
   void Add(Finding finding) { report_->findings.push_back(std::move(finding)); }
   // A finding of `rule` at the rule's own severity.

@@ -9,6 +9,7 @@
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/pe_image.h"
+#include "mdhost/system/crash_report.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -136,9 +137,9 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
 // the plugin's when it will run the released image's code; elsewhere the
 // threads more than the worker had before the plugin's load are (the count
 // after one plugin is the count before the next).
-bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_threads) {
+bool LeftThreadsRunning(ReportSink& sink, const std::vector<ImageRange>& images, int* known_threads) {
   const int now = OtherThreads();
-  int left = ThreadsRunningCodeOf(image);  // judged by what they run, where the system tells
+  int left = ThreadsRunningCodeOf(images);  // judged by what they run, where the system tells
   if (left < 0) left = now - *known_threads;
   *known_threads = now;
   if (left <= 0) return false;
@@ -149,8 +150,8 @@ bool LeftThreadsRunning(ReportSink& sink, const ImageRange& image, int* known_th
 // A timer or wait the plugin set on the system's thread pool and left due
 // calls code that is gone: the host crashes later, in a thread of the pool,
 // far from the cause.
-bool LeftPoolCallbacks(ReportSink& sink, const ImageRange& image) {
-  const int due = PoolCallbacksInto(image);
+bool LeftPoolCallbacks(ReportSink& sink, const std::vector<ImageRange>& images) {
+  const int due = PoolCallbacksInto(images);
   if (due <= 0) return false;
   sink.Add(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
                                 (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
@@ -201,9 +202,14 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   sink.report().product_version = file.product_version;
   static int known_threads = OtherThreads();
   WatchThreadPool();
+  BeginArrivals();
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {
+    // What came in before the load failed (a helper) may stay: a fresh
+    // worker for the next plugin.
+    for (const Arrival& a : EndArrivals({BaseName(path), {}, false}))
+      if (a.loaded) sink.LeftBehind();
     if (module->failed_in_startup())
       sink.Error(rule::kCrashed, "crashed in its start-up code (DllMain) while loading: " + module->why());
     else
@@ -212,7 +218,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   }
   const ImageRange image = ModuleImageRange(module->handle());
   const std::string file_name = BaseName(path);
-  NoteExaminedImage(file_name, image, false);
+  NoteImage(file_name, image);  // where the loader told of it, noted already
   // A module that is no plugin is that and nothing else: what a plugin
   // leaves behind or keeps per load is no question for it.
   const bool plugin =
@@ -228,14 +234,28 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   sink.Stage(kReleaseStage);
   module.reset();
   WaitForOwnReferences(image);
-  NoteExaminedImage(file_name, image, true);
+  // Everything the plugin brought in is its own: a module of it still
+  // loaded, a thread or a pool callback left, and the next plugin gets a
+  // fresh worker; one released is noted so (a crash there is the plugin's).
+  std::vector<ImageRange> released;
+  for (const Arrival& a : EndArrivals({file_name, image, true})) {
+    if (a.loaded)
+      sink.LeftBehind();
+    else
+      released.push_back(a.range);
+  }
+  if (PoolEntriesOfRequest(fault_report::current_request) > 0) sink.LeftBehind();
   if (!plugin) return;
   sink.Stage(kAfterReleaseStage);
   // A module still loaded runs no freed code: its threads hold it.
   if (ImageStillLoaded(image)) return;
   // Both are told; either leaves the process unfit for a measurement.
-  const bool threads_left = LeftThreadsRunning(sink, image, &known_threads);
-  if (LeftPoolCallbacks(sink, image) || threads_left) return;
+  const bool threads_left = LeftThreadsRunning(sink, released, &known_threads);
+  const bool pool_left = LeftPoolCallbacks(sink, released);
+  if (threads_left || pool_left) {
+    sink.LeftBehind();
+    return;
+  }
   if (what == Examination::kCheck && load_cycles > 0) MeasureKeptPerLoad(sink, path, load_cycles);
 }
 

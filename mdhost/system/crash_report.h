@@ -53,20 +53,22 @@ inline const Guard* GuardAt(uintptr_t address) {
   return nullptr;
 }
 
-// The image of the plugin under examination, and those of the plugins
-// released last (newest first by `released_next`), so that a crash address
-// reads as module + offset, which addr2line needs, and is charged to the
-// request that examined the image. A name holds up to 255 characters, two
-// bytes each in a double-byte code page: kept whole, since the parent
-// compares it whole.
+// The images examinations brought in (each plugin, and every module it
+// loaded, directly or through others), so that a crash address reads as
+// module + offset, which addr2line needs, and is charged to the request
+// that brought the image in, whoever's thread ran it. A released image's
+// note stays (its addresses reserved) until its slot is taken again. A name
+// holds up to 255 characters, two bytes each in a double-byte code page:
+// kept whole, since the parent compares it whole.
 struct ImageNote {
   uintptr_t start = 0, end = 0;
   uint32_t request = 0;  // plus one; 0 when unknown (mdhost's own process)
+  bool released = false;
   char name[512] = "";
 };
-constexpr int kReleasedNotes = 8;
-inline ImageNote examined_image, released_images[kReleasedNotes];
-inline int released_next = 0;         // the slot the next release takes
+constexpr int kNotes = 32;
+inline ImageNote notes[kNotes];
+inline int notes_next = 0;            // the slot the next note takes
 inline uint32_t current_request = 0;  // the request under way, plus one, for new notes
 
 struct FixedText {
@@ -94,15 +96,13 @@ struct FixedText {
 // " (Name.lmd+0x1580)" where `address` lies in a noted image; ", released"
 // for the image of a plugin already released. `facts` learn the same.
 inline void DescribeAddress(FixedText& out, uintptr_t address, Facts* facts) {
-  for (int i = -1; i < kReleasedNotes; ++i) {
-    const ImageNote* note =
-        i < 0 ? &examined_image : &released_images[(released_next + kReleasedNotes - 1 - i) % kReleasedNotes];
-    if (note->end == 0 || address < note->start || address >= note->end) continue;
-    out << " (" << note->name << "+";
-    out.Number(address - note->start, 16) << (i >= 0 ? ", released)" : ")");
-    facts->image = note->name;
-    facts->released = i >= 0;
-    facts->request = note->request;
+  for (const ImageNote& note : notes) {
+    if (note.end == 0 || address < note.start || address >= note.end) continue;
+    out << " (" << note.name << "+";
+    out.Number(address - note.start, 16) << (note.released ? ", released)" : ")");
+    facts->image = note.name;
+    facts->released = note.released;
+    facts->request = note.request;
     return;
   }
 }

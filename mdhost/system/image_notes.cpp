@@ -9,22 +9,27 @@
 
 namespace host {
 
-void NoteExaminedImage(const std::string& name, const ImageRange& range, bool released) {
+void NoteImage(const std::string& name, const ImageRange& range) {
+  if (range.end <= range.start) return;
+  for (const fault_report::ImageNote& note : fault_report::notes)
+    if (note.start == range.start && note.end == range.end && !note.released) return;  // noted already
+  fault_report::ImageNote& slot = fault_report::notes[fault_report::notes_next];
+  if (slot.released) FreeReservation({slot.start, slot.end});
   fault_report::ImageNote note;
   note.start = range.start;
   note.end = range.end;
   note.request = fault_report::current_request;
   std::strncpy(note.name, name.c_str(), sizeof note.name - 1);
-  if (!released) {
-    fault_report::examined_image = note;
-    return;
-  }
-  fault_report::ImageNote& slot = fault_report::released_images[fault_report::released_next];
-  FreeReservation({slot.start, slot.end});
   slot = note;
-  Reserve(range);
-  fault_report::released_next = (fault_report::released_next + 1) % fault_report::kReleasedNotes;
-  fault_report::examined_image = fault_report::ImageNote();
+  fault_report::notes_next = (fault_report::notes_next + 1) % fault_report::kNotes;
+}
+
+void NoteReleased(const ImageRange& range) {
+  for (fault_report::ImageNote& note : fault_report::notes)
+    if (note.start == range.start && note.end == range.end && !note.released) {
+      note.released = true;
+      Reserve(range);
+    }
 }
 
 }  // namespace host

@@ -1,10 +1,16 @@
-// The timers and waits that plugins set on the system's thread pool, on
-// Win32. A module's imports of the pool's functions are pointed at ours when
-// the loader announces the module, before its start-up code runs, so that a
-// timer set in DllMain is seen too. The entries live in a fixed table: the
-// hooks run on any thread, and allocate nothing.
-#include <windows.h>
+// The timers and waits that plugins set on the system's thread pool, and the
+// modules an examination brings in, on Win32. When the loader announces a
+// module, before its start-up code runs, its imports of the pool's functions
+// (and of GetProcAddress, which hands ours out for them) are pointed at
+// ours, so that a timer set in DllMain, or through a function asked for by
+// name, is seen too; and while an examination is open the module is noted
+// as the request under way's. The entries live in a fixed table: the hooks
+// run on any thread, and allocate nothing.
+#include <windows.h>  // first: winternl.h needs it
 
+#include <winternl.h>
+
+#include "mdhost/system/crash_report.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -14,6 +20,7 @@ enum class Kind { kNone, kPoolTimer, kQueueTimer, kWait };
 
 struct Entry {
   Kind kind = Kind::kNone;
+  uint32_t request = 0;    // the request under way (plus one) that set it
   void* object = nullptr;  // the timer or wait; the queue timer's handle
   void* queue = nullptr;   // a queue timer's queue
   uintptr_t callback = 0;
@@ -30,7 +37,8 @@ class Locked {
   ~Locked() { ReleaseSRWLockExclusive(&lock); }
 };
 
-void Remember(const Entry& entry) {
+void Remember(Entry entry) {
+  entry.request = fault_report::current_request;
   Locked held;
   for (Entry& e : entries) {
     if (e.kind != Kind::kNone) continue;
@@ -62,7 +70,16 @@ struct Real {
   decltype(&RegisterWaitForSingleObject) register_wait;
   decltype(&UnregisterWait) unregister_wait;
   decltype(&UnregisterWaitEx) unregister_wait_ex;
+  decltype(&GetProcAddress) get_proc_address;
 } real;
+
+struct Hook {
+  const char* name;
+  void** real;
+  void* ours;
+};
+extern Hook hooks[];
+extern const int kHooks;
 
 PTP_TIMER WINAPI OurCreatePoolTimer(PTP_TIMER_CALLBACK callback, PVOID context, PTP_CALLBACK_ENVIRON environment) {
   PTP_TIMER timer = real.create_pool_timer(callback, context, environment);
@@ -149,11 +166,16 @@ BOOL WINAPI OurUnregisterWaitEx(HANDLE wait, HANDLE done) {
   return real.unregister_wait_ex(wait, done);
 }
 
-struct Hook {
-  const char* name;
-  void** real;
-  void* ours;
-};
+// A function asked for by name is ours where it is one of those watched: a
+// plugin that finds CreateTimerQueueTimer by GetProcAddress (GetProcAddress
+// too) is watched as one that imports it.
+FARPROC WINAPI OurGetProcAddress(HMODULE module, LPCSTR name) {
+  const FARPROC found = real.get_proc_address(module, name);
+  if (found == nullptr) return found;
+  for (int i = 0; i < kHooks; ++i)
+    if (*hooks[i].real == reinterpret_cast<void*>(found)) return reinterpret_cast<FARPROC>(hooks[i].ours);
+  return found;
+}
 
 #define MD_HOOK(name, field, ours) \
   { name, reinterpret_cast<void**>(&real.field), reinterpret_cast<void*>(&ours) }
@@ -167,7 +189,9 @@ Hook hooks[] = {
     MD_HOOK("RegisterWaitForSingleObject", register_wait, OurRegisterWait),
     MD_HOOK("UnregisterWait", unregister_wait, OurUnregisterWait),
     MD_HOOK("UnregisterWaitEx", unregister_wait_ex, OurUnregisterWaitEx),
+    MD_HOOK("GetProcAddress", get_proc_address, OurGetProcAddress),
 };
+const int kHooks = sizeof hooks / sizeof hooks[0];
 #undef MD_HOOK
 
 // Points the module's imports of the pool's functions at ours: an import
@@ -197,17 +221,57 @@ void PointImportsAtUs(const char* base) {
 
 struct LoadedData {  // LDR_DLL_NOTIFICATION_DATA's Loaded member
   ULONG flags;
-  const void* full_name;
-  const void* base_name;
+  const UNICODE_STRING* full_name;
+  const UNICODE_STRING* base_name;
   PVOID base;
   ULONG size;
 };
 
-VOID CALLBACK OnModule(ULONG reason, const LoadedData* data, PVOID) {
-  if (reason == 1 && data != nullptr && data->base != nullptr) PointImportsAtUs(static_cast<const char*>(data->base));
+// The modules that came in while an examination was open.
+constexpr int kArrivals = 64;
+struct Arrived {
+  ImageRange range;
+  char name[512];
+};
+Arrived arrived[kArrivals];
+int arrivals = 0;
+bool arriving = false;
+
+void NoteArrival(const LoadedData& data) {
+  Arrived a = {};
+  a.range = {reinterpret_cast<uintptr_t>(data.base), reinterpret_cast<uintptr_t>(data.base) + data.size};
+  if (data.base_name != nullptr && data.base_name->Buffer != nullptr)
+    WideCharToMultiByte(CP_ACP, 0, data.base_name->Buffer, data.base_name->Length / 2, a.name, sizeof a.name - 1,
+                        nullptr, nullptr);
+  {
+    Locked held;
+    if (!arriving || arrivals == kArrivals) return;
+    arrived[arrivals++] = a;
+  }
+  NoteImage(a.name, a.range);
 }
 
-bool In(const ImageRange& image, uintptr_t address) { return address >= image.start && address < image.end; }
+VOID CALLBACK OnModule(ULONG reason, const LoadedData* data, PVOID) {
+  if (reason != 1 || data == nullptr || data->base == nullptr) return;
+  PointImportsAtUs(static_cast<const char*>(data->base));
+  NoteArrival(*data);
+}
+
+bool In(const std::vector<ImageRange>& images, uintptr_t address) {
+  for (const ImageRange& image : images)
+    if (address >= image.start && address < image.end) return true;
+  return false;
+}
+
+bool StillSet(const Entry& e, DWORD now) {
+  switch (e.kind) {
+    case Kind::kPoolTimer:
+      return real.pool_timer_set != nullptr && real.pool_timer_set(static_cast<PTP_TIMER>(e.object));
+    case Kind::kQueueTimer: return e.period != 0 || now - e.set_at < e.due;
+    case Kind::kWait: return true;
+    default: return false;
+  }
+}
 
 }  // namespace
 
@@ -226,21 +290,46 @@ void WatchThreadPool() {
   if (register_notification != nullptr) register_notification(0, reinterpret_cast<PVOID>(&OnModule), nullptr, &cookie);
 }
 
-int PoolCallbacksInto(const ImageRange& image) {
+int PoolCallbacksInto(const std::vector<ImageRange>& images) {
   Locked held;
   int due = 0;
   const DWORD now = GetTickCount();
-  for (const Entry& e : entries) {
-    if (e.kind == Kind::kNone || !In(image, e.callback)) continue;
-    switch (e.kind) {
-      case Kind::kPoolTimer:
-        due += real.pool_timer_set != nullptr && real.pool_timer_set(static_cast<PTP_TIMER>(e.object));
-        break;
-      case Kind::kQueueTimer: due += e.period != 0 || now - e.set_at < e.due; break;
-      default: ++due; break;
-    }
-  }
+  for (const Entry& e : entries) due += e.kind != Kind::kNone && In(images, e.callback) && StillSet(e, now);
   return due;
+}
+
+int PoolEntriesOfRequest(uint32_t request_plus_one) {
+  Locked held;
+  int set = 0;
+  const DWORD now = GetTickCount();
+  for (const Entry& e : entries) set += e.kind != Kind::kNone && e.request == request_plus_one && StillSet(e, now);
+  return set;
+}
+
+void BeginArrivals() {
+  Locked held;
+  arrivals = 0;
+  arriving = true;
+}
+
+std::vector<Arrival> EndArrivals(const Arrival& noted) {
+  std::vector<Arrival> came;
+  {
+    Locked held;
+    arriving = false;
+    for (int i = 0; i < arrivals; ++i) came.push_back({arrived[i].name, arrived[i].range, true});
+  }
+  bool seen = false;
+  for (const Arrival& a : came) seen = seen || (a.range.start == noted.range.start && a.range.end == noted.range.end);
+  if (!seen && noted.range.end > noted.range.start) {
+    NoteImage(noted.name, noted.range);
+    came.insert(came.begin(), noted);
+  }
+  for (Arrival& a : came) {
+    a.loaded = ImageStillLoaded(a.range);
+    if (!a.loaded) NoteReleased(a.range);
+  }
+  return came;
 }
 
 }  // namespace host

@@ -176,10 +176,26 @@ struct ImageRange {
 };
 ImageRange ModuleImageRange(void* module);
 
-// Names the image of the plugin under examination (or, with `released`, of
-// the one just released) for crash reports: addresses in it read as
-// Name+offset, charged to the request under way (fault_report::current_request).
-void NoteExaminedImage(const std::string& name, const ImageRange& range, bool released);
+// Names an image an examination brought in, for crash reports: addresses in
+// it read as Name+offset, charged to the request under way
+// (fault_report::current_request). Once it is released, its note says so
+// and its addresses stay reserved.
+void NoteImage(const std::string& name, const ImageRange& range);
+void NoteReleased(const ImageRange& range);
+
+// The modules an examination brings in. From BeginArrivals on, every module
+// the loader brings in (the plugin, and whatever it loads, directly or
+// through others) is noted (NoteImage) and its imports of the thread pool's
+// functions watched, where the system tells of loads (Win32). EndArrivals
+// gives those that came in, `noted` among them; the ones no longer loaded
+// are noted released.
+struct Arrival {
+  std::string name;
+  ImageRange range;
+  bool loaded = true;  // still loaded when the examination ended
+};
+void BeginArrivals();
+std::vector<Arrival> EndArrivals(const Arrival& noted);
 
 // Keeps the addresses of a released image from any later mapping (Win32);
 // nothing elsewhere. FreeReservation gives back what Reserve kept.
@@ -195,20 +211,26 @@ bool ImageStillLoaded(const ImageRange& range);
 // This process's threads but the calling one.
 int OtherThreads();
 
-// The threads of this process that will run code of `image`, a module just
+// The threads of this process that will run code of `images`, modules just
 // released: those whose start address, current instruction or a return
-// address on their live stack lies in it. A thread of the system's own (a
+// address on their live stack lies in one. A thread of the system's own (a
 // thread pool's idle worker, the loader's) is none of them. -1 where the
 // system cannot tell (POSIX): then threads are counted instead.
-int ThreadsRunningCodeOf(const ImageRange& image);
+int ThreadsRunningCodeOf(const std::vector<ImageRange>& images);
 
 // From now on, the timers and waits that modules loaded afterwards set on
-// the system's thread pool are watched, from their start-up code on.
+// the system's thread pool are watched, from their start-up code on, however
+// they reach the pool's functions: imported, or asked for by name
+// (GetProcAddress).
 void WatchThreadPool();
-// How many of those timers and waits whose callback lies in `image` may still
-// call it: a module just released leaves them to call code that is gone.
+// How many of those timers and waits whose callback lies in `images` may
+// still call it: modules just released leave them to call code that is gone.
 // 0 where the system has no such pool (POSIX).
-int PoolCallbacksInto(const ImageRange& image);
+int PoolCallbacksInto(const std::vector<ImageRange>& images);
+// How many timers and waits the request under way set that are still set,
+// wherever their callbacks lie: what the next plugin would share a process
+// with.
+int PoolEntriesOfRequest(uint32_t request_plus_one);
 
 // ---- mdhost's own threads ---------------------------------------------------------
 

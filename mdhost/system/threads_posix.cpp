@@ -7,7 +7,7 @@ namespace host {
 
 ImageRange ModuleImageRange(void*) { return ImageRange(); }
 
-int ThreadsRunningCodeOf(const ImageRange&) { return -1; }
+int ThreadsRunningCodeOf(const std::vector<ImageRange>&) { return -1; }
 
 int OtherThreads() {
   DIR* tasks = opendir("/proc/self/task");

@@ -70,13 +70,17 @@ struct BasicInformation {  // THREAD_BASIC_INFORMATION
   LONG priority, base_priority;
 };
 
-bool In(const ImageRange& image, uintptr_t address) { return address >= image.start && address < image.end; }
+bool In(const std::vector<ImageRange>& images, uintptr_t address) {
+  for (const ImageRange& image : images)
+    if (address >= image.start && address < image.end) return true;
+  return false;
+}
 
 // Whether a live word of the suspended thread's stack, from `low` up to
 // `high`, points into `image`. Read through ReadProcessMemory, into a fixed
 // buffer: nothing is allocated while another thread is stopped (it may hold
 // the heap's lock).
-bool StackPointsInto(uintptr_t low, uintptr_t high, const ImageRange& image) {
+bool StackPointsInto(uintptr_t low, uintptr_t high, const std::vector<ImageRange>& image) {
   static uintptr_t words[1024];
   if (high <= low || high - low > 8 * 1024 * 1024) return false;
   for (uintptr_t at = low & ~static_cast<uintptr_t>(3); at < high; at += sizeof words) {
@@ -89,7 +93,7 @@ bool StackPointsInto(uintptr_t low, uintptr_t high, const ImageRange& image) {
   return false;
 }
 
-bool RunsCodeOf(HANDLE thread, const ImageRange& image, QueryThread query) {
+bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query) {
   uintptr_t start = 0;
   if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 && In(image, start)) return true;
   BasicInformation basic = {};
@@ -108,8 +112,8 @@ bool RunsCodeOf(HANDLE thread, const ImageRange& image, QueryThread query) {
 
 }  // namespace
 
-int ThreadsRunningCodeOf(const ImageRange& image) {
-  if (image.end == 0) return -1;
+int ThreadsRunningCodeOf(const std::vector<ImageRange>& image) {
+  if (image.empty()) return -1;
   const auto query = reinterpret_cast<QueryThread>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
   if (query == nullptr) return -1;

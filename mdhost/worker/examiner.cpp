@@ -1,7 +1,9 @@
 #include "mdhost/worker/examiner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <set>
 
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/child_watch.h"
@@ -37,6 +39,11 @@ void ChargeLeftWork(PluginReport& report, const std::string& crash) {
   report.findings.push_back(std::move(crashed));
 }
 
+// Every request of a run, in every worker, has an id of its own: a fault in
+// an image one examination brought in names that examination, and no other
+// worker's request can be taken for it.
+std::atomic<uint32_t> next_request{1};
+
 }  // namespace
 
 struct Examiner::Batch {
@@ -48,6 +55,14 @@ struct Examiner::Batch {
   // The report the current worker finished last is held back: a thread that
   // plugin left behind may still crash the worker, and the blame is its.
   std::optional<std::size_t> held;
+  std::map<uint32_t, std::size_t> index_of;  // each request sent, by its id
+  std::map<std::size_t, uint32_t> sent_as;   // each plugin's latest request
+  std::set<std::size_t> asked_again;         // after a crash in no noted image
+
+  std::optional<std::size_t> IndexOf(uint32_t request) const {
+    const auto it = index_of.find(request);
+    return it == index_of.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+  }
 
   void Finish(std::size_t index, PluginReport report) {
     report.path = paths[index];
@@ -77,16 +92,22 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
     done(report);
   };
   if (!isolated_) {
+    if (capture_ == nullptr) capture_ = CaptureFile::Make();
     for (const std::string& path : paths) {
       PluginReport report;
       ReportSink sink(&report);
-      ExaminePlugin(what, path, load_cycles_, sink);
+      {
+        std::unique_ptr<PrintingInto> printing;
+        if (capture_ != nullptr) printing = std::make_unique<PrintingInto>(capture_->path());
+        ExaminePlugin(what, path, load_cycles_, sink);
+      }
       report.path = path;
+      report.output = Printed();
       deliver(report);
     }
     return;
   }
-  Batch batch{what, paths, {}, {}, {}, {}};
+  Batch batch{what, paths, {}, {}, {}, {}, {}, {}, {}};
   for (std::size_t i = 0; i < paths.size(); ++i) batch.waiting.push_back(i);
   std::size_t next = 0;
   while (next < paths.size()) {
@@ -131,9 +152,14 @@ bool Examiner::StartWorker(std::string* error) {
     *error = "cannot share memory with a worker: " + LastErrorText();
     return false;
   }
-  worker_ = starter_ ? starter_(*board_, error) : StartSelf({"--worker", board_->token()}, error);
+  if (capture_ == nullptr) capture_ = CaptureFile::Make();
+  std::vector<std::string> arguments = {"--worker", board_->token()};
+  if (capture_ != nullptr) arguments.push_back(capture_->path());
+  worker_ = starter_ ? starter_(*board_, error) : StartSelf(arguments, error);
   return worker_ != nullptr;
 }
+
+std::string Examiner::Printed() { return capture_ != nullptr ? capture_->TakeNew() : ""; }
 
 StageBoard::Reading Examiner::Board() const {
   StageBoard::Reading reading;
@@ -147,23 +173,31 @@ void Examiner::Fill(Batch& batch) {
   if (worker_ == nullptr && !StartWorker(&start_error_)) return;
   while (batch.in_flight.size() < kQueued && !batch.waiting.empty()) {
     const std::size_t index = batch.waiting.front();
-    const std::string request =
-        EncodeRequest({static_cast<uint32_t>(index), batch.what, load_cycles_, batch.paths[index]});
+    const uint32_t id = next_request++;
+    batch.index_of[id] = index;
+    batch.sent_as[index] = id;
+    const std::string request = EncodeRequest({id, batch.what, load_cycles_, batch.paths[index]});
     batch.waiting.pop_front();
     batch.in_flight.push_back(index);  // even when the write fails: the worker's end will tell
     if (!worker_->Write(request)) break;
   }
 }
 
-// Takes the reports the worker completed; false when there was none.
+// Takes the reports the worker completed; false when there was none. A
+// report is taken only for the request the worker executes (the first one
+// in flight), and only once the board shows it has moved past it: the bytes
+// of a plugin that writes records of its own are not.
 bool Examiner::TakeReports(Batch& batch) {
   uint32_t request = 0;
   PluginReport report;
   bool any = false;
   while (reader_.NextReport(&request, &report)) {
-    if (request >= batch.paths.size()) continue;  // not a request of ours
-    batch.Finish(request, std::move(report));
-    batch.held = request;
+    const std::optional<std::size_t> index = batch.IndexOf(request);
+    if (!index || batch.in_flight.empty() || batch.in_flight.front() != *index || Board().request == request + 1)
+      continue;  // not the report of the request under way
+    report.output = Printed();
+    batch.Finish(*index, std::move(report));
+    batch.held = *index;
     ++answered_;
     any = true;
   }
@@ -210,41 +244,52 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   batch.held.reset();
   const std::string& crash = unfinished.crash;
   const CrashFacts& facts = unfinished.facts;
-  // The fault lay in the released image of another request than the one
-  // under way (a thread or timer that plugin left): the blame is that
-  // plugin's where its report is still held, and nobody's once it is out;
-  // never the plugin under way, which is asked again of the next worker.
-  // Requests are told apart by number, never by file name.
+  const bool faulted = !crash.empty() || end.crashed;
+  // The fault lay in an image another request brought in (a thread or timer
+  // that plugin left): the blame is that plugin's where its report is still
+  // held, and nobody's once it is out; never the plugin under way, which is
+  // asked again of the next worker. Requests are told apart by their ids,
+  // one space for every worker of the run, never by file name.
+  const std::optional<std::size_t> owner =
+      facts.image_request != 0 ? batch.IndexOf(facts.image_request - 1) : std::nullopt;
   const bool under_way = board.request != 0;
-  if (facts.released && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
-    const std::size_t owner = facts.image_request - 1;
-    if (held && *held == owner) {
-      // One report however the race went: the crash confirms threads the
-      // count after the release may have found already.
-      ChargeLeftWork(batch.finished[*held], crash);
-    }
+  if (faulted && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
+    if (held && owner && *held == *owner)
+      ChargeLeftWork(batch.finished[*held], crash);  // one report however the race went
     batch.Requeue();
     return;
   }
-  std::size_t index = 0;
-  bool charged = false;
-  if (board.request != 0) {
-    index = board.request - 1;
-    charged = true;
-  } else if (unfinished.begun) {
-    index = unfinished.request;
-    charged = true;
-  } else if (answered_ == 0 && !batch.in_flight.empty()) {
-    index = batch.in_flight.front();
-    charged = true;
+  // The request the worker was at: the board's, or the one begun.
+  std::optional<std::size_t> index;
+  if (under_way)
+    index = batch.IndexOf(board.request - 1);
+  else if (unfinished.begun)
+    index = batch.IndexOf(unfinished.request);
+  else if (answered_ == 0 && !batch.in_flight.empty())
+    index = batch.in_flight.front();  // so that no plugin is asked of workers for ever
+  // A report taken for the request the board still shows was none of the
+  // worker's own (it writes the board first): the request failed after all.
+  if (index && held && *held == *index && under_way) {
+    batch.in_flight.push_front(*index);
+    batch.finished.erase(*index);
   }
   bool known = false;
-  for (std::size_t i : batch.in_flight) known = known || i == index;
-  if (!charged || !known) {
+  for (std::size_t i : batch.in_flight) known = known || (index && i == *index);
+  if (!known) {
     batch.Requeue();
     return;
   }
-  PluginReport report = unfinished.begun && unfinished.request == index ? std::move(unfinished.report) : PluginReport();
+  // A crash in code no examination brought in (the system's, a runtime's)
+  // proves nothing by itself: the plugin is asked again in a fresh worker,
+  // and only a repeat charges it.
+  if (faulted && !hung && !facts.overrun && facts.image.empty() && !batch.asked_again.count(*index)) {
+    batch.asked_again.insert(*index);
+    batch.Requeue();
+    return;
+  }
+  const bool begun_here = unfinished.begun && batch.IndexOf(unfinished.request) == index;
+  PluginReport report = begun_here ? std::move(unfinished.report) : PluginReport();
+  report.output = Printed();
   ReportSink sink(&report);
   if (hung)
     sink.Error(rule::kHung, NoAnswerText(timeout_seconds_, InStage(board.stage)) + "; the worker was stopped");
@@ -268,7 +313,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
                "crashed" + Spaced(InStage(board.stage)) + ": " + (crash.empty() ? end.description : crash));
   else
     sink.Error(rule::kEndedProcess, "ended the process" + Spaced(InStage(board.stage)) + " (" + end.description + ")");
-  batch.Finish(index, std::move(report));
+  batch.Finish(*index, std::move(report));
   batch.Requeue();
 }
 

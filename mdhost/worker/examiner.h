@@ -17,6 +17,7 @@
 
 #include "mdhost/contract/plugin_report.h"
 #include "mdhost/examine/examination.h"
+#include "mdhost/system/output_capture.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 #include "mdhost/worker/worker_protocol.h"
@@ -67,9 +68,11 @@ class Examiner {
   std::function<void(PluginReport*)> adjust_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
-  RecordReader reader_;      // what the worker wrote and was not taken yet
-  int answered_ = 0;         // reports the current worker completed
-  std::string start_error_;  // why the last worker could not be started
+  std::unique_ptr<CaptureFile> capture_;  // what the plugins print, read back with each report
+  std::string Printed();                  // what the plugins printed since the last report taken
+  RecordReader reader_;                   // what the worker wrote and was not taken yet
+  int answered_ = 0;                      // reports the current worker completed
+  std::string start_error_;               // why the last worker could not be started
 };
 
 }  // namespace host

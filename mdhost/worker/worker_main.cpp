@@ -3,15 +3,17 @@
 #include <iostream>
 #include <memory>
 
+#include "mdhost/system/output_capture.h"
 #include "mdhost/system/system.h"
 #include "mdhost/worker/stage_board.h"
 #include "mdhost/worker/worker_protocol.h"
 
 namespace host {
 
-int RunWorker(const std::string& board_token) {
+int RunWorker(const std::string& board_token, const std::string& capture) {
   UseBinaryOutput();
   SetAsideOutput();
+  if (!capture.empty()) PrintInto(capture);  // shown with each report, escaped
   InstallCrashReporter(WriteCrashRecord);
   const std::unique_ptr<SharedMemory> board = SharedMemory::Open(board_token, sizeof(StageBoard));
   RecordWriter writer(board ? static_cast<StageBoard*>(board->data()) : nullptr);

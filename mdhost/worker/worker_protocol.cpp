@@ -101,17 +101,18 @@ RecordWriter::RecordWriter(StageBoard* board, Output output) : ReportSink(&repor
   crash_output = output;
 }
 
+// The 'S' record goes out at once: the parent takes a report only for a
+// request it saw begin.
 void RecordWriter::Begin(uint32_t request) {
   request_ = request;
   fault_report::current_request = request + 1;
   report_ = PluginReport();
   ForgetCauses();
   std::string begun = BeginRecord(request);
-  {
-    OutputLock lock;
-    pending.swap(begun);
-  }
   if (board_ != nullptr) board_->Write(request + 1, "starting");
+  OutputLock lock;
+  output_(begun.data(), begun.size());
+  pending.clear();
 }
 
 // The report so far is made before the lock is taken: under it, only a swap,
@@ -125,17 +126,15 @@ void RecordWriter::Stage(const std::string& what, const std::string& export_name
   if (board_ != nullptr) board_->Write(request_ + 1, what, export_name);
 }
 
+// The board moves on before the report goes out: a report that arrives
+// while the board still shows its request is none of this writer's.
 void RecordWriter::Done() {
-  // What the plugin left running or due would strike whatever comes next.
-  if (report_.HasFinding(rule::kThreadsLeft) || report_.HasFinding(rule::kPoolLeft)) retire_ = true;
   const std::string records = ReportRecord('D', request_, report_);
-  {
-    OutputLock lock;
-    pending.clear();
-    output_(records.data(), records.size());
-  }
   fault_report::current_request = 0;
   if (board_ != nullptr) board_->Write(0, "waiting for a request");
+  OutputLock lock;
+  pending.clear();
+  output_(records.data(), records.size());
 }
 
 // Another holder of the lock lets go as soon as its write is out; only a
@@ -174,7 +173,8 @@ bool RecordReader::NextReport(uint32_t* request, PluginReport* report) {
         DecodeReport(r.value, &current_.report);
         break;
       case 'D':
-        if (!ReadSerial(r.key, &serial)) break;
+        // Only the report of the request begun: no other record is one.
+        if (!ReadSerial(r.key, &serial) || !current_.begun || serial != current_.request) break;
         *request = serial;
         *report = PluginReport();
         if (!DecodeReport(r.value, report))

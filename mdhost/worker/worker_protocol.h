@@ -31,9 +31,11 @@ class RecordWriter : public ReportSink {
   void Progress() override {
     if (board_ != nullptr) board_->Bump();
   }
+  void LeftBehind() override { retire_ = true; }
   void Done();
   // True once a plugin left something behind that may harm whatever this
-  // process runs next (threads of a released plugin): the worker then ends.
+  // process runs next (a module still loaded, threads or pool callbacks of
+  // a released plugin): the worker then ends before the next request.
   bool retire() const { return retire_; }
 
  private:

@@ -28,8 +28,9 @@ enum class Act {
   kAnswerAndClose,
   kAnswerThenOtherThreadCrash,
   kCountedThreadsThenCrash,
-  kThreadCrashInRelease,     // a thread crashes while the module is being released
-  kOnceCrashInPreviousImage  // the first time: a crash in the image of the request before
+  kThreadCrashInRelease,      // a thread crashes while the module is being released
+  kOnceCrashInPreviousImage,  // the first time: a crash in the image of the request before
+  kCrashOnce                  // the first time: a crash in code no examination brought in
 };
 
 struct Script {
@@ -78,6 +79,7 @@ class FakeWorker : public host::ChildProcess {
     const Act act = found == script_->acts.end() ? Act::kAnswer : found->second;
     const uint32_t serial = static_cast<uint32_t>(std::stoul(request));
     board_->Write(serial + 1, "irPlg_GetPluginName");
+    output_ += host::BeginRecord(serial);  // as the worker begins each request
     host::PluginReport report;
     report.texts["irPlg_GetPluginName"] = "Name of " + path;
     if (act == Act::kHang) {  // the report so far stays in the worker
@@ -102,7 +104,8 @@ class FakeWorker : public host::ChildProcess {
       ending_ = true;
       return;
     }
-    if (act == Act::kCrash) {
+    if (act == Act::kCrash || (act == Act::kCrashOnce && !script_->crashed_once)) {
+      script_->crashed_once = true;
       output_ += host::BeginRecord(serial) + host::ReportRecord('P', serial, report) +
                  Record('C', "", "access violation at 0x10");
       ending_ = true;
@@ -110,8 +113,8 @@ class FakeWorker : public host::ChildProcess {
     }
     if (act == Act::kCountedThreadsThenCrash)
       report.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
+    board_->Write(0, "waiting for a request");  // the board moves on first
     output_ += host::ReportRecord('D', serial, report);
-    board_->Write(0, "waiting for a request");
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
       output_ += Record(
@@ -144,13 +147,19 @@ std::vector<std::string> ExamineWith(Script& script, const std::vector<std::stri
   return seen;
 }
 
-TEST(Examiner, ACrashIsChargedToTheRequestUnderWayAndTheRestGoToAFreshWorker) {
+// A crash in code no examination brought in is charged to the request under
+// way only when it repeats in a fresh worker; the rest go to a fresh worker.
+TEST(Examiner, ACrashIsChargedToTheRequestUnderWayWhenItRepeatsAndTheRestGoToAFreshWorker) {
   Script script;
   script.acts["p3"] = Act::kCrash;
   EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: error MD003Name of p3", "p4: Name of p4",
                                       "p5: Name of p5"}),
             ExamineWith(script, {"p1", "p2", "p3", "p4", "p5"}));
-  EXPECT_EQ(2, script.workers_started);
+  EXPECT_EQ(3, script.workers_started);
+  Script once;
+  once.acts["p2"] = Act::kCrashOnce;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "p2: Name of p2", "p3: Name of p3"}),
+            ExamineWith(once, {"p1", "p2", "p3"}));
 }
 
 TEST(Examiner, AHangIsChargedToTheRequestUnderWayAlone) {

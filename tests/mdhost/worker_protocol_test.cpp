@@ -88,7 +88,8 @@ TEST(WorkerProtocol, ACrashNamesTheImageWhole) {
   host::RecordWriter writer(nullptr, Capture);
   writer.Begin(1);
   const std::string name = std::string(251, 'n') + ".dll";
-  host::NoteExaminedImage(name, {0x1000, 0x2000}, true);
+  host::NoteImage(name, {0x1000, 0x2000});
+  host::NoteReleased({0x1000, 0x2000});
   host::fault_report::Facts facts;
   host::fault_report::FixedText description;
   host::fault_report::DescribeAddress(description, 0x1010, &facts);
@@ -99,7 +100,7 @@ TEST(WorkerProtocol, ACrashNamesTheImageWhole) {
   EXPECT_TRUE(unfinished.facts.released);
   EXPECT_EQ(name, unfinished.facts.image);
   EXPECT_NE(std::string::npos, unfinished.crash.find(name + "+0x10, released)"));
-  host::NoteExaminedImage("", {0, 0}, true);
+  for (host::fault_report::ImageNote& note : host::fault_report::notes) note = {};
 }
 
 // A report the parent cannot decode is not taken for a clean one.
@@ -109,17 +110,42 @@ TEST(WorkerProtocol, AReportThatCannotBeDecodedIsAnError) {
   host::AppendRecord(&cut, 'T', "irPlg_GetPluginName", "Name");
   cut.pop_back();
   host::AppendRecord(&no_severity, 'F', "MD105", std::string(1, '\0') + "text");
+  // Junk after a good record: the report is malformed, one finding says so.
+  std::string junk;
+  host::AppendRecord(&junk, 'T', "irPlg_GetPluginName", "Name");
+  junk += "X 1";
+  records = host::BeginRecord(4);
   host::AppendRecord(&records, 'D', "4", cut);
+  records += host::BeginRecord(5);
   host::AppendRecord(&records, 'D', "5", no_severity);
+  records += host::BeginRecord(6);
+  host::AppendRecord(&records, 'D', "6", junk);
   reader.Feed(records);
   uint32_t request = 0;
   host::PluginReport report;
-  for (uint32_t expected : {4u, 5u}) {
+  for (uint32_t expected : {4u, 5u, 6u}) {
     ASSERT_TRUE(reader.NextReport(&request, &report));
     EXPECT_EQ(expected, request);
     EXPECT_EQ("MD007", report.error_rule);
+    if (expected == 6u) EXPECT_EQ(1, report.Failures()) << "one cause, one finding";
     EXPECT_FALSE(report.Passed(false));
   }
+}
+
+// A report is taken only for the request begun: a record a plugin writes for
+// another request, or before any began, is no report.
+TEST(WorkerProtocol, OnlyTheReportOfTheRequestBegunIsTaken) {
+  host::RecordReader reader;
+  host::PluginReport forged;
+  forged.texts["irPlg_GetPluginName"] = "forged";
+  reader.Feed(host::ReportRecord('D', 8, forged) + host::BeginRecord(7) + host::ReportRecord('D', 9, forged) +
+              host::ReportRecord('D', 7, {}));
+  uint32_t request = 0;
+  host::PluginReport report;
+  ASSERT_TRUE(reader.NextReport(&request, &report));
+  EXPECT_EQ(7u, request);
+  EXPECT_EQ(nullptr, report.Text("irPlg_GetPluginName"));
+  EXPECT_FALSE(reader.NextReport(&request, &report));
 }
 
 #ifndef _WIN32
@@ -133,10 +159,11 @@ void NoteCrashWaits() {
   std::this_thread::yield();
 }
 
-// The report's writer stops half way until the crash thread waits for the
-// lock (or, were there no lock, has written into the report).
+// The report's writer stops half way through the report ('D') until the
+// crash thread waits for the lock (or, were there no lock, has written into
+// the report).
 void HalfwayCapture(const char* bytes, std::size_t size) {
-  if (std::this_thread::get_id() != report_writer) {
+  if (std::this_thread::get_id() != report_writer || bytes[0] != 'D') {
     written.append(bytes, size);
     crash_wrote = true;
     return;
@@ -182,7 +209,7 @@ TEST(WorkerProtocol, ACrashRecordNeverLandsInsideAReportBeingWritten) {
 // no headers, are the bytes of no writer of ours; the reader goes on.
 TEST(WorkerProtocol, ForgedHeadersAreSkippedNotTrusted) {
   host::RecordReader reader;
-  reader.Feed("S 0 1\n1C 18446744073709551615 2\nxx\nT -1 2\nD 1 0\n2");
+  reader.Feed("S 0 1\n2C 18446744073709551615 2\nxx\nT -1 2\nD 1 0\n2");
   uint32_t request = 0;
   host::PluginReport report;
   ASSERT_TRUE(reader.NextReport(&request, &report));
