@@ -311,6 +311,12 @@ const std::vector<ReportField> kFields = {
        }
        (*j)["suppressed"] = list;
      }},
+    // What the plugin printed is captured where the report is read, apart
+    // from the worker's records.
+    {"output", 0, "output", nullptr, nullptr,
+     [](const PluginReport& r, const JsonContext& c, Json* j) {
+       (*j)["output"] = r.output.empty() ? Json() : Json(c.utf8(r.output));
+     }},
     // The verdict is worked out where the report is read, with --strict.
     {"(Passed)", 0, "passed", nullptr, nullptr,
      [](const PluginReport& r, const JsonContext& c, Json* j) { (*j)["passed"] = r.Passed(c.strict); }},

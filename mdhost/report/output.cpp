@@ -61,6 +61,21 @@ std::string PluginFindingLine(const std::string& path, const Finding& finding) {
   return (placed ? "" : Escaped(AnsiToUtf8(path)) + ": ") + FindingLine(finding);
 }
 
+std::string PrintedLines(const std::string& ansi, const std::string& indent) {
+  if (ansi.empty()) return "";
+  std::string out = indent + "the plugin printed:\n";
+  std::size_t at = 0;
+  while (at < ansi.size()) {
+    std::size_t end = ansi.find('\n', at);
+    if (end == std::string::npos) end = ansi.size();
+    std::string line = ansi.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out += indent + "| " + Escaped(AnsiToUtf8(line)) + "\n";
+    at = end + 1;
+  }
+  return out;
+}
+
 std::string ErrorLine(const PluginReport& report) {
   return FindingLine({report.error_rule, Severity::kFail, report.error});
 }

@@ -35,6 +35,11 @@ std::string ErrorLine(const PluginReport& report);
 // ("actions.xml:3:20: FAIL  MD301 ...").
 std::string PluginFindingLine(const std::string& path, const Finding& finding);
 
+// What a plugin printed, marked as its own and escaped, each line after
+// `indent` and "| " (never at the start of a line of mdhost's); "" for
+// nothing printed.
+std::string PrintedLines(const std::string& ansi, const std::string& indent);
+
 // A file that was looked at and left alone, and why.
 struct Skipped {
   std::string path;  // UTF-8

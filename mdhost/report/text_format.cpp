@@ -13,7 +13,7 @@ namespace {
 // ---- check ----------------------------------------------------------------
 
 void CheckSection(const PluginReport& report, const OutputOptions& options) {
-  Print("Checking " + AnsiToUtf8(report.path) + "\n");
+  Print("Checking " + AnsiToUtf8(report.path) + "\n" + PrintedLines(report.output, "  "));
   for (const Finding& finding : report.findings)
     if (!options.quiet || finding.IsProblem()) Print(FindingLine(finding) + "\n");
   if (!report.error.empty()) Print(ErrorLine(report) + "\n");
@@ -59,6 +59,7 @@ void ScanRow(const PluginReport& report) {
       AnsiToUtf8(report.path));
   if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
   for (const Finding& finding : report.findings) Print("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
+  Print(PrintedLines(report.output, "    "));
 }
 
 void ScanEnd(const ReportSet& set, const OutputOptions& options) {
@@ -93,6 +94,7 @@ void Field(const char* label, const std::string& ansi) {
 }
 
 void InfoFields(const PluginReport& report) {
+  Print(PrintedLines(report.output, ""));
   if (!report.error.empty()) {
     Print(AnsiToUtf8(report.path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
     return;
@@ -111,7 +113,7 @@ void InfoFields(const PluginReport& report) {
     Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
   if (report.actions) {
     Print("Actions: " + std::to_string(report.actions->size()) + "\n");
-    for (const std::string& action : *report.actions) Print("  " + action + "\n");  // UTF-8 from the parser
+    for (const std::string& action : *report.actions) Print("  " + Escaped(action) + "\n");  // UTF-8 from the parser
   } else {
     Print("Actions: unknown (the action XML could not be read; the finding below says why)\n");
   }

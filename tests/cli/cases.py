@@ -253,18 +253,26 @@ CASES = [
          exit=1,
          out=["testing.lua: FAIL  MD001 cannot be loaded: "],
          command=["info", "{src}/tests/lua/testing.lua"]),
-    # What a plugin prints never mixes with mdhost's output: it goes to
-    # standard error, in a worker and in mdhost's own process alike.
+    # What a plugin prints never mixes with mdhost's output: it is captured
+    # with the plugin's report (JSON "output"; text shows it indented and
+    # escaped), in a worker and in mdhost's own process alike.
     Case("check.chatty_worker",
          exit=0,
-         err=["chatter from the plugin"],
-         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1"],
+         err=[r"^$"],
+         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1",
+               "data['plugins'][0]['output'].count('chatter from the plugin') >= 1"],
          command=["check", "--json", "--cycles", "0", fx("chatty")]),
     Case("check.chatty_in_process",
          exit=0,
-         err=["chatter from the plugin"],
-         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1"],
+         err=[r"^$"],
+         json=["data['plugins'][0]['name'] == 'Chatty' and data['summary']['passed'] == 1",
+               "data['plugins'][0]['output'].count('chatter from the plugin') >= 1"],
          command=["check", "--json", "--cycles", "0", "--in-process", fx("chatty")]),
+    Case("check.chatty_text",
+         exit=0,
+         out=[r"the plugin printed:\n  \| chatter from the plugin\n",
+              r"(?m)\A(?!.*^chatter)"],
+         command=["check", "--cycles", "0", fx("chatty")]),
     Case("cli.run_chatty",
          exit=0,
          out=[r"^name: Chatty\n$"],
