@@ -3,16 +3,21 @@
 ModuleDetails/, which is the whole installation; mdhost's carries its
 licence notices, the text for plugin authors and the rule examples CHECKS.md
 shows; every entry readable where unpacked on Linux; SHA256SUMS lists both
-zips and every file by the path it has once unpacked, and checks out there.
+zips and every file by the path it has once unpacked, and checks out there;
+the files of its own that unpacked mdhost names in SARIF are there.
 
-    packages_test.py DIST_DIR VERSION SOURCE_DIR"""
+    packages_test.py DIST_DIR VERSION SOURCE_DIR [-- RUNNER...]"""
 import hashlib
+import json
 import os
+import subprocess
 import sys
 import tempfile
+import urllib.parse
 import zipfile
 
 dist, version, source = sys.argv[1], sys.argv[2], sys.argv[3]
+runner = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
 failures = []
 
 
@@ -71,6 +76,20 @@ with tempfile.TemporaryDirectory() as unpacked:
             failures.append(f"SHA256SUMS names {name}, which the zips do not unpack")
         elif hashlib.sha256(open(path, "rb").read()).hexdigest() != digest:
             failures.append(f"SHA256SUMS: {name} unpacked is not what it lists")
+
+    # SARIF's links to mdhost's own pages (the tool's, each rule's) open a
+    # file the zip unpacked beside mdhost.exe.
+    if runner:
+        run = subprocess.run(runner + [os.path.join(unpacked, "mdhost", "mdhost.exe"), "check", "--format", "sarif",
+                                       os.path.join(unpacked, "ModuleDetails", "ModuleDetails.lmd")],
+                             capture_output=True, cwd=unpacked)
+        driver = json.loads(run.stdout)["runs"][0]["tool"]["driver"]
+        links = [driver["informationUri"]] + [rule["helpUri"] for rule in driver.get("rules", [])]
+        for link in links:
+            path = urllib.parse.urlparse(link).path
+            name = urllib.parse.unquote(path).rsplit("/", 1)[-1]
+            if not os.path.isfile(os.path.join(unpacked, "mdhost", name)):
+                failures.append(f"SARIF links to {link}, which the mdhost zip does not hold")
 
 for failure in failures:
     print("FAILED  " + failure)

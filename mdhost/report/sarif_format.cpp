@@ -36,7 +36,7 @@ std::string FileUri(const std::string& absolute_utf8_path) {
   return std::string(rooted ? "file://" : "file:///") + UriPath(absolute_utf8_path);
 }
 
-// The folder of mdhost's own files (CHECKS.md, MDHOST.txt), as a URI.
+// The folder of mdhost's own files (CHECKS.md, README.txt), as a URI.
 std::string OwnFolderUri() { return FileUri(AnsiToUtf8(FolderOf(AbsolutePath(OwnProgramPath())))); }
 
 // The heading's anchor as Markdown renderers make it: "md501-memory-kept-per-load".
@@ -75,9 +75,9 @@ nlohmann::json Run(nlohmann::json run, const std::string& root) {
   return run;
 }
 
-// mdhost's own text (MDHOST.txt) lies beside it, as the zip has it.
+// mdhost's own text lies beside it as README.txt, as the zip has it.
 nlohmann::json Driver() {
-  return {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}, {"informationUri", OwnFolderUri() + "/MDHOST.txt"}};
+  return {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}, {"informationUri", OwnFolderUri() + "/README.txt"}};
 }
 
 nlohmann::json Log(nlohmann::json run) {

@@ -3,12 +3,17 @@
 
   expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... [--repeat N] -- COMMAND...
   expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... [--accepted DIR] -- PROGRAM...
+  expect.py --table CASES.py --registered G1;G2;...
 
 The second form runs every case of group G for platform P from the case
 table (tests/cli/cases.py describes it), PROGRAM followed by each case's
 command with {NAME} filled in from --set, and reports every case that fails.
 With --accepted, a case marked `accepted` also has its whole output held to
 DIR/<case>.txt (support/accepted.py; {src} is masked).
+
+The third form fails when the table holds a group not in the list (the
+groups tests/CMakeLists.txt runs): a case in an unregistered group would
+never run.
 
 --out and --err search standard output and error (dot matches newlines);
 --json parses standard output as strict UTF-8 JSON and evaluates EXPR with
@@ -70,7 +75,19 @@ def run_table(options, program):
     return 1 if failed or ran == 0 else 0
 
 
+def unregistered_groups(table, registered):
+    spec = importlib.util.spec_from_file_location("cases", table)
+    cases = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(cases)
+    missing = sorted({case.group() for case in cases.CASES} - set(registered.split(";")))
+    for group in missing:
+        print("group %s of %s is not registered: its cases never run" % (group, table))
+    return 1 if missing else 0
+
+
 def main(argv):
+    if len(argv) == 4 and argv[0] == "--table" and argv[2] == "--registered":
+        return unregistered_groups(argv[1], argv[3])
     split = argv.index("--")
     options, command = argv[:split], argv[split + 1:]
     if "--table" in options:
