@@ -1,6 +1,7 @@
 // doc's page as Markdown, for a repository's README: the same content as
 // the HTML page, every text of the plugin escaped as Markdown needs.
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "mdhost/report/emitter.h"
@@ -45,13 +46,44 @@ std::string Md(const std::string& utf8, bool line_start = false) {
 
 std::string MdText(const std::string& utf8) { return Md(utf8); }
 
+std::size_t LongestBacktickRun(const std::string& text) {
+  std::size_t longest = 0, run = 0;
+  for (char c : text) longest = std::max(longest, run = c == '`' ? run + 1 : 0);
+  return longest;
+}
+
+// A text as a code span: code shows every character as it is (no entities),
+// so only the fence keeps it whole, one backtick longer than any run inside;
+// a space pads a backtick at either end, which would join the fence.
+std::string Code(const std::string& utf8) {
+  const std::string text = Escaped(utf8);
+  const std::string fence(LongestBacktickRun(text) + 1, '`');
+  const bool pad = !text.empty() && (text.front() == '`' || text.back() == '`');
+  return fence + (pad ? " " : "") + text + (pad ? " " : "") + fence;
+}
+
+// A link to an anchor: every byte but the unreserved ones percent-encoded,
+// so that no ")", space or "<" ends the target; browsers decode it to match.
+std::string AnchorTarget(const std::string& anchor) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out = "#";
+  for (unsigned char c : anchor) {
+    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+    }
+  }
+  return out;
+}
+
 // An example as a fenced Lua block, its text as it is (control characters
 // aside): the fence is longer than any run of backticks inside.
 std::string LuaBlock(const std::string& utf8) {
   const std::string text = Escaped(utf8, true);
-  std::size_t longest = 0, run = 0;
-  for (char c : text) longest = std::max(longest, run = c == '`' ? run + 1 : 0);
-  const std::string fence(std::max<std::size_t>(3, longest + 1), '`');
+  const std::string fence(std::max<std::size_t>(3, LongestBacktickRun(text) + 1), '`');
   return fence + "lua\n" + text + (text.empty() || text.back() != '\n' ? "\n" : "") + fence + "\n";
 }
 
@@ -73,13 +105,14 @@ std::string MarkdownPage(const PluginPage& page) {
   out += "## Actions\n\n";
   for (const auto& table : ByTable(page.actions)) {
     out += "- " + Md(table.first) + " (" + std::to_string(table.second.size()) + ")\n";
-    for (std::size_t i : table.second) out += "  - [" + Md(page.actions[i].name) + "](#" + Html(anchors[i]) + ")\n";
+    for (std::size_t i : table.second)
+      out += "  - [" + Md(page.actions[i].name) + "](" + AnchorTarget(anchors[i]) + ")\n";
   }
   for (std::size_t i = 0; i < page.actions.size(); ++i) {
     const ActionSpec& a = page.actions[i];
-    out += "\n<a id=\"" + Html(anchors[i]) + "\"></a>\n\n## `" + Html(Signature(a), false) + "`\n\n";
+    out += "\n<a id=\"" + Html(anchors[i]) + "\"></a>\n\n## " + Code(Signature(a)) + "\n\n";
     if (!a.description.empty()) out += Md(a.description, true) + "\n\n";
-    out += "**Returns** `" + Html(a.return_type.empty() ? "nil" : a.return_type, false) + "`" +
+    out += "**Returns** " + Code(a.return_type.empty() ? "nil" : a.return_type) +
            (a.return_description.empty() ? "" : ": " + Md(a.return_description)) + "\n\n";
     if (!a.arguments.empty()) {
       out += "| Argument | Type | Required | Default | Description | EasyMode |\n|---|---|---|---|---|---|\n";

@@ -28,7 +28,9 @@ std::string Escaped(const std::string& utf8, bool keep_lines) {
       width = 2;
     }
     const bool control = code < 0x20 || code == 0x7F || (width == 2);
-    if (!control || (keep_lines && (code == '\n' || code == '\r' || code == '\t'))) {
+    // Only LF and CR LF break a line: a lone CR would return to its start.
+    const bool line_break = code == '\n' || (code == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n');
+    if (!control || (keep_lines && (line_break || code == '\t'))) {
       out += utf8[i];
       continue;
     }

@@ -22,7 +22,7 @@ void Print(const std::string& utf8);
 void PrintAnsi(const std::string& ansi);
 
 // `utf8` with its control characters (C0, DEL, C1) shown as \xNN; line
-// breaks and tabs too unless `keep_lines`.
+// breaks (LF, CR LF) and tabs too unless `keep_lines`; a lone CR always.
 std::string Escaped(const std::string& utf8, bool keep_lines = false);
 // "mdhost: <message>" on standard error.
 void Complain(const std::string& utf8);

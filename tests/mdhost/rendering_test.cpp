@@ -23,13 +23,16 @@ TEST(Encoding, Windows1252IsTheWindowsTableNotLatin1) {
 }
 
 // Control characters (C0, DEL, C1) become \xNN; a tab and line breaks stay
-// where lines are kept, and a no-break space is text like any other.
+// where lines are kept, and a no-break space is text like any other. A lone
+// CR is no line break but a carriage return, which would let a text write
+// over the start of mdhost's own line.
 TEST(Rendering, ControlCharactersAreShownAndTextIsKept) {
   EXPECT_EQ("a\\x7Fb\\x1B\\x85c", host::Escaped("a\x7F"
                                                 "b\x1B\xC2\x85"
                                                 "c"));
   EXPECT_EQ("tab\there\r\nnbsp\xC2\xA0.", host::Escaped("tab\there\r\nnbsp\xC2\xA0.", true));
   EXPECT_EQ("tab\\x09", host::Escaped("tab\t"));
+  EXPECT_EQ("name\\x0DPASS\nnext\r\nend\\x0D", host::Escaped("name\rPASS\nnext\r\nend\r", true));
 }
 
 TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
@@ -138,6 +141,19 @@ TEST(DocPage, MarkdownEscapesOnlyWhatItNeeds) {
   EXPECT_NE(std::string::npos, html.find("<p class=\"author\">First paragraph<br>same one</p>\n"
                                          "<p class=\"author\">second &lt;one&gt;</p>\n"))
       << html;
+}
+
+// A name or type holding backticks stays inside its code span (a fence
+// longer than any run inside), shows a quote as a quote (no entities in
+// code), and a name's link target survives a ")" or a space.
+TEST(DocPage, MarkdownCodeAndLinksHoldWhatANameCarries) {
+  const host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>Txt.Hi`[fix](https://x)`(\"a b\")</Name><Description>d</Description>"
+      "<ReturnValueType>``str</ReturnValueType><Arguments/></Action></ActionTemplates>");
+  const std::string md = host::MarkdownPage(page);
+  EXPECT_NE(std::string::npos, md.find("\n## ```Txt.Hi`[fix](https://x)`(\"a b\")() \u2192 ``str```\n")) << md;
+  EXPECT_NE(std::string::npos, md.find("**Returns** ``` ``str ```")) << md;
+  EXPECT_NE(std::string::npos, md.find("](#Txt.Hi%60%5Bfix%5D%28https%3A%2F%2Fx%29%60%28%22a%20b%22%29)\n")) << md;
 }
 
 }  // namespace
