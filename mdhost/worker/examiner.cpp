@@ -59,9 +59,13 @@ struct Examiner::Batch {
   std::map<std::size_t, uint32_t> sent_as;   // each plugin's latest request
   std::set<std::size_t> asked_again;         // after a crash in no noted image
 
+  // The plugin a request id was sent for, while that is its latest: the ids
+  // a plugin had in a worker that ended name nothing (a plugin that writes
+  // records can write those too).
   std::optional<std::size_t> IndexOf(uint32_t request) const {
     const auto it = index_of.find(request);
-    return it == index_of.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+    if (it == index_of.end() || sent_as.at(it->second) != request) return std::nullopt;
+    return it->second;
   }
 
   void Finish(std::size_t index, PluginReport report) {

@@ -30,7 +30,8 @@ enum class Act {
   kCountedThreadsThenCrash,
   kThreadCrashInRelease,      // a thread crashes while the module is being released
   kOnceCrashInPreviousImage,  // the first time: a crash in the image of the request before
-  kCrashOnce                  // the first time: a crash in code no examination brought in
+  kCrashOnce,                 // the first time: a crash in code no examination brought in
+  kForgeAndEnd                // begins and ends a forged report for every request number, then ends
 };
 
 struct Script {
@@ -108,6 +109,13 @@ class FakeWorker : public host::ChildProcess {
       script_->crashed_once = true;
       output_ += host::BeginRecord(serial) + host::ReportRecord('P', serial, report) +
                  Record('C', "", "access violation at 0x10");
+      ending_ = true;
+      return;
+    }
+    if (act == Act::kForgeAndEnd) {
+      host::PluginReport forged;
+      forged.texts["irPlg_GetPluginName"] = "forged";
+      for (uint32_t n = 0; n <= serial + 8; ++n) output_ += host::BeginRecord(n) + host::ReportRecord('D', n, forged);
       ending_ = true;
       return;
     }
@@ -223,6 +231,17 @@ TEST(Examiner, ACrashInAReleasedImageIsChargedToItsRequestNotItsName) {
   script.acts["b\\p.dll"] = Act::kOnceCrashInPreviousImage;
   EXPECT_EQ((std::vector<std::string>{"a\\p.dll: finding MD502 Name of a\\p.dll", "b\\p.dll: Name of b\\p.dll"}),
             ExamineWith(script, {"a\\p.dll", "b\\p.dll"}));
+}
+
+// A plugin that writes records of its own (begun, finished, for every
+// request number, those of an earlier worker's requests among them) and ends
+// the process fails itself; no forged report is taken, for it or another.
+TEST(Examiner, ForgedRecordsAreNoReportAndTheForgerIsCharged) {
+  Script script;
+  script.acts["a.dll"] = Act::kHang;  // its worker is stopped with the others' requests sent
+  script.acts["forger.dll"] = Act::kForgeAndEnd;
+  EXPECT_EQ((std::vector<std::string>{"a.dll: error MD004", "c.dll: Name of c.dll", "forger.dll: error MD003"}),
+            ExamineWith(script, {"a.dll", "c.dll", "forger.dll"}, 1));
 }
 
 }  // namespace
