@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""No innocent plugin is charged with a hostile one's fault, by any route a
+plugin can take: a timer a helper module sets into itself and the plugin
+frees at release, a timer made through a function asked for by name, a
+thread in a freed helper, records forged into every pipe before ending the
+process, workflow commands printed. Each hostile plugin lies just before an
+innocent one, in check's list and in scan's order, with one worker and two;
+each gets its own finding, every innocent passes, and nothing the plugins
+print starts a line of mdhost's output.
+
+    blame_test.py BIN_DIR SCRATCH_DIR -- MDHOST..."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+
+bin_dir, scratch = sys.argv[1], sys.argv[2]
+mdhost = sys.argv[sys.argv.index("--") + 1:]
+# Each hostile plugin and the rule its fault is (None: it passes).
+HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "helper_thread": "MD502", "forger": "MD005",
+           "printer": None}
+failures = []
+
+shutil.rmtree(scratch, ignore_errors=True)
+plugins = os.path.join(scratch, "plugins")
+os.makedirs(plugins)
+shutil.copy(os.path.join(bin_dir, "hostile_helper.dll"), plugins)
+order = []
+for n, kind in enumerate(HOSTILE, 1):
+    guilty, innocent = f"{n}_{kind}.dll", f"{n}_innocent.dll"
+    shutil.copy(os.path.join(bin_dir, f"hostile_{kind}.dll"), os.path.join(plugins, guilty))
+    shutil.copy(os.path.join(bin_dir, "example_plugin.dll"), os.path.join(plugins, innocent))
+    order += [guilty, innocent]
+
+
+def run(arguments):
+    done = subprocess.run(mdhost + arguments, capture_output=True, cwd=plugins)
+    for stream, name in ((done.stdout, "stdout"), (done.stderr, "stderr")):
+        for line in stream.decode("utf-8", "replace").splitlines():
+            if line.startswith("::"):
+                failures.append(f"{' '.join(arguments)}: a line of {name} starts with '::': {line!r}")
+    return done
+
+
+def judge(arguments):
+    done = run(arguments + ["--json"])
+    try:
+        reports = json.loads(done.stdout)["plugins"]
+    except (ValueError, KeyError) as error:
+        failures.append(f"{' '.join(arguments)}: no JSON ({error}): {done.stderr!r}")
+        return
+    label = " ".join(arguments)
+    for report in reports:
+        name = report["path"].replace("\\", "/").rsplit("/", 1)[-1]
+        kind = name.split("_", 1)[-1][:-len(".dll")]
+        rules = {f["rule"] for f in report["findings"] if f["severity"] == "FAIL"}
+        if kind == "innocent" and (not report["passed"] or rules):
+            failures.append(f"{label}: innocent {name} charged with {sorted(rules)}")
+        elif kind == "innocent" and report.get("name") != "Fixture Plugin":
+            failures.append(f"{label}: innocent {name} has a report not its own (named {report.get('name')!r})")
+        elif kind in HOSTILE and HOSTILE[kind] and HOSTILE[kind] not in rules:
+            failures.append(f"{label}: {name} not charged with {HOSTILE[kind]} but {sorted(rules)}")
+        elif kind == "printer" and "::stop-commands::" not in (report.get("output") or ""):
+            failures.append(f"{label}: {name}'s output not shown with its report")
+
+
+for jobs in ("1", "2"):
+    judge(["check", "--jobs", jobs] + order)
+    judge(["scan", "--jobs", jobs, "."])
+run(["check", "--jobs", "2"] + order)  # the text output, for the '::' lines alone
+
+for failure in failures:
+    print("FAILED  " + failure)
+if not failures:
+    print("every hostile plugin charged, no innocent one")
+sys.exit(1 if failures else 0)
