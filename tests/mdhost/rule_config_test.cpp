@@ -47,6 +47,19 @@ TEST(RuleLevels, AllowDropsWarnAndDenySet) {
   EXPECT_EQ("MD201=3@x.toml:3 MD106=0 MD501=2 MD310=2@--warn ", Levels(report));
 }
 
+// Background work that crashed the process is a FAIL whatever its rule's
+// level: allow neither drops nor warn lowers it; the same rule's other
+// findings follow the level.
+TEST(RuleLevels, ACrashIsNeverAllowedNorLowered) {
+  for (RuleLevel level : {RuleLevel::kAllow, RuleLevel::kWarn}) {
+    host::PluginReport report;
+    report.findings = {{"MD502", Severity::kFail, "crashed the process"}, {"MD502", Severity::kFail, "counted"}};
+    report.findings[0].crashed = true;
+    host::ApplyRuleSettings({{"MD502", {level, "mdhost.toml:2"}}}, &report);
+    EXPECT_EQ(level == RuleLevel::kAllow ? "MD502=3 " : "MD502=3 MD502=2@mdhost.toml:2 ", Levels(report));
+  }
+}
+
 class RuleFiles : public ::testing::Test {
  protected:
   void SetUp() override {
