@@ -278,12 +278,15 @@ CASES = [
          out=[r"^name: Chatty\n$"],
          err=["chatter from the plugin"],
          command=["run", "{bin}/ModuleDetails.lmd", "{src}/tests/lua/chatty.lua", fx("chatty")]),
-    # A plugin's control bytes reach no terminal: shown as \xNN.
+    # A plugin's control bytes reach no terminal: shown as \xNN, a lone CR
+    # and those of an action's name (a forged PASS line) too.
     Case("cli.info_control_bytes",
-         exit=0,
+         exit=1,
          out=[
              r"Name: Ansi\\x1B.2J\\x07Bell\n",
-             r"^[^\x1b\x07]*$",
+             r"Author info: line one\\x0DPASSED: forged\n",
+             r"\n  Ansi\.Forged\\x0APASS  MD405 forged\\x0D\\x9B2J\n",
+             r"\A[^\x1b\x07\r\u009b]*\Z",
          ],
          command=["info", fx("control_bytes")]),
     # A document that cannot be read says why, with its line, as check says it.
