@@ -245,6 +245,17 @@ for _, length in ipairs({ 32767, 32768, 40000, 70000, 1024 * 1024 }) do
   t.equal("a " .. length .. "-character name", nil, ModuleDetails.GetName(root .. string.rep("a", length)))
   t.equal("GetInfo of a " .. length .. "-character name", nil, ModuleDetails.GetInfo(root .. string.rep("a", length)))
 end
+-- The count is Windows' own: UTF-16 characters of the name as the file
+-- functions read it and of its full path (the "\\?\" prefix counted), so a
+-- long spelling of a short path ("a\..\" over and over) finds its file while
+-- both stay within 32,767, and nothing past that.
+if sep == "\\" then
+  local folder, name = example:match("^(.*)\\([^\\]+)$")
+  local function padded(times) return folder .. sep .. string.rep("a\\..\\", times) .. name end
+  t.equal("a " .. #padded(6000) .. "-character spelling of a short path", "Fixture Plugin",
+    ModuleDetails.GetName(padded(6000)))
+  t.equal("a " .. #padded(6600) .. "-character spelling of it", nil, ModuleDetails.GetName(padded(6600)))
+end
 -- A name with a NUL in it names no file: the file functions would read the
 -- name before it.
 t.equal("a plugin's name followed by a NUL and more", nil, ModuleDetails.GetName(example .. "\0junk"))
