@@ -43,7 +43,7 @@ int RunIsolated(const Invocation& call) {
   for (const std::string& plugin : call.extra_plugins) arguments.insert(arguments.end(), {"--with", plugin});
   arguments.push_back("--");
   arguments.insert(arguments.end(), call.arguments.begin(), call.arguments.end());
-  std::unique_ptr<ChildProcess> child = shared ? StartSelf(arguments, &error) : nullptr;
+  std::unique_ptr<ChildProcess> child = shared ? StartSelf(arguments, &error, shared.get()) : nullptr;
   if (child == nullptr) {
     Fail(rule::kNoWorker, shared ? error : "cannot share memory with a worker: " + LastErrorText());
     return kExitFailed;

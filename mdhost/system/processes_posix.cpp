@@ -105,13 +105,15 @@ class PosixChild : public ChildProcess {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error) {
+std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error,
+                                        const SharedMemory* shared) {
   // A write into a worker that has just died is that worker's end, told by
   // EPIPE and the closed output, never a signal that ends mdhost.
   signal(SIGPIPE, SIG_IGN);
   char self[4096];
   int to_child[2] = {-1, -1}, from_child[2] = {-1, -1};
   pid_t pid = -1;
+  const int shared_fd = shared ? std::atoi(shared->token().c_str()) : -1;
   std::vector<char*> argv;
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) goto fail;
@@ -127,6 +129,7 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   if (pid == 0) {
     dup2(to_child[0], 0);  // the copies lose close-on-exec
     dup2(from_child[1], 1);
+    if (shared_fd >= 0) fcntl(shared_fd, F_SETFD, 0);  // this worker's own shared memory alone
     execv(self, argv.data());
     _exit(127);
   }
@@ -171,7 +174,7 @@ std::unique_ptr<SharedMemory> Map(int fd, std::size_t size) {
 }  // namespace
 
 std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
-  const int fd = memfd_create("mdhost-shared", 0);  // inherited across exec
+  const int fd = memfd_create("mdhost-shared", MFD_CLOEXEC);  // StartSelf lets its own worker have it
   if (fd < 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
     if (fd >= 0) close(fd);
     return nullptr;

@@ -131,7 +131,8 @@ Gate spawning;
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error) {
+std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error,
+                                        const SharedMemory* shared) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string command = Quote(self);
@@ -166,7 +167,13 @@ std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& argument
   startup.hStdOutput = theirs_out;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info = {};
+  // The shared memory is inheritable only while its own worker is made.
+  const HANDLE mapping =
+      shared ? reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(shared->token().c_str(), nullptr, 10)))
+             : nullptr;
+  if (mapping) SetHandleInformation(mapping, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   const BOOL started = CreateProcessA(self, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  if (mapping) SetHandleInformation(mapping, HANDLE_FLAG_INHERIT, 0);
   if (!started) *error = "cannot start a worker: " + LastErrorText();
   CloseHandle(theirs_in);
   CloseHandle(theirs_out);
@@ -199,9 +206,8 @@ class Win32SharedMemory : public SharedMemory {
 }  // namespace
 
 std::unique_ptr<SharedMemory> SharedMemory::Make(std::size_t size) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE mapping =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, static_cast<DWORD>(size), nullptr);
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size), nullptr);
   void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size) : nullptr;
   if (view == nullptr) {
     if (mapping) CloseHandle(mapping);

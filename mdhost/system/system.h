@@ -40,13 +40,17 @@ class ChildProcess {
   virtual ProcessEnd Wait() = 0;
 };
 
+class SharedMemory;
 // Starts this very program with `arguments`; null (and `*error`) on failure.
-// The child inherits the SharedMemory made before.
-std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error);
+// The child inherits `shared` and no other SharedMemory: another worker's
+// board stays out of reach of the plugins this one examines.
+std::unique_ptr<ChildProcess> StartSelf(const std::vector<std::string>& arguments, std::string* error,
+                                        const SharedMemory* shared = nullptr);
 
 // A few bytes of memory shared by this process and a worker it starts, which
-// both use without a system call: the parent makes it and names it to the
-// worker by `token()`; the worker opens it by that token.
+// both use without a system call: the parent makes it (no child inherits it
+// but the one StartSelf is given it for) and names it to the worker by
+// `token()`; the worker opens it by that token.
 class SharedMemory {
  public:
   static std::unique_ptr<SharedMemory> Make(std::size_t size);

@@ -159,7 +159,7 @@ bool Examiner::StartWorker(std::string* error) {
   if (capture_ == nullptr) capture_ = CaptureFile::Make();
   std::vector<std::string> arguments = {"--worker", board_->token()};
   if (capture_ != nullptr) arguments.push_back(capture_->path());
-  worker_ = starter_ ? starter_(*board_, error) : StartSelf(arguments, error);
+  worker_ = starter_ ? starter_(*board_, error) : StartSelf(arguments, error, board_.get());
   return worker_ != nullptr;
 }
 
