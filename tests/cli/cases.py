@@ -387,6 +387,14 @@ CASES = [
               r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
               r"the stack themselves: __stdcall, where the host calls cdecl"],
          command=["check", "--cycles", "0", fx("stdcall_plain")]),
+    # info (and scan) read the getters as check does: the same one finding.
+    Case("info.stdcall_plain",
+         on=['win'],
+         exit=1,
+         out=[r"FAIL  MD009 irPlg_GetPluginName \(8 bytes\), irPlg_GetPluginVersion, irPlg_GetLuaVersion, "
+              r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
+              r"the stack themselves"],
+         command=["info", fx("stdcall_plain")]),
     # Getters that count the terminating NUL: one finding naming them all,
     # not four a getter.
     Case("check.counts_nul",
