@@ -1,7 +1,6 @@
 // doc's page as Markdown, for a repository's README: the same content as
 // the HTML page, every text of the plugin escaped as Markdown needs.
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "mdhost/report/emitter.h"
@@ -64,20 +63,7 @@ std::string Code(const std::string& utf8) {
 
 // A link to an anchor: every byte but the unreserved ones percent-encoded,
 // so that no ")", space or "<" ends the target; browsers decode it to match.
-std::string AnchorTarget(const std::string& anchor) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out = "#";
-  for (unsigned char c : anchor) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kDigits[c >> 4];
-      out += kDigits[c & 15];
-    }
-  }
-  return out;
-}
+std::string AnchorTarget(const std::string& anchor) { return "#" + PercentEncoded(anchor, ""); }
 
 // An example as a fenced Lua block, its text as it is (control characters
 // aside): the fence is longer than any run of backticks inside.

@@ -1,6 +1,7 @@
 #include "mdhost/report/output.h"
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "mdhost/system/system.h"
@@ -38,6 +39,23 @@ std::string Escaped(const std::string& utf8, bool keep_lines) {
     out += kDigits[code >> 4];
     out += kDigits[code & 15];
     i += width - 1;
+  }
+  return out;
+}
+
+std::string PercentEncoded(const std::string& utf8, const char* also_plain) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : utf8) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       (c != '\0' && std::strchr("-._~", c) != nullptr) || (c != '\0' && std::strchr(also_plain, c));
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+    }
   }
   return out;
 }

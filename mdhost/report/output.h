@@ -24,6 +24,9 @@ void PrintAnsi(const std::string& ansi);
 // `utf8` with its control characters (C0, DEL, C1) shown as \xNN; line
 // breaks (LF, CR LF) and tabs too unless `keep_lines`; a lone CR always.
 std::string Escaped(const std::string& utf8, bool keep_lines = false);
+// `utf8` with every byte but URIs' unreserved characters (letters, digits,
+// "-._~") and those of `also_plain` written %XX.
+std::string PercentEncoded(const std::string& utf8, const char* also_plain);
 // "mdhost: <message>" on standard error.
 void Complain(const std::string& utf8);
 

@@ -2,6 +2,7 @@
 // rule list's titles and severities, each with its page in the CHECKS.md
 // beside mdhost), each finding a result on the plugin's file, one in the
 // action document with its line and column.
+#include <algorithm>
 #include <cctype>
 #include <memory>
 
@@ -12,22 +13,9 @@ namespace host {
 namespace {
 
 // "C:/p/My%20Plugin.lmd" of a path (UTF-8, either separator): a URI's path.
-std::string UriPath(const std::string& utf8_path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string uri;
-  for (unsigned char c : utf8_path) {
-    if (c == '\\') c = '/';
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                       c == '.' || c == '_' || c == '~' || c == '/' || c == ':';
-    if (plain) {
-      uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 15];
-    }
-  }
-  return uri;
+std::string UriPath(std::string utf8_path) {
+  std::replace(utf8_path.begin(), utf8_path.end(), '\\', '/');
+  return PercentEncoded(utf8_path, "/:");
 }
 
 // "file:///C:/p/My%20Plugin.lmd" of an absolute path.
