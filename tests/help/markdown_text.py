@@ -3,12 +3,14 @@
 says, as a CommonMark renderer (cmark-gfm, with tables) reads it: the words
 of both renderings, in order, are the same (the HTML's permalinks aside).
 Markdown that escapes too little shows as emphasis, code or lost marks here.
+Every link is one of the contents list's, to an anchor the page holds: a
+name's backtick or bracket makes no link of its own, nor does a ")" end one.
   markdown_text.py DOCUMENT [CMARK] -- MDHOST..."""
 import html.parser
-import re
 import shutil
 import subprocess
 import sys
+import urllib.parse
 
 
 INLINE = ("wbr", "a", "code", "b", "i", "em", "strong", "span")
@@ -43,6 +45,30 @@ class Words(html.parser.HTMLParser):
             self.text += data
 
 
+class Links(html.parser.HTMLParser):
+    """The links' targets and the anchors' ids."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.targets, self.ids = [], set()
+
+    def handle_starttag(self, tag, attrs):
+        attributes = dict(attrs)
+        if tag == "a" and "href" in attributes:
+            self.targets.append(attributes["href"])
+        if "id" in attributes:
+            self.ids.add(attributes["id"])
+
+
+def broken_links(rendered):
+    links = Links()
+    links.feed(rendered)
+    broken = [t for t in links.targets if not t.startswith("#") or urllib.parse.unquote(t[1:]) not in links.ids]
+    if len(links.targets) != len(links.ids):  # one link to each action's anchor
+        broken.append("%d links for %d anchors" % (len(links.targets), len(links.ids)))
+    return broken
+
+
 def words(page):
     parser = Words()
     parser.feed(page)
@@ -61,6 +87,10 @@ def main(argv):
     rendered = subprocess.run([cmark, "-e", "table", "--unsafe", "--to", "html"], input=markdown,
                               capture_output=True, check=True).stdout.decode("utf-8")
     html_words, md_words = words(page), words(rendered)
+    broken = broken_links(rendered)
+    if broken:
+        print("links that lead nowhere or should be none: %s" % broken)
+        return 1
     if html_words == md_words:
         print("the Markdown renders the page's %d words" % len(html_words))
         return 0
