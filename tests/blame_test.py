@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """No innocent plugin is charged with a hostile one's fault, by any route a
 plugin can take: a timer a helper module sets into itself and the plugin
-frees at release, a timer made through a function asked for by name, a
+frees at release, a timer and a wait made through functions asked for by
+name, a
 thread in a freed helper, records forged into every pipe before ending the
 process, workflow commands printed. Each hostile plugin lies just before an
 innocent one, in check's list and in scan's order, with one worker and two;
@@ -18,8 +19,8 @@ import sys
 bin_dir, scratch = sys.argv[1], sys.argv[2]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 # Each hostile plugin and the rule its fault is (None: it passes).
-HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "helper_thread": "MD502", "forger": "MD005",
-           "printer": None}
+HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "wait": "MD503", "helper_thread": "MD502",
+           "forger": "MD005", "printer": None}
 failures = []
 
 shutil.rmtree(scratch, ignore_errors=True)

@@ -25,6 +25,8 @@ struct Entry {
   void* queue = nullptr;   // a queue timer's queue
   uintptr_t callback = 0;
   DWORD set_at = 0, due = 0, period = 0;  // a queue timer's
+  void* context = nullptr;                // a wait that runs once: its callback's, passed on by OnceWaitFired
+  uint32_t generation = 0;                // which wait of the slot OnceWaitFired is told of
 };
 
 constexpr int kEntries = 512;
@@ -37,14 +39,21 @@ class Locked {
   ~Locked() { ReleaseSRWLockExclusive(&lock); }
 };
 
-void Remember(Entry entry) {
+uint32_t generations = 0;  // under the lock; below 2^22, so slot and generation fit a pointer
+
+// The slot the entry took (-1 when the table is full) and its generation.
+int Remember(Entry entry, uint32_t* generation = nullptr) {
   entry.request = fault_report::current_request;
   Locked held;
-  for (Entry& e : entries) {
-    if (e.kind != Kind::kNone) continue;
-    e = entry;
-    return;
+  generations = (generations + 1) % (1u << 22);
+  entry.generation = generations;
+  if (generation != nullptr) *generation = generations;
+  for (int i = 0; i < kEntries; ++i) {
+    if (entries[i].kind != Kind::kNone) continue;
+    entries[i] = entry;
+    return i;
   }
+  return -1;
 }
 
 Entry* Find(void* object) {
@@ -142,17 +151,48 @@ BOOL WINAPI OurDeleteQueue(HANDLE queue, HANDLE done) {
   return real.delete_queue(queue, done);
 }
 
+// A wait that runs once is forgotten once it has run: its callback is
+// passed on through here, told its entry by slot and generation (a slot
+// taken again since names another wait, whose callback this is not).
+VOID CALLBACK OnceWaitFired(PVOID slot_and_generation, BOOLEAN timed_out) {
+  const auto key = reinterpret_cast<uintptr_t>(slot_and_generation);
+  const int slot = static_cast<int>(key % kEntries);
+  WAITORTIMERCALLBACK callback = nullptr;
+  void* context = nullptr;
+  {
+    Locked held;
+    Entry& e = entries[slot];
+    if (e.kind != Kind::kWait || e.generation != key / kEntries) return;  // unregistered meanwhile
+    callback = reinterpret_cast<WAITORTIMERCALLBACK>(e.callback);
+    context = e.context;
+    e = Entry();
+  }
+  callback(context, timed_out);
+}
+
+// A wait that repeats waits on until it is unregistered; one that runs once,
+// until it has run.
 BOOL WINAPI OurRegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
                             ULONG flags) {
-  const BOOL made = real.register_wait(wait, object, callback, context, ms, flags);
-  // A wait that runs once may have run; one that repeats waits on for ever.
-  if (made && wait != nullptr && (flags & WT_EXECUTEONLYONCE) == 0) {
-    Entry e;
-    e.kind = Kind::kWait;
-    e.object = *wait;
-    e.callback = reinterpret_cast<uintptr_t>(callback);
-    Remember(e);
-  }
+  if (wait == nullptr || callback == nullptr) return real.register_wait(wait, object, callback, context, ms, flags);
+  Entry e;
+  e.kind = Kind::kWait;
+  e.callback = reinterpret_cast<uintptr_t>(callback);
+  e.context = context;
+  uint32_t generation = 0;
+  const int slot = Remember(e, &generation);
+  const uintptr_t key = static_cast<uintptr_t>(slot) + static_cast<uintptr_t>(generation) * kEntries;
+  const BOOL made = (flags & WT_EXECUTEONLYONCE) != 0 && slot >= 0
+                        ? real.register_wait(wait, object, OnceWaitFired, reinterpret_cast<PVOID>(key), ms, flags)
+                        : real.register_wait(wait, object, callback, context, ms, flags);
+  if (slot < 0) return made;
+  Locked held;
+  Entry& mine = entries[slot];
+  if (mine.kind != Kind::kWait || mine.generation != generation) return made;  // it has run already
+  if (made)
+    mine.object = *wait;
+  else
+    mine = Entry();
   return made;
 }
 
