@@ -39,6 +39,12 @@ def fx(name):
     return "{bin}/fixture_" + name + "{ext}"
 
 
+# The one finding naming every __stdcall export, as check, info and scan give it.
+STDCALL_MD009 = (r"FAIL  MD009 irPlg_GetPluginName \(8 bytes\), irPlg_GetPluginVersion, irPlg_GetLuaVersion, "
+                 r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments "
+                 r"off the stack themselves: __stdcall, where the host calls cdecl")
+
+
 CASES = [
     # The conformance checker: this plugin and a plain C plugin pass; each broken
     # fixture fails for its own reason; one worker goes from plugin to plugin.
@@ -383,17 +389,13 @@ CASES = [
     Case("check.stdcall_plain",
          on=['win'],
          exit=1,
-         out=[r"FAIL  MD009 irPlg_GetPluginName \(8 bytes\), irPlg_GetPluginVersion, irPlg_GetLuaVersion, "
-              r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
-              r"the stack themselves: __stdcall, where the host calls cdecl"],
+         out=[STDCALL_MD009],
          command=["check", "--cycles", "0", fx("stdcall_plain")]),
     # info (and scan) read the getters as check does: the same one finding.
     Case("info.stdcall_plain",
          on=['win'],
          exit=1,
-         out=[r"FAIL  MD009 irPlg_GetPluginName \(8 bytes\), irPlg_GetPluginVersion, irPlg_GetLuaVersion, "
-              r"irPlg_GetAuthorInfo, irPlg_GetPluginActionXML, irPlg_Action_RegisterActions take their arguments off "
-              r"the stack themselves"],
+         out=[STDCALL_MD009],
          command=["info", fx("stdcall_plain")]),
     # Getters that count the terminating NUL: one finding naming them all,
     # not four a getter.
