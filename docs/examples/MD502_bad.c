@@ -7,7 +7,7 @@
 
 static DWORD WINAPI Watch(void* unused) {
   (void)unused;
-  for (;;) Sleep(1000); /* runs on after the release, in code that is gone */
+  for (;;) Sleep(30000); /* wakes after the release, in code that is gone */
 }
 
 EXPORT int irPlg_GetPluginName(char* buffer, int* size) {
