@@ -48,6 +48,10 @@ struct PluginReport {
   std::vector<Finding> findings;
   std::vector<Suppression> suppressed;  // worked out where the report is read
   std::string output;                   // what the plugin printed (ANSI bytes), captured where the report is read
+  // How far the worker's capture file reached when this report was done
+  // (none: not said): the parent shows what was printed up to there, so a
+  // worker that runs ahead does not hand the next plugin's output to this one.
+  std::optional<std::uint64_t> printed_upto;
   std::map<std::string, double> figures;
 
   int Count(Severity severity) const;

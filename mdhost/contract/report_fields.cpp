@@ -1,5 +1,6 @@
 #include "mdhost/contract/report_fields.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -311,6 +312,20 @@ const std::vector<ReportField> kFields = {
        }
        (*j)["suppressed"] = list;
      }},
+    // Where the worker's capture file ended when the report was done.
+    {"printed_upto", 'O', "",
+     [](const PluginReport& r, std::string* out) {
+       if (r.printed_upto) AppendRecord(out, 'O', "", std::to_string(*r.printed_upto));
+     },
+     [](PluginReport* r, const Record& c) {
+       if (c.value.empty() || c.value.find_first_not_of("0123456789") != std::string::npos) return false;
+       errno = 0;
+       const unsigned long long offset = std::strtoull(c.value.c_str(), nullptr, 10);
+       if (errno == ERANGE) return false;
+       r->printed_upto = offset;
+       return true;
+     },
+     [](const PluginReport&, const JsonContext&, Json*) {}},
     // What the plugin printed is captured where the report is read, apart
     // from the worker's records.
     {"output", 0, "output", nullptr, nullptr,

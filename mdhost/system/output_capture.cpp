@@ -4,10 +4,17 @@
 
 namespace host {
 
-std::string CaptureFile::TakeNew(std::size_t limit) {
+std::uint64_t CaptureFile::SizeOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(0, std::ios::end);
+  return in ? static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0)) : 0;
+}
+
+std::string CaptureFile::TakeNew(std::optional<std::uint64_t> upto, std::size_t limit) {
   std::ifstream in(path_, std::ios::binary);
   in.seekg(0, std::ios::end);
-  const std::uint64_t end = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+  std::uint64_t end = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+  if (upto && *upto < end) end = *upto;  // the rest is a later report's
   if (!in || end <= taken_) return "";
   const std::uint64_t size = end - taken_;
   const std::size_t shown = size < limit ? static_cast<std::size_t>(size) : limit;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace host {
@@ -20,9 +21,11 @@ class CaptureFile {
   CaptureFile(const CaptureFile&) = delete;
   CaptureFile& operator=(const CaptureFile&) = delete;
   const std::string& path() const { return path_; }
-  // What was printed since the last call (at most `limit` bytes, then a
-  // word of how many more).
-  std::string TakeNew(std::size_t limit = 64 * 1024);
+  // What was printed since the last call, up to offset `upto` where it is
+  // given (at most `limit` bytes, then a word of how many more).
+  std::string TakeNew(std::optional<std::uint64_t> upto = std::nullopt, std::size_t limit = 64 * 1024);
+  // How many bytes the file at `path` holds now (0 where it cannot be read).
+  static std::uint64_t SizeOf(const std::string& path);
 
  private:
   explicit CaptureFile(std::string path) : path_(std::move(path)) {}

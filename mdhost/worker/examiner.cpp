@@ -159,11 +159,14 @@ bool Examiner::StartWorker(std::string* error) {
   if (capture_ == nullptr) capture_ = CaptureFile::Make();
   std::vector<std::string> arguments = {"--worker", board_->token()};
   if (capture_ != nullptr) arguments.push_back(capture_->path());
-  worker_ = starter_ ? starter_(*board_, error) : StartSelf(arguments, error, board_.get());
+  worker_ = starter_ ? starter_(*board_, capture_ != nullptr ? capture_->path() : "", error)
+                     : StartSelf(arguments, error, board_.get());
   return worker_ != nullptr;
 }
 
-std::string Examiner::Printed() { return capture_ != nullptr ? capture_->TakeNew() : ""; }
+std::string Examiner::Printed(std::optional<std::uint64_t> upto) {
+  return capture_ != nullptr ? capture_->TakeNew(upto) : "";
+}
 
 StageBoard::Reading Examiner::Board() const {
   StageBoard::Reading reading;
@@ -199,7 +202,7 @@ bool Examiner::TakeReports(Batch& batch) {
     const std::optional<std::size_t> index = batch.IndexOf(request);
     if (!index || batch.in_flight.empty() || batch.in_flight.front() != *index || Board().request == request + 1)
       continue;  // not the report of the request under way
-    report.output = Printed();
+    report.output = Printed(report.printed_upto);
     batch.Finish(*index, std::move(report));
     batch.held = *index;
     ++answered_;

@@ -24,9 +24,11 @@
 
 namespace host {
 
-// Starts a worker that shares `board` (its token names it to the worker).
-// By default this very program with --worker; tests give fakes.
-using WorkerStarter = std::function<std::unique_ptr<ChildProcess>(SharedMemory& board, std::string* error)>;
+// Starts a worker that shares `board` (its token names it to the worker) and
+// has its plugins print into the file `capture` ("": nowhere). By default
+// this very program with --worker; tests give fakes.
+using WorkerStarter =
+    std::function<std::unique_ptr<ChildProcess>(SharedMemory& board, const std::string& capture, std::string* error)>;
 
 class Examiner {
  public:
@@ -69,10 +71,12 @@ class Examiner {
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
   std::unique_ptr<CaptureFile> capture_;  // what the plugins print, read back with each report
-  std::string Printed();                  // what the plugins printed since the last report taken
-  RecordReader reader_;                   // what the worker wrote and was not taken yet
-  int answered_ = 0;                      // reports the current worker completed
-  std::string start_error_;               // why the last worker could not be started
+  // What the plugins printed since the last report taken, up to `upto` where
+  // the worker said where its report ended.
+  std::string Printed(std::optional<std::uint64_t> upto = std::nullopt);
+  RecordReader reader_;      // what the worker wrote and was not taken yet
+  int answered_ = 0;         // reports the current worker completed
+  std::string start_error_;  // why the last worker could not be started
 };
 
 }  // namespace host

@@ -1,5 +1,6 @@
 #include "mdhost/worker/worker_main.h"
 
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -23,7 +24,8 @@ int RunWorker(const std::string& board_token, const std::string& capture) {
     if (!DecodeRequest(line, &request)) continue;
     writer.Begin(request.serial);
     ExaminePlugin(request.what, request.path, request.load_cycles, writer);
-    writer.Done();
+    std::fflush(nullptr);
+    writer.Done(capture.empty() ? std::nullopt : std::optional<std::uint64_t>(CaptureFile::SizeOf(capture)));
   }
   return 0;
 }

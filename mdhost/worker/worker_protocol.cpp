@@ -128,7 +128,8 @@ void RecordWriter::Stage(const std::string& what, const std::string& export_name
 
 // The board moves on before the report goes out: a report that arrives
 // while the board still shows its request is none of this writer's.
-void RecordWriter::Done() {
+void RecordWriter::Done(std::optional<std::uint64_t> printed_upto) {
+  report_.printed_upto = printed_upto;
   const std::string records = ReportRecord('D', request_, report_);
   fault_report::current_request = 0;
   if (board_ != nullptr) board_->Write(0, "waiting for a request");

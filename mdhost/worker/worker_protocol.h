@@ -32,7 +32,8 @@ class RecordWriter : public ReportSink {
     if (board_ != nullptr) board_->Bump();
   }
   void LeftBehind() override { retire_ = true; }
-  void Done();
+  // `printed_upto`: where the capture file ends now (none: no capture).
+  void Done(std::optional<std::uint64_t> printed_upto = std::nullopt);
   // True once a plugin left something behind that may harm whatever this
   // process runs next (a module still loaded, threads or pool callbacks of
   // a released plugin): the worker then ends before the next request.

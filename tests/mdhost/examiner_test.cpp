@@ -2,6 +2,7 @@
 // the worker process: no plugin runs, no timing decides.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,7 +32,8 @@ enum class Act {
   kThreadCrashInRelease,      // a thread crashes while the module is being released
   kOnceCrashInPreviousImage,  // the first time: a crash in the image of the request before
   kCrashOnce,                 // the first time: a crash in code no examination brought in
-  kForgeAndEnd                // begins and ends a forged report for every request number, then ends
+  kForgeAndEnd,               // begins and ends a forged report for every request number, then ends
+  kPrintAndAnswer             // prints a line, then answers saying where its printing ended
 };
 
 struct Script {
@@ -42,7 +44,8 @@ struct Script {
 
 class FakeWorker : public host::ChildProcess {
  public:
-  FakeWorker(Script* script, host::StageBoard* board) : script_(script), board_(board) {}
+  FakeWorker(Script* script, host::StageBoard* board, std::string capture = "")
+      : script_(script), board_(board), capture_(std::move(capture)) {}
 
   void CloseInput() override {}
   bool Write(const std::string& bytes) override {
@@ -119,6 +122,10 @@ class FakeWorker : public host::ChildProcess {
       ending_ = true;
       return;
     }
+    // As the worker does: each report says where the printing ended.
+    if (act == Act::kPrintAndAnswer)
+      std::ofstream(capture_, std::ios::binary | std::ios::app) << "printed by " << path << "\n";
+    if (!capture_.empty()) report.printed_upto = host::CaptureFile::SizeOf(capture_);
     if (act == Act::kCountedThreadsThenCrash)
       report.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
     board_->Write(0, "waiting for a request");  // the board moves on first
@@ -134,15 +141,17 @@ class FakeWorker : public host::ChildProcess {
 
   Script* script_;
   host::StageBoard* board_;
+  std::string capture_;
   std::string line_, output_;
   bool ending_ = false, hung_ = false;
 };
 
 // The reports in the order handed over, as "path: error rule" or "path: Name".
 std::vector<std::string> ExamineWith(Script& script, const std::vector<std::string>& paths, int timeout = 5) {
-  host::Examiner examiner(true, timeout, 0, [&](host::SharedMemory& board, std::string*) {
+  host::Examiner examiner(true, timeout, 0, [&](host::SharedMemory& board, const std::string& capture, std::string*) {
     ++script.workers_started;
-    return std::unique_ptr<host::ChildProcess>(new FakeWorker(&script, static_cast<host::StageBoard*>(board.data())));
+    return std::unique_ptr<host::ChildProcess>(
+        new FakeWorker(&script, static_cast<host::StageBoard*>(board.data()), capture));
   });
   std::vector<std::string> seen;
   examiner.ExamineAll(host::Examination::kRead, paths, [&](const host::PluginReport& report) {
@@ -150,6 +159,7 @@ std::vector<std::string> ExamineWith(Script& script, const std::vector<std::stri
     if (!report.error.empty()) line += "error " + report.error_rule;
     for (const host::Finding& f : report.findings) line += "finding " + f.rule + " ";
     if (const std::string* name = report.Text("irPlg_GetPluginName")) line += *name;
+    if (!report.output.empty()) line += " printed: " + report.output;
     seen.push_back(line);
   });
   return seen;
@@ -197,10 +207,22 @@ TEST(Examiner, AThreadsCrashAfterAHeldReportIsThatPluginsOnceAndTheNextIsAskedAg
             ExamineWith(script, {"p1.dll", "p2.dll"}));
 }
 
+// The worker runs ahead of the parent (every request answered before the
+// first report is read): each report still shows what its own plugin
+// printed, and only that.
+TEST(Examiner, EachReportShowsWhatItsOwnPluginPrintedWhenTheWorkerRunsAhead) {
+  Script script;
+  script.acts["p1"] = Act::kPrintAndAnswer;
+  script.acts["p3"] = Act::kPrintAndAnswer;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1 printed: printed by p1\n", "p2: Name of p2",
+                                      "p3: Name of p3 printed: printed by p3\n"}),
+            ExamineWith(script, {"p1", "p2", "p3"}));
+}
+
 // A worker that cannot be started is mdhost's own failure, MD007, and says
 // why (the system's reason), for each plugin it was to examine.
 TEST(Examiner, AWorkerThatCannotBeStartedSaysWhy) {
-  host::Examiner examiner(true, 5, 0, [](host::SharedMemory&, std::string* error) {
+  host::Examiner examiner(true, 5, 0, [](host::SharedMemory&, const std::string&, std::string* error) {
     *error = "no such program";
     return std::unique_ptr<host::ChildProcess>();
   });

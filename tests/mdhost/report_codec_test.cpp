@@ -46,6 +46,7 @@ host::PluginReport EveryField() {
                 {"MD310", host::Severity::kWarn, "placed;1,2;", {"", "A.one", "X " + kOdd, "/A/B[2]", {3, 41}}},
                 {"MD009", host::Severity::kFail, "", {"a, " + kOdd, "", "", "", {}}}};
   r.figures = {{"kept_per_load", 1.0 / 3.0}, {"other", -0.0}};
+  r.printed_upto = 18446744073709551615ull;  // the largest offset a file can have
   return r;
 }
 
@@ -99,6 +100,7 @@ void ExpectSameReport(const host::PluginReport& a, const host::PluginReport& b) 
   ASSERT_EQ(a.findings.size(), b.findings.size());
   for (std::size_t i = 0; i < a.findings.size(); ++i) ExpectSameFinding(a.findings[i], b.findings[i]);
   EXPECT_EQ(a.figures, b.figures);
+  EXPECT_EQ(a.printed_upto, b.printed_upto);
 }
 
 // Every row of the table of fields is exercised above: each tag is in the
