@@ -5,16 +5,19 @@
 
 #include "example.h"
 
+static HANDLE asleep; /* set by the thread as it goes to sleep */
+
 static DWORD WINAPI Watch(void* unused) {
   (void)unused;
-  for (;;) Sleep(30000); /* wakes after the release, in code that is gone */
+  /* Signals and sleeps in one call; wakes after the release, in code that is gone. */
+  for (;;) SignalObjectAndWait(asleep, GetCurrentProcess(), 30000, FALSE);
 }
 
 EXPORT int irPlg_GetPluginName(char* buffer, int* size) {
-  static int started;
-  if (!started) {
+  if (asleep == NULL) {
+    asleep = CreateEventA(NULL, FALSE, FALSE, NULL);
     CloseHandle(CreateThread(NULL, 0, Watch, NULL, 0, NULL));
-    started = 1;
+    WaitForSingleObject(asleep, INFINITE);
   }
   return Serve("Example", buffer, size);
 }
