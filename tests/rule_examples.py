@@ -4,13 +4,23 @@ the plugin with the mistake gets exactly that rule, with the severity its
 page states, and the same plugin fixed passes `check --strict` without it.
 A rule of plugins side by side (MD6xx) is shown by `scan --strict` of the
 example beside the plugin example.h makes alone. Every rule a plugin can
-trigger has its pair. With --accepted, each example's whole output (text and
-JSON) is held to its accepted file in DIR (support/accepted.py).
-  rule_examples.py CHECKS_MD BIN_DIR SCRATCH SUFFIX [--unmeasured] [--accepted DIR --root ROOT] -- MDHOST...
+trigger has its pair.
+
+The examples are checked together, one mdhost run per output format (text
+and JSON), as an author checks a folder: each plugin's report must still be
+its own. Load cycles are measured only where memory is the rule's subject.
+With --accepted, what each rule says is held to DIR/MDnnn.txt
+(support/accepted.py): the failing example's WARN, FAIL and NOTE lines and
+verdict, the same findings as JSON, and the fixed example's verdict.
+  rule_examples.py CHECKS_MD BIN_DIR SCRATCH SUFFIX [--unmeasured] [--only RULES]
+                   [--accepted DIR --root ROOT] -- MDHOST...
 --unmeasured (the sanitizer build, which keeps freed memory aside): no memory
-is measured, and the examples of memory kept per load are left out. ROOT is
-the source tree as mdhost spells it, masked in the outputs. The folders scan
-reads are made in SCRATCH (as mdhost spells it), never in the build's."""
+is measured, and the examples of memory kept per load are left out. --only
+(or MD_ONLY in the environment): rule IDs or patterns (MD3*), space or comma
+separated. ROOT is the source tree as mdhost spells it, masked in the outputs
+as the build folder is. The folders scan reads are made in SCRATCH (as mdhost
+spells it), never in the build's."""
+import fnmatch
 import json
 import os
 import re
@@ -26,6 +36,8 @@ options = sys.argv[5:sys.argv.index("--")]
 unmeasured = "--unmeasured" in options
 accepted_dir = options[options.index("--accepted") + 1] if "--accepted" in options else None
 root = options[options.index("--root") + 1] if "--root" in options else None
+only = options[options.index("--only") + 1] if "--only" in options else os.environ.get("MD_ONLY", "")
+only = [p.upper() for p in re.split(r"[\s,]+", only) if p]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 page = open(checks, encoding="utf-8").read()
 examples = sorted(set(re.findall(r"<!-- example (MD[0-9]{3}) -->", page)))
@@ -35,12 +47,27 @@ if not examples:
 # state), the passes of the calls MD102-MD105 and MD301 make, and a module
 # held to a source document the author names (MD315, a command-line case).
 WITHOUT_PAIR = {"MD007", "MD008", "MD402", "MD106", "MD302", "MD315"}
+# The rules whose subject is memory kept per load: their examples are
+# checked with load cycles, every other example with none.
+MEMORY_RULES = {"MD501"}
 examples_dir = checks.rsplit("/", 1)[0] + "/examples"
+
+
+def selected(rule):
+    return not only or any(fnmatch.fnmatchcase(rule, pattern) for pattern in only)
+
+
 def unix(path):
     return path[2:] if re.match(r"^[A-Za-z]:/", path) else path
 
 
 unix_bin, unix_scratch = unix(bin_dir), unix(scratch)
+
+
+def mask(text):
+    """The build's and scratch folders as {bin} and {scratch}, the sources
+    as {root}, figures and addresses as support/accepted.py masks them."""
+    return accepted.masked(text, [root] if root else [], [(bin_dir, "{bin}"), (scratch, "{scratch}")])
 
 
 def rule_severities():
@@ -53,9 +80,6 @@ def rule_severities():
     rules = json.loads(run.stdout.decode("utf-8"))["runs"][0]["tool"]["driver"]["rules"]
     return ({r["id"]: levels[r["defaultConfiguration"]["level"]] for r in rules},
             {r["id"] for r in rules if r.get("properties", {}).get("fixable")})
-
-
-severities, fixable = rule_severities()
 
 
 def mended(rule):
@@ -73,47 +97,92 @@ def mended(rule):
     return rule not in {f["rule"] for f in json.loads(after.stdout.decode("utf-8"))["plugins"][0]["findings"]}
 
 
-def findings(command, module, name):
-    cycles = ["--cycles", "0"] if unmeasured and command == "check" else []
-    # A step may take 5 s: the examples answer at once, and the hang is told sooner.
-    arguments = [command, "--strict", "--timeout", "5"] + cycles + [module]
-    runs = []
-    for extra in ([], ["--json"]):
-        line = arguments[:1] + extra + arguments[1:]
-        run = subprocess.run(mdhost + line, capture_output=True, timeout=300)
-        runs.append((line, run.returncode, run.stdout.decode("utf-8", "replace"), run.stderr.decode("utf-8", "replace")))
-    if accepted_dir:
-        difference = accepted.compare(os.path.join(accepted_dir, name + ".txt"), accepted.document(runs, [root]))
-        if difference:
-            output_differs.append(difference)
-    plugins = json.loads(runs[1][2])["plugins"]
-    problems, notes, passed = [], set(), True
-    for plugin in plugins:
-        problems += sorted({(f["rule"], f["severity"]) for f in plugin["findings"] if f["severity"] in ("WARN", "FAIL")})
-        notes |= {f["rule"] for f in plugin["findings"] if f["severity"] == "NOTE"}
-        passed = passed and plugin["passed"]
-    return passed and bool(plugins), problems, notes
+class Examined:
+    """One plugin's outcome: its JSON report and its lines of the text output."""
+
+    def __init__(self, report, lines):
+        self.report, self.lines = report, lines
+
+    def verdict(self):
+        findings = self.report["findings"]
+        problems = sorted({(f["rule"], f["severity"]) for f in findings if f["severity"] in ("WARN", "FAIL")})
+        notes = {f["rule"] for f in findings if f["severity"] == "NOTE"}
+        return self.report["passed"], problems, notes
 
 
-def check(rule, kind):
-    module = "example_%s_%s%s" % (rule, kind, suffix)
-    if not rule.startswith("MD6"):
-        return findings("check", "%s/%s" % (bin_dir, module), "%s_%s" % (rule, kind))
-    # Side by side: a folder of the example and the plugin example.h makes.
+def sections(text, paths):
+    """check's text output split into each plugin's lines ("Checking PATH"
+    opens a section), keeping those that are no PASS."""
+    lines_of, current = {}, None
+    for line in text.splitlines():
+        if line.startswith("Checking ") and line[len("Checking "):] in paths:
+            current = line[len("Checking "):]
+            lines_of[current] = []
+        elif current is not None and not line.startswith("PASS ") and not line.startswith("  | "):
+            lines_of[current].append(line)
+    return lines_of
+
+
+def run_batch(arguments, paths):
+    """One mdhost run per format over `paths`; each path's Examined, or a
+    failure said."""
+    text = subprocess.run(mdhost + arguments + paths, capture_output=True, timeout=600)
+    data = subprocess.run(mdhost + arguments[:1] + ["--json"] + arguments[1:] + paths, capture_output=True,
+                          timeout=600)
+    try:
+        reports = json.loads(data.stdout.decode("utf-8"))["plugins"]
+    except (ValueError, KeyError) as error:
+        failed.append("%s: no JSON (%s): %s" % (" ".join(arguments), error, data.stderr.decode("utf-8", "replace")))
+        return {}
+    lines_of = sections(text.stdout.decode("utf-8", "replace"), set(paths))
+    return {r["path"]: Examined(r, lines_of.get(r["path"], [])) for r in reports}
+
+
+def said(rule, bad, fixed, command):
+    """What the rule says, as its accepted file holds it."""
+    problems = [f for f in bad.report["findings"] if f["severity"] != "PASS"]
+    out = "$ mdhost %s\n%s\n" % (command, "\n".join(bad.lines))
+    out += json.dumps({"error": bad.report.get("error"), "findings": problems}, indent=2, sort_keys=True,
+                      ensure_ascii=False) + "\n"
+    out += "fixed: %s\n" % ("passed" if fixed.report["passed"] else "FAILED")
+    return mask(out)
+
+
+def scan_folder(rule, kind):
+    """Side by side: a folder of the example and the plugin example.h makes."""
     folder = "scan_%s_%s" % (rule, kind)
     shutil.rmtree("%s/%s" % (unix_scratch, folder), ignore_errors=True)
     os.makedirs("%s/%s" % (unix_scratch, folder))
     shutil.copy("%s/example_example%s" % (unix_bin, suffix), "%s/%s/a_example.lmd" % (unix_scratch, folder))
-    shutil.copy("%s/%s" % (unix_bin, module), "%s/%s/b_%s.lmd" % (unix_scratch, folder, rule))
-    return findings("scan", "%s/%s" % (scratch, folder), "%s_%s" % (rule, kind))
+    shutil.copy("%s/example_%s_%s%s" % (unix_bin, rule, kind, suffix), "%s/%s/b_%s.lmd" % (unix_scratch, folder, rule))
+    return "%s/%s" % (scratch, folder)
+
+
+def scanned(rule, kind):
+    folder = scan_folder(rule, kind)
+    arguments = ["scan", "--strict", "--timeout", "5"]
+    text = subprocess.run(mdhost + arguments + [folder], capture_output=True, timeout=300)
+    data = subprocess.run(mdhost + ["scan", "--json"] + arguments[1:] + [folder], capture_output=True, timeout=300)
+    reports = json.loads(data.stdout.decode("utf-8"))["plugins"]
+    merged = {"findings": [f for r in reports for f in r["findings"]], "passed": all(r["passed"] for r in reports),
+              "error": None}
+    lines = [line.strip() for line in text.stdout.decode("utf-8", "replace").splitlines()
+             if re.match(r"\s*(WARN|FAIL|NOTE) ", line)]
+    return Examined(merged, lines), " ".join(arguments + [folder])
 
 
 failed, windows_only, output_differs = [], [], []
 for rule in re.findall(r"\n### (MD[0-9]{3}) ", page):
-    if rule not in examples and rule not in WITHOUT_PAIR:
+    if selected(rule) and rule not in examples and rule not in WITHOUT_PAIR:
         failed.append("%s: its page shows no example pair" % rule)
-for rule in examples:
-    if unmeasured and rule == "MD501":
+# tools/new_rule.py's words, which a written page no longer holds.
+for section in page.split("\n### ")[1:]:
+    if selected(section[:5]) and "what mdhost calls or reads, and what it expects" in section:
+        failed.append("%s: its page still holds the scaffold's words" % section[:5])
+severities, fixable = rule_severities()
+to_run = []
+for rule in filter(selected, examples):
+    if unmeasured and rule in MEMORY_RULES:
         windows_only.append(rule)  # counted with those not run here
         continue
     # The page shows the very sources that are built, a version resource too.
@@ -129,9 +198,46 @@ for rule in examples:
                              or rule.startswith("MD6")):
         windows_only.append(rule)  # Windows' own mistake, or modules scan reads as Windows images
         continue
-    bad_passed, bad, bad_notes = check(rule, "bad")
-    fixed_passed, fixed, fixed_notes = check(rule, "fixed")
-    severity = severities[rule]
+    to_run.append(rule)
+
+
+def module(rule, kind):
+    return "%s/example_%s_%s%s" % (bin_dir, rule, kind, suffix)
+
+
+# The plugins checked together: with load cycles where memory is the
+# subject, without elsewhere.
+outcomes, commands = {}, {}
+base = ["check", "--strict", "--timeout", "5"]
+for cycles, rules in ((["--cycles", "0"], [r for r in to_run if r not in MEMORY_RULES and not r.startswith("MD6")]),
+                      ([], [r for r in to_run if r in MEMORY_RULES])):
+    if not rules:
+        continue
+    if unmeasured:
+        cycles = ["--cycles", "0"]
+    paths = [module(r, k) for r in rules for k in ("bad", "fixed")]
+    found = run_batch(base + cycles, paths)
+    for r in rules:
+        for k in ("bad", "fixed"):
+            if module(r, k) in found:
+                outcomes[(r, k)] = found[module(r, k)]
+        commands[r] = " ".join(base + cycles + [module(r, "bad")])
+for rule in to_run:
+    if rule.startswith("MD6"):
+        outcomes[(rule, "bad")], commands[rule] = scanned(rule, "bad")
+        outcomes[(rule, "fixed")], _ = scanned(rule, "fixed")
+
+for rule in to_run:
+    if (rule, "bad") not in outcomes or (rule, "fixed") not in outcomes:
+        failed.append("%s: no report of its examples" % rule)
+        continue
+    bad_outcome, fixed_outcome = outcomes[(rule, "bad")], outcomes[(rule, "fixed")]
+    bad_passed, bad, bad_notes = bad_outcome.verdict()
+    fixed_passed, fixed, fixed_notes = fixed_outcome.verdict()
+    severity = severities.get(rule)
+    if severity is None:
+        failed.append("%s: not in mdhost's rule list" % rule)
+        continue
     if unmeasured and rule == "MD003" and bad == [("MD005", "FAIL")]:
         bad = [(rule, severity)]  # the sanitizer ends the process itself on a crash
     if severity == "NOTE":
@@ -143,10 +249,16 @@ for rule in examples:
         failed.append("%s: check --fix leaves it in the failing example's document" % rule)
     if not fixed_passed or fixed or rule in fixed_notes:
         failed.append("%s: the fix gives %s, not a clean --strict check" % (rule, fixed + sorted(fixed_notes & {rule})))
+    if accepted_dir:
+        difference = accepted.compare(os.path.join(accepted_dir, rule + ".txt"),
+                                      said(rule, bad_outcome, fixed_outcome, commands[rule]))
+        if difference:
+            output_differs.append(difference)
 wrong = {f.split(":")[0] for f in failed}
 print("\n".join(failed + output_differs))
+count = len([r for r in examples if selected(r)])
 print("%d rules shown failing and fixed: %d passed, %d failed, %d not run here"
-      % (len(examples), len(examples) - len(wrong) - len(windows_only), len(wrong), len(windows_only)))
+      % (count, count - len(wrong) - len(windows_only), len(wrong), len(windows_only)))
 if accepted_dir:
-    print("%d whole outputs differ from those accepted in %s" % (len(output_differs), accepted_dir))
+    print("%d outputs differ from those accepted in %s" % (len(output_differs), accepted_dir))
 sys.exit(1 if failed or output_differs else 0)
