@@ -4,7 +4,8 @@ a file and compared with the file byte for byte. With MD_ACCEPT=1 in the
 environment the files are written instead (tools/accept-outputs.sh), to be
 reviewed with `git diff` and committed, as `cargo bless` and insta do.
 
-What is masked: the folder the tests run from (the source tree, however it
+What is masked: the build's folders where a test names them ({bin},
+{data}, {scratch}); the folder the tests run from (the source tree, however it
 is spelt: slashes, backslashes, JSON's doubled backslashes, a file URI) as
 {root}; measured figures (memory, bytes kept per load) as {n}; places in a
 module (Name.dll+0x14EB) as +0x{offset}, which move with any change of the
@@ -32,7 +33,13 @@ _FIGURES = [
 ]
 
 
-def masked(text, roots):
+def masked(text, roots, named=()):
+    """`named`: (folder, mask) pairs masked first, such as the build's
+    program folder as {bin}, which lies below the root."""
+    for folder, name in named:
+        if folder:
+            for spelling in _spellings(folder):
+                text = text.replace(spelling, name)
     for root in roots:
         for spelling in _spellings(root):
             text = text.replace(spelling, "{root}")
@@ -41,13 +48,13 @@ def masked(text, roots):
     return text
 
 
-def document(runs, roots):
+def document(runs, roots, named=()):
     """Several runs of mdhost as one accepted document: for each, the
     command (program left out), its exit code, stdout and stderr."""
     parts = []
     for command, code, out, err in runs:
         parts.append("$ mdhost %s\nexit %d\n--- stdout\n%s--- stderr\n%s" % (" ".join(command), code, out, err))
-    return masked("".join(parts), roots)
+    return masked("".join(parts), roots, named)
 
 
 def accepting():

@@ -2,14 +2,18 @@
 """Runs a command and holds its exit code and output against expectations.
 
   expect.py [--exit N] [--out REGEX]... [--err REGEX]... [--json EXPR]... [--repeat N] -- COMMAND...
-  expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... [--accepted DIR] -- PROGRAM...
+  expect.py --table CASES.py --group G --platform P [--set NAME=VALUE]... [--accepted DIR] [--case NAMES]
+            -- PROGRAM...
   expect.py --table CASES.py --registered G1;G2;...
 
 The second form runs every case of group G for platform P from the case
 table (tests/cli/cases.py describes it), PROGRAM followed by each case's
 command with {NAME} filled in from --set, and reports every case that fails.
 With --accepted, a case marked `accepted` also has its whole output held to
-DIR/<case>.txt (support/accepted.py; {src} is masked).
+DIR/<case>.txt (support/accepted.py; {src} is masked). --case (or MD_CASE
+in the environment) runs only the cases whose names match one of NAMES
+(patterns such as check.fix*, space or comma separated). MD_STRESS_RUNS in
+the environment caps how often a repeated case runs.
 
 The third form fails when the table holds a group not in the list (the
 groups tests/CMakeLists.txt runs): a case in an unregistered group would
@@ -20,6 +24,7 @@ never run.
 the value bound to `data`. --repeat runs the command N times, each of which
 must meet every expectation. Prints what it ran and saw when anything is off.
 """
+import fnmatch
 import importlib.util
 import json
 import os
@@ -32,6 +37,7 @@ import accepted
 
 def run_table(options, program):
     settings, table, group, platform, accepted_dir = {}, None, None, None, None
+    names = os.environ.get("MD_CASE", "")
     for i in range(0, len(options), 2):
         name, value = options[i], options[i + 1]
         if name == "--table":
@@ -42,6 +48,8 @@ def run_table(options, program):
             platform = value
         elif name == "--accepted":
             accepted_dir = value
+        elif name == "--case":
+            names = value
         elif name == "--set":
             key, _, setting = value.partition("=")
             settings[key] = setting
@@ -51,28 +59,34 @@ def run_table(options, program):
     cases = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(cases)
     cycles = ["--cycles", "0"] if platform == "sanitize" else []
+    patterns = [n for n in re.split(r"[\s,]+", names) if n]
+    runs_cap = int(os.environ.get("MD_STRESS_RUNS") or 0)
     failed, ran = [], 0
     for case in cases.CASES:
         if case.group() != group or platform not in case.on:
+            continue
+        if patterns and not any(fnmatch.fnmatchcase(case.name, p) for p in patterns):
             continue
         command = []
         for argument in case.command:
             command += cycles if argument == "{cycles}" else [argument.format(**settings)]
         ran += 1
-        for attempt in range(case.repeat.get(platform, 1)):
+        repeats = case.repeat.get(platform, 1)
+        for attempt in range(min(repeats, runs_cap) if runs_cap > 0 else repeats):
             runs = []
             if check(case.prefix + program + command, case.exit, case.out, case.err, case.json, case.name, runs):
                 failed.append(case.name)
                 break
             if accepted_dir and case.accepted:
-                whole = accepted.document([(command,) + runs[0]], [settings.get("src", "")])
+                whole = accepted.document([(command,) + runs[0]], [settings.get("src", "")],
+                                          [(settings.get("bin"), "{bin}"), (settings.get("data"), "{data}")])
                 difference = accepted.compare(os.path.join(accepted_dir, case.name + ".txt"), whole)
                 if difference:
                     print("%s: %s" % (case.name, difference))
                     failed.append(case.name)
                     break
     print("%d cases of %s: %d passed, %d failed %s" % (ran, group, ran - len(failed), len(failed), " ".join(failed)))
-    return 1 if failed or ran == 0 else 0
+    return 1 if failed or (ran == 0 and not patterns) else 0
 
 
 def unregistered_groups(table, registered):
