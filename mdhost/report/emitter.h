@@ -27,7 +27,12 @@ struct OutputOptions {
   // The repository's folder (--root, or the working folder): SARIF's and
   // GitHub's paths are relative to it where they lie below it.
   std::string root = ".";
+  Writer* out = nullptr;  // where it writes; null: mdhost's standard output
 };
+
+inline Writer& WriterOf(const OutputOptions& options) {
+  return options.out != nullptr ? *options.out : StandardOutput();
+}
 
 // Everything a command found, once all is in.
 struct ReportSet {

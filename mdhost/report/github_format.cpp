@@ -49,7 +49,7 @@ std::string Annotation(const char* command, const std::string& file, const Place
 
 class GithubEmitter : public Emitter {
  public:
-  explicit GithubEmitter(const OutputOptions& options) : root_(options.root) {}
+  explicit GithubEmitter(const OutputOptions& options) : root_(options.root), out_(WriterOf(options)) {}
 
   void Reports(const ReportSet& set) override {
     std::string out;
@@ -57,7 +57,7 @@ class GithubEmitter : public Emitter {
       for (const Finding& f : report.Listed())
         if (const char* command = WordsOf(f.severity).github_command) out += FindingAnnotation(command, report.path, f);
     for (const Finding& note : set.notes) out += FindingAnnotation("notice", note.subject.file, note);
-    Print(out);
+    out_.Write(out);
   }
 
   void Diff(const DiffResult& result) override {
@@ -74,7 +74,7 @@ class GithubEmitter : public Emitter {
     // The verdict, as the text's last line says it: the release the change needs.
     if (result.Compared())
       out += Annotation(result.versions.ok ? "notice" : "error", file, {}, "release", VersionLine(result.versions));
-    Print(out);
+    out_.Write(out);
   }
 
  private:
@@ -84,6 +84,7 @@ class GithubEmitter : public Emitter {
   }
 
   std::string root_;
+  Writer& out_;
 };
 
 }  // namespace

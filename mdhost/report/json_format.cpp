@@ -102,16 +102,17 @@ nlohmann::json DiffJson(const DiffResult& result) {
 
 class JsonEmitter : public Emitter {
  public:
-  explicit JsonEmitter(const OutputOptions& options) : strict_(options.strict) {}
+  explicit JsonEmitter(const OutputOptions& options) : strict_(options.strict), out_(WriterOf(options)) {}
   void Reports(const ReportSet& set) override {
     std::vector<Skipped> all = set.skipped;
     all.insert(all.end(), set.helpers.begin(), set.helpers.end());
-    PrintJson(ResultsJson(set.reports, all, set.notes, strict_));
+    out_.Write(JsonText(ResultsJson(set.reports, all, set.notes, strict_)));
   }
-  void Diff(const DiffResult& result) override { PrintJson(DiffJson(result)); }
+  void Diff(const DiffResult& result) override { out_.Write(JsonText(DiffJson(result))); }
 
  private:
   bool strict_;
+  Writer& out_;
 };
 
 }  // namespace

@@ -10,10 +10,22 @@ namespace host {
 
 // Each piece goes out at once: a plugin that crashes mdhost's own process
 // (--in-process) finds what was printed before it already printed.
-void Print(const std::string& utf8) {
-  WriteUtf8(OwnOutput(), utf8);
-  std::fflush(OwnOutput());
+namespace {
+class OwnOutputWriter final : public Writer {
+ public:
+  void Write(const std::string& utf8) override {
+    WriteUtf8(OwnOutput(), utf8);
+    std::fflush(OwnOutput());
+  }
+};
+}  // namespace
+
+Writer& StandardOutput() {
+  static OwnOutputWriter writer;
+  return writer;
 }
+
+void Print(const std::string& utf8) { StandardOutput().Write(utf8); }
 
 std::string Escaped(const std::string& utf8, bool keep_lines) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -157,8 +169,10 @@ std::string VersionLine(const VersionVerdict& v) {
   return line + (v.release.empty() ? " (state it: --release-type major)" : ": raise the version's first number");
 }
 
-void PrintJson(const nlohmann::json& value) {
-  Print(value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+std::string JsonText(const nlohmann::json& value) {
+  return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
+
+void PrintJson(const nlohmann::json& value) { Print(JsonText(value)); }
 
 }  // namespace host

@@ -15,7 +15,21 @@
 
 namespace host {
 
-void Print(const std::string& utf8);
+// Where an emitter writes (UTF-8): mdhost's own standard output, or text
+// kept, as tests render each format in process.
+class Writer {
+ public:
+  virtual ~Writer() = default;
+  virtual void Write(const std::string& utf8) = 0;
+};
+Writer& StandardOutput();  // each piece out at once
+class TextWriter final : public Writer {
+ public:
+  void Write(const std::string& utf8) override { text += utf8; }
+  std::string text;
+};
+
+void Print(const std::string& utf8);  // StandardOutput().Write
 // A plugin's text (ANSI) on the terminal: its line breaks and tabs kept,
 // every other control character shown as \xNN, so that no plugin can move
 // the cursor, clear the screen or ring the bell through mdhost.
@@ -64,5 +78,7 @@ std::string ExplainLine(const std::vector<PluginReport>& reports);
 std::string VersionLine(const VersionVerdict& verdict);
 
 void PrintJson(const nlohmann::json& value);
+// The JSON as mdhost writes it: two spaces' indent, invalid UTF-8 replaced.
+std::string JsonText(const nlohmann::json& value);
 
 }  // namespace host

@@ -59,7 +59,9 @@ nlohmann::json FindingLocation(const std::string& plugin, const Finding& f, cons
 }
 
 nlohmann::json Run(nlohmann::json run, const std::string& root) {
-  run["originalUriBaseIds"] = {{kRootId, {{"uri", FileUri(AnsiToUtf8(AbsolutePath(root))) + "/"}}}};
+  std::string root_uri = FileUri(AnsiToUtf8(AbsolutePath(root)));
+  if (root_uri.back() != '/') root_uri += "/";  // a base URI names a folder
+  run["originalUriBaseIds"] = {{kRootId, {{"uri", root_uri}}}};
   return run;
 }
 
@@ -142,12 +144,13 @@ nlohmann::json DiffLog(const DiffResult& result, const std::string& root) {
 
 class SarifEmitter : public Emitter {
  public:
-  explicit SarifEmitter(const OutputOptions& options) : root_(options.root) {}
-  void Reports(const ReportSet& set) override { PrintJson(ReportsLog(set, root_)); }
-  void Diff(const DiffResult& result) override { PrintJson(DiffLog(result, root_)); }
+  explicit SarifEmitter(const OutputOptions& options) : root_(options.root), out_(WriterOf(options)) {}
+  void Reports(const ReportSet& set) override { out_.Write(JsonText(ReportsLog(set, root_))); }
+  void Diff(const DiffResult& result) override { out_.Write(JsonText(DiffLog(result, root_))); }
 
  private:
   std::string root_;
+  Writer& out_;
 };
 
 }  // namespace

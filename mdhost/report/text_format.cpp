@@ -12,19 +12,19 @@ namespace {
 
 // ---- check ----------------------------------------------------------------
 
-void CheckSection(const PluginReport& report, const OutputOptions& options) {
-  Print("Checking " + AnsiToUtf8(report.path) + "\n" + PrintedLines(report.output, "  "));
+void CheckSection(Writer& out, const PluginReport& report, const OutputOptions& options) {
+  out.Write("Checking " + AnsiToUtf8(report.path) + "\n" + PrintedLines(report.output, "  "));
   for (const Finding& finding : report.findings)
-    if (!options.quiet || finding.IsProblem()) Print(FindingLine(finding) + "\n");
-  if (!report.error.empty()) Print(ErrorLine(report) + "\n");
-  Print(VerdictLine(report, options.strict) + "\n");
+    if (!options.quiet || finding.IsProblem()) out.Write(FindingLine(finding) + "\n");
+  if (!report.error.empty()) out.Write(ErrorLine(report) + "\n");
+  out.Write(VerdictLine(report, options.strict) + "\n");
 }
 
-void CheckEnd(const ReportSet& set, const OutputOptions& options) {
+void CheckEnd(Writer& out, const ReportSet& set, const OutputOptions& options) {
   std::vector<PluginReport> examined;
   for (std::size_t place : set.examined) examined.push_back(set.reports[place]);
-  if (examined.size() > 1) Print(SummaryLine(examined, options.strict) + "\n");
-  if (const std::string explain = ExplainLine(examined); !explain.empty()) Print(explain + "\n");
+  if (examined.size() > 1) out.Write(SummaryLine(examined, options.strict) + "\n");
+  if (const std::string explain = ExplainLine(examined); !explain.empty()) out.Write(explain + "\n");
 }
 
 // ---- scan -------------------------------------------------------------------
@@ -38,9 +38,9 @@ std::string Cell(const std::string& utf8, std::size_t width) {
   return cell + std::string(characters < width ? width - characters : 0, ' ');
 }
 
-void Row(const std::string& name, const std::string& version, const std::string& lua, const std::string& sdk,
-         const std::string& path) {
-  Print(Cell(name, 28) + " " + Cell(version, 12) + " " + Cell(lua, 10) + " " + Cell(sdk, 4) + " " + path + "\n");
+void Row(Writer& out, const std::string& name, const std::string& version, const std::string& lua,
+         const std::string& sdk, const std::string& path) {
+  out.Write(Cell(name, 28) + " " + Cell(version, 12) + " " + Cell(lua, 10) + " " + Cell(sdk, 4) + " " + path + "\n");
 }
 
 std::string TextOr(const PluginReport& report, const char* getter) {
@@ -54,127 +54,130 @@ std::string SdkCell(const PluginReport& report) {
 }
 
 // One plugin's row, with its error and its WARN and FAIL findings below it.
-void ScanRow(const PluginReport& report) {
-  Row(TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter), SdkCell(report),
-      AnsiToUtf8(report.path));
-  if (!report.error.empty()) Print("    " + ErrorLine(report) + "\n");
-  for (const Finding& finding : report.findings) Print("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
-  Print(PrintedLines(report.output, "    "));
+void ScanRow(Writer& out, const PluginReport& report) {
+  Row(out, TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter),
+      SdkCell(report), AnsiToUtf8(report.path));
+  if (!report.error.empty()) out.Write("    " + ErrorLine(report) + "\n");
+  for (const Finding& finding : report.findings)
+    out.Write("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
+  out.Write(PrintedLines(report.output, "    "));
 }
 
-void ScanEnd(const ReportSet& set, const OutputOptions& options) {
+void ScanEnd(Writer& out, const ReportSet& set, const OutputOptions& options) {
   // What plugins do to each other, each line naming the plugin it is about.
   for (std::size_t i = 0; i < set.reports.size(); ++i)
     for (std::size_t f = set.side_by_side_from[i]; f < set.reports[i].findings.size(); ++f)
-      Print(AnsiToUtf8(set.reports[i].path) + ": " + FindingLine(set.reports[i].findings[f]) + "\n");
-  for (const Skipped& s : set.skipped) Print("skipped " + s.path + ": " + s.reason + "\n");
+      out.Write(AnsiToUtf8(set.reports[i].path) + ": " + FindingLine(set.reports[i].findings[f]) + "\n");
+  for (const Skipped& s : set.skipped) out.Write("skipped " + s.path + ": " + s.reason + "\n");
   if (options.verbose)  // modules that are no plugins: the helpers plugins import
-    for (const Skipped& s : set.helpers) Print("helper " + s.path + ": " + s.reason + "\n");
-  if (set.reports.empty()) Print("no plugin modules below " + set.folder + "\n");
+    for (const Skipped& s : set.helpers) out.Write("helper " + s.path + ": " + s.reason + "\n");
+  if (set.reports.empty()) out.Write("no plugin modules below " + set.folder + "\n");
   int failed = 0;
   for (const PluginReport& report : set.reports) failed += !report.Passed(options.strict);
   const auto count = [](std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
-  Print(count(set.reports.size(), "plugin module", "plugin modules") + ", " + std::to_string(failed) +
-        " could not be read or failed; " + std::to_string(set.skipped.size()) + " skipped, " +
-        count(set.helpers.size(), "other module", "other modules") + ", " +
-        count(set.other_files, "other file", "other files") + "\n");
-  if (const std::string explain = ExplainLine(set.reports); !explain.empty()) Print(explain + "\n");
+  out.Write(count(set.reports.size(), "plugin module", "plugin modules") + ", " + std::to_string(failed) +
+            " could not be read or failed; " + std::to_string(set.skipped.size()) + " skipped, " +
+            count(set.helpers.size(), "other module", "other modules") + ", " +
+            count(set.other_files, "other file", "other files") + "\n");
+  if (const std::string explain = ExplainLine(set.reports); !explain.empty()) out.Write(explain + "\n");
 }
 
 // ---- info -------------------------------------------------------------------
 
 // Multi-line texts start on a line of their own, so they read as they are.
-void Field(const char* label, const std::string& ansi) {
+void Field(Writer& out, const char* label, const std::string& ansi) {
   const bool lines = ansi.find('\n') != std::string::npos;
-  Print(std::string(label) + (lines ? ":\n" : ": "));
-  PrintAnsi(ansi);
-  Print("\n");
+  out.Write(std::string(label) + (lines ? ":\n" : ": "));
+  out.Write(Escaped(AnsiToUtf8(ansi), true));
+  out.Write("\n");
 }
 
-void InfoFields(const PluginReport& report) {
-  Print(PrintedLines(report.output, ""));
+void InfoFields(Writer& out, const PluginReport& report) {
+  out.Write(PrintedLines(report.output, ""));
   if (!report.error.empty()) {
-    Print(AnsiToUtf8(report.path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
+    out.Write(AnsiToUtf8(report.path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
     return;
   }
   for (const PluginText& text : kPluginTexts) {
     if (const std::string* value = report.Text(text.getter))
-      Field(text.label, *value);
+      Field(out, text.label, *value);
     else
-      Print(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
+      out.Write(std::string(text.label) + ": (" + text.getter + " not exported or unreadable)\n");
   }
   if (!report.sdk_known)
-    Print("SDK version: unknown\n");
+    out.Write("SDK version: unknown\n");
   else if (report.sdk_version)
-    Print("SDK version: " + std::to_string(*report.sdk_version) + "\n");
+    out.Write("SDK version: " + std::to_string(*report.sdk_version) + "\n");
   else
-    Print("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
+    out.Write("SDK version: 1 (no irPlg_GetSDKVersion export: an SDK1 plugin)\n");
   if (report.actions) {
-    Print("Actions: " + std::to_string(report.actions->size()) + "\n");
-    for (const std::string& action : *report.actions) Print("  " + Escaped(action) + "\n");  // UTF-8 from the parser
+    out.Write("Actions: " + std::to_string(report.actions->size()) + "\n");
+    for (const std::string& action : *report.actions)
+      out.Write("  " + Escaped(action) + "\n");  // UTF-8 from the parser
   } else {
-    Print("Actions: unknown (the action XML could not be read; the finding below says why)\n");
+    out.Write("Actions: unknown (the action XML could not be read; the finding below says why)\n");
   }
-  for (const Finding& finding : report.findings) Print(FindingLine(finding) + "\n");
+  for (const Finding& finding : report.findings) out.Write(FindingLine(finding) + "\n");
 }
 
 // ---- diff -------------------------------------------------------------------
 
-void DiffLines(const DiffResult& result) {
+void DiffLines(Writer& out, const DiffResult& result) {
   if (!result.Compared()) {  // as check reports a plugin that cannot be read
     for (const PluginReport* side : {&result.old_side, &result.new_side})
       if (const std::optional<Finding> failure = side->WhyNoActions())
-        Print(PluginFindingLine(side->path, *failure) + "\n");
+        out.Write(PluginFindingLine(side->path, *failure) + "\n");
     return;
   }
-  Print("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
+  out.Write("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
   for (const Change& c : result.changes) {
     const std::string name = ChangeClassName(c.what);
-    Print(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
-          "\n");
+    out.Write(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
+              "\n");
   }
   const int compatible = result.Count(ChangeClass::kCompatible), notes = result.Count(ChangeClass::kNote);
-  Print(std::to_string(result.Count(ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +
-        " compatible change" + (compatible == 1 ? "" : "s") +
-        (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
-  Print(VersionLine(result.versions) + "\n");
+  out.Write(std::to_string(result.Count(ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +
+            " compatible change" + (compatible == 1 ? "" : "s") +
+            (notes ? ", " + std::to_string(notes) + " note" + (notes == 1 ? "" : "s") : "") + "\n");
+  out.Write(VersionLine(result.versions) + "\n");
 }
 
 // What the author's own files hold that took nothing: a NOTE each, on its line.
-void Notes(const ReportSet& set) {
-  for (const Finding& note : set.notes) Print(FindingLine(note) + "\n");
+void Notes(Writer& out, const ReportSet& set) {
+  for (const Finding& note : set.notes) out.Write(FindingLine(note) + "\n");
 }
 
 class TextEmitter : public Emitter {
  public:
-  explicit TextEmitter(const OutputOptions& options) : options_(options) {}
+  explicit TextEmitter(const OutputOptions& options) : options_(options), out_(WriterOf(options)) {}
 
   void Begin() override {
-    if (options_.listing == Listing::kScan) Row("NAME", "VERSION", "LUA", "SDK", "PATH");
+    if (options_.listing == Listing::kScan) Row(out_, "NAME", "VERSION", "LUA", "SDK", "PATH");
   }
   void Report(const PluginReport& report) override {
     switch (options_.listing) {
-      case Listing::kCheck: CheckSection(report, options_); break;
-      case Listing::kScan: ScanRow(report); break;
-      case Listing::kInfo: InfoFields(report); break;
+      case Listing::kCheck: CheckSection(out_, report, options_); break;
+      case Listing::kScan: ScanRow(out_, report); break;
+      case Listing::kInfo: InfoFields(out_, report); break;
     }
   }
   void Reports(const ReportSet& set) override {
-    Notes(set);
+    Notes(out_, set);
     switch (options_.listing) {
-      case Listing::kCheck: CheckEnd(set, options_); break;
-      case Listing::kScan: ScanEnd(set, options_); break;
+      case Listing::kCheck: CheckEnd(out_, set, options_); break;
+      case Listing::kScan: ScanEnd(out_, set, options_); break;
       case Listing::kInfo:
-        if (const std::string explain = ExplainLine(set.reports); !explain.empty()) Print(explain + "\n");
+        if (const std::string explain = ExplainLine(set.reports); !explain.empty()) out_.Write(explain + "\n");
         break;
     }
   }
-  void Diff(const DiffResult& result) override { DiffLines(result); }
+  void Diff(const DiffResult& result) override { DiffLines(out_, result); }
 
  private:
   OutputOptions options_;
+  Writer& out_;
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "mdhost/system/encoding.h"
 #include "mdhost/system/system.h"
@@ -51,11 +53,32 @@ std::string OwnProgramPath() {
   return length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "mdhost";
 }
 
+// As GetFullPathName does on Windows: made absolute, "." and ".." segments
+// and doubled separators resolved by the name alone.
 std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char here[4096];
-  if (getcwd(here, sizeof here) == nullptr) return path;
-  return std::string(here) + "/" + path;
+  std::string joined = path;
+  if (path.empty() || path[0] != '/') {
+    char here[4096];
+    if (getcwd(here, sizeof here) == nullptr) return path;
+    joined = std::string(here) + "/" + path;
+  }
+  std::vector<std::string> segments;
+  std::size_t at = 0;
+  while (at <= joined.size()) {
+    std::size_t end = joined.find('/', at);
+    if (end == std::string::npos) end = joined.size();
+    const std::string segment = joined.substr(at, end - at);
+    if (segment == "..") {
+      if (!segments.empty()) segments.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      segments.push_back(segment);
+    }
+    at = end + 1;
+  }
+  std::string out;
+  for (const std::string& segment : segments) out += "/" + segment;
+  if (!joined.empty() && joined.back() == '/' && !out.empty()) out += "/";
+  return out.empty() ? "/" : out;
 }
 
 bool NamesIgnoreCase() { return false; }
