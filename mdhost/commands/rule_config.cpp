@@ -6,6 +6,7 @@
 #include <sstream>
 #include "mdhost/commands/suppressions.h"
 
+#include "mdhost/contract/rule_levels.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
@@ -84,6 +85,18 @@ bool ReadIgnore(const toml::table& entry, const std::string& path, const std::st
     *error = Where(where, entry.source()) + ": [[ignore]] names no rule mdhost has (rule = \"MDnnn\")";
     return false;
   }
+  if (NeverAccepted(ignore->rule)) {
+    *error = Where(where, entry.source()) + ": [[ignore]] names " + ignore->rule +
+             ", which cannot be accepted: a plugin that cannot be read, or crashes, stays failed";
+    return false;
+  }
+  // An empty name would match every finding of its rule: say so instead.
+  for (auto&& [key, node] : entry)
+    if (key.str() != "reason" && node.value<std::string>()->empty()) {
+      *error = Where(where, key.source()) + ": [[ignore]]'s " + std::string(key.str()) +
+               " is empty; leave the key out to mean any";
+      return false;
+    }
   return true;
 }
 

@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mdhost/contract/rule_levels.h"
+#include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -42,7 +44,9 @@ std::string NamedFrom(const std::string& folder, const std::string& path) {
   return name;
 }
 
-bool Accepted(const Finding& finding) { return finding.IsProblem() && !finding.crashed; }
+bool Accepted(const Finding& finding) {
+  return finding.IsProblem() && !finding.crashed && !NeverAccepted(finding.rule);
+}
 
 // Moves the findings `take` says yes to into the suppressed, with why.
 template <class Take>
@@ -50,7 +54,7 @@ int Suppress(PluginReport* report, const std::string& reason, const std::string&
   int moved = 0;
   std::vector<Finding> kept;
   for (Finding& finding : report->findings) {
-    if (!finding.crashed && take(finding)) {
+    if (Accepted(finding) && take(finding)) {
       report->suppressed.push_back({std::move(finding), reason, by});
       ++moved;
     } else {
@@ -63,12 +67,31 @@ int Suppress(PluginReport* report, const std::string& reason, const std::string&
 
 BaselineEntry EntryOf(const std::string& folder, const std::string& plugin, const Finding& finding) {
   const Subject& s = finding.subject;
-  return {finding.rule, NamedFrom(folder, plugin), s.exports, s.action, s.argument, s.element};
+  return {finding.rule, NamedFrom(folder, plugin), s.exports, s.action, s.argument, ElementKind(s.element)};
 }
+
+// The baseline file formats read: 1 kept positions in its element paths
+// (read without them), 2 has none.
+constexpr int kBaselineVersion = 2;
 
 }  // namespace
 
 bool GlobMatches(const std::string& glob, const std::string& path) { return Matches(glob.c_str(), path.c_str()); }
+
+std::string ElementKind(const std::string& element) {
+  std::string kind;
+  for (std::size_t i = 0; i < element.size(); ++i) {
+    if (element[i] == '[') {
+      const std::size_t close = element.find(']', i);
+      if (close != std::string::npos && close > i + 1 && element.find_first_not_of("0123456789", i + 1) == close) {
+        i = close;
+        continue;
+      }
+    }
+    kind += element[i];
+  }
+  return kind;
+}
 
 int Ignore(const IgnoreEntry& entry, PluginReport* report) {
   const std::string where = entry.project_file + ":" + std::to_string(entry.line);
@@ -103,7 +126,7 @@ std::string BaselineText(const std::vector<PluginReport>& reports, const std::st
       if (!value.empty()) entry[key] = value;
     list.push_back(entry);
   }
-  return nlohmann::json({{"mdhost_baseline", 1}, {"findings", list}})
+  return nlohmann::json({{"mdhost_baseline", kBaselineVersion}, {"findings", list}})
              .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
          "\n";
 }
@@ -117,17 +140,54 @@ bool Baseline::Read(const std::string& path, std::string* error) {
     *error = AnsiToUtf8(path) + ": cannot be read";
     return false;
   }
+  const std::string where = AnsiToUtf8(path);
   const nlohmann::json data = nlohmann::json::parse(bytes.str(), nullptr, false);
-  if (!data.is_object() || data.value("mdhost_baseline", 0) != 1 || !data["findings"].is_array()) {
-    *error = AnsiToUtf8(path) + ": no baseline mdhost wrote (--write-baseline FILE writes one)";
+  const nlohmann::json* version =
+      data.is_object() && data.contains("mdhost_baseline") ? &data["mdhost_baseline"] : nullptr;
+  if (version == nullptr || !version->is_number_integer() || !data.contains("findings") ||
+      !data["findings"].is_array()) {
+    *error = where + ": no baseline mdhost wrote (--write-baseline FILE writes one)";
     return false;
   }
-  for (const nlohmann::json& f : data["findings"]) {
-    const auto text = [&](const char* key) {
-      return f.is_object() && f.contains(key) && f[key].is_string() ? f[key].get<std::string>() : std::string();
-    };
-    entries_.push_back(
-        {text("rule"), text("plugin"), text("exports"), text("action"), text("argument"), text("element")});
+  if (version->get<int>() < 1 || version->get<int>() > kBaselineVersion) {
+    *error = where + ": a baseline of format " + version->dump() + ", which this mdhost does not read (it reads 1 to " +
+             std::to_string(kBaselineVersion) + ")";
+    return false;
+  }
+  const nlohmann::json& findings = data["findings"];
+  for (std::size_t i = 0; i < findings.size(); ++i) {
+    const nlohmann::json& f = findings[i];
+    const std::string at = where + ": findings[" + std::to_string(i) + "]";
+    if (!f.is_object()) {
+      *error = at + " is no object";
+      return false;
+    }
+    BaselineEntry entry;
+    for (const auto& [key, field] : {std::pair<const char*, std::string*>{"rule", &entry.rule},
+                                     {"plugin", &entry.plugin},
+                                     {"exports", &entry.exports},
+                                     {"action", &entry.action},
+                                     {"argument", &entry.argument},
+                                     {"element", &entry.element}}) {
+      if (!f.contains(key)) continue;
+      if (!f[key].is_string() || f[key].get<std::string>().empty()) {
+        *error = at + "." + key + " is no text (or an empty one)";
+        return false;
+      }
+      *field = f[key].get<std::string>();
+    }
+    if (entry.rule.empty() || entry.plugin.empty() || !IsRuleId(entry.rule)) {
+      *error = at + " names no rule mdhost has, or no plugin";
+      return false;
+    }
+    if (NeverAccepted(entry.rule)) {
+      *error = at + " names " + entry.rule +
+               ", which cannot be accepted: a plugin that cannot be read, or crashes, "
+               "stays failed";
+      return false;
+    }
+    entry.element = ElementKind(entry.element);
+    entries_.push_back(entry);
   }
   taken_.assign(entries_.size(), false);
   return true;

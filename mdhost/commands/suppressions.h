@@ -25,9 +25,16 @@ bool GlobMatches(const std::string& glob, const std::string& path);
 // suppressed; how many it moved.
 int Ignore(const IgnoreEntry& entry, PluginReport* report);
 
+// An element's path without positions ("/ActionTemplates/Action/Arguments/
+// Arg/Type" of ".../Action[2]/Arguments/Arg[1]/Type"): what a baseline keeps,
+// so that actions moved or reordered are still the same.
+std::string ElementKind(const std::string& element);
+
 // A finding as a baseline holds it: its rule, its plugin's file (relative
-// to the baseline's folder, forward slashes) and its subject; no line, so
-// that a finding whose line moved is still the same.
+// to the baseline's folder, forward slashes) and its subject by name (the
+// action, the argument, the element's kind); no line nor position, so that
+// a finding whose line moved, or whose action moved, is still the same.
+// Entries alike are counted: two accept two findings, not a third.
 struct BaselineEntry {
   std::string rule, plugin, exports, action, argument, element;
   bool operator<(const BaselineEntry& other) const;

@@ -21,12 +21,14 @@ void ApplyRuleSettings(const RuleSettings& settings, PluginReport* report) {
   findings.erase(std::remove_if(findings.begin(), findings.end(),
                                 [&](const Finding& f) {
                                   const auto it = settings.find(f.rule);
-                                  return !f.crashed && it != settings.end() && it->second.level == RuleLevel::kAllow;
+                                  return !f.crashed && !NeverAccepted(f.rule) && it != settings.end() &&
+                                         it->second.level == RuleLevel::kAllow;
                                 }),
                  findings.end());
   for (Finding& finding : findings) {
     const auto it = settings.find(finding.rule);
-    if (it == settings.end() || finding.severity == Severity::kPass || finding.crashed) continue;
+    if (it == settings.end() || finding.severity == Severity::kPass || finding.crashed || NeverAccepted(finding.rule))
+      continue;
     const Severity chosen = it->second.level == RuleLevel::kDeny ? Severity::kFail : Severity::kWarn;
     if (chosen == finding.severity) continue;
     finding.rule_severity = finding.severity;

@@ -10,6 +10,11 @@ const Rule* FindRule(const std::string& id) {
   return nullptr;
 }
 
+bool NeverAccepted(const std::string& id) {
+  return id == rule::kNotWellFormed ||
+         (id.size() == 5 && id.compare(0, 4, "MD00") == 0 && id[4] >= '1' && id[4] <= '8');
+}
+
 Severity RuleSeverity(const std::string& id) {
   const Rule* rule = FindRule(id);
   return rule ? rule->severity : Severity::kFail;

@@ -93,5 +93,10 @@ constexpr Rule kAll[] = {MD_RULES(MD_RULE_ENTRY)};
 const Rule* FindRule(const std::string& id);
 // Its severity; FAIL for an ID no rule has (a worker's report could say one).
 Severity RuleSeverity(const std::string& id);
+// A rule whose finding says the plugin could not be read or examined to the
+// end (MD001-MD008: not loaded, no plugin, a crash, hang, exit or overrun,
+// mdhost's own means; MD301: its document unread): no level lowers it and
+// no [[ignore]] entry or baseline accepts it.
+bool NeverAccepted(const std::string& id);
 
 }  // namespace host

@@ -60,6 +60,19 @@ TEST(RuleLevels, ACrashIsNeverAllowedNorLowered) {
   }
 }
 
+// A plugin that cannot be read stays failed whatever level is set for it.
+TEST(RuleLevels, AnUnreadablePluginIsNeverAllowedNorLowered) {
+  for (const char* rule : {"MD001", "MD002", "MD008", "MD301"}) {
+    host::PluginReport report;
+    report.findings = {{rule, Severity::kFail, "cannot be read"}};
+    host::ApplyRuleSettings({{rule, {RuleLevel::kAllow, "--allow"}}}, &report);
+    host::ApplyRuleSettings({{rule, {RuleLevel::kWarn, "--warn"}}}, &report);
+    EXPECT_EQ(std::string(rule) + "=3 ", Levels(report));
+  }
+  EXPECT_FALSE(host::NeverAccepted("MD009"));
+  EXPECT_FALSE(host::NeverAccepted("MD302"));
+}
+
 class RuleFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -123,6 +136,13 @@ TEST_F(RuleFiles, AFileThatCannotBeUsedIsRefusedWithItsLine) {
       {"ignore = \"MD310\"\n", ":1: ignore is no array of tables"},
       {"rules = \"MD501\"\n", ":1: rules is no table"},
       {"[rules]\nmd501 = \"allow\"\n", ":2: md501 is no rule"},
+      {"[[ignore]]\nrule = \"MD999\"\n", ":1: [[ignore]] names no rule mdhost has"},
+      // Nothing unreadable, no crash, is accepted; an empty name would take all.
+      {"[[ignore]]\nrule = \"MD301\"\n", ":1: [[ignore]] names MD301, which cannot be accepted"},
+      {"[[ignore]]\nrule = \"MD003\"\nreason = \"flaky\"\n", ":1: [[ignore]] names MD003, which cannot be accepted"},
+      {"[[ignore]]\nrule = \"MD313\"\naction = \"\"\n", ":3: [[ignore]]'s action is empty"},
+      {"[[ignore]]\nrule = \"MD313\"\nfile = \"\"\n", ":3: [[ignore]]'s file is empty"},
+      {"document = \"\"\n", ":1: document is the source document's path, a text"},
   };
   for (const auto& c : cases) {
     Write("bad.toml", c.text);
