@@ -121,6 +121,36 @@ expect("a new fault fails; the gone one is said", code == 1 and re.search(r"WARN
        not re.search(r"WARN  MD310 [^\n]*\"strng\"", out) and
        re.search(r"NOTE  MD311 in the baseline but no longer found \(src/actions\.xml", out), out)
 
+# No output onto a file read: each refused (exit 2), the file as it was.
+write(doc, original)
+write("mdhost.toml", "[rules]\n")
+for arguments, victim in ((["doc", "-o", doc, doc], doc),
+                          (["check", "--write-baseline", "mdhost.toml", doc], "mdhost.toml"),
+                          (["check", "--write-baseline", doc, doc], doc),
+                          (["check", "--baseline", "baseline.json", "--write-baseline", "baseline.json", doc],
+                           "baseline.json")):
+    before = read(victim)
+    code, out, err = run(*arguments)
+    expect("%s is refused and leaves %s as it was" % (" ".join(arguments), victim),
+           code == 2 and read(victim) == before and "a file this check reads" in err + out or "the file doc reads" in err,
+           err)
+os.remove(os.path.join(scratch, "mdhost.toml"))
+if os.name == "posix" and not mdhost[0].endswith("wine-run.sh") and "wine" not in " ".join(mdhost):
+    # A fix stopped by a file-size limit leaves the document whole; one made
+    # through a link writes the link's target and keeps the link.
+    write(doc, original + b"<!--" + b"x" * 20000 + b"-->\n")
+    before = read(doc)
+    subprocess.run(["sh", "-c", 'ulimit -f 8 && exec "$@"', "sh"] + mdhost + ["check", "--fix", doc], cwd=scratch,
+                   capture_output=True, timeout=300)
+    expect("a fix stopped half way leaves the document whole", read(doc) == before)
+    write(doc, original)
+    os.symlink("actions.xml", os.path.join(scratch, "src", "linked.xml"))
+    run("check", "--fix", "src/linked.xml")
+    expect("a fix through a link writes its target and keeps the link",
+           os.path.islink(os.path.join(scratch, "src", "linked.xml")) and b"<Type>string</Type>" in read(doc))
+    os.remove(os.path.join(scratch, "src", "linked.xml"))
+    write(doc, original)
+
 # github: the repository's own names, whatever the working folder.
 code, out, _ = run("check", "--format", "github", "--root", ".", doc)
 expect("github names the file as the repository does", "::warning file=src/actions.xml,line=8,col=76,title=MD310::"

@@ -84,6 +84,20 @@ int CheckCommand(const Invocation& call) {
     Complain(why);
     return kExitUsage;
   }
+  // No output onto a file read: the baseline written is none of them.
+  if (!call.write_baseline.empty()) {
+    std::vector<std::string> read = named.files;
+    for (const std::string& file : choices.FilesRead()) read.push_back(file);
+    for (const std::string& file : {call.document, call.baseline, call.config_file}) read.push_back(file);
+    for (const std::string& module : modules)
+      if (const std::optional<std::string> source = choices.DocumentFor(module)) read.push_back(*source);
+    for (const std::string& file : read)
+      if (!file.empty() && SameFile(call.write_baseline, file)) {
+        Complain("--write-baseline " + AnsiToUtf8(call.write_baseline) + " is " + AnsiToUtf8(file) +
+                 ", a file this check reads: name another file for the baseline");
+        return kExitUsage;
+      }
+  }
   if (call.fix) {
     std::vector<std::string> sources;
     for (std::size_t place : document_places) sources.push_back(named.files[place]);
@@ -126,7 +140,7 @@ int CheckCommand(const Invocation& call) {
   documents_before(named.files.size());
   if (std::string why; !acceptance.Finish(&set, &why)) {
     Complain(why);
-    if (status == kExitOk) status = kExitNoInput;
+    status = kExitNoInput;  // whatever was found: the file asked for is not there
   }
   out->Reports(set);
   return status;

@@ -2,8 +2,6 @@
 // action document and its getters say, as one self-contained HTML page or as
 // Markdown, with an anchor per action (#Table.Action) that a help export can
 // open.
-#include <fstream>
-
 #include "mdhost/commands/commands.h"
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/doc_page.h"
@@ -36,6 +34,10 @@ std::optional<std::string> DocumentVersion(const PluginReport& report) {
 int DocCommand(const Invocation& call) {
   const std::string& path = call.arguments[0];
   if (const int status = RequireFile(path)) return status;
+  if (!call.output.empty() && SameFile(call.output, path)) {
+    Complain("-o " + AnsiToUtf8(call.output) + " is the file doc reads: name another file for the page");
+    return kExitUsage;
+  }
   Examiner examiner(call.isolated, call.timeout_seconds);
   const PluginReport report = ReadActionSource(path, examiner);
   if (const std::optional<Finding> failure = report.WhyNoActions()) {
@@ -64,10 +66,8 @@ int DocCommand(const Invocation& call) {
     Print(page_text);
     return kExitOk;
   }
-  std::ofstream out(call.output, std::ios::binary);
-  out << page_text;
-  if (!out.flush()) {
-    Complain(AnsiToUtf8(call.output) + ": cannot be written");
+  if (std::string why; !WriteWholeFile(call.output, page_text, &why)) {
+    Complain(AnsiToUtf8(call.output) + ": cannot be written: " + why);
     return kExitNoInput;
   }
   return kExitOk;

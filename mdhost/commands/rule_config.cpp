@@ -2,8 +2,6 @@
 
 #include <toml++/toml.h>
 
-#include <fstream>
-#include <sstream>
 #include "mdhost/commands/suppressions.h"
 
 #include "mdhost/contract/rule_levels.h"
@@ -110,16 +108,14 @@ bool ReadProjectFile(const std::string& path, ProjectSettings* project, std::str
     *error = where + ": cannot be read (it is no file)";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) {
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) {
     *error = where + ": cannot be read";
     return false;
   }
   toml::table table;
   try {
-    table = toml::parse(bytes.str(), where);
+    table = toml::parse(bytes, where);
   } catch (const toml::parse_error& e) {
     *error = Where(where, e.source()) + ": not TOML: " + std::string(e.description());
     return false;

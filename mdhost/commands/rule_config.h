@@ -70,7 +70,17 @@ class RuleChoices {
   std::map<std::string, std::string> file_of_plugin_;
   std::map<std::string, std::optional<std::string>> file_of_folder_;  // found already
   std::map<std::string, ProjectSettings> files_;                      // read, by path
-  std::map<const IgnoreEntry*, int> used_;                            // findings each entry matched
+
+ public:
+  // The project files read so far.
+  std::vector<std::string> FilesRead() const {
+    std::vector<std::string> read;
+    for (const auto& file : files_) read.push_back(file.first);
+    return read;
+  }
+
+ private:
+  std::map<const IgnoreEntry*, int> used_;  // findings each entry matched
   std::map<std::string, RuleSettings> by_plugin_;
 };
 

@@ -1,8 +1,6 @@
 #include "mdhost/commands/source_fixes.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/action_document.h"
@@ -50,15 +48,9 @@ std::string UnifiedDiff(const std::string& name, const std::string& before, cons
 
 bool FixSource(const std::string& source, bool write, SourceFixes* out, std::string* error) {
   std::string text;
-  {
-    std::ifstream in(source, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!IsFile(source) || !in) {
-      *error = AnsiToUtf8(source) + ": cannot be read";
-      return false;
-    }
-    text = bytes.str();
+  if (!ReadWholeFile(source, &text)) {
+    *error = AnsiToUtf8(source) + ": cannot be read";
+    return false;
   }
   // A fix may make another one possible (a Type mended to "string" lets a
   // Default get its quotes): the document is read again after each round.
@@ -84,10 +76,9 @@ bool FixSource(const std::string& source, bool write, SourceFixes* out, std::str
   const std::string name = AnsiToUtf8(source);
   out->diff = UnifiedDiff(name, text, fixed);
   if (!write || fixed == text) return true;
-  std::ofstream file(source, std::ios::binary | std::ios::trunc);
-  file << fixed;
-  if (!file.flush()) {
-    *error = name + ": cannot be written";
+  // Beside it, then renamed over it: a write that stops leaves it whole.
+  if (std::string why; !WriteWholeFile(source, fixed, &why)) {
+    *error = name + ": cannot be written (left as it was): " + why;
     return false;
   }
   return true;

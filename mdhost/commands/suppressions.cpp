@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include <nlohmann/json.hpp>
@@ -133,15 +131,13 @@ std::string BaselineText(const std::vector<PluginReport>& reports, const std::st
 
 bool Baseline::Read(const std::string& path, std::string* error) {
   path_ = path;
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!IsFile(path) || !in) {
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) {
     *error = AnsiToUtf8(path) + ": cannot be read";
     return false;
   }
   const std::string where = AnsiToUtf8(path);
-  const nlohmann::json data = nlohmann::json::parse(bytes.str(), nullptr, false);
+  const nlohmann::json data = nlohmann::json::parse(bytes, nullptr, false);
   const nlohmann::json* version =
       data.is_object() && data.contains("mdhost_baseline") ? &data["mdhost_baseline"] : nullptr;
   if (version == nullptr || !version->is_number_integer() || !data.contains("findings") ||
@@ -245,12 +241,11 @@ bool Acceptance::Finish(ReportSet* set, std::string* error) {
     set->notes.insert(set->notes.end(), gone.begin(), gone.end());
   }
   if (call_.write_baseline.empty()) return true;
-  std::ofstream out(call_.write_baseline, std::ios::binary);
   std::vector<PluginReport> found;
   for (const auto& plugin : found_) found.push_back(plugin.second);
-  out << BaselineText(found, FolderOf(call_.write_baseline));
-  if (out.flush()) return true;
-  *error = AnsiToUtf8(call_.write_baseline) + ": cannot be written";
+  std::string why;
+  if (WriteWholeFile(call_.write_baseline, BaselineText(found, FolderOf(call_.write_baseline)), &why)) return true;
+  *error = AnsiToUtf8(call_.write_baseline) + ": cannot be written: " + why;
   return false;
 }
 

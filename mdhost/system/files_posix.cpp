@@ -1,12 +1,14 @@
 // mdhost's output encodings, files and process figures on POSIX, for the native
 // build. Plugin texts are Windows texts: they are read as Windows-1252.
 #include <dirent.h>
+#include <fcntl.h>
 #include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -82,6 +84,69 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 bool NamesIgnoreCase() { return false; }
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  if (!IsFile(path)) return false;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bytes->clear();
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      close(fd);
+      return got == 0;
+    }
+    bytes->append(chunk, static_cast<std::size_t>(got));
+  }
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* why) {
+  // The link's target is what is replaced; a name not there yet is made.
+  std::string target = path;
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  struct stat before;
+  const bool existed = stat(target.c_str(), &before) == 0;
+  std::string temporary = target + ".mdhost-XXXXXX";
+  const int fd = mkstemp(&temporary[0]);
+  if (fd < 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  mode_t mode = 0;
+  if (existed) {
+    mode = before.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool written = fchmod(fd, mode) == 0;
+  for (std::size_t at = 0; written && at < bytes.size();) {
+    const ssize_t put = write(fd, bytes.data() + at, bytes.size() - at);
+    if (put < 0 && errno == EINTR) continue;
+    written = put > 0;
+    if (written) at += static_cast<std::size_t>(put);
+  }
+  written = written && fsync(fd) == 0;
+  const int error = errno;
+  written = close(fd) == 0 && written;
+  if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
+    *why = std::strerror(written ? errno : error);
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x, y;
+  return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
 
 bool Exists(const std::string& path) {
   struct stat st;

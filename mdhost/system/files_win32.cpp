@@ -113,6 +113,81 @@ std::string AbsolutePath(const std::string& path) {
 
 bool NamesIgnoreCase() { return true; }
 
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  if (!IsFile(path)) return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  char chunk[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0) bytes->append(chunk, got);
+  CloseHandle(file);
+  return ok;
+}
+
+namespace {
+
+// The file a name reaches, links followed; the name itself where it is not there.
+std::string FinalName(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  char name[MAX_PATH * 4];
+  const DWORD length = GetFinalPathNameByHandleA(file, name, sizeof name, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  if (length == 0 || length >= sizeof name) return path;
+  std::string final(name, length);
+  if (final.compare(0, 4, "\\\\?\\") == 0 && final.size() > 6 && final[5] == ':') final.erase(0, 4);
+  return final;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* why) {
+  const std::string target = FinalName(path);
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  char temporary[MAX_PATH];
+  if (GetTempFileNameA(FolderOf(target).c_str(), "mdh", 0, temporary) == 0) {
+    *why = LastErrorText();
+    return false;
+  }
+  HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool written = file != INVALID_HANDLE_VALUE;
+  for (std::size_t at = 0; written && at < bytes.size();) {
+    DWORD put = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 20));
+    written = WriteFile(file, bytes.data() + at, chunk, &put, nullptr) && put > 0;
+    at += put;
+  }
+  written = written && FlushFileBuffers(file);
+  if (!written) *why = LastErrorText();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (written && attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(temporary, attributes);
+  if (written && !MoveFileExA(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    *why = LastErrorText();
+    written = false;
+  }
+  if (!written) DeleteFileA(temporary);
+  return written;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const std::string* names[2] = {&a, &b};
+  for (int i = 0; i < 2; ++i) {
+    HANDLE file = CreateFileA(names[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const BOOL known = GetFileInformationByHandle(file, &info[i]);
+    CloseHandle(file);
+    if (!known) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFile(const std::string& path) {

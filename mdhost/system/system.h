@@ -149,6 +149,16 @@ std::string OwnProgramPath();
 std::string AbsolutePath(const std::string& path);
 // Whether the file system tells names apart by case (no on Windows).
 bool NamesIgnoreCase();
+// The whole file's bytes; false where it is no file or cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+// Writes `bytes` to a new file beside `path` and renames it over `path`, so
+// that a write stopped half way (a full disk, a size limit, a signal) leaves
+// the old file whole. A symbolic link's target is written and the link
+// kept; a file's permissions are kept. False, and why, where it cannot.
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* why);
+// Whether both names reach one file (a link, another spelling or case, a
+// path through other folders); false where either is not there.
+bool SameFile(const std::string& a, const std::string& b);
 // `path` relative to the folder `root`, with forward slashes
 // ("build/x.lmd"), both made absolute and their "." and ".." steps taken; ""
 // when it lies outside `root` (or is `root`).
