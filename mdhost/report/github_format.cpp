@@ -30,15 +30,6 @@ std::string GithubEscaped(const std::string& text, bool property) {
   return out;
 }
 
-// The file as the repository names it: relative to the root where it lies
-// below it, absolute otherwise; forward slashes either way.
-std::string RepositoryName(const std::string& path, const std::string& root) {
-  std::string name = RelativeTo(root, path);
-  if (name.empty()) name = AbsolutePath(path);
-  for (char& c : name)
-    if (c == '\\') c = '/';
-  return AnsiToUtf8(name);
-}
 
 std::string Annotation(const char* command, const std::string& file, const Place& place, const std::string& title,
                        const std::string& message) {

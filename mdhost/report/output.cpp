@@ -173,6 +173,14 @@ std::string JsonText(const nlohmann::json& value) {
   return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
+std::string RepositoryName(const std::string& path, const std::string& root) {
+  std::string name = RelativeTo(root, path);
+  if (name.empty()) name = AbsolutePath(path);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return AnsiToUtf8(name);
+}
+
 void PrintJson(const nlohmann::json& value) { Print(JsonText(value)); }
 
 }  // namespace host

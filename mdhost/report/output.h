@@ -78,6 +78,10 @@ std::string ExplainLine(const std::vector<PluginReport>& reports);
 std::string VersionLine(const VersionVerdict& verdict);
 
 void PrintJson(const nlohmann::json& value);
+
+// The file as the repository names it (UTF-8): relative to `root` where it
+// lies below it, absolute otherwise; forward slashes either way.
+std::string RepositoryName(const std::string& path, const std::string& root);
 // The JSON as mdhost writes it: two spaces' indent, invalid UTF-8 replaced.
 std::string JsonText(const nlohmann::json& value);
 
