@@ -76,14 +76,27 @@ std::string NearestName(const std::string& name, const std::vector<std::string>&
 
 std::string DidYouMean(const std::string& meant) { return meant.empty() ? "" : "; did you mean \"" + meant + "\"?"; }
 
+namespace {
+
+// Words an author meant as a string (hello world, C:\\Data, e-mail): no
+// quote, bracket, operator or concatenation that would make it a broken
+// expression, whose quoting would change what the author wrote.
+bool PlainText(const std::string& value) {
+  return value.find_first_of("\"'[]{}()=<>~^#;+*/%") == std::string::npos && value.find("..") == std::string::npos &&
+         value.find("--") == std::string::npos;
+}
+
+}  // namespace
+
 DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
   const std::string& value = argument.default_value;
   if (value.empty()) return {};
   const std::string& type = argument.type;
   const std::string as_string = LuaQuoted(value);  // a Lua string of the very text
   if (!IsLuaExpression(value)) {
-    // Words where a string was meant: quoted, they are one.
-    if (type == "string" && IsLuaExpression(as_string))
+    // Words where a string was meant: quoted, they are one. A broken
+    // expression is the author's to mend: no fix guesses at it.
+    if (type == "string" && PlainText(value) && IsLuaExpression(as_string))
       return {"\"" + value + "\", which is no Lua expression a script could write; as a string: " + as_string,
               as_string};
     return {"\"" + value + "\", which is no Lua expression a script could write", ""};
