@@ -81,10 +81,12 @@ expect("a module built from another document", re.search(
     r"WARN  MD315 the module's action document is not src[/\\]actions\.xml: they differ from line 1 on", out), out)
 
 # --fix --diff writes nothing; --fix changes the misspelt tokens alone.
-code, out, _ = run("check", "--fix", "--diff", doc)
+done = subprocess.run(mdhost + ["check", "--fix", "--diff", doc], capture_output=True, cwd=scratch, timeout=300)
+patch = done.stdout
 expect("--fix --diff writes nothing", read(doc) == original)
-expect("--fix --diff shows the change", "-\t\t<Arguments><Arg><Name>Who</Name>" in out and
-       "+\t\t\t<Default>\"hello world\"</Default><Required>0</Required></Arg></Arguments>" in out, out)
+expect("--fix --diff prints the patch alone, the report on standard error",
+       patch.startswith(b"--- a/src/actions.xml\n+++ b/src/actions.xml\n@@ ") and b"Checking" not in patch and
+       b"Checking" in done.stderr and b"+\t\t\t<Default>\"hello world\"</Default>" in patch, patch)
 code, out, _ = run("check", "--strict", "--fix", doc)
 wanted = original.replace(b"<Type>strng</Type>", b"<Type>string</Type>").replace(
     b"<Default>hello world</Default>", b"<Default>\"hello world\"</Default>")
@@ -93,6 +95,27 @@ expect("--fix says what it fixed, and those rules are quiet afterwards",
        "src/actions.xml:8:76: fixed MD310 strng -> string" in out.replace("\\", "/") and
        re.search(r"fixed MD311 hello world -> \"hello world\"", out) and "MD310 /" not in out and
        "MD311 /" not in out and "MD313" in out, out)
+
+# The patch applies as printed (git apply, patch -p1) and gives what --fix writes.
+if shutil.which("git"):
+    write("fix.patch", patch)
+    write(doc, original)
+    # As in the author's own repository: not the project's, whose build holds the scratch folder.
+    alone = dict(os.environ, GIT_CEILING_DIRECTORIES=os.path.dirname(os.path.abspath(scratch)))
+    applied = subprocess.run(["git", "apply", "fix.patch"], cwd=scratch, capture_output=True, env=alone)
+    expect("git apply takes the patch and gives what --fix wrote", applied.returncode == 0 and read(doc) == wanted,
+           applied.stderr)
+    write(doc, wanted)
+
+# --fix leaves what the author allowed or accepted as it is.
+for config in ('[rules]\nMD310 = "allow"\n', '[[ignore]]\nrule = "MD310"\nreason = "the host reads strng"\n'):
+    write(doc, original)
+    write("mdhost.toml", config)
+    run("check", "--fix", doc)
+    expect("--fix leaves MD310 alone under " + config.split("\n")[0],
+           b"<Type>strng</Type>" in read(doc), read(doc))
+    os.remove(os.path.join(scratch, "mdhost.toml"))
+write(doc, wanted)
 
 # [[ignore]] by rule and action; an entry that took nothing is a NOTE.
 write("mdhost.toml", '[[ignore]]\nrule = "MD313"\naction = "Greeter.Wave"\nreason = "counted in its note"\n\n'

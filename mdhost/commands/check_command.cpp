@@ -19,23 +19,42 @@
 namespace host {
 namespace {
 
+// A source document to fix, and the plugin whose report its findings join
+// (the document itself, or the module built from it).
+struct FixTarget {
+  std::string source, plugin;
+};
+
 // --fix: each source document mended (the documents named, and the module's
 // source where one is named) before it is checked, so that what was fixed
-// is quiet; with --diff, the change shown and nothing written.
-int FixSources(const Invocation& call, const std::vector<std::string>& sources) {
-  for (const std::string& source : sources) {
+// is quiet; what the author allowed or accepted is left as it is. With
+// --diff, the change alone on standard output, as a patch, and nothing
+// written.
+int FixSources(const Invocation& call, const std::vector<FixTarget>& targets, const Acceptance& acceptance) {
+  for (const FixTarget& target : targets) {
     SourceFixes fixes;
     std::string why;
-    if (!FixSource(source, !call.fix_diff, &fixes, &why)) {
+    const auto wanted = [&](const Finding& finding) {
+      Finding placed = finding;
+      if (target.plugin != target.source) placed.subject.file = target.source;
+      return !acceptance.WouldAccept(target.plugin, placed);
+    };
+    if (!FixSource(target.source, RepositoryName(target.source, call.root), !call.fix_diff, wanted, &fixes, &why)) {
       Complain(why);
       return kExitNoInput;
     }
-    std::string said = call.fix_diff ? fixes.diff : "";
-    if (!call.fix_diff)
-      for (std::size_t i = 0; i < fixes.fixed.size(); ++i)
-        said += FixedLine(source, fixes.fixed[i], fixes.before[i]) + "\n";
+    if (!fixes.settled)
+      Complain(AnsiToUtf8(target.source) + ": the fixes did not settle in " + std::to_string(kFixRounds) +
+               " rounds; what was fixed is kept");
+    if (call.fix_diff) {
+      std::fwrite(fixes.diff.data(), 1, fixes.diff.size(), OwnOutput());  // the file's own bytes
+      std::fflush(OwnOutput());
+      continue;
+    }
+    std::string said;
+    for (const SourceFix& fix : fixes.fixed) said += FixedLine(target.source, fix) + "\n";
     // The formats for programs keep standard output to themselves.
-    if (std::string(call.format->name) == "text")
+    if (call.format->is_default)
       Print(said);
     else
       WriteUtf8(stderr, said);
@@ -99,21 +118,23 @@ int CheckCommand(const Invocation& call) {
       }
   }
   if (call.fix) {
-    std::vector<std::string> sources;
-    for (std::size_t place : document_places) sources.push_back(named.files[place]);
+    std::vector<FixTarget> targets;
+    for (std::size_t place : document_places) targets.push_back({named.files[place], named.files[place]});
     for (const std::string& module : modules) {
       const std::string source = call.document.empty() ? choices.DocumentFor(module).value_or("") : call.document;
-      if (!source.empty() && std::find(sources.begin(), sources.end(), source) == sources.end())
-        sources.push_back(source);
+      if (!source.empty() &&
+          std::none_of(targets.begin(), targets.end(), [&](const FixTarget& t) { return t.source == source; }))
+        targets.push_back({source, module});
     }
-    if (const int failed = FixSources(call, sources)) return failed;
+    if (const int failed = FixSources(call, targets, acceptance)) return failed;
   }
   const auto make = [&] {
     auto examiner = std::make_unique<Examiner>(call.isolated, call.timeout_seconds, call.load_cycles);
     examiner->AdjustEach([&](PluginReport* report) { choices.Apply(report); });
     return examiner;
   };
-  const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kCheck);
+  // With --fix --diff, standard output is the patch's alone.
+  const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kCheck, call.fix_diff ? &StandardError() : nullptr);
   // Reports go out in the order named: the documents (read here, at once)
   // between the modules (read in workers) as they come.
   const auto deliver = [&](std::size_t place, PluginReport report) {

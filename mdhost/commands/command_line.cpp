@@ -234,9 +234,9 @@ std::string CommandList(unsigned commands) {
 
 }  // namespace
 
-std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing) {
+std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing, Writer* out) {
   const Format& format = call.format ? *call.format : DefaultFormat(kForReports);
-  return format.make({listing, call.strict, call.quiet, call.verbose, call.root});
+  return format.make({listing, call.strict, call.quiet, call.verbose, call.root, out});
 }
 
 int JobsOf(const Invocation& call) {

@@ -87,7 +87,8 @@ constexpr char kNameNotInAnsi[] =
     "rename it";
 
 // The emitter of the format chosen, laid out for `listing`.
-std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing = Listing::kCheck);
+// `out`: where it writes (null: standard output).
+std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing = Listing::kCheck, Writer* out = nullptr);
 
 int InfoCommand(const Invocation& call);
 int DocCommand(const Invocation& call);

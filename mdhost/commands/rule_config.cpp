@@ -240,6 +240,14 @@ void RuleChoices::Accept(PluginReport* report) {
   for (const IgnoreEntry& entry : files_.at(file->second).ignores) used_[&entry] += Ignore(entry, report);
 }
 
+bool RuleChoices::WouldIgnore(PluginReport* report) const {
+  const auto file = file_of_plugin_.find(report->path);
+  if (file == file_of_plugin_.end()) return false;
+  for (const IgnoreEntry& entry : files_.at(file->second).ignores)
+    if (Ignore(entry, report) > 0) return true;
+  return false;
+}
+
 std::vector<Finding> RuleChoices::UnusedIgnores() const {
   std::vector<Finding> notes;
   for (const auto& [path, project] : files_)

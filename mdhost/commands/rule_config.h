@@ -59,6 +59,8 @@ class RuleChoices {
   // The [[ignore]] entries: a finding an entry matches goes to the report's
   // suppressed (a crash never does). From one thread at a time.
   void Accept(PluginReport* report);
+  // Whether an [[ignore]] entry takes the report's findings, uncounted.
+  bool WouldIgnore(PluginReport* report) const;
   // A NOTE for each [[ignore]] entry of the files read that matched no
   // finding in this run, placed on its line.
   std::vector<Finding> UnusedIgnores() const;

@@ -189,6 +189,14 @@ bool Baseline::Read(const std::string& path, std::string* error) {
   return true;
 }
 
+bool Baseline::Holds(const std::string& plugin, const Finding& finding) const {
+  if (!Accepted(finding)) return false;
+  const BaselineEntry entry = EntryOf(FolderOf(path_), plugin, finding);
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (!taken_[i] && entries_[i] == entry) return true;
+  return false;
+}
+
 void Baseline::Apply(PluginReport* report) {
   const std::string folder = FolderOf(path_);
   Suppress(report, "in the baseline", path_, [&](const Finding& f) {
@@ -222,6 +230,16 @@ bool Acceptance::Ready(std::string* error) {
   if (call_.baseline.empty()) return true;
   baseline_.emplace();
   return baseline_->Read(call_.baseline, error);
+}
+
+bool Acceptance::WouldAccept(const std::string& plugin, const Finding& finding) const {
+  PluginReport report;
+  report.path = plugin;
+  report.findings = {finding};
+  ApplyRuleSettings(choices_.For(plugin), &report);
+  if (report.findings.empty() || !report.findings[0].IsProblem()) return true;  // allowed
+  if (choices_.WouldIgnore(&report)) return true;
+  return baseline_ && baseline_->Holds(plugin, report.findings[0]);
 }
 
 void Acceptance::Accept(PluginReport* report) {

@@ -48,6 +48,8 @@ std::string BaselineText(const std::vector<PluginReport>& reports, const std::st
 
 class Baseline {
  public:
+  // Whether an entry not taken yet holds `finding` of `plugin`.
+  bool Holds(const std::string& plugin, const Finding& finding) const;
   // False, and why, for a file that cannot be read or is no baseline.
   bool Read(const std::string& path, std::string* error);
   // Each finding the baseline holds (entry by entry: two alike take two) goes
@@ -73,6 +75,10 @@ class Acceptance {
   // Reads the baseline; false, and why, when it cannot be used.
   bool Ready(std::string* error);
   void Accept(PluginReport* report);
+  // Whether the author's choices leave `finding` of `plugin` alone (a level
+  // of allow, an [[ignore]] entry, the baseline), as Accept would, without
+  // counting it as taken.
+  bool WouldAccept(const std::string& plugin, const Finding& finding) const;
   // Writes the baseline asked for and adds the NOTEs to `set`; false, and
   // why, when the baseline cannot be written.
   bool Finish(ReportSet* set, std::string* error);

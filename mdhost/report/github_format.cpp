@@ -30,7 +30,6 @@ std::string GithubEscaped(const std::string& text, bool property) {
   return out;
 }
 
-
 std::string Annotation(const char* command, const std::string& file, const Place& place, const std::string& title,
                        const std::string& message) {
   std::string line = std::string("::") + command + " file=" + GithubEscaped(file, true);

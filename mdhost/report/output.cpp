@@ -25,6 +25,21 @@ Writer& StandardOutput() {
   return writer;
 }
 
+namespace {
+class ErrorWriter final : public Writer {
+ public:
+  void Write(const std::string& utf8) override {
+    std::fflush(OwnOutput());
+    WriteUtf8(stderr, utf8);
+  }
+};
+}  // namespace
+
+Writer& StandardError() {
+  static ErrorWriter writer;
+  return writer;
+}
+
 void Print(const std::string& utf8) { StandardOutput().Write(utf8); }
 
 std::string Escaped(const std::string& utf8, bool keep_lines) {
@@ -173,6 +188,8 @@ std::string JsonText(const nlohmann::json& value) {
   return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
+// The file as the repository names it: relative to the root where it lies
+// below it, absolute otherwise; forward slashes either way.
 std::string RepositoryName(const std::string& path, const std::string& root) {
   std::string name = RelativeTo(root, path);
   if (name.empty()) name = AbsolutePath(path);

@@ -23,6 +23,7 @@ class Writer {
   virtual void Write(const std::string& utf8) = 0;
 };
 Writer& StandardOutput();  // each piece out at once
+Writer& StandardError();
 class TextWriter final : public Writer {
  public:
   void Write(const std::string& utf8) override { text += utf8; }
