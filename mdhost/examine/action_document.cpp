@@ -9,11 +9,14 @@
 #include <map>
 #include <vector>
 
+#include "mdhost/examine/text_places.h"
+
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/document_extended.h"
 #include "mdhost/examine/document_values.h"
 #include "mdhost/examine/document_vocabulary.h"
+#include "mdhost/examine/text_places.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -49,10 +52,15 @@ std::string XmlText(const std::string& text) {
   return out;
 }
 
-// Where the parser is: the element that starts there, or the fault that
-// stopped it.
-Place Here(XML_Parser parser) {
-  return {static_cast<int>(XML_GetCurrentLineNumber(parser)), static_cast<int>(XML_GetCurrentColumnNumber(parser)) + 1};
+// Where the parser is (the element that starts there, or the fault that
+// stopped it), as an editor counts: from its byte, not Expat's count of ANSI
+// characters and of lines inside entities.
+Place Here(XML_Parser parser, TextPlaces& places) {
+  const XML_Index byte = XML_GetCurrentByteIndex(parser);
+  if (byte < 0)
+    return {static_cast<int>(XML_GetCurrentLineNumber(parser)),
+            static_cast<int>(XML_GetCurrentColumnNumber(parser)) + 1};
+  return places.At(static_cast<std::size_t>(byte));
 }
 
 // The action and argument (indexes into the document's specs) a finding is
@@ -65,6 +73,7 @@ struct Owner {
 struct Reader {
   ActionDocument* document;
   XML_Parser parser;
+  TextPlaces* places;
   std::vector<Frame> stack;
   std::vector<ExtendedEntry> entries;
   Owner inside;                    // the Action and Arg being read
@@ -96,7 +105,7 @@ struct Reader {
   }
 
   void Start(const std::string& name) {
-    const Place at = Here(parser);
+    const Place at = Here(parser, *places);
     if (stack.empty()) {
       if (name != "ActionTemplates")
         Add(rule::kRootElement, "/" + name, at, "the root element is " + name + ", not ActionTemplates");
@@ -336,7 +345,8 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     document.problem = "out of memory";
     return document;
   }
-  Reader reader{&document, parser, {}, {}, {}, {}, {}, {}, {}};
+  TextPlaces places(ansi_text);
+  Reader reader{&document, parser, &places, {}, {}, {}, {}, {}, {}, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -344,8 +354,16 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
   const bool parsed =
       XML_Parse(parser, ansi_text.data(), static_cast<int>(ansi_text.size()), XML_TRUE) == XML_STATUS_OK;
   if (!parsed) {
-    document.problem_place = Here(parser);
+    document.problem_place = Here(parser, places);
     document.problem = XML_ErrorString(XML_GetErrorCode(parser));
+    // The host reads the document as ANSI text, where a UTF-8 byte order
+    // mark is three characters before the root: say so, not Expat's token.
+    if (ansi_text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+      document.problem_place = {1, 1};
+      document.problem =
+          "a UTF-8 byte order mark before <ActionTemplates>: the host reads the document as ANSI text, where the "
+          "mark is text before the root element; save the file without it";
+    }
     document.findings.clear();
     document.actions.clear();
     document.specs.clear();

@@ -37,6 +37,7 @@ struct Generated {
   std::vector<GeneratedAction> actions;
   std::string line_end = "\n";
   bool comments = false, tabs = false, entities = false, final_newline = true;
+  bool multibyte = false;  // UTF-8 text before a faulted element, on its line
 };
 
 class Generator {
@@ -47,8 +48,9 @@ class Generator {
 
   Generated Document() {
     Generated g;
-    const char* ends[] = {"\n", "\r\n"};
-    g.line_end = ends[Below(2)];
+    const char* ends[] = {"\n", "\r\n", "\r"};
+    g.line_end = ends[Below(3)];
+    g.multibyte = Chance(50);
     g.comments = Chance(50);
     g.tabs = Chance(50);
     g.entities = Chance(50);
@@ -85,8 +87,10 @@ std::string Text(const Generated& g) {
                                 : "Says hi") +
            "</Description>" + end;
     out += indent + indent + "<ReturnValueType>string</ReturnValueType>" + end;
-    out += indent + indent + "<Arguments><Arg><Name>Who</Name><Description>who</Description>" + end;
-    out += indent + indent + indent + "<Type>" + (a.misspelt_type ? "strng" : "string") + "</Type>";
+    out += indent + indent + "<Arguments><Arg><Name>Who</Name><Description>" +
+           (g.multibyte ? "wer, gr\xC3\xBC\xC3\x9F \xE6\x97\xA5\xE6\x9C\xAC" : "who") + "</Description>";
+    if (!g.multibyte) out += end + indent + indent + indent;
+    out += std::string("<Type>") + (a.misspelt_type ? "strng" : "string") + "</Type>";
     out += std::string("<Default>") +
            (a.unquoted_default ? "hello world"
             : a.broken_default ? "&quot;x&quot; .."
@@ -224,6 +228,21 @@ TEST_F(AuthorProperties, P2FixesSettleStayPutAndApplyAsPatches) {
   }
 }
 
+// The byte an editor shows at `place`: LF, CR LF and a lone CR end lines,
+// columns count code points (the generated text is UTF-8).
+std::size_t OffsetOf(const std::string& text, host::Place place) {
+  std::size_t at = 0;
+  for (int line = 1; line < place.line && at < text.size(); ++line) {
+    at = text.find_first_of("\r\n", at);
+    if (at == std::string::npos) return text.size();
+    at += text.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+  }
+  for (int column = 1; column < place.column && at < text.size(); ++column) do
+      ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+  return at;
+}
+
 // The element a finding's place should reach: the last step of its path.
 std::string ElementName(const std::string& element) {
   std::string last = element.substr(element.rfind('/') + 1);
@@ -236,9 +255,7 @@ TEST_F(AuthorProperties, P3EachPlaceLandsOnItsElement) {
     const std::string text = Text(gen.Document());
     for (const host::Finding& f : host::ReadActionDocument(text).findings) {
       if (f.subject.place.line == 0 || f.subject.element.empty()) continue;
-      std::size_t at = 0;
-      for (int line = 1; line < f.subject.place.line; ++line) at = text.find('\n', at) + 1;
-      at += static_cast<std::size_t>(f.subject.place.column - 1);
+      const std::size_t at = OffsetOf(text, f.subject.place);
       const std::string name = ElementName(f.subject.element);
       EXPECT_EQ("<" + name, text.substr(at, name.size() + 1))
           << "seed " << seed << ": " << f.rule << " at " << f.subject.place.line << ":" << f.subject.place.column;
