@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   bool help = false;
   if (!host::ParseOptions(arguments, *command, &call, &help, &error)) return host::WrongCommandLine(error);
   if (help) {
-    host::Usage(host::OwnOutput());
+    host::CommandUsage(host::OwnOutput(), *command);  // that command's usage and options alone
     return host::kExitOk;
   }
   if (call.arguments.size() < command->min_arguments || call.arguments.size() > command->max_arguments)

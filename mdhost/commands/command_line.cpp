@@ -270,6 +270,20 @@ void Usage(std::FILE* out) {
   std::fprintf(out, "'mdhost explain MDnnn' prints a rule's page; CHECKS.md (docs/checks.md) has them all.\n");
 }
 
+void CommandUsage(std::FILE* out, const Command& command) {
+  std::fprintf(out, "usage: mdhost %s [OPTION...] %s\n  %s\n\noptions:\n", command.name, command.arguments,
+               command.summary);
+  for (const Option& o : kOptions) {
+    if ((o.commands & command.bit) == 0) continue;
+    const std::string name = std::string(o.name) + (o.value ? std::string(" ") + o.value : "");
+    const std::string help = o.help ? o.help : FormatHelp(UseOf(command));  // only the formats it takes
+    std::fprintf(out, "  %-20s %s\n", name.c_str(), help.c_str());
+  }
+  std::fprintf(out, "  %-20s ends the options\n  --help\n\nexit codes:\n", "--");
+  for (const ExitCode& code : kExitCodes) std::fprintf(out, "  %d  %s\n", code.code, code.meaning);
+  std::fprintf(out, "'mdhost --help' lists every command.\n");
+}
+
 // One line that says what is wrong, one that says where to look: the whole
 // usage would bury the reason.
 int WrongCommandLine(const std::string& why) {

@@ -43,6 +43,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
                   std::string* error);
 
 void Usage(std::FILE* out);
+// One command's usage, summary, the options it takes and the exit codes.
+void CommandUsage(std::FILE* out, const Command& command);
 // Says why on standard error, and where the usage is; the exit code for it.
 int WrongCommandLine(const std::string& why);
 

@@ -56,11 +56,14 @@ std::string FormatNames(FormatUse use) {
   return Listed(use, [](const Format& f) { return std::string(f.name); });
 }
 
-std::string FormatHelp() {
-  const auto described = [](const Format& f) {
-    return std::string(f.name) + (f.is_default ? " (the default)" : *f.help ? std::string(" (") + f.help + ")" : "");
-  };
-  return Listed(kForReports, described) + "; doc: " + Listed(kForPage, described);
+namespace {
+std::string Described(const Format& f) {
+  return std::string(f.name) + (f.is_default ? " (the default)" : *f.help ? std::string(" (") + f.help + ")" : "");
 }
+}  // namespace
+
+std::string FormatHelp() { return Listed(kForReports, Described) + "; doc: " + Listed(kForPage, Described); }
+
+std::string FormatHelp(FormatUse use) { return Listed(use, Described); }
 
 }  // namespace host

@@ -36,5 +36,7 @@ const Format& DefaultFormat(FormatUse use);
 std::string FormatNames(FormatUse use);
 // What --help says of --format: each use's formats with their words.
 std::string FormatHelp();
+// The same for one use: the formats one command takes.
+std::string FormatHelp(FormatUse use);
 
 }  // namespace host

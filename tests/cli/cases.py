@@ -577,10 +577,16 @@ CASES = [
              "data['changes'] == [] and data['summary'] == {'breaking': 0, 'compatible': 0, 'notes': 0}",
          ],
          command=["diff", "--json", fx("breaker"), "{bin}/ModuleDetails.lmd"]),
+    # A command's help is its own: its usage, the options it takes, the
+    # formats it takes (no --with of run's, no html of doc's).
     Case("cli.command_help", accepted=True,
          exit=0,
-         out=["^usage: mdhost"],
+         out=["^usage: mdhost check ", r"\n  --fix ", r"^(?![\s\S]*--with)", r"^(?![\s\S]*html)"],
          command=["check", "--help"]),
+    Case("cli.doc_help",
+         exit=0,
+         out=["^usage: mdhost doc ", r"--format FORMAT +html \(the default\)", r"^(?![\s\S]*--fix)"],
+         command=["doc", "--help"]),
     Case("cli.check_json", accepted=True,
          exit=0,
          json=[
