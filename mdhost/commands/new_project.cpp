@@ -120,9 +120,10 @@ const char kCiScript[] = R"sh(#!/bin/sh
 set -e
 cd "$(dirname "$0")"
 MDHOST=${MDHOST:-mdhost}
+$MDHOST check --strict --quiet actions.xml  # findings at actions.xml:LINE:COLUMN
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DLUA51_DIR="$LUA51_DIR" -DMDHOST="$MDHOST" >/dev/null
 cmake --build build >/dev/null
-$MDHOST check --strict --quiet build/@NAME@.lmd
+$MDHOST check --strict --quiet build/@NAME@.lmd  # its document placed on actions.xml (mdhost.toml's document)
 if [ -n "$1" ]; then
   $MDHOST diff "$1" build/@NAME@.lmd
 fi
@@ -144,6 +145,19 @@ const char kReadme[] = R"(# @NAME@
 
 An action plugin for Autoplay Media Studio 8, made by `mdhost new`. Scripts
 call `@NAME@.Hello("World")` and get `"Hello, World!"`.
+
+## First steps
+
+The actions are described in `actions.xml`, which the module carries as its
+action XML. After each edit:
+
+    mdhost check actions.xml              # each finding at actions.xml:LINE:COLUMN
+    mdhost check --fix --diff actions.xml # what --fix would mend, as a patch
+    mdhost check --fix actions.xml        # mend it in place (a misspelt type, a string without quotes)
+
+Then build (below) and check the module itself: `mdhost.toml` names
+`actions.xml` as its source, so the findings about its document are placed
+on `actions.xml`'s lines there too.
 
 ## Build
 
@@ -262,7 +276,8 @@ std::vector<ProjectFile> NewProject(const std::string& name, bool cpp, const std
           {"cmake/mingw-i686.cmake", kToolchain},
           {"README.md", readme},
           {kRuleFileName, RuleFileTemplate("actions.xml")},
-          {"ci.sh", Fill(kCiScript, name)}};
+          {"ci.sh", Fill(kCiScript, name)},
+          {".gitignore", "# What the build makes.\n/build/\n"}};
 }
 
 }  // namespace host

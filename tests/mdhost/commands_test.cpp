@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,25 @@ TEST(NewProject, ATableNameIsALuaNameOfUpTo64Characters) {
   for (const char* taken : {"string", "table", "os", "_G", "Application", "Dialog", "String", "Debug"})
     EXPECT_NE("", host::WhyNotATableName(taken)) << taken << ": a table scripts already have";
   EXPECT_EQ("", host::WhyNotATableName("Strings"));
+}
+
+}  // namespace
+
+namespace {
+
+// The project shows the author's loop: the document checked and fixed
+// first, its CI step checking it before the build, the build's output kept
+// out of the repository.
+TEST(NewProject, ItShowsTheAuthorsLoop) {
+  std::map<std::string, std::string> files;
+  for (const host::ProjectFile& file : host::NewProject("Loop", false, "<html></html>")) files[file.path] = file.text;
+  const std::string& readme = files["README.md"];
+  EXPECT_NE(std::string::npos, readme.find("mdhost check actions.xml "));
+  EXPECT_NE(std::string::npos, readme.find("mdhost check --fix actions.xml"));
+  EXPECT_LT(readme.find("mdhost check actions.xml"), readme.find("## Build"));
+  EXPECT_EQ("# What the build makes.\n/build/\n", files[".gitignore"]);
+  EXPECT_LT(files["ci.sh"].find("check --strict --quiet actions.xml"), files["ci.sh"].find("cmake --build"));
+  EXPECT_NE(std::string::npos, files["mdhost.toml"].find("document = \"actions.xml\""));
 }
 
 }  // namespace
