@@ -70,10 +70,14 @@ struct Owner {
   int action = -1, argument = -1;
 };
 
+// How deep elements may nest before the document is refused (MD301).
+constexpr std::size_t kDeepest = 1000;
+
 struct Reader {
   ActionDocument* document;
   XML_Parser parser;
   TextPlaces* places;
+  bool too_deep = false;
   std::vector<Frame> stack;
   std::vector<ExtendedEntry> entries;
   Owner inside;                    // the Action and Arg being read
@@ -105,6 +109,11 @@ struct Reader {
   }
 
   void Start(const std::string& name) {
+    if (stack.size() >= kDeepest) {  // no host document is nested so deep: stop, saying why
+      too_deep = true;
+      XML_StopParser(parser, XML_FALSE);
+      return;
+    }
     const Place at = Here(parser, *places);
     if (stack.empty()) {
       if (name != "ActionTemplates")
@@ -120,7 +129,11 @@ struct Reader {
       for (const Child& c : shape->children)
         if (name == c.name) child = &c;
     const bool numbered = child != nullptr && child->repeats;
-    std::string path = parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
+    // Inside an element the host does not know nothing is looked at: no
+    // path is kept there, so that memory stays linear however deep it goes.
+    std::string path = parent.kind == kUnknown && shape == nullptr
+                           ? std::string()
+                           : parent.path + "/" + name + (numbered ? "[" + std::to_string(n) + "]" : "");
     if (shape != nullptr && child == nullptr) {
       std::vector<std::string> known;
       for (const Child& c : shape->children) known.push_back(c.name);
@@ -178,6 +191,7 @@ struct Reader {
   }
 
   void End() {
+    if (stack.empty()) return;  // stopped before this element was taken
     Frame frame = std::move(stack.back());
     stack.pop_back();
     if (const ElementShape* shape = ShapeOf(frame.kind)) {
@@ -346,7 +360,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
     return document;
   }
   TextPlaces places(ansi_text);
-  Reader reader{&document, parser, &places, {}, {}, {}, {}, {}, {}, {}};
+  Reader reader{&document, parser, &places, false, {}, {}, {}, {}, {}, {}, {}};
   XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   XML_SetUserData(parser, &reader);
   XML_SetElementHandler(parser, OnStart, OnEnd);
@@ -355,7 +369,9 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
       XML_Parse(parser, ansi_text.data(), static_cast<int>(ansi_text.size()), XML_TRUE) == XML_STATUS_OK;
   if (!parsed) {
     document.problem_place = Here(parser, places);
-    document.problem = XML_ErrorString(XML_GetErrorCode(parser));
+    document.problem = reader.too_deep ? "elements nested deeper than " + std::to_string(kDeepest) +
+                                             " levels, which no host document needs"
+                                       : XML_ErrorString(XML_GetErrorCode(parser));
     // The host reads the document as ANSI text, where a UTF-8 byte order
     // mark is three characters before the root: say so, not Expat's token.
     if (ansi_text.compare(0, 3, "\xEF\xBB\xBF") == 0) {

@@ -294,3 +294,25 @@ TEST(ActionDocumentXml, ThisPluginsDocumentPasses) {
 }
 
 }  // namespace
+
+namespace {
+
+// A document nested beyond any the host reads is refused at once, saying
+// why; one just within the limit is read, its unknown depths keeping no path.
+TEST(ActionDocumentLimits, NestingBeyondTheLimitIsRefusedAndWithinItIsRead) {
+  const auto nested = [](int depth) {
+    std::string text = "<ActionTemplates>";
+    for (int i = 0; i < depth; ++i) text += "<x>";
+    for (int i = 0; i < depth; ++i) text += "</x>";
+    return text + "</ActionTemplates>";
+  };
+  const host::ActionDocument deep = host::ReadActionDocument(nested(100000));
+  EXPECT_FALSE(deep.well_formed);
+  EXPECT_EQ("elements nested deeper than 1000 levels, which no host document needs", deep.problem);
+  const host::ActionDocument within = host::ReadActionDocument(nested(998));
+  EXPECT_TRUE(within.well_formed) << within.problem;
+  ASSERT_EQ(1u, within.findings.size());  // the unknown <x> below the root, once
+  EXPECT_EQ("/ActionTemplates/x", within.findings[0].subject.element);
+}
+
+}  // namespace
