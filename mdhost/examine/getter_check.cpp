@@ -29,13 +29,15 @@ GetterCall Call(ReportSink& sink, TextGetter getter, const char* name, int32_t s
 }
 
 // Asks with too small a size; true when the getter answered -1, stored
-// `length` and wrote nothing. For sizes the host never offers (a WARN), a
+// `length` and wrote nothing. For sizes the host never offers (0 and -1), a
 // write past the offer is told and the check goes on: room for the whole
-// text and more lies before the guard page.
+// text and more lies before the guard page. What is probed follows the
+// host's contract, never a rule's severity (which an author may change).
+enum class Offer { kByTheHost, kNeverByTheHost };
 bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length,
-                     const char* rule) {
-  const Severity severity = RuleSeverity(rule);
-  const std::size_t slack = severity == Severity::kWarn ? static_cast<std::size_t>(length) + kWarnSlack : 0;
+                     const char* rule, Offer offer) {
+  const bool host_offers = offer == Offer::kByTheHost;
+  const std::size_t slack = host_offers ? 0 : static_cast<std::size_t>(length) + kWarnSlack;
   const GetterCall call = Call(sink, getter, name, stated, slack);
   if (call.result == -1 && call.size == length && call.Untouched() && !call.wrote_past) return true;
   std::string got;
@@ -45,12 +47,11 @@ bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int3
     got += "stored " + std::to_string(call.size) + " instead of its length " + std::to_string(length) + "; ";
   if (!call.Untouched() && !call.wrote_past) got += "wrote into the buffer; ";
   got.resize(got.size() - 2);
-  Finding finding =
-      Found(rule,
-            At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
-                (severity == Severity::kWarn ? " (the host never offers this size, but other callers do)" : "") +
-                "; to a buffer too small, store the text's length in *size, write nothing and return -1",
-            ExportSubject(name));
+  Finding finding = Found(rule,
+                          At(name, stated) + " (too small for its " + std::to_string(length) + " bytes): " + got +
+                              (host_offers ? "" : " (the host never offers this size, but other callers do)") +
+                              "; to a buffer too small, store the text's length in *size, write nothing and return -1",
+                          ExportSubject(name));
   finding.wrote_past = call.wrote_past;
   sink.Add(std::move(finding));
   return false;
@@ -146,9 +147,9 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
       ok = false;
     }
   } else {
-    ok = AnswersTooSmall(sink, getter, name, 0, length, rule::kSizeZero);
-    ok = AnswersTooSmall(sink, getter, name, -1, length, rule::kSizeMinusOne) && ok;
-    ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall) && ok;
+    ok = AnswersTooSmall(sink, getter, name, 0, length, rule::kSizeZero, Offer::kNeverByTheHost);
+    ok = AnswersTooSmall(sink, getter, name, -1, length, rule::kSizeMinusOne, Offer::kNeverByTheHost) && ok;
+    ok = AnswersTooSmall(sink, getter, name, length - 1, length, rule::kTooSmall, Offer::kByTheHost) && ok;
   }
   const GetterCall exact = Call(sink, getter, name, length);
   // A getter that counts the terminating NUL in its length takes exactly its
