@@ -113,6 +113,8 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
       {"check", {"--allow", "MD501,", "p"}, "--allow: an empty rule ID"},
       {"diff", {"--warn", "MD501", "a", "b"}, "'diff' takes no option --warn"},
       {"check", {"--in-process", "--timeout", "5", "p"}, "--timeout cannot be honoured with --in-process"},
+      {"check", {"--jobs", "0", "p"}, "--jobs takes a number from 1 to 64"},
+      {"scan", {"--jobs", "65", "f"}, "--jobs takes a number from 1 to 64"},
   };
   for (const auto& c : cases) {
     const Parsed p = Parse(c.command, c.arguments);

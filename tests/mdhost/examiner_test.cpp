@@ -267,3 +267,19 @@ TEST(Examiner, ForgedRecordsAreNoReportAndTheForgerIsCharged) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a plugin printed past the limit is said, not shown: the report names
+// how many bytes more there were, and the next report starts after them.
+TEST(CaptureFiles, PastTheLimitTheRestIsCountedAndTheNextStartsAfterIt) {
+  const std::unique_ptr<host::CaptureFile> capture = host::CaptureFile::Make();
+  ASSERT_NE(nullptr, capture);
+  std::ofstream(capture->path(), std::ios::binary | std::ios::app) << std::string(100, 'a');
+  EXPECT_EQ(std::string(10, 'a') + "\n... (90 bytes more)", capture->TakeNew(std::nullopt, 10));
+  std::ofstream(capture->path(), std::ios::binary | std::ios::app) << "next";
+  EXPECT_EQ("ne", capture->TakeNew(102));  // up to where its report said
+  EXPECT_EQ("xt", capture->TakeNew());
+}
+
+}  // namespace
