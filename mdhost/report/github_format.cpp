@@ -32,7 +32,7 @@ std::string GithubEscaped(const std::string& text, bool property) {
 
 std::string Annotation(const char* command, const std::string& file, const Place& place, const std::string& title,
                        const std::string& message) {
-  std::string line = std::string("::") + command + " file=" + GithubEscaped(file, true);
+  std::string line = std::string("::") + command + " file=" + GithubEscaped(Escaped(file), true);
   if (place.line > 0) line += ",line=" + std::to_string(place.line) + ",col=" + std::to_string(place.column);
   return line + ",title=" + GithubEscaped(title, true) + "::" + GithubEscaped(Escaped(message), false) + "\n";
 }

@@ -12,10 +12,20 @@
 namespace host {
 namespace {
 
-// "C:/p/My%20Plugin.lmd" of a path (UTF-8, either separator): a URI's path.
+// "C:/p/My%20Plugin.lmd" of a path (UTF-8, the system's separators): a URI's
+// path. A backslash that is part of a name (not on Windows) is encoded.
 std::string UriPath(std::string utf8_path) {
-  std::replace(utf8_path.begin(), utf8_path.end(), '\\', '/');
+  for (char& c : utf8_path)
+    if (IsPathSeparator(c)) c = '/';
   return PercentEncoded(utf8_path, "/:");
+}
+
+// A relative reference: one whose first segment holds ':' ("https:x.xml",
+// "c:x.xml") would read as a scheme, so it starts with "./".
+std::string RelativeUri(const std::string& utf8_path) {
+  const std::string uri = UriPath(utf8_path);
+  const std::size_t colon = uri.find(':');
+  return colon != std::string::npos && colon < uri.find('/') ? "./" + uri : uri;
 }
 
 // "file:///C:/p/My%20Plugin.lmd" of an absolute path.
@@ -46,7 +56,7 @@ constexpr char kRootId[] = "SRCROOT";
 nlohmann::json Location(const std::string& path, const Place& place, const std::string& root) {
   const std::string relative = RelativeTo(root, path);
   nlohmann::json artifact = {{"uri", FileUri(AnsiToUtf8(AbsolutePath(path)))}};
-  if (!relative.empty()) artifact = {{"uri", UriPath(AnsiToUtf8(relative))}, {"uriBaseId", kRootId}};
+  if (!relative.empty()) artifact = {{"uri", RelativeUri(AnsiToUtf8(relative))}, {"uriBaseId", kRootId}};
   nlohmann::json physical = {{"artifactLocation", artifact}};
   if (place.line > 0) physical["region"] = {{"startLine", place.line}, {"startColumn", place.column}};
   return nlohmann::json::array({{{"physicalLocation", physical}}});

@@ -13,7 +13,7 @@ namespace {
 // ---- check ----------------------------------------------------------------
 
 void CheckSection(Writer& out, const PluginReport& report, const OutputOptions& options) {
-  out.Write("Checking " + AnsiToUtf8(report.path) + "\n" + PrintedLines(report.output, "  "));
+  out.Write("Checking " + Escaped(AnsiToUtf8(report.path)) + "\n" + PrintedLines(report.output, "  "));
   for (const Finding& finding : report.findings)
     if (!options.quiet || finding.IsProblem()) out.Write(FindingLine(finding) + "\n");
   if (!report.error.empty()) out.Write(ErrorLine(report) + "\n");
@@ -56,7 +56,7 @@ std::string SdkCell(const PluginReport& report) {
 // One plugin's row, with its error and its WARN and FAIL findings below it.
 void ScanRow(Writer& out, const PluginReport& report) {
   Row(out, TextOr(report, kNameGetter), TextOr(report, kVersionGetter), TextOr(report, kLuaVersionGetter),
-      SdkCell(report), AnsiToUtf8(report.path));
+      SdkCell(report), Escaped(AnsiToUtf8(report.path)));
   if (!report.error.empty()) out.Write("    " + ErrorLine(report) + "\n");
   for (const Finding& finding : report.findings)
     out.Write("    " + FindingLine(finding) + "\n");  // a read's: WARN, FAIL
@@ -67,11 +67,11 @@ void ScanEnd(Writer& out, const ReportSet& set, const OutputOptions& options) {
   // What plugins do to each other, each line naming the plugin it is about.
   for (std::size_t i = 0; i < set.reports.size(); ++i)
     for (std::size_t f = set.side_by_side_from[i]; f < set.reports[i].findings.size(); ++f)
-      out.Write(AnsiToUtf8(set.reports[i].path) + ": " + FindingLine(set.reports[i].findings[f]) + "\n");
-  for (const Skipped& s : set.skipped) out.Write("skipped " + s.path + ": " + s.reason + "\n");
+      out.Write(Escaped(AnsiToUtf8(set.reports[i].path)) + ": " + FindingLine(set.reports[i].findings[f]) + "\n");
+  for (const Skipped& s : set.skipped) out.Write("skipped " + Escaped(s.path) + ": " + s.reason + "\n");
   if (options.verbose)  // modules that are no plugins: the helpers plugins import
-    for (const Skipped& s : set.helpers) out.Write("helper " + s.path + ": " + s.reason + "\n");
-  if (set.reports.empty()) out.Write("no plugin modules below " + set.folder + "\n");
+    for (const Skipped& s : set.helpers) out.Write("helper " + Escaped(s.path) + ": " + s.reason + "\n");
+  if (set.reports.empty()) out.Write("no plugin modules below " + Escaped(set.folder) + "\n");
   int failed = 0;
   for (const PluginReport& report : set.reports) failed += !report.Passed(options.strict);
   const auto count = [](std::size_t n, const char* one, const char* many) {
@@ -97,7 +97,7 @@ void Field(Writer& out, const char* label, const std::string& ansi) {
 void InfoFields(Writer& out, const PluginReport& report) {
   out.Write(PrintedLines(report.output, ""));
   if (!report.error.empty()) {
-    out.Write(AnsiToUtf8(report.path) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
+    out.Write(Escaped(AnsiToUtf8(report.path)) + ": " + ErrorLine(report) + "\n");  // as check and diff say it
     return;
   }
   for (const PluginText& text : kPluginTexts) {
@@ -131,7 +131,8 @@ void DiffLines(Writer& out, const DiffResult& result) {
         out.Write(PluginFindingLine(side->path, *failure) + "\n");
     return;
   }
-  out.Write("Comparing " + AnsiToUtf8(result.old_side.path) + " with " + AnsiToUtf8(result.new_side.path) + "\n");
+  out.Write("Comparing " + Escaped(AnsiToUtf8(result.old_side.path)) + " with " +
+            Escaped(AnsiToUtf8(result.new_side.path)) + "\n");
   for (const Change& c : result.changes) {
     const std::string name = ChangeClassName(c.what);
     out.Write(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +

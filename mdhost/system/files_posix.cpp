@@ -85,6 +85,8 @@ std::string AbsolutePath(const std::string& path) {
 
 bool NamesIgnoreCase() { return false; }
 
+bool IsPathSeparator(char c) { return c == '/'; }
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   if (!IsFile(path)) return false;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);

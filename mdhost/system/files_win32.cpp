@@ -113,6 +113,8 @@ std::string AbsolutePath(const std::string& path) {
 
 bool NamesIgnoreCase() { return true; }
 
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   if (!IsFile(path)) return false;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -12,8 +12,8 @@ std::vector<std::string> Names(const std::string& absolute) {
   std::vector<std::string> names;
   std::size_t at = 0;
   while (at <= absolute.size()) {
-    std::size_t end = absolute.find_first_of("\\/", at);
-    if (end == std::string::npos) end = absolute.size();
+    std::size_t end = at;
+    while (end < absolute.size() && !IsPathSeparator(absolute[end])) ++end;  // a name may hold '\\' off Windows
     const std::string name = absolute.substr(at, end - at);
     if (name == ".." && names.size() > 1)
       names.pop_back();

@@ -149,6 +149,9 @@ std::string OwnProgramPath();
 std::string AbsolutePath(const std::string& path);
 // Whether the file system tells names apart by case (no on Windows).
 bool NamesIgnoreCase();
+// Whether `c` separates folders in a path ('/' everywhere, '\\' on Windows;
+// elsewhere a backslash is part of a name).
+bool IsPathSeparator(char c);
 // The whole file's bytes; false where it is no file or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Writes `bytes` to a new file beside `path` and renames it over `path`, so

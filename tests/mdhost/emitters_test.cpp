@@ -53,7 +53,9 @@ host::ReportSet Reports() {
   broken.error_rule = "MD001";
   broken.error = "cannot be loaded: helper.dll is missing";
   host::PluginReport clean;
-  clean.path = "plugins/clean.lmd";
+  // A name a link or an editor could misread: a line break, a scheme-like
+  // first segment, a backslash that is part of the name here.
+  clean.path = "https:plugins/clean\\one\n:: forged.lmd";
   clean.texts = {{"irPlg_GetPluginName", "Clean"}};
   clean.findings.push_back(Made("MD106", host::Severity::kPass, "follows the protocol"));
   set.reports = {busy, broken, clean};
