@@ -240,6 +240,12 @@ void RuleChoices::Accept(PluginReport* report) {
   for (const IgnoreEntry& entry : files_.at(file->second).ignores) used_[&entry] += Ignore(entry, report);
 }
 
+std::vector<std::string> RuleChoices::FilesRead() const {
+  std::vector<std::string> read;
+  for (const auto& file : files_) read.push_back(file.first);
+  return read;
+}
+
 bool RuleChoices::WouldIgnore(PluginReport* report) const {
   const auto file = file_of_plugin_.find(report->path);
   if (file == file_of_plugin_.end()) return false;

@@ -61,6 +61,8 @@ class RuleChoices {
   void Accept(PluginReport* report);
   // Whether an [[ignore]] entry takes the report's findings, uncounted.
   bool WouldIgnore(PluginReport* report) const;
+  // The project files read so far.
+  std::vector<std::string> FilesRead() const;
   // A NOTE for each [[ignore]] entry of the files read that matched no
   // finding in this run, placed on its line.
   std::vector<Finding> UnusedIgnores() const;
@@ -73,15 +75,6 @@ class RuleChoices {
   std::map<std::string, std::optional<std::string>> file_of_folder_;  // found already
   std::map<std::string, ProjectSettings> files_;                      // read, by path
 
- public:
-  // The project files read so far.
-  std::vector<std::string> FilesRead() const {
-    std::vector<std::string> read;
-    for (const auto& file : files_) read.push_back(file.first);
-    return read;
-  }
-
- private:
   std::map<const IgnoreEntry*, int> used_;  // findings each entry matched
   std::map<std::string, RuleSettings> by_plugin_;
 };

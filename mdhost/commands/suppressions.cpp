@@ -189,25 +189,23 @@ bool Baseline::Read(const std::string& path, std::string* error) {
   return true;
 }
 
-bool Baseline::Holds(const std::string& plugin, const Finding& finding) const {
-  if (!Accepted(finding)) return false;
+std::optional<std::size_t> Baseline::Untaken(const std::string& plugin, const Finding& finding) const {
+  if (!Accepted(finding)) return std::nullopt;
   const BaselineEntry entry = EntryOf(FolderOf(path_), plugin, finding);
   for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (!taken_[i] && entries_[i] == entry) return true;
-  return false;
+    if (!taken_[i] && entries_[i] == entry) return i;
+  return std::nullopt;
+}
+
+bool Baseline::Holds(const std::string& plugin, const Finding& finding) const {
+  return Untaken(plugin, finding).has_value();
 }
 
 void Baseline::Apply(PluginReport* report) {
-  const std::string folder = FolderOf(path_);
   Suppress(report, "in the baseline", path_, [&](const Finding& f) {
-    if (!Accepted(f)) return false;
-    const BaselineEntry entry = EntryOf(folder, report->path, f);
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-      if (!taken_[i] && entries_[i] == entry) {
-        taken_[i] = true;
-        return true;
-      }
-    return false;
+    const std::optional<std::size_t> entry = Untaken(report->path, f);
+    if (entry) taken_[*entry] = true;
+    return entry.has_value();
   });
 }
 

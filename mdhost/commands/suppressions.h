@@ -59,6 +59,8 @@ class Baseline {
   std::vector<Finding> Unused() const;
 
  private:
+  // The first entry not taken yet that holds `finding` of `plugin`.
+  std::optional<std::size_t> Untaken(const std::string& plugin, const Finding& finding) const;
   std::string path_;
   std::vector<BaselineEntry> entries_;
   std::vector<bool> taken_;

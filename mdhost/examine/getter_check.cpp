@@ -13,9 +13,9 @@
 namespace host {
 namespace {
 
-// Room beyond the offer, for calls the host never makes (besides the text's
+// Room beyond the offer, for sizes the host never offers (besides the text's
 // own length, which a getter that ignores the size writes whole).
-constexpr std::size_t kWarnSlack = 4096;
+constexpr std::size_t kUnofferedSlack = 4096;
 
 std::string At(const char* getter, int32_t stated) {
   return std::string(getter) + " with size " + std::to_string(stated);
@@ -37,7 +37,7 @@ enum class Offer { kByTheHost, kNeverByTheHost };
 bool AnswersTooSmall(ReportSink& sink, TextGetter getter, const char* name, int32_t stated, int32_t length,
                      const char* rule, Offer offer) {
   const bool host_offers = offer == Offer::kByTheHost;
-  const std::size_t slack = host_offers ? 0 : static_cast<std::size_t>(length) + kWarnSlack;
+  const std::size_t slack = host_offers ? 0 : static_cast<std::size_t>(length) + kUnofferedSlack;
   const GetterCall call = Call(sink, getter, name, stated, slack);
   if (call.result == -1 && call.size == length && call.Untouched() && !call.wrote_past) return true;
   std::string got;
@@ -135,7 +135,7 @@ std::optional<std::string> CheckGetter(ReportSink& sink, const LoadedModule& mod
   bool ok = true;
   // Size 0 tells the length of a text, or fits the empty one.
   if (length == 0) {
-    const GetterCall zero = Call(sink, getter, name, 0, kWarnSlack);
+    const GetterCall zero = Call(sink, getter, name, 0, kUnofferedSlack);
     if (zero.result != 0 || zero.buffer != std::string(1, '\0') || zero.wrote_past) {
       Finding finding = Found(rule::kSizeZero,
                               At(name, 0) + ": returned " + std::to_string(zero.result) +
