@@ -31,16 +31,18 @@ TEST(TextPlaces, AByteOrderMarkIsNamedWhereTheHostCannotReadIt) {
   EXPECT_FALSE(document.well_formed);
   EXPECT_NE(std::string::npos, document.problem.find("a UTF-8 byte order mark before <ActionTemplates>"));
   EXPECT_EQ("1:1", Shown(document.problem_place));
-  // A finding after an entity holding a line break stays on its own line.
+  // A finding after an entity holding a line break stays on its own line,
+  // and its column counts the UTF-8 text before it as characters.
   const host::ActionDocument entity = host::ReadActionDocument(
       "<!DOCTYPE a [<!ENTITY two \"x\ny\">]>\n<ActionTemplates><Action><Name>&two;</Name>\n"
       "<Description>d</Description><ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>N</Name>"
-      "<Description>x</Description><Type>numbr</Type><Required>0</Required></Arg></Arguments></Action>"
+      "<Description>\xE6\x97\xA5\xE6\x9C\xAC</Description><Type>numbr</Type><Required>0</Required></Arg>"
+      "</Arguments></Action>"
       "</ActionTemplates>");
   ASSERT_TRUE(entity.well_formed) << entity.problem;
   bool found = false;
   for (const host::Finding& f : entity.findings)
-    if (f.rule == "MD310") found = f.subject.place.line == 4;  // the DTD has two lines
+    if (f.rule == "MD310") found = Shown(f.subject.place) == "4:129";  // the DTD has two lines; two characters
   EXPECT_TRUE(found);
 }
 
