@@ -154,10 +154,21 @@ int CheckCommand(const Invocation& call) {
       deliver(at, ExamineDocumentFile(named.files[at], Examination::kCheck));
     }
   };
-  ExamineWithJobs(JobsOf(call), make, Examination::kCheck, modules, [&](const PluginReport& report) {
-    documents_before(module_places[delivered]);
-    deliver(module_places[delivered++], report);
-  });
+  // What a plugin left behind may crash the worker after its report went
+  // out: the crash is still its own, and counts.
+  const auto late = [&](std::size_t module, const std::string& crash) {
+    PluginReport& report = reports[module_places[module]];
+    const Finding& charged = ChargeLeftWork(report, crash, true);
+    if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;
+    out->Late(report, charged);
+  };
+  ExamineWithJobs(
+      JobsOf(call), make, Examination::kCheck, modules,
+      [&](const PluginReport& report) {
+        documents_before(module_places[delivered]);
+        deliver(module_places[delivered++], report);
+      },
+      late);
   documents_before(named.files.size());
   if (std::string why; !acceptance.Finish(&set, &why)) {
     Complain(why);

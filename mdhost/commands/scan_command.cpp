@@ -68,11 +68,16 @@ int ScanCommand(const Invocation& call) {
   std::vector<PluginReport>& reports = set.reports;
   const std::unique_ptr<Emitter> out = MakeEmitter(call, Listing::kScan);
   out->Begin();
-  ExamineWithJobs(JobsOf(call), make, Examination::kRead, plugins, [&](const PluginReport& report) {
-    reports.push_back(report);
-    acceptance.Accept(&reports.back());
-    out->Report(reports.back());
-  });
+  ExamineWithJobs(
+      JobsOf(call), make, Examination::kRead, plugins,
+      [&](const PluginReport& report) {
+        reports.push_back(report);
+        acceptance.Accept(&reports.back());
+        out->Report(reports.back());
+      },
+      [&](std::size_t plugin, const std::string& crash) {  // a crash is its own however late
+        out->Late(reports[plugin], ChargeLeftWork(reports[plugin], crash, true));
+      });
   for (PluginReport& report : unusable) {
     choices.Apply(&report);
     out->Report(report);

@@ -58,6 +58,12 @@ class Emitter {
   virtual void Begin() {}
   // Each report once it and those before it are complete.
   virtual void Report(const PluginReport& report) { (void)report; }
+  // A finding that came after its report went out (work the plugin left
+  // behind crashed the process later): `report` holds it now.
+  virtual void Late(const PluginReport& report, const Finding& finding) {
+    (void)report;
+    (void)finding;
+  }
   virtual void Reports(const ReportSet& set) { (void)set; }
   virtual void Diff(const DiffResult& result) { (void)result; }
   // doc's page, whole.

@@ -164,6 +164,9 @@ class TextEmitter : public Emitter {
       case Listing::kInfo: InfoFields(out_, report); break;
     }
   }
+  void Late(const PluginReport& report, const Finding& finding) override {
+    out_.Write(Escaped(AnsiToUtf8(report.path)) + ": " + FindingLine(finding) + " (seen after its report)\n");
+  }
   void Reports(const ReportSet& set) override {
     Notes(out_, set);
     switch (options_.listing) {

@@ -25,20 +25,6 @@ constexpr int kGlanceMs = 250;
 // it, so that it never waits for the next.
 constexpr std::size_t kQueued = 4;
 
-// Work a plugin left behind crashed the process: the MD502 or MD503 the
-// count after its release found is that crash (one cause, one finding), or
-// MD502 tells of it now. Either way it is a crash, which no level lowers.
-void ChargeLeftWork(PluginReport& report, const std::string& crash) {
-  for (Finding& finding : report.findings)
-    if (finding.rule == rule::kThreadsLeft || finding.rule == rule::kPoolLeft) {
-      finding.crashed = true;
-      return;
-    }
-  Finding crashed = Found(rule::kThreadsLeft, ThreadsLeftText(1, crash));
-  crashed.crashed = true;
-  report.findings.push_back(std::move(crashed));
-}
-
 // Every request of a run, in every worker, has an id of its own: a fault in
 // an image one examination brought in names that examination, and no other
 // worker's request can be taken for it.
@@ -46,9 +32,29 @@ std::atomic<uint32_t> next_request{1};
 
 }  // namespace
 
+const Finding& ChargeLeftWork(PluginReport& report, const std::string& crash, bool late) {
+  const std::string after = late ? "; it crashed the process after its report (" + crash + ")" : "";
+  for (Finding& finding : report.findings)
+    if (finding.rule == rule::kThreadsLeft || finding.rule == rule::kPoolLeft) {
+      finding.crashed = true;
+      if (!finding.set_by.empty()) {  // a level chosen lowers no crash
+        finding.severity = finding.rule_severity;
+        finding.set_by.clear();
+      }
+      finding.text += after;
+      return finding;
+    }
+  Finding crashed = Found(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+  crashed.crashed = true;
+  report.findings.push_back(std::move(crashed));
+  return report.findings.back();
+}
+
 struct Examiner::Batch {
   Examination what;
   const std::vector<std::string>& paths;
+  std::size_t first_number;
+  std::size_t next = 0;               // the first report not handed over yet
   std::deque<std::size_t> waiting;    // not yet sent to the current worker
   std::deque<std::size_t> in_flight;  // sent to it, not yet reported, in order
   std::map<std::size_t, PluginReport> finished;
@@ -88,7 +94,7 @@ struct Examiner::Batch {
 };
 
 void Examiner::ExamineAll(Examination what, const std::vector<std::string>& paths,
-                          const std::function<void(const PluginReport&)>& done) {
+                          const std::function<void(const PluginReport&)>& done, std::size_t first_number) {
   // A read tells what fails or warns, a check everything.
   const auto deliver = [&](PluginReport& report) {
     if (adjust_) adjust_(&report);
@@ -111,14 +117,16 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
     }
     return;
   }
-  Batch batch{what, paths, {}, {}, {}, {}, {}, {}, {}};
+  Batch batch{what, paths, first_number, 0, {}, {}, {}, {}, {}, {}, {}};
   for (std::size_t i = 0; i < paths.size(); ++i) batch.waiting.push_back(i);
-  std::size_t next = 0;
+  std::size_t& next = batch.next;
   while (next < paths.size()) {
     // Nothing more to ask: the last report need wait no longer.
     if (batch.waiting.empty() && batch.in_flight.empty()) batch.held.reset();
     for (auto it = batch.finished.find(next); it != batch.finished.end() && batch.held != next;
          it = batch.finished.find(next)) {
+      if (const auto sent = batch.sent_as.find(next); sent != batch.sent_as.end())
+        out_[sent->second] = first_number + next;
       deliver(it->second);
       batch.finished.erase(it);
       ++next;
@@ -137,9 +145,10 @@ void Examiner::ExamineAll(Examination what, const std::vector<std::string>& path
   }
 }
 
-PluginReport Examiner::ExamineOne(Examination what, const std::string& path) {
+PluginReport Examiner::ExamineOne(Examination what, const std::string& path, std::size_t number) {
   PluginReport result;
-  ExamineAll(what, {path}, [&](const PluginReport& report) { result = report; });
+  ExamineAll(
+      what, {path}, [&](const PluginReport& report) { result = report; }, number);
   return result;
 }
 
@@ -151,6 +160,7 @@ void Examiner::StartEarly() {
 bool Examiner::StartWorker(std::string* error) {
   reader_ = RecordReader();
   answered_ = 0;
+  out_.clear();
   board_ = SharedMemory::Make(sizeof(StageBoard));
   if (board_ == nullptr) {
     *error = "cannot share memory with a worker: " + LastErrorText();
@@ -247,22 +257,27 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   const ProcessEnd end = worker_->Wait();
   RecordReader::Unfinished unfinished = reader_.TakeUnfinished();
   worker_.reset();
+  const std::map<uint32_t, std::size_t> reported = std::move(out_);  // the worker's, now ended
+  out_.clear();
   const std::optional<std::size_t> held = batch.held;
   batch.held.reset();
   const std::string& crash = unfinished.crash;
   const CrashFacts& facts = unfinished.facts;
   const bool faulted = !crash.empty() || end.crashed;
   // The fault lay in an image another request brought in (a thread or timer
-  // that plugin left): the blame is that plugin's where its report is still
-  // held, and nobody's once it is out; never the plugin under way, which is
-  // asked again of the next worker. Requests are told apart by their ids,
-  // one space for every worker of the run, never by file name.
+  // that plugin left): the blame is that plugin's, in its report while that
+  // is still here, after it once it is out; never the plugin under way,
+  // which is asked again of the next worker. Requests are told apart by
+  // their ids, one space for every worker of the run, never by file name.
   const std::optional<std::size_t> owner =
       facts.image_request != 0 ? batch.IndexOf(facts.image_request - 1) : std::nullopt;
   const bool under_way = board.request != 0;
   if (faulted && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
-    if (held && owner && *held == *owner)
-      ChargeLeftWork(batch.finished[*held], crash);  // one report however the race went
+    if (const auto gone = reported.find(facts.image_request - 1); gone != reported.end()) {
+      if (late_) late_(gone->second, crash);
+    } else if (owner && batch.finished.count(*owner)) {
+      ChargeLeftWork(batch.finished[*owner], crash);  // one report however the race went
+    }
     batch.Requeue();
     return;
   }

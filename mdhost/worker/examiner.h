@@ -30,6 +30,17 @@ namespace host {
 using WorkerStarter =
     std::function<std::unique_ptr<ChildProcess>(SharedMemory& board, const std::string& capture, std::string* error)>;
 
+// A crash that work a plugin left behind caused, seen after that plugin's
+// report went out: `number` names the plugin as ExamineAll numbered it.
+using LateCrash = std::function<void(std::size_t number, const std::string& crash)>;
+
+// Work a plugin left behind crashed the process: the MD502 or MD503 the
+// count after its release found is that crash (one cause, one finding), or
+// MD502 tells of it now. Either way it is a crash, which no level lowers.
+// `late`: the report went out before the crash was seen. Returns the
+// finding that tells of it.
+const Finding& ChargeLeftWork(PluginReport& report, const std::string& crash, bool late = false);
+
 class Examiner {
  public:
   // `timeout_seconds`: how long one step of an examination may go without
@@ -48,11 +59,16 @@ class Examiner {
   // severities an author chose), so that a read's filter weighs them.
   void AdjustEach(std::function<void(PluginReport*)> adjust) { adjust_ = std::move(adjust); }
 
+  // Where a crash charged to a plugin whose report is out goes (to no one
+  // when unset: a command that examines one plugin sees none).
+  void OnLateCrash(LateCrash late) { late_ = std::move(late); }
+
   // Examines each path and hands the reports to `done` in the order of
-  // `paths`, each as soon as it and those before it are complete.
+  // `paths`, each as soon as it and those before it are complete. The paths
+  // are numbered from `first_number` for OnLateCrash.
   void ExamineAll(Examination what, const std::vector<std::string>& paths,
-                  const std::function<void(const PluginReport&)>& done);
-  PluginReport ExamineOne(Examination what, const std::string& path);
+                  const std::function<void(const PluginReport&)>& done, std::size_t first_number = 0);
+  PluginReport ExamineOne(Examination what, const std::string& path, std::size_t number = 0);
 
  private:
   struct Batch;
@@ -68,6 +84,11 @@ class Examiner {
   int load_cycles_;
   WorkerStarter starter_;
   std::function<void(PluginReport*)> adjust_;
+  LateCrash late_;
+  // The current worker's requests whose reports went out, with the number
+  // of their plugin: a crash in an image one of them brought in is still
+  // that plugin's.
+  std::map<uint32_t, std::size_t> out_;
   std::unique_ptr<SharedMemory> board_;
   std::unique_ptr<ChildProcess> worker_;
   std::unique_ptr<CaptureFile> capture_;  // what the plugins print, read back with each report

@@ -2,6 +2,7 @@
 // the worker process: no plugin runs, no timing decides.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/crash_report.h"
 #include "mdhost/worker/examiner.h"
+#include "mdhost/worker/examiner_pool.h"
 #include "mdhost/worker/stage_board.h"
 
 namespace {
@@ -33,12 +35,13 @@ enum class Act {
   kOnceCrashInPreviousImage,  // the first time: a crash in the image of the request before
   kCrashOnce,                 // the first time: a crash in code no examination brought in
   kForgeAndEnd,               // begins and ends a forged report for every request number, then ends
-  kPrintAndAnswer             // prints a line, then answers saying where its printing ended
+  kPrintAndAnswer,            // prints a line, then answers saying where its printing ended
+  kCrashInFirstImage          // a crash in the image of the first request this worker answered, if any
 };
 
 struct Script {
   std::map<std::string, Act> acts;  // by path; kAnswer when not named
-  int workers_started = 0;
+  std::atomic<int> workers_started{0};
   bool crashed_once = false;
 };
 
@@ -115,6 +118,13 @@ class FakeWorker : public host::ChildProcess {
       ending_ = true;
       return;
     }
+    if (act == Act::kCrashInFirstImage && first_answered_) {
+      output_ += host::BeginRecord(serial) +
+                 Record('C', "other_thread released " + std::to_string(*first_answered_) + " image=" + *first_path_,
+                        std::string(host::fault_report::kOtherThread) + "access violation");
+      ending_ = true;
+      return;
+    }
     if (act == Act::kForgeAndEnd) {
       host::PluginReport forged;
       forged.texts["irPlg_GetPluginName"] = "forged";
@@ -130,6 +140,10 @@ class FakeWorker : public host::ChildProcess {
       report.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
     board_->Write(0, "waiting for a request");  // the board moves on first
     output_ += host::ReportRecord('D', serial, report);
+    if (!first_answered_) {
+      first_answered_ = serial;
+      first_path_ = path;
+    }
     if (act == Act::kAnswerAndClose) ending_ = true;
     if (act == Act::kAnswerThenOtherThreadCrash || act == Act::kCountedThreadsThenCrash) {
       output_ += Record(
@@ -144,24 +158,36 @@ class FakeWorker : public host::ChildProcess {
   std::string capture_;
   std::string line_, output_;
   bool ending_ = false, hung_ = false;
+  std::optional<uint32_t> first_answered_;
+  std::optional<std::string> first_path_;
 };
 
-// The reports in the order handed over, as "path: error rule" or "path: Name".
+std::unique_ptr<host::Examiner> FakeExaminer(Script& script, int timeout = 5) {
+  return std::make_unique<host::Examiner>(
+      true, timeout, 0, [&](host::SharedMemory& board, const std::string& capture, std::string*) {
+        ++script.workers_started;
+        return std::unique_ptr<host::ChildProcess>(
+            new FakeWorker(&script, static_cast<host::StageBoard*>(board.data()), capture));
+      });
+}
+
+std::string Line(const host::PluginReport& report) {
+  std::string line = report.path + ": ";
+  if (!report.error.empty()) line += "error " + report.error_rule;
+  for (const host::Finding& f : report.findings) line += "finding " + f.rule + " ";
+  if (const std::string* name = report.Text("irPlg_GetPluginName")) line += *name;
+  if (!report.output.empty()) line += " printed: " + report.output;
+  return line;
+}
+
+// The reports in the order handed over, as "path: error rule" or "path: Name",
+// and a crash charged after its report as "late: path".
 std::vector<std::string> ExamineWith(Script& script, const std::vector<std::string>& paths, int timeout = 5) {
-  host::Examiner examiner(true, timeout, 0, [&](host::SharedMemory& board, const std::string& capture, std::string*) {
-    ++script.workers_started;
-    return std::unique_ptr<host::ChildProcess>(
-        new FakeWorker(&script, static_cast<host::StageBoard*>(board.data()), capture));
-  });
+  const std::unique_ptr<host::Examiner> examiner = FakeExaminer(script, timeout);
   std::vector<std::string> seen;
-  examiner.ExamineAll(host::Examination::kRead, paths, [&](const host::PluginReport& report) {
-    std::string line = report.path + ": ";
-    if (!report.error.empty()) line += "error " + report.error_rule;
-    for (const host::Finding& f : report.findings) line += "finding " + f.rule + " ";
-    if (const std::string* name = report.Text("irPlg_GetPluginName")) line += *name;
-    if (!report.output.empty()) line += " printed: " + report.output;
-    seen.push_back(line);
-  });
+  examiner->OnLateCrash([&](std::size_t number, const std::string&) { seen.push_back("late: " + paths.at(number)); });
+  examiner->ExamineAll(host::Examination::kRead, paths,
+                       [&](const host::PluginReport& report) { seen.push_back(Line(report)); });
   return seen;
 }
 
@@ -253,6 +279,47 @@ TEST(Examiner, ACrashInAReleasedImageIsChargedToItsRequestNotItsName) {
   script.acts["b\\p.dll"] = Act::kOnceCrashInPreviousImage;
   EXPECT_EQ((std::vector<std::string>{"a\\p.dll: finding MD502 Name of a\\p.dll", "b\\p.dll: Name of b\\p.dll"}),
             ExamineWith(script, {"a\\p.dll", "b\\p.dll"}));
+}
+
+// A crash in the image of a plugin whose report went out (its timer fired
+// two plugins later) is still that plugin's: charged after its report, never
+// to the plugin under way, which is asked again.
+TEST(Examiner, ACrashInTheImageOfAPluginWhoseReportWentOutIsChargedToItLate) {
+  Script script;
+  script.acts["p3"] = Act::kCrashInFirstImage;
+  EXPECT_EQ((std::vector<std::string>{"p1: Name of p1", "late: p1", "p2: Name of p2", "p3: Name of p3"}),
+            ExamineWith(script, {"p1", "p2", "p3"}));
+}
+
+// With several examiners, each with its worker, a crash in the image of a
+// plugin that worker answered before is charged to that plugin, in its
+// report or after it, whichever way the threads went; no crash is lost and
+// no plugin under way is charged.
+TEST(Examiner, LateCrashesAreChargedUnderSeveralJobsToo) {
+  for (int round = 0; round < 20; ++round) {
+    Script script;
+    const std::vector<std::string> paths = {"p1", "p2", "p3", "p4"};
+    script.acts["p3"] = script.acts["p4"] = Act::kCrashInFirstImage;
+    std::vector<host::PluginReport> reports;
+    int late = 0;
+    host::ExamineWithJobs(
+        2, [&] { return FakeExaminer(script); }, host::Examination::kCheck, paths,
+        [&](const host::PluginReport& report) { reports.push_back(report); },
+        [&](std::size_t number, const std::string& crash) {
+          ASSERT_LT(number, reports.size()) << "a late crash before its report";
+          host::ChargeLeftWork(reports[number], crash, true);
+          ++late;
+        });
+    ASSERT_EQ(4u, reports.size());
+    int charged = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      EXPECT_EQ(paths[i], reports[i].path);
+      EXPECT_EQ("Name of " + paths[i], *reports[i].Text("irPlg_GetPluginName"));
+      for (const host::Finding& f : reports[i].findings) charged += f.rule == "MD502" && f.crashed;
+    }
+    EXPECT_EQ(2, charged) << "round " << round << ", " << late << " late";
+    EXPECT_TRUE(reports[3].findings.empty());
+  }
 }
 
 // A plugin that writes records of its own (begun, finished, for every
