@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,12 +24,22 @@ class ReportSink {
 
   PluginReport& report() { return *report_; }
   // The step about to run ("loading the module", an export's name...) and
-  // the export it calls, if any. In mdhost's own process a crash ends it
-  // anyway: nothing to do.
-  virtual void Stage(const std::string& what, const std::string& export_name = "") {
-    (void)what;
-    (void)export_name;
+  // the export it calls, if any; the step before it has ended.
+  void Stage(const std::string& what, const std::string& export_name = "") {
+    EndStep();
+    step_ = what;
+    step_export_ = export_name;
+    Began(what, export_name);
   }
+  // The last step has ended: nothing runs of the plugin after it.
+  void EndStep() {
+    if (step_ended_ && !step_.empty()) step_ended_(step_, step_export_);
+    step_.clear();
+  }
+  // Called as each step ends, with its words and export, so that what the
+  // plugin's code changed in it is found there.
+  using StepEnded = std::function<void(const std::string& what, const std::string& export_name)>;
+  void OnStepEnded(StepEnded ended) { step_ended_ = std::move(ended); }
   // The step under way goes on (one more of many cycles): a sign of life, so
   // that a long step is no hang while each part of it is quick.
   virtual void Progress() {}
@@ -60,8 +71,17 @@ class ReportSink {
   void AddToCause(const char* rule, const std::string& export_name, const std::string& shown, CauseText say);
 
  protected:
+  // A step begins. In mdhost's own process a crash ends it anyway: nothing
+  // to do.
+  virtual void Began(const std::string& what, const std::string& export_name) {
+    (void)what;
+    (void)export_name;
+  }
   // A new report begins: the causes of the last one are forgotten.
-  void ForgetCauses() { causes_.clear(); }
+  void ForgetCauses() {
+    causes_.clear();
+    step_.clear();
+  }
 
  private:
   struct Cause {
@@ -71,6 +91,8 @@ class ReportSink {
   };
   PluginReport* report_;
   std::map<std::string, Cause> causes_;  // by rule
+  std::string step_, step_export_;       // the step under way
+  StepEnded step_ended_;
 };
 
 }  // namespace host

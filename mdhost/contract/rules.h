@@ -63,6 +63,8 @@
   X(kKeptPerLoad, "MD501", kWarn, "memory kept per load", false) \
   X(kThreadsLeft, "MD502", kFail, "threads left running", false) \
   X(kPoolLeft, "MD503", kFail, "thread-pool timers or waits left due", false) \
+  X(kProcessWideChanged, "MD504", kFail, "floating point or exception handling changed", false) \
+  X(kProcessSettingsChanged, "MD505", kWarn, "error mode or current folder changed", false) \
   /* Plugins side by side (scan). */ \
   X(kSameName, "MD601", kWarn, "same name", false) \
   X(kSameTable, "MD602", kWarn, "same action table", false)

@@ -9,6 +9,7 @@
 #include "mdhost/examine/getter_protocol.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/pe_image.h"
+#include "mdhost/examine/process_state_check.h"
 #include "mdhost/system/crash_report.h"
 #include "mdhost/system/system.h"
 
@@ -203,6 +204,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   static int known_threads = OtherThreads();
   WatchThreadPool();
   BeginArrivals();
+  const ProcessStateWatch process_state(sink);
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {

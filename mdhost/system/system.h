@@ -185,6 +185,25 @@ std::string LastErrorText();
 // A module load's failure as the loader told it (md::LoadFailure), in words.
 std::string LoadErrorText(uint32_t code, const char* text);
 
+// ---- What a plugin can change for the whole process ------------------------------
+
+// What every plugin and script in the host shares, and a plugin may change
+// for all of them: read before and after each step of an examination, and
+// put back where it changed.
+struct ProcessState {
+  uint16_t fpu_control = 0;        // the x87 control word
+  uint32_t sse_control = 0;        // MXCSR without its sticky status flags
+  uintptr_t exception_filter = 0;  // the unhandled-exception filter (Win32; 0 elsewhere)
+  uint32_t error_mode = 0;         // SetErrorMode's (Win32; 0 elsewhere)
+  std::string folder;              // the current folder ("" where it cannot be read)
+};
+ProcessState ReadProcessState();
+// Each part of the process as `state` has it.
+void PutBackProcessState(const ProcessState& state);
+// The floating-point parts alone, as the hardware has them.
+void ReadFloatingPointControl(uint16_t* fpu_control, uint32_t* sse_control);
+void SetFloatingPointControl(uint16_t fpu_control, uint32_t sse_control);
+
 // ---- Threads --------------------------------------------------------------------
 
 // The addresses a loaded module occupies; empty where the system does not say.

@@ -46,12 +46,14 @@ void ExamineWithJobs(int jobs, const ExaminerMaker& make, Examination what, cons
           reports[delivered].reset();  // being handed on: a crash now is a late one
         }
         gate.Unlock();
-        hand_on_crashes();
-        if (!report) continue;
-        done(*report);
-        gate.Lock();
-        const bool all = ++delivered == count;
-        gate.Unlock();
+        bool all = false;
+        if (report) {
+          done(*report);
+          gate.Lock();
+          all = ++delivered == count;
+          gate.Unlock();
+        }
+        hand_on_crashes();  // after the report they belong to
         if (all) return;
       }
     }

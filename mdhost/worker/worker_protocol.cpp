@@ -117,7 +117,7 @@ void RecordWriter::Begin(uint32_t request) {
 
 // The report so far is made before the lock is taken: under it, only a swap,
 // which allocates nothing, so a crash handler waiting for it waits briefly.
-void RecordWriter::Stage(const std::string& what, const std::string& export_name) {
+void RecordWriter::Began(const std::string& what, const std::string& export_name) {
   std::string records = BeginRecord(request_) + ReportRecord('P', request_, report_);
   {
     OutputLock lock;

@@ -27,7 +27,7 @@ class RecordWriter : public ReportSink {
   // (tests capture them).
   explicit RecordWriter(StageBoard* board, Output output = WriteOutputRaw);
   void Begin(uint32_t request);  // a new, empty report
-  void Stage(const std::string& what, const std::string& export_name = "") override;
+  void Began(const std::string& what, const std::string& export_name) override;
   void Progress() override {
     if (board_ != nullptr) board_->Bump();
   }
