@@ -11,9 +11,11 @@ extern "C" {
 
 #include "mdhost/commands/commands.h"
 #include "mdhost/contract/plugin_texts.h"
+#include "mdhost/examine/examination.h"
 #include "mdhost/examine/loaded_module.h"
 #include "mdhost/examine/lua_host.h"
 #include "mdhost/examine/pe_image.h"
+#include "mdhost/examine/process_state_check.h"
 #include "mdhost/report/output.h"
 
 namespace host {
@@ -68,12 +70,52 @@ bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path)
   return false;
 }
 
+// What the plugins change for the whole process (MD504, MD505), as a check
+// finds it: at the end of each step, said on standard error, and put back,
+// so that the script runs as the host's scripts would with plugins that
+// keep to the contract.
+class ProcessStateSteps {
+ public:
+  // `path`: the plugin the steps run ("": the script, with every plugin).
+  void Step(const std::string& path, const std::string& what, const std::string& export_name = "") {
+    watch_.reset();
+    Say();
+    path_ = path;
+    watch_ = std::make_unique<ProcessStateWatch>(sink_);
+    sink_.Stage(what, export_name);
+  }
+  // Ends the last step; true when no step changed a thing.
+  bool End() {
+    watch_.reset();
+    Say();
+    return !failed_;
+  }
+
+ private:
+  void Say() {
+    for (const Finding& finding : report_.findings) {
+      std::fflush(OwnOutput());
+      WriteUtf8(stderr, (path_.empty() ? FindingLine(finding) : PluginFindingLine(path_, finding)) + "\n");
+      failed_ = failed_ || finding.severity == Severity::kFail;
+    }
+    report_.findings.clear();
+  }
+  PluginReport report_;
+  ReportSink sink_{&report_};
+  std::unique_ptr<ProcessStateWatch> watch_;
+  std::string path_;
+  bool failed_ = false;
+};
+
 int Run(lua_State* L, const std::vector<std::unique_ptr<LoadedModule>>& plugins, const std::vector<std::string>& paths,
-        const Invocation& call) {
+        const Invocation& call, ProcessStateSteps& steps) {
   SetArguments(L, call.arguments);
   SetSourceFolder(L, call.arguments[1]);
-  for (std::size_t i = 0; i < plugins.size(); ++i)
+  for (std::size_t i = 0; i < plugins.size(); ++i) {
+    steps.Step(paths[i], kRegisterActionsExport, kRegisterActionsExport);
     if (!Register(L, *plugins[i], paths[i])) return kExitFailed;
+  }
+  steps.Step("", "the script ran");
   lua_pushcfunction(L, MessageHandler);
   const int handler = lua_gettop(L);
   const int loaded = luaL_loadfile(L, call.arguments[1].c_str());
@@ -106,8 +148,10 @@ int RunCommand(const Invocation& call) {
   for (const std::string& path : paths)
     if (const int status = RequireFile(path)) return status;
   if (const int status = RequireFile(call.arguments[1])) return status;
+  ProcessStateSteps steps;
   std::vector<std::unique_ptr<LoadedModule>> plugins;
   for (const std::string& path : paths) {
+    steps.Step(path, kLoadStage);
     plugins.push_back(std::make_unique<LoadedModule>(path));
     const LoadedModule& plugin = *plugins.back();
     if (!plugin.ok()) {
@@ -125,10 +169,11 @@ int RunCommand(const Invocation& call) {
     Complain("cannot create a Lua state");
     return kExitFailed;
   }
-  const int status = Run(L, plugins, paths, call);
+  const int status = Run(L, plugins, paths, call, steps);
   lua_close(L);
+  const bool unchanged = steps.End();
   std::fflush(OwnOutput());
-  return status;
+  return status == kExitOk && !unchanged ? kExitFailed : status;
 }
 
 }  // namespace host

@@ -353,6 +353,14 @@ CASES = [
          exit=0,
          out=["two plugins registered; _SourceFolder true"],
          command=["run", "--with", fx("actions"), "{bin}/ModuleDetails.lmd", "{src}/tests/lua/two_plugins.lua"]),
+    # A plugin that leaves division by zero unmasked is told of (MD504) and
+    # the control word put back: the script's 1/0 is inf, not a crash.
+    Case("cli.run_control_word",
+         exit=1,
+         out=[r"^1/0 = inf\n$"],
+         err=[r"example_MD504_bad[^\n]*: FAIL  MD504 changed the x87 floating-point control word from 0x0[23]7F "
+              r"to 0x1372 in its start-up code \(DllMain\)"],
+         command=["run", "{bin}/example_MD504_bad{ext}", "{src}/tests/lua/divide_by_zero.lua"]),
     Case("cli.run_registration_raises",
          exit=1,
          err=[
