@@ -65,7 +65,8 @@ bool Register(lua_State* L, const LoadedModule& plugin, const std::string& path)
   const Registration done = RegisterPlugin(L, plugin.Export(kRegisterActionsExport));
   if (done.outcome == Registration::kDone) return true;
   std::string hint;
-  if (done.outcome == Registration::kNotExported) hint = ReadModuleFile(path).DecoratedExportHint();
+  if (done.outcome == Registration::kNotExported)
+    hint = ReadModuleFile(path).DecoratedExportHint(kRegisterActionsExport);
   Complain(AnsiToUtf8(path) + ": " + Escaped(AnsiToUtf8(done.Problem())) + hint);
   return false;
 }

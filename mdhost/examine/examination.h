@@ -21,7 +21,9 @@ constexpr char kAfterReleaseStage[] = "after releasing the module";
 constexpr char kStopThreads[] =
     "the host crashes once the module is gone. Finish the work before the call returns, or let the thread hold a "
     "reference to the module of its own and leave with FreeLibraryAndExitThread (pool work: "
-    "FreeLibraryWhenCallbackReturns); never wait for it in DllMain, which deadlocks (see MD502 in CHECKS.md)";
+    "FreeLibraryWhenCallbackReturns); never wait for it in DllMain, which deadlocks. A runtime that cannot stop its "
+    "threads (Go's, some garbage-collected ones) pins its module at load instead (GetModuleHandleEx with "
+    "GET_MODULE_HANDLE_EX_FLAG_PIN; see MD502 in CHECKS.md)";
 
 constexpr char kStopPoolCallbacks[] =
     "cancel and close every timer and wait before DllMain returns from DLL_PROCESS_DETACH (SetThreadpoolTimer with "

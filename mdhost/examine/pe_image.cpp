@@ -269,17 +269,36 @@ bool ModuleImage::Exports(const std::string& name) const {
 
 bool ModuleImage::IsPluginModule() const { return kind == ModuleKind::kModule32 && Exports(kNameGetter); }
 
-// Exports such as irPlg_GetPluginName@8 are __stdcall names that reached the
-// export table decorated: the host looks for the plain names.
-std::string ModuleImage::DecoratedExportHint() const {
+namespace {
+
+// The name an export has without its decoration: "_irPlg_X@8" -> "irPlg_X".
+std::string Undecorated(const std::string& name) {
+  std::string plain = name.substr(0, name.find('@'));
+  if (!plain.empty() && plain[0] == '_') plain.erase(0, 1);
+  return plain;
+}
+
+}  // namespace
+
+// The host looks for the plain names; a decorated one is why it finds none.
+std::string ModuleImage::DecoratedExportHint(const std::string& wanted) const {
+  const std::string* decorated = nullptr;
   for (const std::string& name : exports) {
-    const std::size_t at = name.find("irPlg_");
-    if (at != std::string::npos && name.find('@', at) != std::string::npos)
-      return " (it exports " + name +
-             ": a __stdcall name, decorated; declare the exports cdecl and export "
-             "them by a module definition file)";
+    if (name == Undecorated(name) || Undecorated(name).rfind("irPlg_", 0) != 0) continue;
+    if (Undecorated(name) == wanted) {
+      decorated = &name;
+      break;
+    }
+    if (decorated == nullptr) decorated = &name;
   }
-  return "";
+  if (decorated == nullptr) return "";
+  const std::string& name = *decorated;
+  if (name.find('@') != std::string::npos)
+    return " (it exports " + name +
+           ": a __stdcall name, decorated; declare the exports cdecl and export them by a module definition file)";
+  return " (it exports " + name + ": a cdecl name with the leading underscore C++Builder's and some other linkers " +
+         "keep; export the plain name by a module definition file (" + Undecorated(name) + "=" + name +
+         "), or link without the underscore)";
 }
 
 ModuleImage ReadModuleImage(const std::string& bytes) {

@@ -29,9 +29,11 @@ struct ModuleImage {
   bool Exports(const std::string& name) const;
   // A 32-bit module exporting the host's name getter.
   bool IsPluginModule() const;
-  // " (it exports irPlg_GetPluginName@8: ...)" where an irPlg_ name reached
-  // the export table decorated, the usual cause of "not a plugin"; else "".
-  std::string DecoratedExportHint() const;
+  // " (it exports _irPlg_GetPluginName@8: ...)" where the export `wanted`
+  // (or, failing that, another irPlg_ name) reached the export table
+  // decorated, the usual cause of "not a plugin": a __stdcall name (@N), or
+  // a cdecl name with its leading underscore kept (C++Builder's); else "".
+  std::string DecoratedExportHint(const std::string& wanted = "irPlg_GetPluginName") const;
   // Why the host cannot use it as a plugin ("a 64-bit module: ..."), or ""
   // for a plugin module or a file that is no module at all.
   std::string WhyNoPlugin() const;

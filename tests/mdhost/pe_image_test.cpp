@@ -45,3 +45,26 @@ TEST(PeImage, DamagedFilesAreReadSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+// The hint names the export the message is about, in the decoration it has:
+// C++Builder's underscore, or a __stdcall name's; nothing for plain names.
+TEST(PeImage, TheDecoratedExportHintNamesTheExportAskedFor) {
+  host::ModuleImage image;
+  image.exports = {"_irPlg_GetAuthorInfo@8", "_irPlg_GetPluginName@8", "_irPlg_Action_RegisterActions@4"};
+  EXPECT_NE(std::string::npos, image.DecoratedExportHint().find("it exports _irPlg_GetPluginName@8: a __stdcall"));
+  EXPECT_NE(std::string::npos,
+            image.DecoratedExportHint("irPlg_Action_RegisterActions").find("_irPlg_Action_RegisterActions@4"));
+  image.exports = {"_irPlg_GetAuthorInfo", "_irPlg_GetPluginName"};
+  EXPECT_NE(std::string::npos, image.DecoratedExportHint().find(
+                                   "it exports _irPlg_GetPluginName: a cdecl name with the leading underscore"));
+  EXPECT_NE(std::string::npos, image.DecoratedExportHint().find("(irPlg_GetPluginName=_irPlg_GetPluginName)"));
+  // Another irPlg_ export decorated still explains a missing one.
+  image.exports = {"_irPlg_GetAuthorInfo"};
+  EXPECT_NE(std::string::npos, image.DecoratedExportHint().find("_irPlg_GetAuthorInfo"));
+  image.exports = {"irPlg_GetPluginName", "_helper", "Other@4"};
+  EXPECT_EQ("", image.DecoratedExportHint());
+}
+
+}  // namespace
