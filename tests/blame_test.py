@@ -51,6 +51,10 @@ def run(arguments):
     return done
 
 
+# Each mode's FAIL rules per plugin: no verdict depends on --jobs or the command.
+verdicts = {}
+
+
 def judge(arguments):
     done = run(arguments + ["--json"])
     try:
@@ -63,6 +67,7 @@ def judge(arguments):
         name = report["path"].replace("\\", "/").rsplit("/", 1)[-1]
         kind = name.split("_", 2)[-1][:-len(".dll")]
         rules = {f["rule"] for f in report["findings"] if f["severity"] == "FAIL"}
+        verdicts.setdefault(name, {})[" ".join(arguments[:3])] = sorted(rules)
         if kind == "innocent" and (not report["passed"] or rules):
             failures.append(f"{label}: innocent {name} charged with {sorted(rules)}")
         elif kind == "innocent" and report.get("name") != "Fixture Plugin":
@@ -77,6 +82,9 @@ for jobs in ("1", "2"):
     judge(["check", "--jobs", jobs] + order)
     judge(["scan", "--jobs", jobs, "."])
 run(["check", "--jobs", "2"] + order)  # the text output, for the '::' lines alone
+for name, by_mode in sorted(verdicts.items()):
+    if len({tuple(rules) for rules in by_mode.values()}) > 1:
+        failures.append(f"{name}: the verdict depends on the mode: {by_mode}")
 
 for failure in failures:
     print("FAILED  " + failure)
