@@ -7,7 +7,9 @@ thread in a freed helper, records forged into every pipe before ending the
 process, workflow commands printed. Each hostile plugin lies just before an
 innocent one, in check's list and in scan's order, with one worker and two;
 each gets its own finding, every innocent passes, and nothing the plugins
-print starts a line of mdhost's output. What a plugin changes for the whole
+print starts a line of mdhost's output. A fault in a plugin's release
+(DllMain's or a TLS callback's detach) is its crash, even where the loader
+swallows it, unless a handler of its own takes it. What a plugin changes for the whole
 process (the unhandled-exception filter, the floating-point control word)
 is its own finding and is put back: the crash of the plugin after it is
 still a crash with its place.
@@ -23,7 +25,8 @@ bin_dir, scratch = sys.argv[1], sys.argv[2]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 # Each hostile plugin and the rule its fault is (None: it passes).
 HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "wait": "MD503", "helper_thread": "MD502",
-           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "crasher": "MD003"}
+           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "crasher": "MD003",
+           "detach_crash": "MD003", "tls_crash": "MD003", "detach_try": None}
 # Who follows whom: an innocent plugin after each, the crasher after the filter.
 AFTER = {"filter": "crasher", "crasher": "innocent"}
 failures = []
@@ -72,6 +75,8 @@ def judge(arguments):
             failures.append(f"{label}: innocent {name} charged with {sorted(rules)}")
         elif kind == "innocent" and report.get("name") != "Fixture Plugin":
             failures.append(f"{label}: innocent {name} has a report not its own (named {report.get('name')!r})")
+        elif kind in HOSTILE and HOSTILE[kind] is None and rules:
+            failures.append(f"{label}: {name} charged with {sorted(rules)}, though it keeps to the contract")
         elif kind in HOSTILE and HOSTILE[kind] and (HOSTILE[kind] not in rules or rules & ({"MD004", "MD005"} - {HOSTILE[kind]})):
             failures.append(f"{label}: {name} not charged with {HOSTILE[kind]} but {sorted(rules)}")
         elif kind == "printer" and "::stop-commands::" not in (report.get("output") or ""):

@@ -234,7 +234,14 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
     ReadPlugin(*module, sink);
   }
   sink.Stage(kReleaseStage);
+  WatchReleaseFaults(true);
   module.reset();
+  WatchReleaseFaults(false);
+  // The loader may swallow a fault in DllMain's detach; the host's does not.
+  if (const std::string fault = ReleaseFault(); !fault.empty()) {
+    sink.Error(rule::kCrashed, "crashed in its release (DLL_PROCESS_DETACH): " + fault);
+    sink.LeftBehind();
+  }
   WaitForOwnReferences(image);
   // Everything the plugin brought in is its own: a module of it still
   // loaded, a thread or a pool callback left, and the next plugin gets a

@@ -90,6 +90,16 @@ struct Facts;
 using CrashReporter = void (*)(const fault_report::Facts& facts, const char* description);
 void InstallCrashReporter(CrashReporter report);
 
+// A fault raised in code of the request under way (its image, or a module
+// it brought in) on this thread while its module is released (DllMain's or
+// a TLS callback's detach) is noted, even where the loader swallows it; one
+// that a handler of the plugin's own may take (a frame of its on the
+// thread's handler chain) is not. Win32; elsewhere such a fault is a crash
+// the crash reporter sees anyway. ReleaseFault: its description, "" for
+// none since the watch began.
+void WatchReleaseFaults(bool on);
+std::string ReleaseFault();
+
 // Memory whose last byte is followed by an inaccessible page: a write (or
 // read) past the end faults at once instead of corrupting anything.
 class GuardedBuffer {

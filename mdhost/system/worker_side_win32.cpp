@@ -12,6 +12,7 @@
 
 #include "mdhost/system/crash_report.h"
 #include "mdhost/system/exception_names_win32.h"
+#include "mdhost/system/fault_description_win32.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -25,21 +26,20 @@ CrashReporter crash_report = nullptr;
 
 DWORD main_thread = 0;
 
-LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
-  const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-  FixedText out;
-  fault_report::Facts facts;
-  facts.other_thread = GetCurrentThreadId() != main_thread;
-  if (facts.other_thread) out << fault_report::kOtherThread;
+}  // namespace
+
+// What a fault was and where, as a crash report says it: an overrun of a
+// guarded buffer, an access violation with its address, or the exception's
+// name; then the code's address and the image it lies in.
+void DescribeFault(const EXCEPTION_RECORD* record, FixedText& out, fault_report::Facts* facts) {
   if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
     const uintptr_t address = record->ExceptionInformation[1];
     const bool writing = record->ExceptionInformation[0] == 1;
     if (const fault_report::Guard* g = fault_report::GuardAt(address)) {
       out << (writing ? "overrun: wrote past the end of the " : "overrun: read past the end of the ");
       out.Number(g->offered, 10) << " bytes it was offered";
-      facts.overrun = true;
-      crash_report(facts, out.text);
-      TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
+      facts->overrun = true;
+      return;
     }
     out << "access violation (0xC0000005) " << (writing ? "writing " : "reading ");
     out.Number(address, 16);
@@ -51,7 +51,18 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   }
   out << " at ";
   out.Number(reinterpret_cast<uintptr_t>(record->ExceptionAddress), 16);
-  fault_report::DescribeAddress(out, reinterpret_cast<uintptr_t>(record->ExceptionAddress), &facts);
+  fault_report::DescribeAddress(out, reinterpret_cast<uintptr_t>(record->ExceptionAddress), facts);
+}
+
+namespace {
+
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
+  const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+  FixedText out;
+  fault_report::Facts facts;
+  facts.other_thread = GetCurrentThreadId() != main_thread;
+  if (facts.other_thread) out << fault_report::kOtherThread;
+  DescribeFault(record, out, &facts);
   crash_report(facts, out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
@@ -98,6 +109,7 @@ void InstallCrashReporter(CrashReporter report) {
   main_thread = GetCurrentThreadId();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(OnUnhandledException);
+  WatchFirstChanceFaults();
 }
 
 GuardedBuffer::GuardedBuffer(std::size_t size) : size_(size) {
