@@ -25,5 +25,8 @@ std::optional<PluginReport> UnusableAsPlugin(const std::string& path, const Modu
 // the last registered wins: one WARN per clash, on the later plugin, naming
 // those before it.
 void CheckNeighbours(std::vector<PluginReport>& reports);
+// Plugins without relocations whose fixed bases overlap another plugin's
+// preferred addresses (MD603); CheckNeighbours calls it.
+void CheckFixedBases(std::vector<PluginReport>& reports);
 
 }  // namespace host

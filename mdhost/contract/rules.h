@@ -67,7 +67,8 @@
   X(kProcessSettingsChanged, "MD505", kWarn, "error mode or current folder changed", false) \
   /* Plugins side by side (scan). */ \
   X(kSameName, "MD601", kWarn, "same name", false) \
-  X(kSameTable, "MD602", kWarn, "same action table", false)
+  X(kSameTable, "MD602", kWarn, "same action table", false) \
+  X(kFixedBasesOverlap, "MD603", kWarn, "fixed bases overlap", false)
 // clang-format on
 
 namespace host {

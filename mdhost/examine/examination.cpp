@@ -1,5 +1,6 @@
 #include "mdhost/examine/examination.h"
 
+#include <cstdio>
 #include <new>
 #include <optional>
 
@@ -187,6 +188,18 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   sink.report().plugin_details = std::move(document.plugin_details);
 }
 
+// A module without relocations loads at its preferred base or not at all:
+// the cause, where something else is there already.
+std::string FixedBaseTaken(const ModuleImage& file) {
+  if (file.relocatable || file.image_size == 0) return "";
+  const std::string taken = ModuleOccupying({file.preferred_base, file.preferred_base + uintptr_t{file.image_size}});
+  if (taken.empty()) return "";
+  char base[16];
+  std::snprintf(base, sizeof base, "0x%08X", static_cast<unsigned>(file.preferred_base));
+  return std::string("; it has no relocations, and its fixed base ") + base + " is taken by " + taken +
+         " in the host's process: link it with relocations (no /FIXED; --dynamicbase)";
+}
+
 std::string ThreadsLeftText(int count, const std::string& crash) {
   if (!crash.empty())
     return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
@@ -215,7 +228,7 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
     if (module->failed_in_startup())
       sink.Error(rule::kCrashed, "crashed in its start-up code (DllMain) while loading: " + module->why());
     else
-      sink.Error(rule::kCannotLoad, "cannot be loaded: " + module->why());
+      sink.Error(rule::kCannotLoad, "cannot be loaded: " + module->why() + FixedBaseTaken(file));
     return;
   }
   const ImageRange image = ModuleImageRange(module->handle());

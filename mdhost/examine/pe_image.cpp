@@ -16,7 +16,9 @@ constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kExportDirectory = 0;
 constexpr uint32_t kImportDirectory = 1;
 constexpr uint32_t kResourceDirectory = 2;
-constexpr uint32_t kVersionResource = 16;  // RT_VERSION
+constexpr uint32_t kRelocationDirectory = 5;
+constexpr uint32_t kRelocationsStripped = 0x0001;  // IMAGE_FILE_RELOCS_STRIPPED
+constexpr uint32_t kVersionResource = 16;          // RT_VERSION
 constexpr std::size_t kMaxFileSize = 256u << 20;
 
 // Little-endian reads that fail instead of reading past the end.
@@ -67,6 +69,10 @@ class Image {
     if (magic == kMagicPe32Plus) return ModuleKind::kModule64;
     if (magic != kMagicPe32) return ModuleKind::kNotAModule;
     if (machine != kMachineI386) return ModuleKind::kOtherModule;
+    uint32_t characteristics = 0;
+    bytes_.U16(pe + 22, &characteristics);
+    bytes_.U32(optional + 28, &preferred_base_);
+    bytes_.U32(optional + 56, &image_size_);
     uint32_t directories = 0;
     bytes_.U32(optional + 92, &directories);
     for (uint32_t i = 0; i < directories && i < 16 && 96 + 8 * (i + 1) <= optional_size; ++i) {
@@ -74,6 +80,7 @@ class Image {
       if (bytes_.U32(optional + 96 + 8 * i, &address) && bytes_.U32(optional + 100 + 8 * i, &size))
         directories_[i] = {address, size};
     }
+    relocatable_ = (characteristics & kRelocationsStripped) == 0 && directories_[kRelocationDirectory].size != 0;
     const uint64_t table = optional + optional_size;
     for (uint32_t i = 0; i < sections && i < 96; ++i) {
       Section s{};
@@ -169,6 +176,12 @@ class Image {
   struct Directory {
     uint32_t address, size;
   };
+
+ public:
+  uint32_t preferred_base_ = 0, image_size_ = 0;
+  bool relocatable_ = true;
+
+ private:
   Bytes bytes_;
   Directory directories_[16] = {};
   std::vector<Section> sections_;
@@ -308,6 +321,9 @@ ModuleImage ReadModuleImage(const std::string& bytes) {
   if (image.kind != ModuleKind::kModule32) return image;
   image.exports = pe.ExportNames();
   image.imports = pe.ImportNames();
+  image.preferred_base = pe.preferred_base_;
+  image.image_size = pe.image_size_;
+  image.relocatable = pe.relocatable_;
   ReadVersionStrings(pe.VersionResource(bytes), &image);
   return image;
 }

@@ -4,6 +4,7 @@
 // size, so any file, however damaged, can be given.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct ModuleImage {
   // Each of the four on its own ("" where absent): the string table's texts,
   // and the numbers of the fixed part ("1.2.0.0").
   std::string file_version_string, product_version_string, file_version_number, product_version_number;
+  // Where it asks to be loaded, and whether it can go elsewhere: without
+  // relocations (/FIXED, stripped) a taken base is a failed load.
+  uint32_t preferred_base = 0, image_size = 0;
+  bool relocatable = true;
 
   bool Exports(const std::string& name) const;
   // A 32-bit module exporting the host's name getter.

@@ -221,6 +221,10 @@ struct ImageRange {
   uintptr_t start = 0, end = 0;
 };
 ImageRange ModuleImageRange(void* module);
+// What occupies addresses of `range` in this process: a module's file name,
+// "memory of the process" for other memory, "" for none (or where the
+// system does not say).
+std::string ModuleOccupying(const ImageRange& range);
 
 // Names an image an examination brought in, for crash reports: addresses in
 // it read as Name+offset, charged to the request under way

@@ -7,6 +7,8 @@ namespace host {
 
 ImageRange ModuleImageRange(void*) { return ImageRange(); }
 
+std::string ModuleOccupying(const ImageRange&) { return ""; }
+
 int ThreadsRunningCodeOf(const std::vector<ImageRange>&) { return -1; }
 
 int OtherThreads() {

@@ -19,6 +19,20 @@ ImageRange ModuleImageRange(void* module) {
   return range;
 }
 
+std::string ModuleOccupying(const ImageRange& range) {
+  for (uintptr_t at = range.start; at < range.end;) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region) == 0) break;
+    char name[MAX_PATH];
+    if (region.State != MEM_FREE && region.Type == MEM_IMAGE &&
+        GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), name, sizeof name) > 0)
+      return BaseName(name);
+    if (region.State != MEM_FREE) return "memory of the process";
+    at = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+  }
+  return "";
+}
+
 void Reserve(const ImageRange& range) {
   if (range.end > range.start)
     VirtualAlloc(reinterpret_cast<void*>(range.start), range.end - range.start, MEM_RESERVE, PAGE_NOACCESS);

@@ -361,6 +361,14 @@ CASES = [
          err=[r"example_MD504_bad[^\n]*: FAIL  MD504 changed the x87 floating-point control word from 0x0[23]7F "
               r"to 0x1372 in its start-up code \(DllMain\)"],
          command=["run", "{bin}/example_MD504_bad{ext}", "{src}/tests/lua/divide_by_zero.lua"]),
+    # A plugin without relocations whose fixed base the executable holds:
+    # MD001 names what is in the way and the fix.
+    Case("check.fixed_base_taken",
+         exit=1,
+         out=[r"FAIL  MD001 cannot be loaded: [^\n]*; it has no relocations, and its fixed base 0x00400000 is "
+              r"taken by mdhost\.exe in the host's process: link it with relocations"],
+         command=["check", fx("fixed_at_exe")],
+         on=["win"]),
     Case("cli.run_registration_raises",
          exit=1,
          err=[
