@@ -11,61 +11,12 @@
 #include <winternl.h>
 
 #include "mdhost/system/crash_report.h"
+#include "mdhost/system/pool_table_win32.h"
 #include "mdhost/system/system.h"
 
 namespace host {
+using namespace pool_table;
 namespace {
-
-enum class Kind { kNone, kPoolTimer, kQueueTimer, kWait };
-
-struct Entry {
-  Kind kind = Kind::kNone;
-  uint32_t request = 0;    // the request under way (plus one) that set it
-  void* object = nullptr;  // the timer or wait; the queue timer's handle
-  void* queue = nullptr;   // a queue timer's queue
-  uintptr_t callback = 0;
-  DWORD set_at = 0, due = 0, period = 0;  // a queue timer's
-  void* context = nullptr;                // a wait that runs once: its callback's, passed on by OnceWaitFired
-  uint32_t generation = 0;                // which wait of the slot OnceWaitFired is told of
-};
-
-constexpr int kEntries = 512;
-Entry entries[kEntries];
-SRWLOCK lock = SRWLOCK_INIT;
-
-class Locked {
- public:
-  Locked() { AcquireSRWLockExclusive(&lock); }
-  ~Locked() { ReleaseSRWLockExclusive(&lock); }
-};
-
-uint32_t generations = 0;  // under the lock; below 2^22, so slot and generation fit a pointer
-
-// The slot the entry took (-1 when the table is full) and its generation.
-int Remember(Entry entry, uint32_t* generation = nullptr) {
-  entry.request = fault_report::current_request;
-  Locked held;
-  generations = (generations + 1) % (1u << 22);
-  entry.generation = generations;
-  if (generation != nullptr) *generation = generations;
-  for (int i = 0; i < kEntries; ++i) {
-    if (entries[i].kind != Kind::kNone) continue;
-    entries[i] = entry;
-    return i;
-  }
-  return -1;
-}
-
-Entry* Find(void* object) {
-  for (Entry& e : entries)
-    if (e.kind != Kind::kNone && e.object == object) return &e;
-  return nullptr;
-}
-
-void Forget(void* object) {
-  Locked held;
-  if (Entry* e = Find(object)) *e = Entry();
-}
 
 // The pool's functions as the system has them.
 struct Real {
@@ -143,31 +94,8 @@ BOOL WINAPI OurDeleteQueueTimer(HANDLE queue, HANDLE timer, HANDLE done) {
 }
 
 BOOL WINAPI OurDeleteQueue(HANDLE queue, HANDLE done) {
-  {
-    Locked held;
-    for (Entry& e : entries)
-      if (e.kind == Kind::kQueueTimer && e.queue == queue) e = Entry();
-  }
+  ForgetQueue(queue);
   return real.delete_queue(queue, done);
-}
-
-// A wait that runs once is forgotten once it has run: its callback is
-// passed on through here, told its entry by slot and generation (a slot
-// taken again since names another wait, whose callback this is not).
-VOID CALLBACK OnceWaitFired(PVOID slot_and_generation, BOOLEAN timed_out) {
-  const auto key = reinterpret_cast<uintptr_t>(slot_and_generation);
-  const int slot = static_cast<int>(key % kEntries);
-  WAITORTIMERCALLBACK callback = nullptr;
-  void* context = nullptr;
-  {
-    Locked held;
-    Entry& e = entries[slot];
-    if (e.kind != Kind::kWait || e.generation != key / kEntries) return;  // unregistered meanwhile
-    callback = reinterpret_cast<WAITORTIMERCALLBACK>(e.callback);
-    context = e.context;
-    e = Entry();
-  }
-  callback(context, timed_out);
 }
 
 // A wait that repeats waits on until it is unregistered; one that runs once,
@@ -181,7 +109,7 @@ BOOL WINAPI OurRegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK cal
   e.context = context;
   uint32_t generation = 0;
   const int slot = Remember(e, &generation);
-  const uintptr_t key = static_cast<uintptr_t>(slot) + static_cast<uintptr_t>(generation) * kEntries;
+  const uintptr_t key = KeyOf(slot, generation);
   const BOOL made = (flags & WT_EXECUTEONLYONCE) != 0 && slot >= 0
                         ? real.register_wait(wait, object, OnceWaitFired, reinterpret_cast<PVOID>(key), ms, flags)
                         : real.register_wait(wait, object, callback, context, ms, flags);
