@@ -219,9 +219,13 @@ void NoteArrival(const LoadedData& data) {
   NoteImage(a.name, a.range);
 }
 
+// The pool is watched at ntdll's entry points, where every route arrives;
+// only where those cannot be, at each module's imports.
+bool at_entry_points = false;
+
 VOID CALLBACK OnModule(ULONG reason, const LoadedData* data, PVOID) {
   if (reason != 1 || data == nullptr || data->base == nullptr) return;
-  PointImportsAtUs(static_cast<const char*>(data->base));
+  if (!at_entry_points) PointImportsAtUs(static_cast<const char*>(data->base));
   NoteArrival(*data);
 }
 
@@ -237,6 +241,7 @@ bool StillSet(const Entry& e, DWORD now) {
       return real.pool_timer_set != nullptr && real.pool_timer_set(static_cast<PTP_TIMER>(e.object));
     case Kind::kQueueTimer: return e.period != 0 || now - e.set_at < e.due;
     case Kind::kWait: return true;
+    case Kind::kPoolWait: return e.set;
     default: return false;
   }
 }
@@ -249,6 +254,7 @@ void WatchThreadPool() {
   watching = true;
   HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
   for (Hook& hook : hooks) *hook.real = reinterpret_cast<void*>(GetProcAddress(kernel32, hook.name));
+  at_entry_points = WatchPoolEntryPoints();
   real.pool_timer_set = reinterpret_cast<decltype(real.pool_timer_set)>(
       reinterpret_cast<void*>(GetProcAddress(kernel32, "IsThreadpoolTimerSet")));
   using Register = LONG(NTAPI*)(ULONG, PVOID, PVOID, PVOID*);
