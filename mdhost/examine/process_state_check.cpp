@@ -92,7 +92,11 @@ void ProcessStateWatch::StepEnded(const std::string& what, const std::string& ex
                   " and left it: scripts' relative paths now name other files; name files by full paths, or put "
                   "back the folder it was");
   }
-  PutBackProcessState(before_);
+  // Setting costs more than reading (a folder is opened anew): only what changed.
+  if (now.fpu_control != before_.fpu_control || now.sse_control != before_.sse_control ||
+      now.exception_filter != before_.exception_filter || now.error_mode != before_.error_mode ||
+      now.folder != before_.folder)
+    PutBackProcessState(before_);
 }
 
 }  // namespace host
