@@ -218,6 +218,8 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   WatchThreadPool();
   BeginArrivals();
   const ProcessStateWatch process_state(sink);
+  if (!file.relocatable)  // no base but its own: what mdhost keeps of plugins before it gives way
+    GiveBackReleased({file.preferred_base, file.preferred_base + uintptr_t{file.image_size}});
   sink.Stage(kLoadStage);
   std::optional<LoadedModule> module(std::in_place, path);
   if (!module->ok()) {

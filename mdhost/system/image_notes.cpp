@@ -32,4 +32,12 @@ void NoteReleased(const ImageRange& range) {
     }
 }
 
+void GiveBackReleased(const ImageRange& range) {
+  for (fault_report::ImageNote& note : fault_report::notes)
+    if (note.released && note.start < range.end && range.start < note.end) {
+      FreeReservation({note.start, note.end});
+      note = fault_report::ImageNote();
+    }
+}
+
 }  // namespace host

@@ -232,6 +232,11 @@ std::string ModuleOccupying(const ImageRange& range);
 // and its addresses stay reserved.
 void NoteImage(const std::string& name, const ImageRange& range);
 void NoteReleased(const ImageRange& range);
+// Gives the addresses of released images in `range` back (and forgets
+// them): a module that can load nowhere else (it has no relocations) needs
+// them, and nothing of theirs outlived the release (a worker something
+// outlived is retired before the next plugin).
+void GiveBackReleased(const ImageRange& range);
 
 // The modules an examination brings in. From BeginArrivals on, every module
 // the loader brings in (the plugin, and whatever it loads, directly or

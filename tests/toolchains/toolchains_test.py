@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Plugins from other compilers, right in every point, as mdhost meets them:
+each passes `check --strict` alone, beside an innocent plugin (which passes
+too). In `scan` of them all, the one linked /FIXED and a copy of it get
+MD603 (their fixed base is the one clang_msvc.dll prefers, lld-link's
+default) and, as builds of clang_msvc's source, MD601 and MD602; nothing
+else does, and none gets MD001 for an address mdhost itself kept.
+
+    toolchains_test.py BIN_DIR SCRATCH_DIR -- MDHOST..."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+
+bin_dir, scratch = sys.argv[1], sys.argv[2]
+mdhost = sys.argv[sys.argv.index("--") + 1:]
+PLUGINS = ["clang_msvc", "clang_msvc_fixed", "clang_mingw_ld", "clang_mingw_lld"]
+failures = []
+
+shutil.rmtree(scratch, ignore_errors=True)
+os.makedirs(scratch)
+shutil.copy(os.path.join(bin_dir, "lua5.1.dll"), scratch)  # beside them, as the host has it
+for name in PLUGINS:
+    shutil.copy(os.path.join(bin_dir, "toolchains", name + ".dll"), os.path.join(scratch, name + ".lmd"))
+shutil.copy(os.path.join(bin_dir, "example_plugin.dll"), os.path.join(scratch, "innocent.lmd"))
+
+
+def reports(arguments):
+    done = subprocess.run(mdhost + arguments + ["--json"], capture_output=True, cwd=scratch)
+    try:
+        return {os.path.basename(r["path"].replace("\\", "/")): r for r in json.loads(done.stdout)["plugins"]}
+    except (ValueError, KeyError) as error:
+        failures.append("%s: no JSON (%s): %r" % (" ".join(arguments), error, done.stderr))
+        return {}
+
+
+def problems(report):
+    return sorted(f["rule"] for f in report["findings"] if f["severity"] in ("WARN", "FAIL"))
+
+
+for name in PLUGINS:
+    lmd = name + ".lmd"
+    for arguments in (["check", "--strict", "--cycles", "0", lmd], ["check", "--strict", "--cycles", "0", lmd,
+                                                                     "innocent.lmd"]):
+        for plugin, report in reports(arguments).items():
+            if problems(report) or not report["passed"]:
+                failures.append("%s: %s gets %s" % (" ".join(arguments), plugin, problems(report) or report["error"]))
+# Side by side: every plugin passes but the /FIXED ones.
+side = os.path.join(scratch, "side")
+os.makedirs(side)
+for name in ("clang_msvc", "clang_mingw_lld", "innocent"):
+    shutil.copy(os.path.join(scratch, name + ".lmd"), side)
+shutil.copy(os.path.join(scratch, "clang_msvc_fixed.lmd"), os.path.join(side, "fixed_a.lmd"))
+shutil.copy(os.path.join(scratch, "clang_msvc_fixed.lmd"), os.path.join(side, "fixed_b.lmd"))
+for plugin, report in reports(["scan", "side"]).items():
+    # The copies of the /FIXED build: its fixed base, and clang_msvc's name and table.
+    expected = ["MD601", "MD602", "MD603"] if "fixed" in plugin else []
+    if problems(report) != expected:
+        failures.append("scan: %s gets %s, not %s" % (plugin, problems(report), expected))
+
+for failure in failures:
+    print("FAILED  " + failure)
+if not failures:
+    print("%d plugins from other compilers pass, alone and beside others" % len(PLUGINS))
+sys.exit(1 if failures else 0)
