@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
            wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
-           clang libclang-rt-14-dev lld llvm python3 googletest libexpat1-dev
+           clang libclang-rt-14-dev lld llvm golang-go python3 googletest libexpat1-dev
            nlohmann-json3-dev libtomlplusplus-dev cmark-gfm chromium fonts-dejavu-core clang-format git
            locales lua-check lua5.1)
 

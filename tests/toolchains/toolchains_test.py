@@ -4,7 +4,11 @@ each passes `check --strict` alone, beside an innocent plugin (which passes
 too). In `scan` of them all, the one linked /FIXED and a copy of it get
 MD603 (their fixed base is the one clang_msvc.dll prefers, lld-link's
 default) and, as builds of clang_msvc's source, MD601 and MD602; nothing
-else does, and none gets MD001 for an address mdhost itself kept.
+else does, and none gets MD001 for an address mdhost itself kept. Go's
+plugin leaves its runtime's threads running (MD502) unless it pins its
+module, and on 386 its runtime sets the process's unhandled-exception
+filter (MD504, whose timing is the runtime thread's): those are its
+findings, and the innocent plugin after each passes.
 
     toolchains_test.py BIN_DIR SCRATCH_DIR -- MDHOST..."""
 import json
@@ -58,6 +62,18 @@ for plugin, report in reports(["scan", "side"]).items():
     expected = ["MD601", "MD602", "MD603"] if "fixed" in plugin else []
     if problems(report) != expected:
         failures.append("scan: %s gets %s, not %s" % (plugin, problems(report), expected))
+
+# Go: (rules that must be there, rules that may be).
+GO = {"go_plain": ({"MD502"}, {"MD504"}), "go_pinned": ({"MD504"}, set())}
+for name, (must, may) in GO.items():
+    shutil.copy(os.path.join(bin_dir, "toolchains", name + ".dll"), os.path.join(scratch, name + ".lmd"))
+    for jobs in ("1", "2"):
+        found = reports(["check", "--cycles", "0", "--jobs", jobs, name + ".lmd", "innocent.lmd"])
+        rules = set(problems(found.get(name + ".lmd", {"findings": []})))
+        if not must <= rules or not rules <= must | may:
+            failures.append("check --jobs %s: %s gets %s, not %s" % (jobs, name, sorted(rules), sorted(must)))
+        if problems(found.get("innocent.lmd", {"findings": [{"rule": "none", "severity": "FAIL"}]})):
+            failures.append("check --jobs %s: the innocent plugin after %s is charged" % (jobs, name))
 
 for failure in failures:
     print("FAILED  " + failure)
