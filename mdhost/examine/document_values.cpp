@@ -88,6 +88,28 @@ bool PlainText(const std::string& value) {
 
 }  // namespace
 
+namespace {
+
+// A global a lone word may name: the host's (_SourceFolder, MB_OK) or Lua's.
+bool MayBeDefinedGlobal(const std::string& name) {
+  static const char* const kLua[] = {
+      "_G",       "_VERSION",   "assert",  "collectgarbage", "coroutine", "debug",  "dofile",
+      "error",    "gcinfo",     "getfenv", "getmetatable",   "io",        "ipairs", "load",
+      "loadfile", "loadstring", "math",    "module",         "newproxy",  "next",   "os",
+      "package",  "pairs",      "pcall",   "print",          "rawequal",  "rawget", "rawset",
+      "require",  "select",     "setfenv", "setmetatable",   "string",    "table",  "tonumber",
+      "tostring", "type",       "unpack",  "xpcall"};
+  if (name[0] == '_') return true;
+  bool lower = false;
+  for (char c : name) lower = lower || (c >= 'a' && c <= 'z');
+  if (!lower) return true;  // a constant's capitals
+  for (const char* known : kLua)
+    if (name == known) return true;
+  return false;
+}
+
+}  // namespace
+
 DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
   const std::string& value = argument.default_value;
   if (value.empty()) return {};
@@ -101,10 +123,22 @@ DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
               as_string};
     return {"\"" + value + "\", which is no Lua expression a script could write", ""};
   }
+  const std::string wanted = type == "integer" ? "number" : type;
+  // A lone word is read as a global: nil unless something defines it. The
+  // host's own globals begin with an underscore (_SourceFolder), its
+  // constants are capitals (MB_OK), Lua's are its libraries'; any other is
+  // most likely text that lost its quotes (World, yes). Quoting is the
+  // author's call (it might be a global of the project's): no fix.
+  if (IsBareLuaName(value) && (wanted == "string" || wanted == "number" || wanted == "boolean") &&
+      !MayBeDefinedGlobal(value))
+    return {value + ", a global no script defines (nil when the action runs) where the Type is " + type +
+                (wanted == "string"    ? "; a string is quoted: " + as_string
+                 : wanted == "boolean" ? "; a boolean is true or false"
+                                       : "; a number is written in digits"),
+            ""};
   // An expression of names, calls or operators is the script's own affair;
   // a literal is of one type, which the Type may not be.
   const std::string literal = LiteralType(value);
-  const std::string wanted = type == "integer" ? "number" : type;
   if (literal.empty() || literal == "nil" || literal == wanted ||
       (wanted != "number" && wanted != "string" && wanted != "boolean"))
     return {};

@@ -82,6 +82,10 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
                                                         {"integer", "3"},
                                                         {"number", "Count + 1"},
                                                         {"boolean", "false"},
+                                                        {"number", "MB_OK"},
+                                                        {"number", "math"},
+                                                        {"string", "_VERSION"},
+                                                        {"variant", "World"},
                                                         {"table", "{1, 2}"},
                                                         {"variant", "\"x\""},
                                                         {"string", "&quot;quoted &amp; escaped&quot;"}})
@@ -104,6 +108,19 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
       {"number", "'five'", "'five', a string where the Type is number", ""},
       {"number", "1,5", "\"1,5\", which is no Lua expression a script could write", ""},
       {"boolean", "1", "1, a number where the Type is boolean (true or false)", ""},
+      // A lone word is a global, nil in every script: most likely text without its quotes.
+      {"string", "World",
+       "World, a global no script defines (nil when the action runs) where the Type is string; a string is "
+       "quoted: \"World\"",
+       ""},
+      {"boolean", "yes",
+       "yes, a global no script defines (nil when the action runs) where the Type is boolean; a boolean is true or "
+       "false",
+       ""},
+      {"integer", "Five",
+       "Five, a global no script defines (nil when the action runs) where the Type is integer; a number is written "
+       "in digits",
+       ""},
   };
   for (const auto& w : wrong) {
     const std::string xml = document(w.type, w.value);
