@@ -76,6 +76,17 @@ write("src/md310.xml", json.loads(out)["plugins"][0]["action_xml"] + "\n")
 code, out, _ = run("check", "--cycles", "0", "--document", "src/md310.xml", module)
 expect("--document places the module's findings on the source's lines",
        re.search(r"^src[/\\]md310\.xml:1:[0-9]+: WARN  MD310 ", out, re.M) and "MD315" not in out, out)
+# document = in the module's mdhost.toml places them alike, named as --document names them.
+module_file = module[2:] if module[:2].upper() == "Z:" else module  # as this script finds it under Wine
+module_here = "plugin" + os.path.splitext(module)[1]
+shutil.copy(module_file, os.path.join(scratch, module_here))
+if os.path.exists(os.path.join(os.path.dirname(module_file), "lua5.1.dll")):  # its import, beside it as the host has it
+    shutil.copy(os.path.join(os.path.dirname(module_file), "lua5.1.dll"), scratch)
+write("mdhost.toml", 'document = "src/md310.xml"\n')
+code, out, _ = run("check", "--cycles", "0", module_here)
+expect("document = names the source as --document does",
+       re.search(r"^src[/\\]md310\.xml:1:[0-9]+: WARN  MD310 ", out, re.M) and "MD315" not in out, out)
+os.remove(os.path.join(scratch, "mdhost.toml"))
 code, out, _ = run("check", "--cycles", "0", "--document", doc, module)
 expect("a module built from another document", re.search(
     r"WARN  MD315 the module's action document is not src[/\\]actions\.xml: they differ from line 1 on", out), out)

@@ -135,6 +135,9 @@ bool ReadProjectFile(const std::string& path, ProjectSettings* project, std::str
     // Relative to the project file, as the author writes it there.
     const bool absolute = (*name)[0] == '/' || (*name)[0] == '\\' || (name->size() > 1 && (*name)[1] == ':');
     project->document = absolute ? *name : Join(FolderOf(path), name->c_str());
+    // Named from the working folder where it lies below it, as --document
+    // names it: places read "actions.xml:5:3", not a whole path (Z:\... under Wine).
+    if (const std::string below = RelativeTo(".", *project->document); !below.empty()) project->document = below;
   }
   if (const toml::node* ignores = table.get("ignore")) {
     const toml::array* entries = ignores->as_array();
