@@ -7,6 +7,7 @@
 #include "mdhost/commands/commands.h"
 #include "mdhost/commands/plugin_arguments.h"
 #include "mdhost/commands/rule_config.h"
+#include "mdhost/commands/scan_findings.h"
 #include "mdhost/commands/source_fixes.h"
 #include "mdhost/commands/suppressions.h"
 #include "mdhost/contract/report_sink.h"
@@ -154,6 +155,9 @@ int CheckCommand(const Invocation& call) {
       deliver(at, ExamineDocumentFile(named.files[at], Examination::kCheck));
     }
   };
+  // Modules named together meet in one host: a fixed base that overlaps
+  // another's is known from the files, before any is examined.
+  const std::vector<std::optional<Finding>> fixed_bases = FixedBaseFindings(modules);
   // What a plugin left behind may crash the worker after its report went
   // out: the crash is still its own, and counts.
   const auto late = [&](std::size_t module, const std::string& crash) {
@@ -166,7 +170,9 @@ int CheckCommand(const Invocation& call) {
       JobsOf(call), make, Examination::kCheck, modules,
       [&](const PluginReport& report) {
         documents_before(module_places[delivered]);
-        deliver(module_places[delivered++], report);
+        PluginReport beside = report;
+        if (fixed_bases[delivered] && report.error.empty()) beside.findings.push_back(*fixed_bases[delivered]);
+        deliver(module_places[delivered++], std::move(beside));
       },
       late);
   documents_before(named.files.size());

@@ -71,30 +71,40 @@ void CheckNeighbours(std::vector<PluginReport>& reports) {
 // the host loads every plugin into one process. One that overlaps another
 // plugin's preferred addresses fails to load wherever that one came first:
 // a WARN on it (where both are fixed, on the later), naming the others.
-void CheckFixedBases(std::vector<PluginReport>& reports) {
+std::vector<std::optional<Finding>> FixedBaseFindings(const std::vector<std::string>& paths) {
   std::vector<ModuleImage> images;
-  for (const PluginReport& report : reports) images.push_back(ReadModuleFile(report.path));
+  for (const std::string& path : paths) images.push_back(ReadModuleFile(path));
   const auto overlap = [](const ModuleImage& a, const ModuleImage& b) {
     return a.image_size != 0 && b.image_size != 0 &&
            uint64_t{a.preferred_base} < uint64_t{b.preferred_base} + b.image_size &&
            uint64_t{b.preferred_base} < uint64_t{a.preferred_base} + a.image_size;
   };
-  for (std::size_t i = 0; i < reports.size(); ++i) {
+  std::vector<std::optional<Finding>> found(paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
     if (images[i].relocatable || images[i].kind != ModuleKind::kModule32) continue;
     std::string others;
-    for (std::size_t j = 0; j < reports.size(); ++j)
+    for (std::size_t j = 0; j < paths.size(); ++j)
       if (j != i && images[j].kind == ModuleKind::kModule32 && (images[j].relocatable || j < i) &&
           overlap(images[i], images[j]))
-        others += (others.empty() ? "" : ", ") + AnsiToUtf8(reports[j].path);
+        others += (others.empty() ? "" : ", ") + AnsiToUtf8(paths[j]);
     if (others.empty()) continue;
     char base[16];
     std::snprintf(base, sizeof base, "0x%08X", static_cast<unsigned>(images[i].preferred_base));
-    ReportSink(&reports[i])
-        .Add(rule::kFixedBasesOverlap,
-             std::string("it has no relocations, and its fixed base ") + base + " overlaps the addresses " + others +
-                 " asks for; the host loads every plugin into one process, and whichever loads second there "
-                 "cannot be loaded (error 487): link it with relocations (no /FIXED; --dynamicbase)");
+    found[i] =
+        Found(rule::kFixedBasesOverlap,
+              std::string("it has no relocations, and its fixed base ") + base + " overlaps the addresses " + others +
+                  " asks for; the host loads every plugin into one process, and whichever loads second "
+                  "there cannot be loaded (error 487): link it with relocations (no /FIXED; --dynamicbase)");
   }
+  return found;
+}
+
+void CheckFixedBases(std::vector<PluginReport>& reports) {
+  std::vector<std::string> paths;
+  for (const PluginReport& report : reports) paths.push_back(report.path);
+  const std::vector<std::optional<Finding>> found = FixedBaseFindings(paths);
+  for (std::size_t i = 0; i < reports.size(); ++i)
+    if (found[i]) ReportSink(&reports[i]).Add(*found[i]);
 }
 
 }  // namespace host

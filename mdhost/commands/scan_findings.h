@@ -26,7 +26,10 @@ std::optional<PluginReport> UnusableAsPlugin(const std::string& path, const Modu
 // those before it.
 void CheckNeighbours(std::vector<PluginReport>& reports);
 // Plugins without relocations whose fixed bases overlap another plugin's
-// preferred addresses (MD603); CheckNeighbours calls it.
+// preferred addresses (MD603), by the module files alone: one finding or
+// none for each of `paths`. CheckNeighbours adds them to scan's reports;
+// check, to those of the modules it is given.
+std::vector<std::optional<Finding>> FixedBaseFindings(const std::vector<std::string>& paths);
 void CheckFixedBases(std::vector<PluginReport>& reports);
 
 }  // namespace host
