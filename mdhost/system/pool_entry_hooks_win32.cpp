@@ -44,13 +44,8 @@ struct {
 
 LONG NTAPI OurAllocTimer(PTP_TIMER* timer, PTP_TIMER_CALLBACK callback, PVOID context, PTP_CALLBACK_ENVIRON env) {
   const LONG status = real.alloc_timer(timer, callback, context, env);
-  if (status >= 0 && timer != nullptr && *timer != nullptr) {
-    Entry e;
-    e.kind = Kind::kPoolTimer;
-    e.object = *timer;
-    e.callback = reinterpret_cast<uintptr_t>(callback);
-    Remember(e);
-  }
+  if (status >= 0 && timer != nullptr && *timer != nullptr)
+    NotePoolTimer(*timer, reinterpret_cast<uintptr_t>(callback));
   return status;
 }
 
@@ -109,30 +104,14 @@ VOID NTAPI OurReleaseWait(PTP_WAIT wait) {
 LONG NTAPI OurCreateTimer(HANDLE queue, PHANDLE timer, WAITORTIMERCALLBACK callback, PVOID context, DWORD due,
                           DWORD period, ULONG flags) {
   const LONG status = real.create_timer(queue, timer, callback, context, due, period, flags);
-  if (status >= 0 && timer != nullptr) {
-    Entry e;
-    e.kind = Kind::kQueueTimer;
-    e.object = *timer;
-    e.queue = queue;
-    e.callback = reinterpret_cast<uintptr_t>(callback);
-    e.set_at = GetTickCount();
-    e.due = due;
-    e.period = period;
-    Remember(e);
-  }
+  if (status >= 0 && timer != nullptr)
+    NoteQueueTimer(*timer, queue, reinterpret_cast<uintptr_t>(callback), due, period);
   return status;
 }
 
 LONG NTAPI OurUpdateTimer(HANDLE queue, HANDLE timer, DWORD due, DWORD period) {
   const LONG status = real.update_timer(queue, timer, due, period);
-  if (status >= 0) {
-    Locked held;
-    if (Entry* e = Find(timer)) {
-      e->set_at = GetTickCount();
-      e->due = due;
-      e->period = period;
-    }
-  }
+  if (status >= 0) NoteQueueTimerChanged(timer, due, period);
   return status;
 }
 
@@ -149,24 +128,12 @@ LONG NTAPI OurDeleteQueue(HANDLE queue, HANDLE done) {
 LONG NTAPI OurRegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
                            ULONG flags) {
   if (wait == nullptr || callback == nullptr) return real.register_wait(wait, object, callback, context, ms, flags);
-  Entry e;
-  e.kind = Kind::kWait;
-  e.callback = reinterpret_cast<uintptr_t>(callback);
-  e.context = context;
-  uint32_t generation = 0;
-  const int slot = Remember(e, &generation);
-  const LONG status =
-      (flags & WT_EXECUTEONLYONCE) != 0 && slot >= 0
-          ? real.register_wait(wait, object, OnceWaitFired, reinterpret_cast<PVOID>(KeyOf(slot, generation)), ms, flags)
-          : real.register_wait(wait, object, callback, context, ms, flags);
-  if (slot < 0) return status;
-  Locked held;
-  Entry* mine = ByKey(KeyOf(slot, generation), Kind::kWait);
-  if (mine == nullptr) return status;  // it has run already
-  if (status >= 0)
-    mine->object = *wait;
-  else
-    *mine = Entry();
+  LONG status = 0;
+  RegisterWatched(wait, callback, context, (flags & WT_EXECUTEONLYONCE) != 0,
+                  [&](WAITORTIMERCALLBACK call, PVOID with) {
+                    status = real.register_wait(wait, object, call, with, ms, flags);
+                    return status >= 0;
+                  });
   return status;
 }
 

@@ -52,6 +52,35 @@ Entry* ByKey(uintptr_t key, Kind kind) {
   return e.kind == kind && e.generation == key / kEntries ? &e : nullptr;
 }
 
+void NotePoolTimer(void* timer, uintptr_t callback) {
+  Entry e;
+  e.kind = Kind::kPoolTimer;
+  e.object = timer;
+  e.callback = callback;
+  Remember(e);
+}
+
+void NoteQueueTimer(void* timer, void* queue, uintptr_t callback, DWORD due, DWORD period) {
+  Entry e;
+  e.kind = Kind::kQueueTimer;
+  e.object = timer;
+  e.queue = queue;
+  e.callback = callback;
+  e.set_at = GetTickCount();
+  e.due = due;
+  e.period = period;
+  Remember(e);
+}
+
+void NoteQueueTimerChanged(void* timer, DWORD due, DWORD period) {
+  Locked held;
+  if (Entry* e = Find(timer)) {
+    e->set_at = GetTickCount();
+    e->due = due;
+    e->period = period;
+  }
+}
+
 VOID CALLBACK OnceWaitFired(PVOID key, BOOLEAN timed_out) {
   WAITORTIMERCALLBACK callback = nullptr;
   void* context = nullptr;

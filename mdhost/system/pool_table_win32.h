@@ -57,6 +57,37 @@ inline uintptr_t KeyOf(int slot, uint32_t generation) {
 // passed on through here, with its entry's key for a context.
 VOID CALLBACK OnceWaitFired(PVOID key, BOOLEAN timed_out);
 
+// What every hook of a kind notes, whichever function it watches.
+void NotePoolTimer(void* timer, uintptr_t callback);
+void NoteQueueTimer(void* timer, void* queue, uintptr_t callback, DWORD due, DWORD period);
+void NoteQueueTimerChanged(void* timer, DWORD due, DWORD period);
+
+// A wait registered through `register_wait(callback, context)`, the real
+// function's call, which says whether it made the wait: a wait that
+// repeats is due until it is unregistered, one that runs once (`once`)
+// until it has run, its callback passed on through OnceWaitFired.
+template <typename Register>
+bool RegisterWatched(PHANDLE wait, WAITORTIMERCALLBACK callback, PVOID context, bool once, Register register_wait) {
+  Entry e;
+  e.kind = Kind::kWait;
+  e.callback = reinterpret_cast<uintptr_t>(callback);
+  e.context = context;
+  uint32_t generation = 0;
+  const int slot = Remember(e, &generation);
+  const uintptr_t key = KeyOf(slot, generation);
+  const bool made =
+      once && slot >= 0 ? register_wait(OnceWaitFired, reinterpret_cast<PVOID>(key)) : register_wait(callback, context);
+  if (slot < 0) return made;
+  Locked held;
+  Entry* mine = ByKey(key, Kind::kWait);
+  if (mine == nullptr) return made;  // it has run already
+  if (made)
+    mine->object = *wait;
+  else
+    *mine = Entry();
+  return made;
+}
+
 // Watches the pool at ntdll's entry points, every one or none; false when
 // none (a prologue that cannot be moved): the imports are watched instead.
 bool WatchPoolEntryPoints();

@@ -43,13 +43,7 @@ extern const int kHooks;
 
 PTP_TIMER WINAPI OurCreatePoolTimer(PTP_TIMER_CALLBACK callback, PVOID context, PTP_CALLBACK_ENVIRON environment) {
   PTP_TIMER timer = real.create_pool_timer(callback, context, environment);
-  if (timer != nullptr) {
-    Entry e;
-    e.kind = Kind::kPoolTimer;
-    e.object = timer;
-    e.callback = reinterpret_cast<uintptr_t>(callback);
-    Remember(e);
-  }
+  if (timer != nullptr) NotePoolTimer(timer, reinterpret_cast<uintptr_t>(callback));
   return timer;
 }
 
@@ -61,30 +55,13 @@ VOID WINAPI OurClosePoolTimer(PTP_TIMER timer) {
 BOOL WINAPI OurCreateQueueTimer(PHANDLE timer, HANDLE queue, WAITORTIMERCALLBACK callback, PVOID context, DWORD due,
                                 DWORD period, ULONG flags) {
   const BOOL made = real.create_queue_timer(timer, queue, callback, context, due, period, flags);
-  if (made && timer != nullptr) {
-    Entry e;
-    e.kind = Kind::kQueueTimer;
-    e.object = *timer;
-    e.queue = queue;
-    e.callback = reinterpret_cast<uintptr_t>(callback);
-    e.set_at = GetTickCount();
-    e.due = due;
-    e.period = period;
-    Remember(e);
-  }
+  if (made && timer != nullptr) NoteQueueTimer(*timer, queue, reinterpret_cast<uintptr_t>(callback), due, period);
   return made;
 }
 
 BOOL WINAPI OurChangeQueueTimer(HANDLE queue, HANDLE timer, ULONG due, ULONG period) {
   const BOOL changed = real.change_queue_timer(queue, timer, due, period);
-  if (changed) {
-    Locked held;
-    if (Entry* e = Find(timer)) {
-      e->set_at = GetTickCount();
-      e->due = due;
-      e->period = period;
-    }
-  }
+  if (changed) NoteQueueTimerChanged(timer, due, period);
   return changed;
 }
 
@@ -98,30 +75,13 @@ BOOL WINAPI OurDeleteQueue(HANDLE queue, HANDLE done) {
   return real.delete_queue(queue, done);
 }
 
-// A wait that repeats waits on until it is unregistered; one that runs once,
-// until it has run.
 BOOL WINAPI OurRegisterWait(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
                             ULONG flags) {
   if (wait == nullptr || callback == nullptr) return real.register_wait(wait, object, callback, context, ms, flags);
-  Entry e;
-  e.kind = Kind::kWait;
-  e.callback = reinterpret_cast<uintptr_t>(callback);
-  e.context = context;
-  uint32_t generation = 0;
-  const int slot = Remember(e, &generation);
-  const uintptr_t key = KeyOf(slot, generation);
-  const BOOL made = (flags & WT_EXECUTEONLYONCE) != 0 && slot >= 0
-                        ? real.register_wait(wait, object, OnceWaitFired, reinterpret_cast<PVOID>(key), ms, flags)
-                        : real.register_wait(wait, object, callback, context, ms, flags);
-  if (slot < 0) return made;
-  Locked held;
-  Entry& mine = entries[slot];
-  if (mine.kind != Kind::kWait || mine.generation != generation) return made;  // it has run already
-  if (made)
-    mine.object = *wait;
-  else
-    mine = Entry();
-  return made;
+  return RegisterWatched(wait, callback, context, (flags & WT_EXECUTEONLYONCE) != 0,
+                         [&](WAITORTIMERCALLBACK call, PVOID with) {
+                           return real.register_wait(wait, object, call, with, ms, flags) != FALSE;
+                         });
 }
 
 BOOL WINAPI OurUnregisterWait(HANDLE wait) {

@@ -5,20 +5,13 @@
 package main
 
 /*
-#include <string.h>
+#cgo CFLAGS: -I${SRCDIR}/../fixtures
 #include <windows.h>
 
-#define EXPORT __declspec(dllexport)
+#include "c_serve.h"
 
-static int Serve(const char* text, char* buffer, int* size) {
-  const int length = (int)strlen(text);
-  if (*size < length) {
-    *size = length;
-    return -1;
-  }
-  memcpy(buffer, text, (size_t)length + 1);
-  return length;
-}
+#define EXPORT __declspec(dllexport)
+#define Serve ServeText
 
 EXPORT int irPlg_GetPluginName(char* b, int* s) { return Serve("GoPlugin", b, s); }
 EXPORT int irPlg_GetPluginVersion(char* b, int* s) { return Serve("1.0", b, s); }
