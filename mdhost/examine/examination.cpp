@@ -188,6 +188,16 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   sink.report().plugin_details = std::move(document.plugin_details);
 }
 
+std::string ThreadsLeftText(int count, const std::string& crash) {
+  if (!crash.empty())
+    return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
+           crash + "); " + kStopThreads;
+  return "leaves " + std::to_string(count) + " thread" + (count == 1 ? "" : "s") + " running after it is released; " +
+         kStopThreads;
+}
+
+namespace {
+
 // A module without relocations loads at its preferred base or not at all:
 // the cause, where something else is there already.
 std::string FixedBaseTaken(const ModuleImage& file) {
@@ -199,16 +209,6 @@ std::string FixedBaseTaken(const ModuleImage& file) {
   return std::string("; it has no relocations, and its fixed base ") + base + " is taken by " + taken +
          " in the host's process: link it with relocations (no /FIXED; --dynamicbase)";
 }
-
-std::string ThreadsLeftText(int count, const std::string& crash) {
-  if (!crash.empty())
-    return "leaves a thread running after it is released, which crashed the process once the module was gone (" +
-           crash + "); " + kStopThreads;
-  return "leaves " + std::to_string(count) + " thread" + (count == 1 ? "" : "s") + " running after it is released; " +
-         kStopThreads;
-}
-
-namespace {
 
 void Examine(Examination what, const std::string& path, int load_cycles, ReportSink& sink) {
   const ModuleImage file = ReadModuleFile(path);

@@ -93,6 +93,13 @@ class Image {
     return ModuleKind::kModule32;
   }
 
+  // Where the headers ask it to be loaded, and whether it can go elsewhere.
+  void TellPlacement(ModuleImage* image) const {
+    image->preferred_base = preferred_base_;
+    image->image_size = image_size_;
+    image->relocatable = relocatable_;
+  }
+
   std::vector<std::string> ExportNames() const {
     std::vector<std::string> names;
     uint64_t dir = 0;
@@ -176,13 +183,9 @@ class Image {
   struct Directory {
     uint32_t address, size;
   };
-
- public:
+  Bytes bytes_;
   uint32_t preferred_base_ = 0, image_size_ = 0;
   bool relocatable_ = true;
-
- private:
-  Bytes bytes_;
   Directory directories_[16] = {};
   std::vector<Section> sections_;
 };
@@ -321,9 +324,7 @@ ModuleImage ReadModuleImage(const std::string& bytes) {
   if (image.kind != ModuleKind::kModule32) return image;
   image.exports = pe.ExportNames();
   image.imports = pe.ImportNames();
-  image.preferred_base = pe.preferred_base_;
-  image.image_size = pe.image_size_;
-  image.relocatable = pe.relocatable_;
+  pe.TellPlacement(&image);
   ReadVersionStrings(pe.VersionResource(bytes), &image);
   return image;
 }
