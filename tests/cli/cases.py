@@ -361,6 +361,19 @@ CASES = [
          err=[r"example_MD504_bad[^\n]*: FAIL  MD504 changed the x87 floating-point control word from 0x0[23]7F "
               r"to 0x1372 in its start-up code \(DllMain\)"],
          command=["run", "{bin}/example_MD504_bad{ext}", "{src}/tests/lua/divide_by_zero.lua"]),
+    # C++Builder's cdecl names keep their underscore: MD002 names the export
+    # and the .def that fixes it, and with that .def the plugin passes.
+    Case("check.underscored_exports",
+         exit=1,
+         out=[r"FAIL  MD002 not a plugin: it exports no irPlg_GetPluginName \(it exports _irPlg_GetPluginName: "
+              r"a cdecl name with the leading underscore [^\n]*\(irPlg_GetPluginName=_irPlg_GetPluginName\)"],
+         command=["check", "--cycles", "0", fx("underscored")],
+         on=["win"]),
+    Case("check.underscored_exports_fixed",
+         exit=0,
+         out=[r"PASSED"],
+         command=["check", "--strict", "--cycles", "0", fx("underscored_def")],
+         on=["win"]),
     # A plugin without relocations whose fixed base the executable holds:
     # MD001 names what is in the way and the fix.
     Case("check.fixed_base_taken",
