@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
            wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
-           clang libclang-rt-14-dev lld llvm golang-go python3 googletest libexpat1-dev
+           clang libclang-rt-14-dev lld llvm golang-go fp-compiler-3.2.2 python3 googletest libexpat1-dev
            nlohmann-json3-dev libtomlplusplus-dev cmark-gfm chromium fonts-dejavu-core clang-format git
            locales lua-check lua5.1)
 
@@ -40,8 +40,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   need_update=1
 fi
 if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ] || [ ! -f "$cache/lua-5.1.5/src/lua.h" ] ||
-   [ ! -f "$cache/expat/lib/expat.h" ]; then
-  apt-get update -qq
+   [ ! -f "$cache/expat/lib/expat.h" ] || [ ! -x "$cache/fpc-i386-win32/ppcross386" ]; then
+  # A mirror caught mid-sync fails one index; the lists apt has still serve.
+  apt-get update -qq || echo "setup: apt-get update reported errors; going on with the lists apt has" >&2
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
@@ -75,6 +76,8 @@ if [ ! -f "$cache/expat/lib/expat.h" ]; then
   rm -rf "$cache/expat-src"
   [ -f "$cache/expat/lib/expat.h" ]
 fi
+# Free Pascal's i386-win32 cross compiler, for the toolchain tests' plugin.
+bash "$here/tools/build-fpc-cross.sh" "$cache"
 # The SARIF multitool, which the tests validate mdhost's SARIF with: npm's
 # package, its Linux build run as it is (no ICU needed: invariant culture).
 multitool="$cache/sarif-multitool/node_modules/@microsoft/sarif-multitool-linux/Sarif.Multitool"
