@@ -10,8 +10,8 @@ each gets its own finding, every innocent passes, and nothing the plugins
 print starts a line of mdhost's output. A fault in a plugin's release
 (DllMain's or a TLS callback's detach) is its crash, even where the loader
 swallows it, unless a handler of its own takes it. What a plugin changes for the whole
-process (the unhandled-exception filter, the floating-point control word)
-is its own finding and is put back: the crash of the plugin after it is
+process (the unhandled-exception filter, a vectored handler, the
+floating-point control word) is its own finding and is put back: the crash of the plugin after it is
 still a crash with its place.
 
     blame_test.py BIN_DIR SCRATCH_DIR -- MDHOST..."""
@@ -25,13 +25,15 @@ bin_dir, scratch = sys.argv[1], sys.argv[2]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 # Each hostile plugin and the rule its fault is (None: it passes).
 HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "wait": "MD503", "helper_thread": "MD502",
-           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "crasher": "MD003",
+           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "vectored": "MD504",
+           "crasher": "MD003",
            "detach_crash": "MD003", "tls_crash": "MD003", "detach_try": None, "ldr_timer": "MD503",
            "walk_timer": "MD503", "tp_timer": "MD503", "rtl_timer": "MD503", "pool_wait": "MD503"}
 # Timers and waits set by routes no import hook sees: each checked alone too.
 ALONE = ["ldr_timer", "walk_timer", "tp_timer", "rtl_timer", "pool_wait"]
-# Who follows whom: an innocent plugin after each, the crasher after the filter.
-AFTER = {"filter": "crasher", "crasher": "innocent"}
+# Who follows whom: an innocent plugin after each, the crasher after the
+# filter and the vectored handler (which would turn its crash into a hang).
+AFTER = {"filter": "crasher", "vectored": "crasher", "crasher": "innocent"}
 failures = []
 
 shutil.rmtree(scratch, ignore_errors=True)

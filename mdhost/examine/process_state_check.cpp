@@ -45,7 +45,8 @@ std::string FloatingPointChangeText(bool sse, uint32_t before, uint32_t after, c
          (sse ? "_mm_getcsr/_mm_setcsr" : "_control87, Set8087CW") + ")";
 }
 
-ProcessStateWatch::ProcessStateWatch(ReportSink& sink) : sink_(sink), before_(ReadProcessState()) {
+ProcessStateWatch::ProcessStateWatch(ReportSink& sink)
+    : sink_(sink), before_(ReadProcessState()), handlers_before_(VectoredHandlersAdded()) {
   sink_.OnStepEnded([this](const std::string& what, const std::string& export_name) { StepEnded(what, export_name); });
 }
 
@@ -58,7 +59,29 @@ ProcessStateWatch::~ProcessStateWatch() {
   PutBackProcessState(before_);
 }
 
+// A handler is the plugin's to keep while it is loaded: one still there
+// after its release is said once, and taken out.
+void ProcessStateWatch::HandlersLeft() {
+  for (const VectoredHandler& now : VectoredHandlersAdded()) {
+    bool before = false;
+    for (const VectoredHandler& then : handlers_before_) before = before || then.handle == now.handle;
+    if (before) continue;
+    if (!handler_said_) {
+      handler_said_ = true;
+      const std::string kind = now.continues ? "Continue" : "Exception";
+      sink_.Add(rule::kProcessWideChanged,
+                "left a vectored " + std::string(now.continues ? "continue" : "exception") +
+                    " handler in the process after its release: the host's every exception reaches it first, "
+                    "and one that goes on after an access violation turns the host's crashes into hangs (code "
+                    "that is gone crashes the host at its next exception); remove it (RemoveVectored" +
+                    kind + "Handler) in DLL_PROCESS_DETACH");
+    }
+    RemoveVectoredHandler(now);
+  }
+}
+
 void ProcessStateWatch::StepEnded(const std::string& what, const std::string& export_name) {
+  if (what == kReleaseStage || what == kAfterReleaseStage) HandlersLeft();
   const ProcessState now = ReadProcessState();
   const std::string where = Where(what, export_name);
   if (now.fpu_control != before_.fpu_control && !fpu_said_) {

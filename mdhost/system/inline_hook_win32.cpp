@@ -36,6 +36,7 @@ constexpr Instruction kMovable[] = {
     {{0x81, 0xEC}, 2, 6},              // sub esp, imm32
     {{0x6A}, 1, 2},                    // push imm8
     {{0x68}, 1, 5},                    // push imm32
+    {{0xB8}, 1, 5},                    // mov eax, imm32
 };
 
 // The length of the whole instructions at `code` that cover 5 bytes, or 0.

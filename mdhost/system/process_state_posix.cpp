@@ -1,5 +1,6 @@
 // What a plugin can change for the whole process, on POSIX: the
-// floating-point control and the current folder (no filter, no error mode).
+// floating-point control and the current folder (no filter, no error mode,
+// no vectored handlers).
 #include <unistd.h>
 
 #include <vector>
@@ -15,6 +16,9 @@ ProcessState ReadProcessState() {
   if (getcwd(folder.data(), folder.size()) != nullptr) state.folder = folder.data();
   return state;
 }
+
+std::vector<VectoredHandler> VectoredHandlersAdded() { return {}; }
+void RemoveVectoredHandler(const VectoredHandler&) {}
 
 void PutBackProcessState(const ProcessState& state) {
   SetFloatingPointControl(state.fpu_control, state.sse_control);

@@ -213,6 +213,15 @@ void PutBackProcessState(const ProcessState& state);
 // The floating-point parts alone, as the hardware has them.
 void ReadFloatingPointControl(uint16_t* fpu_control, uint32_t* sse_control);
 void SetFloatingPointControl(uint16_t fpu_control, uint32_t sse_control);
+// Vectored exception and continue handlers others (not mdhost) added and
+// have not removed, watched from the first call on: the system lists none,
+// so empty where its functions cannot be watched, and off Windows.
+struct VectoredHandler {
+  uintptr_t handle = 0;    // what adding it returned
+  bool continues = false;  // a continue handler, not an exception handler
+};
+std::vector<VectoredHandler> VectoredHandlersAdded();
+void RemoveVectoredHandler(const VectoredHandler& handler);
 
 // ---- Threads --------------------------------------------------------------------
 
