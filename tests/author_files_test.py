@@ -6,7 +6,8 @@ of tests/mdhost/documents/ as src/actions.xml, beside an mdhost.toml):
 - the module checked with --document on its source's lines, and a module
   built from another document (MD315);
 - --fix --diff writes nothing; --fix changes only the misspelt tokens (byte
-  for byte), and those rules are quiet afterwards;
+  for byte), and those rules are quiet afterwards; an unsafe fix is made
+  only with --unsafe-fixes; a global mdhost.toml declares is no finding;
 - [[ignore]] by rule and action, and an entry that matched nothing (a NOTE
   on its line);
 - a baseline: written, then only a new fault fails, and an entry no longer
@@ -127,6 +128,26 @@ for config in ('[rules]\nMD310 = "allow"\n', '[[ignore]]\nrule = "MD310"\nreason
            b"<Type>strng</Type>" in read(doc), read(doc))
     os.remove(os.path.join(scratch, "mdhost.toml"))
 write(doc, wanted)
+
+# A lone word's fix is unsafe: said, not made, unless asked for; a global
+# the project declares is no finding at all.
+lone = (b"<ActionTemplates><Action><Name>G.Hi</Name><Description>d</Description><ReturnValueType>string"
+        b"</ReturnValueType><Arguments><Arg><Name>Who</Name><Description>d</Description><Type>string</Type>"
+        b"<Default>World</Default><Required>0</Required></Arg><Arg><Name>Cfg</Name><Description>d</Description>"
+        b"<Type>string</Type><Default>Config</Default><Required>0</Required></Arg></Arguments></Action>"
+        b"</ActionTemplates>\n")
+write("src/lone.xml", lone)
+write("mdhost.toml", 'globals = ["Config"]\n')
+code, out, _ = run("check", "src/lone.xml")
+expect("a declared global is no MD311, another lone word is", out.count("WARN  MD311") == 1 and "Who is World" in out, out)
+done = subprocess.run(mdhost + ["check", "--fix", "src/lone.xml"], capture_output=True, cwd=scratch, timeout=300)
+expect("--fix leaves an unsafe fix unmade and says so", read("src/lone.xml") == lone and
+       b"1 unsafe fix not made" in done.stderr and b"--unsafe-fixes" in done.stderr, done.stderr)
+code, out, _ = run("check", "--fix", "--unsafe-fixes", "src/lone.xml")
+expect("--unsafe-fixes makes it, and says it was unsafe",
+       read("src/lone.xml") == lone.replace(b"<Default>World</Default>", b'<Default>"World"</Default>') and
+       re.search(r'fixed MD311 World -> "World" \(unsafe fix\)', out) and "MD311 /" not in out, out)
+os.remove(os.path.join(scratch, "mdhost.toml"))
 
 # [[ignore]] by rule and action; an entry that took nothing is a NOTE.
 write("mdhost.toml", '[[ignore]]\nrule = "MD313"\naction = "Greeter.Wave"\nreason = "counted in its note"\n\n'

@@ -89,8 +89,15 @@ def mended(rule):
     info = subprocess.run(mdhost + ["info", "--json", module], capture_output=True, timeout=300)
     document = "%s/%s_bad.xml" % (unix_scratch, rule)
     os.makedirs(unix_scratch, exist_ok=True)
-    with open(document, "w", encoding="utf-8", newline="") as f:
-        f.write(json.loads(info.stdout.decode("utf-8"))["plugins"][0]["action_xml"])
+    text = json.loads(info.stdout.decode("utf-8"))["plugins"][0]["action_xml"]
+    # The module's own bytes, which JSON gave as the ANSI code page's
+    # characters (a byte order mark stays one).
+    try:
+        data = text.encode("cp1252")
+    except UnicodeEncodeError:
+        data = text.encode("utf-8")
+    with open(document, "wb") as f:
+        f.write(data)
     program_path = "%s/%s_bad.xml" % (scratch, rule)
     subprocess.run(mdhost + ["check", "--fix", program_path], capture_output=True, timeout=300)
     after = subprocess.run(mdhost + ["check", "--json", program_path], capture_output=True, timeout=300)

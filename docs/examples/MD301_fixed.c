@@ -1,4 +1,5 @@
-/* The document is well-formed: every element is closed. */
+/* The document as check --fix leaves it: the byte order mark removed, every
+ * other byte as it was. */
 #define EXAMPLE_XML                                                                                     \
   "<ActionTemplates><Action><Name>Example.Hello</Name><Description>Greets Name.</Description>"          \
   "<ReturnValueType>string</ReturnValueType><Arguments><Arg><Name>Name</Name><Description>who is"       \

@@ -35,18 +35,25 @@ int FixSources(const Invocation& call, const std::vector<FixTarget>& targets, co
   for (const FixTarget& target : targets) {
     SourceFixes fixes;
     std::string why;
-    const auto wanted = [&](const Finding& finding) {
+    FixChoices choices;
+    choices.wanted = [&](const Finding& finding, const std::vector<ActionSpec>& specs) {
       Finding placed = finding;
       if (target.plugin != target.source) placed.subject.file = target.source;
-      return !acceptance.WouldAccept(target.plugin, placed);
+      return !acceptance.WouldAccept(target.plugin, placed, specs);
     };
-    if (!FixSource(target.source, RepositoryName(target.source, call.root), !call.fix_diff, wanted, &fixes, &why)) {
+    choices.unsafe = call.unsafe_fixes;
+    choices.write = !call.fix_diff;
+    if (!FixSource(target.source, RepositoryName(target.source, call.root), choices, &fixes, &why)) {
       Complain(why);
       return kExitNoInput;
     }
     if (!fixes.settled)
       Complain(AnsiToUtf8(target.source) + ": the fixes did not settle in " + std::to_string(kFixRounds) +
                " rounds; what was fixed is kept");
+    if (fixes.unsafe_left > 0)
+      Complain(AnsiToUtf8(target.source) + ": " + std::to_string(fixes.unsafe_left) + " unsafe fix" +
+               (fixes.unsafe_left == 1 ? "" : "es") +
+               " not made (each may change what a script gets): --unsafe-fixes makes them; look at each");
     if (call.fix_diff) {
       std::fwrite(fixes.diff.data(), 1, fixes.diff.size(), OwnOutput());  // the file's own bytes
       std::fflush(OwnOutput());

@@ -161,6 +161,12 @@ const Option kOptions[] = {
        call->fix_diff = true;
        return true;
      }},
+    {"--unsafe-fixes", nullptr, kCheck,
+     "with --fix: make the unsafe fixes too, which may change what a script gets (a lone word quoted)",
+     [](const char*, Invocation* call, std::string*) {
+       call->unsafe_fixes = true;
+       return true;
+     }},
     {"--baseline", "FILE", kCheck | kScan,
      "the findings FILE holds (--write-baseline wrote it) are accepted: only new ones count",
      [](const char* value, Invocation* call, std::string*) {
@@ -341,6 +347,10 @@ bool ParseOptions(const std::vector<std::string>& arguments, const Command& comm
   if (!TakeFormat(command, call, error)) return false;
   if (call->fix_diff && !call->fix) {
     *error = "--diff shows what --fix would change: give both";
+    return false;
+  }
+  if (call->unsafe_fixes && !call->fix) {
+    *error = "--unsafe-fixes widens what --fix makes: give both";
     return false;
   }
   if (!call->config_file.empty() && call->no_config) {

@@ -62,6 +62,7 @@ struct Invocation {
   std::string document;        // check --document: the source document the module was built from
   bool fix = false;            // check --fix: mend the source documents' mechanical mistakes
   bool fix_diff = false;       // check --fix --diff: show the change, write nothing
+  bool unsafe_fixes = false;   // check --fix --unsafe-fixes: the unsafe fixes too
   std::string baseline;        // check, scan --baseline: the findings accepted when the project began
   std::string write_baseline;  // check, scan --write-baseline: where this run's findings go
 };

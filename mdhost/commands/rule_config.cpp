@@ -2,8 +2,11 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
+
 #include "mdhost/commands/suppressions.h"
 
+#include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rule_levels.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/system.h"
@@ -121,11 +124,27 @@ bool ReadProjectFile(const std::string& path, ProjectSettings* project, std::str
     return false;
   }
   for (auto&& [key, node] : table)
-    if (key.str() != "rules" && key.str() != "document" && key.str() != "ignore") {
+    if (key.str() != "rules" && key.str() != "document" && key.str() != "ignore" && key.str() != "globals") {
       *error = Where(where, key.source()) + ": " + std::string(key.str()) +
-               " is no table or key mdhost reads ([rules], document, [[ignore]])";
+               " is no table or key mdhost reads ([rules], document, globals, [[ignore]])";
       return false;
     }
+  if (const toml::node* globals = table.get("globals")) {
+    const toml::array* names = globals->as_array();
+    if (names == nullptr) {
+      *error = Where(where, globals->source()) + ": globals is an array of the project's Lua globals ([\"Config\"])";
+      return false;
+    }
+    for (const toml::node& node : *names) {
+      const std::optional<std::string> name = Text(&node);
+      if (!name || !IsBareLuaName(*name)) {
+        *error = Where(where, node.source()) + ": globals holds Lua names, and " +
+                 (name ? "\"" + *name + "\" is none" : std::string("this is no text"));
+        return false;
+      }
+      project->globals.push_back(*name);
+    }
+  }
   if (const toml::node* document = table.get("document")) {
     const std::optional<std::string> name = Text(document);
     if (!name || name->empty()) {
@@ -235,6 +254,34 @@ std::optional<std::string> RuleChoices::DocumentFor(const std::string& plugin) c
   const auto file = file_of_plugin_.find(plugin);
   if (file == file_of_plugin_.end()) return std::nullopt;
   return files_.at(file->second).document;
+}
+
+namespace {
+
+// The lone name an MD311 finding's Default reads ("" for any other finding).
+std::string GlobalReadBy(const Finding& finding, const std::vector<ActionSpec>& specs) {
+  if (finding.rule != rule::kDefaultType) return "";
+  for (const ActionSpec& action : specs)
+    if (action.name == finding.subject.action)
+      for (const ArgumentSpec& argument : action.arguments)
+        if (argument.name == finding.subject.argument && IsBareLuaName(argument.default_value))
+          return argument.default_value;
+  return "";
+}
+
+}  // namespace
+
+void RuleChoices::Apply(PluginReport* report) const {
+  if (const auto file = file_of_plugin_.find(report->path); file != file_of_plugin_.end()) {
+    const std::vector<std::string>& globals = files_.at(file->second).globals;
+    const auto declared = [&](const Finding& f) {
+      const std::string name = GlobalReadBy(f, report->action_specs);
+      return !name.empty() && std::find(globals.begin(), globals.end(), name) != globals.end();
+    };
+    auto& findings = report->findings;
+    findings.erase(std::remove_if(findings.begin(), findings.end(), declared), findings.end());
+  }
+  ApplyRuleSettings(For(report->path), report);
 }
 
 void RuleChoices::Accept(PluginReport* report) {

@@ -32,6 +32,7 @@ struct ProjectSettings {
   RuleSettings rules;
   std::optional<std::string> document;  // made relative to the working folder
   std::vector<IgnoreEntry> ignores;
+  std::vector<std::string> globals;  // the project's own Lua globals, which a Default may read
 };
 
 // A project file into `project`; false, and why naming the file, line and
@@ -54,8 +55,9 @@ class RuleChoices {
   const RuleSettings& For(const std::string& plugin) const;
   // The source document its project file names, if any.
   std::optional<std::string> DocumentFor(const std::string& plugin) const;
-  // The levels chosen (from any thread: it changes nothing here).
-  void Apply(PluginReport* report) const { ApplyRuleSettings(For(report->path), report); }
+  // The levels chosen, and no MD311 for a Default that reads a global the
+  // project declares (from any thread: it changes nothing here).
+  void Apply(PluginReport* report) const;
   // The [[ignore]] entries: a finding an entry matches goes to the report's
   // suppressed (a crash never does). From one thread at a time.
   void Accept(PluginReport* report);

@@ -10,8 +10,27 @@
 
 namespace host {
 
-bool FixSource(const std::string& source, const std::string& diff_name, bool write,
-               const std::function<bool(const Finding&)>& wanted, SourceFixes* out, std::string* error) {
+namespace {
+
+// A document's findings that carry a fix, what stopped its reading among them.
+std::vector<Finding> WithFixes(const ActionDocument& document) {
+  std::vector<Finding> found;
+  if (document.problem_fix) {
+    found.push_back({rule::kNotWellFormed, Severity::kFail, "not well-formed: " + document.problem,
+                     ElementSubject("", document.problem_place)});
+    found.back().fix = document.problem_fix;
+  }
+  for (const Finding& finding : document.findings) {
+    const Rule* rule = FindRule(finding.rule);
+    if (rule != nullptr && rule->fixable && finding.fix) found.push_back(finding);
+  }
+  return found;
+}
+
+}  // namespace
+
+bool FixSource(const std::string& source, const std::string& diff_name, const FixChoices& choices, SourceFixes* out,
+               std::string* error) {
   std::string text;
   if (!ReadWholeFile(source, &text)) {
     *error = AnsiToUtf8(source) + ": cannot be read";
@@ -23,10 +42,15 @@ bool FixSource(const std::string& source, const std::string& diff_name, bool wri
   std::string fixed = text;
   out->settled = false;
   for (int round = 0; round < kFixRounds && !out->settled; ++round) {
+    const ActionDocument document = ReadActionDocument(fixed);
     std::vector<Finding> found;
-    for (const Finding& finding : ReadActionDocument(fixed).findings) {
-      const Rule* rule = FindRule(finding.rule);
-      if (rule != nullptr && rule->fixable && finding.fix && (!wanted || wanted(finding))) found.push_back(finding);
+    out->unsafe_left = 0;
+    for (const Finding& finding : WithFixes(document)) {
+      if (choices.wanted && !choices.wanted(finding, document.specs)) continue;
+      if (finding.fix->safe || choices.unsafe)
+        found.push_back(finding);
+      else
+        ++out->unsafe_left;
     }
     out->settled = found.empty();
     // From the end, so that each edit's offsets still hold; edits never
@@ -40,7 +64,7 @@ bool FixSource(const std::string& source, const std::string& diff_name, bool wri
     for (const auto& [offset, i] : order) fixed.replace(offset, found[i].fix->length, found[i].fix->replacement);
   }
   out->diff = UnifiedDiff(diff_name, text, fixed);
-  if (!write || fixed == text) return true;
+  if (!choices.write || fixed == text) return true;
   // Beside it, then renamed over it: a write that stops leaves it whole.
   if (std::string why; !WriteWholeFile(source, fixed, &why)) {
     *error = AnsiToUtf8(source) + ": cannot be written (left as it was): " + why;
@@ -51,9 +75,11 @@ bool FixSource(const std::string& source, const std::string& diff_name, bool wri
 
 std::string FixedLine(const std::string& source, const SourceFix& fix) {
   const Finding& f = fix.finding;
-  return Escaped(AnsiToUtf8(source)) + ":" + std::to_string(f.subject.place.line) + ":" +
-         std::to_string(f.subject.place.column) + ": fixed " + f.rule + " " + Escaped(AnsiToUtf8(fix.before)) + " -> " +
-         Escaped(AnsiToUtf8(f.fix->replacement));
+  const std::string at = Escaped(AnsiToUtf8(source)) + ":" + std::to_string(f.subject.place.line) + ":" +
+                         std::to_string(f.subject.place.column) + ": fixed " + f.rule + " ";
+  if (fix.before == "\xEF\xBB\xBF" && f.fix->replacement.empty()) return at + "removed the UTF-8 byte order mark";
+  return at + Escaped(AnsiToUtf8(fix.before)) + " -> " + Escaped(AnsiToUtf8(f.fix->replacement)) +
+         (f.fix->safe ? "" : " (unsafe fix)");
 }
 
 }  // namespace host

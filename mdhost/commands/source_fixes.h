@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "mdhost/contract/actions.h"
 #include "mdhost/contract/finding.h"
 
 namespace host {
@@ -22,19 +23,29 @@ struct SourceFixes {
   std::vector<SourceFix> fixed;  // in the order made
   std::string diff;              // the change as a unified diff ("" for none)
   bool settled = true;           // false: fixes still came after the last round
+  int unsafe_left = 0;           // unsafe fixes not asked for, in the last round
+};
+
+// Which fixes are made: those `wanted` says yes to (the author's levels and
+// accepted findings left alone; it sees the document's actions), the safe
+// ones only unless `unsafe`; the file written back unless not `write`
+// (--diff).
+struct FixChoices {
+  std::function<bool(const Finding&, const std::vector<ActionSpec>&)> wanted;
+  bool unsafe = false;
+  bool write = true;
 };
 
 // How many rounds of fixes are made at most: each round reads the document
 // again, since a fix may make another possible.
 constexpr int kFixRounds = 100;
 
-// Reads `source`, makes the fixes its findings carry that `wanted` says yes
-// to (the author's levels and accepted findings left alone), and writes the
-// file back unless `write` is false (--diff). The diff names the file
+// Reads `source`, makes the fixes its findings carry that `choices` take,
+// and writes the file back as they say. The diff names the file
 // `diff_name` (its path in the repository). False, and why, when it cannot
 // be read or written.
-bool FixSource(const std::string& source, const std::string& diff_name, bool write,
-               const std::function<bool(const Finding&)>& wanted, SourceFixes* out, std::string* error);
+bool FixSource(const std::string& source, const std::string& diff_name, const FixChoices& choices, SourceFixes* out,
+               std::string* error);
 
 // "actions.xml:10:9: fixed MD310 numbr -> number".
 std::string FixedLine(const std::string& source, const SourceFix& fix);

@@ -230,11 +230,13 @@ bool Acceptance::Ready(std::string* error) {
   return baseline_->Read(call_.baseline, error);
 }
 
-bool Acceptance::WouldAccept(const std::string& plugin, const Finding& finding) const {
+bool Acceptance::WouldAccept(const std::string& plugin, const Finding& finding,
+                             const std::vector<ActionSpec>& specs) const {
   PluginReport report;
   report.path = plugin;
   report.findings = {finding};
-  ApplyRuleSettings(choices_.For(plugin), &report);
+  report.action_specs = specs;
+  choices_.Apply(&report);
   if (report.findings.empty() || !report.findings[0].IsProblem()) return true;  // allowed
   if (choices_.WouldIgnore(&report)) return true;
   return baseline_ && baseline_->Holds(plugin, report.findings[0]);

@@ -78,9 +78,10 @@ class Acceptance {
   bool Ready(std::string* error);
   void Accept(PluginReport* report);
   // Whether the author's choices leave `finding` of `plugin` alone (a level
-  // of allow, an [[ignore]] entry, the baseline), as Accept would, without
-  // counting it as taken.
-  bool WouldAccept(const std::string& plugin, const Finding& finding) const;
+  // of allow, a global the project declares, an [[ignore]] entry, the
+  // baseline), as Accept would, without counting it as taken. `specs`: the
+  // actions of the document it is in.
+  bool WouldAccept(const std::string& plugin, const Finding& finding, const std::vector<ActionSpec>& specs) const;
   // Writes the baseline asked for and adds the NOTEs to `set`; false, and
   // why, when the baseline cannot be written.
   bool Finish(ReportSet* set, std::string* error);

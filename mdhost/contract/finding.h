@@ -56,6 +56,10 @@ inline Subject ElementSubject(std::string element, Place place) {
 struct Edit {
   std::size_t offset = 0, length = 0;
   std::string replacement;
+  // False where the fix may change what the author meant (a lone word
+  // quoted may have been a global of the project's): applied only when
+  // asked (--unsafe-fixes).
+  bool safe = true;
 };
 
 struct Finding {

@@ -36,7 +36,7 @@
   X(kSdkVersion, "MD202", kFail, "SDK version", false) \
   X(kVersionResource, "MD203", kWarn, "version text and version resource", false) \
   /* The action document. */ \
-  X(kNotWellFormed, "MD301", kFail, "not well-formed", false) \
+  X(kNotWellFormed, "MD301", kFail, "not well-formed", true) \
   X(kWellFormed, "MD302", kPass, "well-formed", false) \
   X(kRootElement, "MD303", kFail, "root element", false) \
   X(kMissingElement, "MD304", kFail, "missing element", false) \

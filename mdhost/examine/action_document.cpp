@@ -281,7 +281,7 @@ struct Reader {
             "the Default of " + argument.name + " is " + verdict.why, owner);
         if (!verdict.rewrite.empty() && where.span.Fixable())
           document->findings.back().fix =
-              Edit{where.span.begin, where.span.end - where.span.begin, XmlText(verdict.rewrite)};
+              Edit{where.span.begin, where.span.end - where.span.begin, XmlText(verdict.rewrite), verdict.rewrite_safe};
       }
       if (argument.description.empty() && !Missing(argument.place, "Description"))
         Add(rule::kEmptyDescription, path, argument.place,
@@ -379,6 +379,7 @@ ActionDocument ReadActionDocument(const std::string& ansi_text) {
       document.problem =
           "a UTF-8 byte order mark before <ActionTemplates>: the host reads the document as ANSI text, where the "
           "mark is text before the root element; save the file without it";
+      document.problem_fix = Edit{0, 3, "", true};
     }
     document.findings.clear();
     document.actions.clear();

@@ -9,6 +9,7 @@
 // them); the rule list gives each rule's severity.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct ActionDocument {
   bool well_formed = false;
   std::string problem;                        // Expat's reason, when not well-formed
   Place problem_place;                        // and that line and column
+  std::optional<Edit> problem_fix;            // how --fix mends it (a byte order mark removed), if it can
   std::vector<Finding> findings;              // about the vocabulary (only when well-formed), each naming its line
   std::vector<std::string> actions;           // the texts of /ActionTemplates/Action/Name (UTF-8)
   std::vector<ActionSpec> specs;              // each action as the host shows it (UTF-8)

@@ -128,14 +128,15 @@ DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
   // host's own globals begin with an underscore (_SourceFolder), its
   // constants are capitals (MB_OK), Lua's are its libraries'; any other is
   // most likely text that lost its quotes (World, yes). Quoting is the
-  // author's call (it might be a global of the project's): no fix.
+  // author's call (it might be a global of the project's): an unsafe fix,
+  // and only where a string is wanted.
   if (IsBareLuaName(value) && (wanted == "string" || wanted == "number" || wanted == "boolean") &&
       !MayBeDefinedGlobal(value))
     return {value + ", a global no script defines (nil when the action runs) where the Type is " + type +
                 (wanted == "string"    ? "; a string is quoted: " + as_string
                  : wanted == "boolean" ? "; a boolean is true or false"
                                        : "; a number is written in digits"),
-            ""};
+            wanted == "string" ? as_string : "", false};
   // An expression of names, calls or operators is the script's own affair;
   // a literal is of one type, which the Type may not be.
   const std::string literal = LiteralType(value);
@@ -143,7 +144,7 @@ DefaultVerdict JudgeDefault(const ArgumentSpec& argument) {
       (wanted != "number" && wanted != "string" && wanted != "boolean"))
     return {};
   const std::string why = value + ", a " + literal + " where the Type is " + type;
-  if (wanted == "string") return {why + "; as a string: " + as_string, as_string};
+  if (wanted == "string") return {why + "; as a string: " + as_string, as_string, false};
   return {why + (wanted == "boolean" ? " (true or false)" : ""), ""};
 }
 

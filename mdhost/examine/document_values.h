@@ -24,10 +24,13 @@ std::string DidYouMean(const std::string& meant);
 
 // An argument's Default against its Type: why it is none a script could pass
 // ("" when it is), and a Lua expression that would be (a plain string in its
-// quotes; "" where none is sure).
+// quotes; "" where none is sure). A rewrite of words that are no expression
+// is safe; one of a lone word (maybe a global of the project's) or of a
+// literal of another type (42 -> "42") changes what a script gets: unsafe.
 struct DefaultVerdict {
   std::string why;
   std::string rewrite;
+  bool rewrite_safe = true;  // false: the rewrite may change what the author meant
 };
 DefaultVerdict JudgeDefault(const ArgumentSpec& argument);
 

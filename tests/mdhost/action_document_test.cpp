@@ -90,8 +90,11 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
                                                         {"variant", "\"x\""},
                                                         {"string", "&quot;quoted &amp; escaped&quot;"}})
     EXPECT_EQ("", Findings(ReadActionDocument(document(type, value)))) << type << " " << value;
+  // A fix of a lone word or of another type's literal changes what a script
+  // gets: unsafe. Quoting words that are no expression is safe.
   const struct {
     std::string type, value, finding, fixed;
+    bool safe = true;
   } wrong[] = {
       {"string", "hello world",
        "\"hello world\", which is no Lua expression a script could write; as a string: "
@@ -104,7 +107,7 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
       {"string", "Tom &amp; Jerry",
        "\"Tom & Jerry\", which is no Lua expression a script could write; as a string: \"Tom & Jerry\"",
        "\"Tom &amp; Jerry\""},
-      {"string", "5", "5, a number where the Type is string; as a string: \"5\"", "\"5\""},
+      {"string", "5", "5, a number where the Type is string; as a string: \"5\"", "\"5\"", false},
       {"number", "'five'", "'five', a string where the Type is number", ""},
       {"number", "1,5", "\"1,5\", which is no Lua expression a script could write", ""},
       {"boolean", "1", "1, a number where the Type is boolean (true or false)", ""},
@@ -112,7 +115,7 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
       {"string", "World",
        "World, a global no script defines (nil when the action runs) where the Type is string; a string is "
        "quoted: \"World\"",
-       ""},
+       "\"World\"", false},
       {"boolean", "yes",
        "yes, a global no script defines (nil when the action runs) where the Type is boolean; a boolean is true or "
        "false",
@@ -135,6 +138,7 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
     if (!f.fix) continue;
     EXPECT_EQ(w.value, xml.substr(f.fix->offset, f.fix->length));  // the text's own bytes, entities and all
     EXPECT_EQ(w.fixed, f.fix->replacement);
+    EXPECT_EQ(w.safe, f.fix->safe) << w.value;
   }
 }
 

@@ -4,9 +4,10 @@
 // alone):
 //   P1 a baseline written, then any edit that renames nothing: no baselined
 //      finding returns, and one new mistake is the only finding left;
-//   P2 --fix settles, is idempotent, leaves no fixable finding, changes only
-//      the elements it fixes, and its diff applied by git apply gives the
-//      very bytes --fix writes;
+//   P2 --fix settles, is idempotent, leaves no safe fix unmade (each unsafe
+//      one counted, and made only when asked), changes only the elements it
+//      fixes (and a byte order mark), and its diff applied by git apply
+//      gives the very bytes --fix writes;
 //   P3 every finding's line and column land on the element it names.
 #include <gtest/gtest.h>
 
@@ -31,6 +32,7 @@ struct GeneratedAction {
   bool unquoted_default = false;   // MD311, fixable
   bool empty_description = false;  // MD313
   bool broken_default = false;     // MD311, not fixable
+  bool lone_word_default = false;  // MD311, an unsafe fix (World may be a global)
 };
 
 struct Generated {
@@ -66,6 +68,7 @@ class Generator {
     a.unquoted_default = !a.misspelt_type && Chance(30);
     a.empty_description = Chance(20);
     a.broken_default = !a.unquoted_default && Chance(10);
+    a.lone_word_default = !a.unquoted_default && !a.broken_default && Chance(10);
     return a;
   }
 
@@ -92,9 +95,10 @@ std::string Text(const Generated& g) {
     if (!g.multibyte) out += end + indent + indent + indent;
     out += std::string("<Type>") + (a.misspelt_type ? "strng" : "string") + "</Type>";
     out += std::string("<Default>") +
-           (a.unquoted_default ? "hello world"
-            : a.broken_default ? "&quot;x&quot; .."
-                               : "&quot;hi&quot;") +
+           (a.unquoted_default    ? "hello world"
+            : a.broken_default    ? "&quot;x&quot; .."
+            : a.lone_word_default ? "World"
+                                  : "&quot;hi&quot;") +
            "</Default><Required>0</Required></Arg></Arguments>" + end;
     out += indent + "</Action>" + end;
   }
@@ -196,27 +200,46 @@ TEST_F(AuthorProperties, P2FixesSettleStayPutAndApplyAsPatches) {
   const bool have_git = std::system("git --version >/dev/null 2>&1") == 0;
   for (unsigned seed : Seeds(1000)) {
     Generator gen(seed);
-    const std::string original = Text(gen.Document());
+    const Generated generated = gen.Document();
+    // A byte order mark (an editor's) hides every other finding until removed.
+    const std::string original = (seed % 5 == 0 ? "\xEF\xBB\xBF" : "") + Text(generated);
     Write("actions.xml", original);
     host::SourceFixes fixes;
     std::string error;
-    ASSERT_TRUE(host::FixSource(Path("actions.xml"), "actions.xml", true, nullptr, &fixes, &error)) << error;
+    ASSERT_TRUE(host::FixSource(Path("actions.xml"), "actions.xml", {}, &fixes, &error)) << error;
     const std::string fixed = Read("actions.xml");
     EXPECT_TRUE(fixes.settled) << "seed " << seed;
+    EXPECT_TRUE(host::ReadActionDocument(fixed).well_formed) << "seed " << seed;
+    // The safe fixes are all made; each unsafe one is left, and counted.
+    int lone_words = 0;
+    for (const GeneratedAction& a : generated.actions) lone_words += a.lone_word_default;
+    EXPECT_EQ(lone_words, fixes.unsafe_left) << "seed " << seed;
     for (const host::Finding& f : host::ReadActionDocument(fixed).findings)
-      EXPECT_FALSE(f.fix.has_value()) << "seed " << seed << ": " << f.rule << " still fixable";
+      EXPECT_FALSE(f.fix && f.fix->safe) << "seed " << seed << ": " << f.rule << " still fixable";
     // Only the fixed elements' lines change, and a second --fix changes nothing.
     const std::string diff = host::UnifiedDiff("actions.xml", original, fixed);
     for (std::size_t at = diff.find("\n-"); at != std::string::npos; at = diff.find("\n-", at + 1)) {
       const std::string line = diff.substr(at + 2, diff.find('\n', at + 1) - at - 2);
       if (line.compare(0, 3, "-- ") == 0) continue;  // the header
       EXPECT_TRUE(line.find("<Type>strng</Type>") != std::string::npos ||
-                  line.find("<Default>hello world</Default>") != std::string::npos)
+                  line.find("<Default>hello world</Default>") != std::string::npos ||
+                  line.compare(0, 3, "\xEF\xBB\xBF") == 0)
           << "seed " << seed << ": changed " << line;
     }
     host::SourceFixes again;
-    ASSERT_TRUE(host::FixSource(Path("actions.xml"), "actions.xml", true, nullptr, &again, &error)) << error;
+    ASSERT_TRUE(host::FixSource(Path("actions.xml"), "actions.xml", {}, &again, &error)) << error;
     EXPECT_TRUE(again.fixed.empty() && Read("actions.xml") == fixed) << "seed " << seed;
+    // Asked for, the unsafe fixes are made too, and nothing fixable is left.
+    if (lone_words > 0) {
+      host::FixChoices unsafe;
+      unsafe.unsafe = true;
+      host::SourceFixes all;
+      ASSERT_TRUE(host::FixSource(Path("actions.xml"), "actions.xml", unsafe, &all, &error)) << error;
+      EXPECT_EQ(static_cast<std::size_t>(lone_words), all.fixed.size()) << "seed " << seed;
+      for (const host::Finding& f : host::ReadActionDocument(Read("actions.xml")).findings)
+        EXPECT_FALSE(f.fix.has_value()) << "seed " << seed << ": " << f.rule << " still fixable";
+      Write("actions.xml", fixed);
+    }
     // git apply takes the patch as printed and gives the same bytes (a tenth
     // of the cases: each starts a process).
     if (!have_git || seed % 10 != 0 || diff.empty()) continue;

@@ -52,6 +52,11 @@ TEST(CommandLine, EachOptionSetsWhatItSays) {
        [](const host::Invocation& c) {
          return c.extra_plugins == std::vector<std::string>{"a", "b"};
        }},
+      {"check", {"--fix", "d.xml"}, [](const host::Invocation& c) { return c.fix && !c.fix_diff && !c.unsafe_fixes; }},
+      {"check", {"--fix", "--diff", "d.xml"}, [](const host::Invocation& c) { return c.fix && c.fix_diff; }},
+      {"check",
+       {"--fix", "--unsafe-fixes", "d.xml"},
+       [](const host::Invocation& c) { return c.fix && c.unsafe_fixes; }},
       {"doc", {"-o", "page.html", "p"}, [](const host::Invocation& c) { return c.output == "page.html"; }},
       {"doc", {"--format", "md", "p"}, [](const host::Invocation& c) { return Named(c, "md"); }},
       {"doc", {"--format", "luacheck", "p"}, [](const host::Invocation& c) { return Named(c, "luacheck"); }},
@@ -114,6 +119,9 @@ TEST(CommandLine, AWrongCommandLineSaysWhatIsWrong) {
       {"diff", {"--warn", "MD501", "a", "b"}, "'diff' takes no option --warn"},
       {"check", {"--in-process", "--timeout", "5", "p"}, "--timeout cannot be honoured with --in-process"},
       {"check", {"--jobs", "0", "p"}, "--jobs takes a number from 1 to 64"},
+      {"check", {"--diff", "d.xml"}, "--diff shows what --fix would change: give both"},
+      {"check", {"--unsafe-fixes", "d.xml"}, "--unsafe-fixes widens what --fix makes: give both"},
+      {"scan", {"--unsafe-fixes", "f"}, "'scan' takes no option --unsafe-fixes"},
       {"scan", {"--jobs", "65", "f"}, "--jobs takes a number from 1 to 64"},
   };
   for (const auto& c : cases) {

@@ -14,7 +14,9 @@
 #endif
 
 #include "mdhost/commands/rule_config.h"
+#include "mdhost/commands/suppressions.h"
 #include "mdhost/contract/rules.h"
+#include "mdhost/examine/action_document.h"
 
 namespace {
 
@@ -129,7 +131,12 @@ TEST_F(RuleFiles, AFileThatCannotBeUsedIsRefusedWithItsLine) {
       {"[rules]\nMD501 = \"never\"\n", ":2: MD501 is set to neither \"allow\", \"warn\" nor \"deny\""},
       {"[rules]\nMD501 = 1\n", ":2: MD501 is set to neither"},
       {"[rules\nMD501 = \"deny\"\n", ":1: not TOML: "},
-      {"[rule]\nMD501 = \"allow\"\n", ":1: rule is no table or key mdhost reads ([rules], document, [[ignore]])"},
+      {"[rule]\nMD501 = \"allow\"\n",
+       ":1: rule is no table or key mdhost reads ([rules], document, globals, [[ignore]])"},
+      {"globals = \"Config\"\n", ":1: globals is an array of the project's Lua globals"},
+      {"globals = [\"Config\", \"a b\"]\n", ":1: globals holds Lua names, and \"a b\" is none"},
+      {"globals = [\"end\"]\n", ":1: globals holds Lua names, and \"end\" is none"},
+      {"globals = [3]\n", ":1: globals holds Lua names, and this is no text"},
       {"document = 3\n", ":1: document is the source document's path, a text"},
       {"[[ignore]]\naction = \"A.b\"\n", ":1: [[ignore]] names no rule mdhost has"},
       {"[[ignore]]\nrule = \"MD310\"\nwhy = \"x\"\n", ":3: [[ignore]] takes rule, action, argument, file and reason"},
@@ -204,6 +211,48 @@ TEST_F(RuleFiles, TheSourceDocumentAndTheEntriesIgnored) {
                                               std::to_string(project.ignores[0].line));
   EXPECT_EQ("MD310 build/*.lmd 8",
             project.ignores[1].rule + " " + project.ignores[1].file + " " + std::to_string(project.ignores[1].line));
+}
+
+// globals names the project's own Lua globals: a Default that reads one is
+// no MD311, in the report and in what --fix would mend; another lone word,
+// or a declared name in another project, still is.
+TEST_F(RuleFiles, TheProjectsGlobalsAreNoBareWords) {
+  Write("project/mdhost.toml", "globals = [\"Config\"]\n");
+  Write("other/mdhost.toml", "");
+  const auto read = [](const std::string& path, const char* defaults[2]) {
+    host::PluginReport report;
+    report.path = path;
+    const std::string xml = std::string("<ActionTemplates><Action><Name>A.b</Name><Description>d</Description>") +
+                            "<ReturnValueType>string</ReturnValueType><Arguments>" +
+                            "<Arg><Name>X</Name><Description>d</Description><Type>string</Type><Default>" +
+                            defaults[0] + "</Default><Required>0</Required></Arg>" +
+                            "<Arg><Name>Y</Name><Description>d</Description><Type>string</Type><Default>" +
+                            defaults[1] + "</Default><Required>0</Required></Arg></Arguments></Action>" +
+                            "</ActionTemplates>";
+    const host::ActionDocument document = host::ReadActionDocument(xml);
+    report.findings = document.findings;
+    report.action_specs = document.specs;
+    return report;
+  };
+  host::Invocation call;
+  host::RuleChoices choices(call);
+  std::string error;
+  const std::string mine = Path("project/p.lmd"), theirs = Path("other/p.lmd");
+  ASSERT_TRUE(choices.Find({mine, theirs}, &error)) << error;
+  const char* defaults[2] = {"Config", "World"};
+  host::PluginReport report = read(mine, defaults);
+  ASSERT_EQ(2u, report.findings.size());
+  choices.Apply(&report);
+  ASSERT_EQ(1u, report.findings.size());
+  EXPECT_EQ("MD311 Y", report.findings[0].rule + " " + report.findings[0].subject.argument);
+  host::PluginReport other = read(theirs, defaults);
+  choices.Apply(&other);
+  EXPECT_EQ(2u, other.findings.size());
+  host::Acceptance acceptance(call, choices);
+  ASSERT_TRUE(acceptance.Ready(&error)) << error;
+  const host::PluginReport again = read(mine, defaults);
+  EXPECT_TRUE(acceptance.WouldAccept(mine, again.findings[0], again.action_specs));
+  EXPECT_FALSE(acceptance.WouldAccept(mine, again.findings[1], again.action_specs));
 }
 
 // The new project's file reads as no change; each line taken in sets its
