@@ -148,6 +148,7 @@ int CheckCommand(const Invocation& call) {
   const auto deliver = [&](std::size_t place, PluginReport report) {
     const std::string source = call.document.empty() ? choices.DocumentFor(report.path).value_or("") : call.document;
     if (!source.empty() && report.error.empty()) PlaceOnSource(&report, source);
+    report.OrderByPlace();
     choices.Apply(&report);  // the source's finding too
     acceptance.Accept(&report);
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;

@@ -29,13 +29,7 @@ std::vector<Finding> WithFixes(const ActionDocument& document) {
 
 }  // namespace
 
-bool FixSource(const std::string& source, const std::string& diff_name, const FixChoices& choices, SourceFixes* out,
-               std::string* error) {
-  std::string text;
-  if (!ReadWholeFile(source, &text)) {
-    *error = AnsiToUtf8(source) + ": cannot be read";
-    return false;
-  }
+std::string FixText(const std::string& text, const FixChoices& choices, SourceFixes* out) {
   // A fix may make another one possible (a Type mended to "string" lets a
   // Default get its quotes): the document is read again after each round,
   // until a round finds nothing to fix.
@@ -63,6 +57,17 @@ bool FixSource(const std::string& source, const std::string& diff_name, const Fi
     std::sort(order.rbegin(), order.rend());
     for (const auto& [offset, i] : order) fixed.replace(offset, found[i].fix->length, found[i].fix->replacement);
   }
+  return fixed;
+}
+
+bool FixSource(const std::string& source, const std::string& diff_name, const FixChoices& choices, SourceFixes* out,
+               std::string* error) {
+  std::string text;
+  if (!ReadWholeFile(source, &text)) {
+    *error = AnsiToUtf8(source) + ": cannot be read";
+    return false;
+  }
+  const std::string fixed = FixText(text, choices, out);
   out->diff = UnifiedDiff(diff_name, text, fixed);
   if (!choices.write || fixed == text) return true;
   // Beside it, then renamed over it: a write that stops leaves it whole.

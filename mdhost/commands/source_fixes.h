@@ -40,6 +40,10 @@ struct FixChoices {
 // again, since a fix may make another possible.
 constexpr int kFixRounds = 100;
 
+// The fixes `choices` take made in `text`, in rounds; what was fixed, and
+// whether the rounds settled, in `out` (not its diff). Touches no file.
+std::string FixText(const std::string& text, const FixChoices& choices, SourceFixes* out);
+
 // Reads `source`, makes the fixes its findings carry that `choices` take,
 // and writes the file back as they say. The diff names the file
 // `diff_name` (its path in the repository). False, and why, when it cannot

@@ -1,6 +1,7 @@
 #include "mdhost/contract/plugin_report.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/contract/rules.h"
@@ -38,6 +39,22 @@ std::vector<Finding> PluginReport::Listed() const {
   if (!error.empty()) listed.push_back({error_rule, Severity::kFail, error});
   listed.insert(listed.end(), findings.begin(), findings.end());
   return listed;
+}
+
+void PluginReport::OrderByPlace() {
+  std::vector<std::size_t> slots;
+  std::vector<Finding> placed;
+  for (std::size_t i = 0; i < findings.size(); ++i)
+    if (findings[i].subject.place.line > 0) {
+      slots.push_back(i);
+      placed.push_back(std::move(findings[i]));
+    }
+  std::stable_sort(placed.begin(), placed.end(), [](const Finding& a, const Finding& b) {
+    const Place& p = a.subject.place;
+    const Place& q = b.subject.place;
+    return std::tie(a.subject.file, p.line, p.column) < std::tie(b.subject.file, q.line, q.column);
+  });
+  for (std::size_t k = 0; k < slots.size(); ++k) findings[slots[k]] = std::move(placed[k]);
 }
 
 void PluginReport::KeepProblemsOnly() {

@@ -67,6 +67,10 @@ struct PluginReport {
   std::vector<Finding> Listed() const;
   // A read tells only what fails or warns: PASS and NOTE findings go.
   void KeepProblemsOnly();
+  // The findings with a place in the order an editor lists them (by file,
+  // line and column), each in a slot a placed finding held: the others stay
+  // where the steps that made them put them.
+  void OrderByPlace();
 };
 
 }  // namespace host

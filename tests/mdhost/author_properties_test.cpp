@@ -8,19 +8,29 @@
 //      one counted, and made only when asked), changes only the elements it
 //      fixes (and a byte order mark), and its diff applied by git apply
 //      gives the very bytes --fix writes;
-//   P3 every finding's line and column land on the element it names.
+//   P3 every finding's line and column land on the element it names;
+//   P4 no config (levels, [[ignore]] entries) turns an unreadable document
+//      into a pass: an entry naming its rule is refused;
+//   P5 text, JSON, SARIF and github give the same findings at the same
+//      places.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
+#include <set>
+
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "mdhost/commands/source_fixes.h"
 #include "mdhost/commands/suppressions.h"
 #include "mdhost/examine/action_document.h"
+#include "mdhost/examine/document_file.h"
+#include "mdhost/report/formats.h"
 #include "mdhost/report/unified_diff.h"
 
 namespace {
@@ -283,6 +293,109 @@ TEST_F(AuthorProperties, P3EachPlaceLandsOnItsElement) {
       EXPECT_EQ("<" + name, text.substr(at, name.size() + 1))
           << "seed " << seed << ": " << f.rule << " at " << f.subject.place.line << ":" << f.subject.place.column;
     }
+  }
+}
+
+TEST_F(AuthorProperties, P4NoConfigPassesAnUnreadableDocument) {
+  const char* rules[] = {"MD301", "MD310", "MD311", "MD313", "MD305", "MD001"};
+  const char* levels[] = {"allow", "warn", "deny"};
+  std::filesystem::create_directories(Path("p4"));
+  for (unsigned seed : Seeds(300)) {
+    Generator gen(seed);
+    std::string text = Text(gen.Document());
+    switch (gen.Below(3)) {
+      case 0: text = "\xEF\xBB\xBF" + text; break;
+      case 1:
+        text.resize(text.size() / 2 + static_cast<std::size_t>(gen.Below(static_cast<int>(text.size() / 3))));
+        break;
+      default: text.replace(text.find("</Action>"), 9, "</Acton>"); break;
+    }
+    Write("p4/actions.xml", text);
+    std::string toml = "[rules]\n";
+    for (const char* rule : rules)
+      if (gen.Chance(50)) toml += std::string(rule) + " = \"" + levels[gen.Below(3)] + "\"\n";
+    bool refused = false;
+    if (gen.Chance(30)) {
+      const std::string rule = rules[gen.Below(6)];
+      toml += "[[ignore]]\nrule = \"" + rule + "\"\n";
+      refused = rule == "MD301" || rule == "MD001";
+    }
+    Write("p4/mdhost.toml", toml);
+    host::Invocation call;
+    host::RuleChoices choices(call);
+    std::string error;
+    const std::string document = Path("p4/actions.xml");
+    if (!choices.Find({document}, &error)) {
+      EXPECT_TRUE(refused) << "seed " << seed << ": " << error;
+      continue;
+    }
+    EXPECT_FALSE(refused) << "seed " << seed << ": an entry naming an unreadable rule was taken";
+    host::PluginReport report = host::ExamineDocumentFile(document, host::Examination::kCheck);
+    choices.Apply(&report);
+    host::Acceptance acceptance(call, choices);
+    ASSERT_TRUE(acceptance.Ready(&error)) << error;
+    acceptance.Accept(&report);
+    EXPECT_FALSE(report.Passed(false)) << "seed " << seed << " with\n" << toml;
+    bool failed = false;
+    for (const host::Finding& f : report.findings)
+      failed = failed || (f.rule == "MD301" && f.severity == host::Severity::kFail);
+    EXPECT_TRUE(failed) << "seed " << seed << " with\n" << toml;
+  }
+}
+
+// (rule, line, column) of each placed WARN or FAIL, as a format gives them.
+using Placed = std::multiset<std::tuple<std::string, int, int>>;
+
+std::string Rendered(const char* format, const host::ReportSet& set) {
+  host::TextWriter writer;
+  host::OutputOptions options;
+  options.listing = host::Listing::kCheck;
+  options.out = &writer;
+  const std::unique_ptr<host::Emitter> emitter = host::FindFormat(format, host::kForReports)->make(options);
+  emitter->Begin();
+  for (const host::PluginReport& report : set.reports) emitter->Report(report);
+  emitter->Reports(set);
+  return writer.text;
+}
+
+Placed FromLines(const std::string& text, const std::regex& line) {
+  Placed placed;
+  for (std::sregex_iterator it(text.begin(), text.end(), line), end; it != end; ++it)
+    placed.insert({(*it)[3].str(), std::stoi((*it)[1].str()), std::stoi((*it)[2].str())});
+  return placed;
+}
+
+TEST_F(AuthorProperties, P5EveryFormatPlacesTheSameFindings) {
+  for (unsigned seed : Seeds(200)) {
+    Generator gen(seed);
+    Write("actions.xml", Text(gen.Document()));
+    host::ReportSet set;
+    set.reports.push_back(host::ExamineDocumentFile(Path("actions.xml"), host::Examination::kCheck));
+    set.examined = {0};
+    set.side_by_side_from = {set.reports[0].findings.size()};
+    Placed wanted;
+    for (const host::Finding& f : set.reports[0].findings)
+      if (f.IsProblem() && f.subject.place.line > 0)
+        wanted.insert({f.rule, f.subject.place.line, f.subject.place.column});
+    const Placed text = FromLines(Rendered("text", set), std::regex(R"(:(\d+):(\d+): (?:WARN|FAIL) +(MD\d+) )"));
+    const Placed github = FromLines(
+        Rendered("github", set), std::regex(R"(::(?:warning|error) file=[^,]*,line=(\d+),col=(\d+),title=(MD\d+)::)"));
+    Placed json, sarif;
+    const nlohmann::json json_log = nlohmann::json::parse(Rendered("json", set));
+    const nlohmann::json sarif_log = nlohmann::json::parse(Rendered("sarif", set));
+    for (const auto& f : json_log["plugins"][0]["findings"])
+      if (f.contains("line") && (f["severity"] == "WARN" || f["severity"] == "FAIL"))
+        json.insert({f["rule"].get<std::string>(), f["line"].get<int>(), f["column"].get<int>()});
+    for (const auto& r : sarif_log["runs"][0]["results"]) {
+      const auto& location = r["locations"][0]["physicalLocation"];
+      if (location.contains("region") && (r["level"] == "warning" || r["level"] == "error"))
+        sarif.insert({r["ruleId"].get<std::string>(), location["region"]["startLine"].get<int>(),
+                      location["region"]["startColumn"].get<int>()});
+    }
+    EXPECT_EQ(wanted, text) << "seed " << seed << ": text";
+    EXPECT_EQ(wanted, json) << "seed " << seed << ": JSON";
+    EXPECT_EQ(wanted, sarif) << "seed " << seed << ": SARIF";
+    EXPECT_EQ(wanted, github) << "seed " << seed << ": github";
   }
 }
 
