@@ -12,7 +12,8 @@ of tests/mdhost/documents/ as src/actions.xml, beside an mdhost.toml):
   on its line);
 - a baseline: written, then only a new fault fails, and an entry no longer
   found is said;
-- github annotations name the repository's files (relative, forward slashes).
+- github annotations name the repository's files (relative, forward slashes),
+  the repository found from a subfolder by its .git.
   author_files_test.py SOURCE_DIR SCRATCH MODULE_MD310 -- MDHOST...
 MODULE_MD310 is the rule example with a misspelt type, as mdhost spells it."""
 import json
@@ -26,6 +27,8 @@ source, scratch, module = sys.argv[1], sys.argv[2], sys.argv[3]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 shutil.rmtree(scratch, ignore_errors=True)
 os.makedirs(os.path.join(scratch, "src"))
+# The author's repository: its own, not the project's that holds the scratch folder.
+os.makedirs(os.path.join(scratch, ".git"))
 original = open(os.path.join(source, "tests", "mdhost", "documents", "greeter.xml"), "rb").read()
 problems = []
 
@@ -206,10 +209,20 @@ if os.name == "posix" and not mdhost[0].endswith("wine-run.sh") and "wine" not i
     os.remove(os.path.join(scratch, "src", "linked.xml"))
     write(doc, original)
 
-# github: the repository's own names, whatever the working folder.
+# github: the repository's own names, whatever the working folder: from
+# its src folder too (the nearest folder holding .git is the root).
 code, out, _ = run("check", "--format", "github", "--root", ".", doc)
 expect("github names the file as the repository does", "::warning file=src/actions.xml,line=8,col=76,title=MD310::"
        in out, out)
+done = subprocess.run(mdhost + ["check", "--format", "github", "actions.xml"], capture_output=True,
+                      cwd=os.path.join(scratch, "src"), timeout=300)
+expect("from a subfolder, github still names the repository's file",
+       b"::warning file=src/actions.xml,line=8,col=76,title=MD310::" in done.stdout, done.stdout)
+# As git does, no repository is looked for in a ceiling folder: the working folder is the root.
+done = subprocess.run(mdhost + ["check", "--format", "github", "actions.xml"], capture_output=True,
+                      cwd=os.path.join(scratch, "src"), timeout=300,
+                      env=dict(os.environ, GIT_CEILING_DIRECTORIES=os.path.abspath(scratch)))
+expect("a ceiling folder is no repository", b"::warning file=actions.xml,line=8,col=76," in done.stdout, done.stdout)
 
 print("\n".join(problems) or "the author's files: places, --document, --fix, [[ignore]], baseline and paths")
 sys.exit(1 if problems else 0)

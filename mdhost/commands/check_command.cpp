@@ -43,7 +43,7 @@ int FixSources(const Invocation& call, const std::vector<FixTarget>& targets, co
     };
     choices.unsafe = call.unsafe_fixes;
     choices.write = !call.fix_diff;
-    if (!FixSource(target.source, RepositoryName(target.source, call.root), choices, &fixes, &why)) {
+    if (!FixSource(target.source, RepositoryName(target.source, RootOf(call)), choices, &fixes, &why)) {
       Complain(why);
       return kExitNoInput;
     }

@@ -139,7 +139,8 @@ const Option kOptions[] = {
        return Number("--jobs", value, 1, 64, &call->jobs, error);
      }},
     {"--root", "DIR", kInfo | kCheck | kScan | kDiff,
-     "the repository's folder, which SARIF's and github's paths are relative to (default: the working folder)",
+     "the repository's folder, which SARIF's and github's paths are relative to (default: the nearest folder "
+     "upward holding .git, else the working folder)",
      [](const char* value, Invocation* call, std::string*) {
        call->root = value;
        return true;
@@ -240,9 +241,11 @@ std::string CommandList(unsigned commands) {
 
 }  // namespace
 
+std::string RootOf(const Invocation& call) { return call.root.empty() ? RepositoryRoot() : call.root; }
+
 std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing, Writer* out) {
   const Format& format = call.format ? *call.format : DefaultFormat(kForReports);
-  return format.make({listing, call.strict, call.quiet, call.verbose, call.root, out});
+  return format.make({listing, call.strict, call.quiet, call.verbose, RootOf(call), out});
 }
 
 int JobsOf(const Invocation& call) {

@@ -58,7 +58,8 @@ struct Invocation {
   std::string config_file;     // --config: this file instead of those found
   bool no_config = false;      // --no-config: no file at all
   int jobs = 0;                // check, scan: workers at once (0: one per processor)
-  std::string root = ".";      // --root: the repository, which SARIF's and GitHub's paths are relative to
+  std::string root;            // --root: the repository, which SARIF's and GitHub's paths are relative to
+                               // ("": the one the working folder lies in; RootOf)
   std::string document;        // check --document: the source document the module was built from
   bool fix = false;            // check --fix: mend the source documents' mechanical mistakes
   bool fix_diff = false;       // check --fix --diff: show the change, write nothing
@@ -90,6 +91,9 @@ constexpr char kNameNotInAnsi[] =
 // The emitter of the format chosen, laid out for `listing`.
 // `out`: where it writes (null: standard output).
 std::unique_ptr<Emitter> MakeEmitter(const Invocation& call, Listing listing = Listing::kCheck, Writer* out = nullptr);
+// The folder repository paths are relative to: --root, else the repository
+// the working folder lies in.
+std::string RootOf(const Invocation& call);
 
 int InfoCommand(const Invocation& call);
 int DocCommand(const Invocation& call);

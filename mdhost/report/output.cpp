@@ -1,8 +1,11 @@
 #include "mdhost/report/output.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "mdhost/system/system.h"
 
@@ -196,6 +199,42 @@ std::string RepositoryName(const std::string& path, const std::string& root) {
   for (char& c : name)
     if (c == '\\') c = '/';
   return AnsiToUtf8(name);
+}
+
+namespace {
+
+// A folder's absolute name as the file system compares names.
+std::string Compared(const std::string& folder) {
+  std::string name = AbsolutePath(folder);
+  while (name.size() > 1 && IsPathSeparator(name.back())) name.pop_back();
+  for (char& c : name) {
+    if (c == '\\' && IsPathSeparator(c)) c = '/';
+    if (NamesIgnoreCase() && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+}  // namespace
+
+std::string RepositoryRoot() {
+  std::vector<std::string> ceilings;
+  if (const char* listed = std::getenv("GIT_CEILING_DIRECTORIES")) {
+    const char separator = IsPathSeparator('\\') ? ';' : ':';  // as git splits it on each system
+    std::string list = listed;
+    for (std::size_t at = 0; at <= list.size();) {
+      const std::size_t end = std::min(list.find(separator, at), list.size());
+      if (end > at) ceilings.push_back(list.substr(at, end - at));
+      at = end + 1;
+    }
+  }
+  for (std::string folder = AbsolutePath(".");;) {
+    for (const std::string& ceiling : ceilings)
+      if (Compared(folder) == Compared(ceiling)) return ".";  // git looks in no ceiling, nor above
+    if (Exists(folder + (folder.back() == '/' || folder.back() == '\\' ? "" : "/") + ".git")) return folder;
+    const std::string parent = FolderOf(folder);
+    if (parent == folder || parent == "." || parent.empty()) return ".";
+    folder = parent;
+  }
 }
 
 void PrintJson(const nlohmann::json& value) { Print(JsonText(value)); }
