@@ -7,6 +7,7 @@
 
 #include "mdhost/examine/action_document.h"
 #include "mdhost/report/doc_page.h"
+#include "mdhost/report/formats.h"
 #include "mdhost/report/output.h"
 #include "mdhost/system/encoding.h"
 
@@ -154,6 +155,35 @@ TEST(DocPage, MarkdownCodeAndLinksHoldWhatANameCarries) {
   EXPECT_NE(std::string::npos, md.find("\n## ```Txt.Hi`[fix](https://x)`(\"a b\")() \u2192 ``str```\n")) << md;
   EXPECT_NE(std::string::npos, md.find("**Returns** ``` ``str ```")) << md;
   EXPECT_NE(std::string::npos, md.find("](#Txt.Hi%60%5Bfix%5D%28https%3A%2F%2Fx%29%60%28%22a%20b%22%29)\n")) << md;
+}
+
+// What would start a list or strike text through is escaped in Markdown, a
+// quote in HTML; a code span ending in a backtick is padded so that it ends
+// where it should.
+TEST(DocPage, LineStartsStrikesQuotesAndTrailingBackticks) {
+  const host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>1) one\n~~gone~~ it's</Description>"
+      "<ReturnValueType>str`</ReturnValueType><Arguments/></Action></ActionTemplates>");
+  const std::string md = host::MarkdownPage(page), html = host::HtmlPage(page);
+  EXPECT_NE(std::string::npos, md.find("\n1\\) one<br>\\~\\~gone\\~\\~ it's\n")) << md;
+  EXPECT_NE(std::string::npos, md.find("**Returns** `` str` ``")) << md;
+  EXPECT_NE(std::string::npos, html.find("~~gone~~ it&#39;s</p>")) << html;
+}
+
+// The language server's stubs: an optional argument marked `?`, two
+// arguments of one name told apart (Lua takes no parameter twice), the
+// document's `integer` kept.
+TEST(DocPage, LuaLanguageServerStubsHoldWhatScriptsPass) {
+  host::PluginPage page = PageOf(
+      "<ActionTemplates><Action><Name>A.b</Name><Description>d</Description><ReturnValueType>integer"
+      "</ReturnValueType><Arguments><Arg><Name>X</Name><Description>d</Description><Type>integer</Type><Default/>"
+      "<Required>1</Required></Arg><Arg><Name>X</Name><Description>e</Description><Type>string</Type><Default/>"
+      "<Required>0</Required></Arg></Arguments></Action></ActionTemplates>");
+  host::OutputOptions options;
+  const std::string stubs = host::FindFormat("luals", host::kForPage)->make(options)->Page(page);
+  EXPECT_NE(std::string::npos, stubs.find("---@param X integer d\n---@param arg2? string e\n---@return integer\n"
+                                          "function A.b(X, arg2) end\n"))
+      << stubs;
 }
 
 }  // namespace
