@@ -9,6 +9,7 @@
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rule_levels.h"
 #include "mdhost/contract/rules.h"
+#include "mdhost/report/output.h"
 #include "mdhost/system/system.h"
 
 namespace host {
@@ -44,8 +45,7 @@ std::string RuleFileTemplate(const std::string& document) {
   for (const Rule& rule : rule::kAll) {
     const SeverityWords& words = WordsOf(rule.severity);
     const std::string value = "\"" + std::string(words.rule_level) + "\"";
-    text += std::string("# ") + rule.id + " = " + value + std::string(7 - value.size(), ' ') + "  # " + words.name +
-            ": " + rule.title + "\n";
+    text += std::string("# ") + rule.id + " = " + PaddedTo(value, 7) + "  # " + words.name + ": " + rule.title + "\n";
   }
   return text +
          "\n# A finding accepted for good reason is not counted: an entry names its\n"

@@ -193,6 +193,10 @@ std::string JsonText(const nlohmann::json& value) {
 
 // The file as the repository names it: relative to the root where it lies
 // below it, absolute otherwise; forward slashes either way.
+std::string PaddedTo(const std::string& text, std::size_t width) {
+  return text + std::string(text.size() < width ? width - text.size() : 0, ' ');
+}
+
 std::string RepositoryName(const std::string& path, const std::string& root) {
   std::string name = RelativeTo(root, path);
   if (name.empty()) name = AbsolutePath(path);

@@ -83,6 +83,9 @@ void PrintJson(const nlohmann::json& value);
 // The file as the repository names it (UTF-8): relative to `root` where it
 // lies below it, absolute otherwise; forward slashes either way.
 std::string RepositoryName(const std::string& path, const std::string& root);
+// `text` followed by spaces up to `width` columns (bytes); a longer text as
+// it is, never cut.
+std::string PaddedTo(const std::string& text, std::size_t width);
 // The repository the working folder lies in, as git finds it: the nearest
 // folder upward holding .git (a folder, or a worktree's file), below any
 // folder GIT_CEILING_DIRECTORIES names; "." (the working folder) for none.

@@ -6,6 +6,7 @@
 
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/report/emitter.h"
+#include "mdhost/report/output.h"
 
 namespace host {
 namespace {
@@ -135,8 +136,7 @@ void DiffLines(Writer& out, const DiffResult& result) {
             Escaped(AnsiToUtf8(result.new_side.path)) + "\n");
   for (const Change& c : result.changes) {
     const std::string name = ChangeClassName(c.what);
-    out.Write(name + std::string(12 - name.size(), ' ') + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) +
-              "\n");
+    out.Write(PaddedTo(name, 12) + Escaped((c.action.empty() ? "" : c.action + ": ") + c.text) + "\n");
   }
   const int compatible = result.Count(ChangeClass::kCompatible), notes = result.Count(ChangeClass::kNote);
   out.Write(std::to_string(result.Count(ChangeClass::kBreaking)) + " breaking, " + std::to_string(compatible) +

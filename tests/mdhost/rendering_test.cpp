@@ -36,6 +36,13 @@ TEST(Rendering, ControlCharactersAreShownAndTextIsKept) {
   EXPECT_EQ("name\\x0DPASS\nnext\r\nend\\x0D", host::Escaped("name\rPASS\nnext\r\nend\r", true));
 }
 
+// Columns padded to a width; a longer word kept whole, never a wrapped size.
+TEST(Rendering, PaddingNeverCutsALongerWord) {
+  EXPECT_EQ("added       ", host::PaddedTo("added", 12));
+  EXPECT_EQ("incompatible-change", host::PaddedTo("incompatible-change", 12));
+  EXPECT_EQ("", host::PaddedTo("", 0));
+}
+
 TEST(Rendering, AVerdictCountsProblemsAndWarnings) {
   host::PluginReport report;
   EXPECT_EQ("PASSED: 0 problems", host::VerdictLine(report, false));
