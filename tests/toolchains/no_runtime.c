@@ -1,6 +1,6 @@
 /* What a plugin built without any C runtime (clang in the MSVC ABI,
  * /NODEFAULTLIB) must bring itself: the two functions its code calls and an
- * entry point that does nothing. */
+ * entry point that does nothing (unless ENTRY_ELSEWHERE). */
 #include <stddef.h>
 
 void* memcpy(void* to, const void* from, size_t count) {
@@ -16,7 +16,10 @@ size_t strlen(const char* text) {
   return length;
 }
 
+/* msvc_support.c brings its own (it sets the /GS cookie first). */
+#ifndef ENTRY_ELSEWHERE
 int __stdcall _DllMainCRTStartup(void* module, unsigned long reason, void* reserved) {
   (void)module, (void)reason, (void)reserved;
   return 1;
 }
+#endif
