@@ -238,7 +238,11 @@ bool RuleChoices::Find(const std::vector<std::string>& plugins, std::string* err
       file_of_plugin_[plugin] = *file;
     }
     for (const auto& [id, level] : call_.rule_options)
-      settings[id] = {level, level == RuleLevel::kAllow ? "--allow" : level == RuleLevel::kWarn ? "--warn" : "--deny"};
+      settings[id] = {level,
+                      level == RuleLevel::kAllow  ? "--allow"
+                      : level == RuleLevel::kWarn ? "--warn"
+                                                  : "--deny",
+                      true};
     by_plugin_[plugin] = std::move(settings);
   }
   return true;

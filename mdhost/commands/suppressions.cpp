@@ -48,12 +48,12 @@ bool Accepted(const Finding& finding) {
 
 // Moves the findings `take` says yes to into the suppressed, with why.
 template <class Take>
-int Suppress(PluginReport* report, const std::string& reason, const std::string& by, Take take) {
+int Suppress(PluginReport* report, const std::string& reason, const std::string& by, bool baseline, Take take) {
   int moved = 0;
   std::vector<Finding> kept;
   for (Finding& finding : report->findings) {
     if (Accepted(finding) && take(finding)) {
-      report->suppressed.push_back({std::move(finding), reason, by});
+      report->suppressed.push_back({std::move(finding), reason, by, baseline});
       ++moved;
     } else {
       kept.push_back(std::move(finding));
@@ -94,7 +94,7 @@ std::string ElementKind(const std::string& element) {
 int Ignore(const IgnoreEntry& entry, PluginReport* report) {
   const std::string where = entry.project_file + ":" + std::to_string(entry.line);
   const std::string folder = FolderOf(entry.project_file);
-  return Suppress(report, entry.reason, where, [&](const Finding& f) {
+  return Suppress(report, entry.reason, where, false, [&](const Finding& f) {
     if (f.rule != entry.rule) return false;
     if (!entry.action.empty() && f.subject.action != entry.action) return false;
     if (!entry.argument.empty() && f.subject.argument != entry.argument) return false;
@@ -202,7 +202,7 @@ bool Baseline::Holds(const std::string& plugin, const Finding& finding) const {
 }
 
 void Baseline::Apply(PluginReport* report) {
-  Suppress(report, "in the baseline", path_, [&](const Finding& f) {
+  Suppress(report, "in the baseline", path_, true, [&](const Finding& f) {
     const std::optional<std::size_t> entry = Untaken(report->path, f);
     if (entry) taken_[*entry] = true;
     return entry.has_value();
@@ -248,7 +248,7 @@ void Acceptance::Accept(PluginReport* report) {
   if (call_.write_baseline.empty()) return;
   PluginReport& found = found_[report->path] = *report;
   for (const Suppression& s : report->suppressed)
-    if (baseline_ && s.by == call_.baseline) found.findings.push_back(s.finding);
+    if (s.by_baseline) found.findings.push_back(s.finding);
 }
 
 bool Acceptance::Finish(ReportSet* set, std::string* error) {

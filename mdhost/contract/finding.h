@@ -78,6 +78,7 @@ struct Finding {
   // side only, after the examination): "--deny" or "C:\\p\\mdhost.toml:4";
   // "" for the rule's own, which `rule_severity` then holds.
   std::string set_by = {};
+  bool set_by_option = false;  // set_by is a command-line option, not a file's line
   Severity rule_severity = Severity::kPass;
 
   // What a read reports and what --strict and the verdicts weigh.

@@ -21,8 +21,9 @@ namespace host {
 // not counted, listed apart with why.
 struct Suppression {
   Finding finding;
-  std::string reason;  // as the author wrote it; "" for none
-  std::string by;      // "C:\\p\\mdhost.toml:12", or the baseline's file
+  std::string reason;        // as the author wrote it; "" for none
+  std::string by;            // "C:\\p\\mdhost.toml:12", or the baseline's file
+  bool by_baseline = false;  // the baseline accepted it (an [[ignore]] entry otherwise)
 };
 
 struct PluginReport {

@@ -356,7 +356,7 @@ nlohmann::json FindingJson(const Finding& finding, std::string (*utf8)(const std
     if (!value.empty()) out[key] = value;
   if (!finding.set_by.empty()) {  // an author chose its severity
     out["default_severity"] = SeverityName(finding.rule_severity);
-    out["severity_source"] = finding.set_by[0] == '-' ? "option" : "file";
+    out["severity_source"] = finding.set_by_option ? "option" : "file";
     out["severity_set_by"] = finding.set_by;  // UTF-8
   }
   return out;

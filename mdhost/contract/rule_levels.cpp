@@ -34,6 +34,7 @@ void ApplyRuleSettings(const RuleSettings& settings, PluginReport* report) {
     finding.rule_severity = finding.severity;
     finding.severity = chosen;
     finding.set_by = it->second.set_by;
+    finding.set_by_option = it->second.by_option;
   }
 }
 

@@ -16,7 +16,8 @@ enum class RuleLevel { kAllow, kWarn, kDeny };
 
 struct RuleSetting {
   RuleLevel level;
-  std::string set_by;  // "--deny", or the file and line that says it ("C:\\p\\mdhost.toml:4")
+  std::string set_by;      // "--deny", or the file and line that says it ("C:\\p\\mdhost.toml:4")
+  bool by_option = false;  // a command-line option chose it, not a file
 };
 
 using RuleSettings = std::map<std::string, RuleSetting>;  // by rule ID

@@ -40,6 +40,7 @@ const Finding& ChargeLeftWork(PluginReport& report, const std::string& crash, bo
       if (!finding.set_by.empty()) {  // a level chosen lowers no crash
         finding.severity = finding.rule_severity;
         finding.set_by.clear();
+        finding.set_by_option = false;
       }
       finding.text += after;
       return finding;

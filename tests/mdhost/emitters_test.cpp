@@ -42,6 +42,7 @@ host::ReportSet Reports() {
   host::Finding chosen = Made("MD313", host::Severity::kFail, "no Description, 100% sure, a,b");
   chosen.rule_severity = host::Severity::kWarn;
   chosen.set_by = "--deny";
+  chosen.set_by_option = true;
   busy.findings.push_back(chosen);
   busy.findings.push_back(Made("MD105", host::Severity::kFail,
                                "a long text: " + std::string(300, 'x') + "\r\nwith a CR LF, a lone \r and a bell \a"));

@@ -105,7 +105,7 @@ TEST_F(RuleFiles, TheNearestFileThenTheOptions) {
     EXPECT_TRUE(choices.Find({Path(plugin)}, &error)) << error;
     std::string all;
     for (const auto& [id, s] : choices.For(Path(plugin)))
-      all += id + "=" + std::to_string(int(s.level)) + "@" + s.set_by + " ";
+      all += id + "=" + std::to_string(int(s.level)) + "@" + s.set_by + (s.by_option ? "(option)" : "") + " ";
     std::replace(all.begin(), all.end(), '\\', '/');  // Windows makes the path its own way
     return all;
   };
@@ -113,12 +113,12 @@ TEST_F(RuleFiles, TheNearestFileThenTheOptions) {
             settings("project/build/deep/p.lmd"));
   EXPECT_EQ("MD501=2@" + Path("mdhost.toml") + ":2 ", settings("p.lmd"));
   call.rule_options = {{"MD310", RuleLevel::kAllow}, {"MD310", RuleLevel::kWarn}};
-  EXPECT_EQ("MD310=1@--warn MD501=0@" + Path("project/mdhost.toml") + ":3 ", settings("project/p.lmd"));
+  EXPECT_EQ("MD310=1@--warn(option) MD501=0@" + Path("project/mdhost.toml") + ":3 ", settings("project/p.lmd"));
   call.config_file = Path("other.toml");
-  EXPECT_EQ("MD102=1@" + Path("other.toml") + ":2 MD310=1@--warn ", settings("project/p.lmd"));
+  EXPECT_EQ("MD102=1@" + Path("other.toml") + ":2 MD310=1@--warn(option) ", settings("project/p.lmd"));
   call.no_config = true;
   call.config_file.clear();
-  EXPECT_EQ("MD310=1@--warn ", settings("project/p.lmd"));
+  EXPECT_EQ("MD310=1@--warn(option) ", settings("project/p.lmd"));
 }
 
 // A file that cannot be used is never ignored: it is refused with its line.

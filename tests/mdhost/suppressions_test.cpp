@@ -74,6 +74,27 @@ TEST_F(Baselines, FindingsAreKeyedByNameNotPosition) {
             Left(before, {At("MD310", "A.one", "Count", "/ActionTemplates/Action[1]/Arguments/Arg[1]/Type")}));
 }
 
+// What the baseline accepted is told from what an [[ignore]] entry did by a
+// fact, not by the file it names: a baseline written again keeps the first.
+TEST_F(Baselines, ItsSuppressionsAreKnownAsItsOwn) {
+  host::PluginReport written;
+  written.path = folder_ + "/p.lmd";
+  written.findings = {At("MD313", "A.one", "", "/ActionTemplates/Action[1]/Description")};
+  const std::string path = Write(host::BaselineText({written}, folder_));
+  host::Baseline baseline;
+  std::string error;
+  ASSERT_TRUE(baseline.Read(path, &error)) << error;
+  host::PluginReport report = written;
+  baseline.Apply(&report);
+  ASSERT_EQ(1u, report.suppressed.size());
+  EXPECT_TRUE(report.suppressed[0].by_baseline);
+  host::IgnoreEntry entry;
+  entry.rule = "MD313";
+  host::PluginReport ignored = written;
+  ASSERT_EQ(1, host::Ignore(entry, &ignored));
+  EXPECT_FALSE(ignored.suppressed[0].by_baseline);
+}
+
 TEST_F(Baselines, TheElementsKindDropsOnlyPositions) {
   EXPECT_EQ("/ActionTemplates/Action/Arguments/Arg/Type",
             host::ElementKind("/ActionTemplates/Action[12]/Arguments/Arg[1]/Type"));
