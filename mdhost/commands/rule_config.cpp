@@ -35,6 +35,10 @@ std::string RuleFileTemplate(const std::string& document) {
         "document = \"" +
         document + "\"\n\n";
   text +=
+      "# The Lua globals your project's scripts define, which an argument's\n"
+      "# Default may read (MD311 takes any other lone word for a string that\n"
+      "# lost its quotes).\n"
+      "# globals = [\"Config\"]\n\n"
       "# The levels of mdhost's rules for the plugins in this folder and below\n"
       "# (mdhost check, info and scan read the first mdhost.toml found upward\n"
       "# from a plugin). Every rule is at its own severity; to change one, take\n"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mdhost/examine/action_document.h"
+#include "mdhost/examine/document_values.h"
 #include "mdhost/report/output.h"
 #include "support/test_paths.h"
 
@@ -74,6 +75,7 @@ TEST(ActionDocumentXml, ADefaultIsLuaSource) {
                                                         {"string", "'single'"},
                                                         {"string", "nil"},
                                                         {"string", "[[long]]"},
+                                                        {"string", "\"x\" -- the host's note"},
                                                         {"string", "[==[a]]b]==]"},
                                                         {"string", "\"a\" .. \"b\""},
                                                         {"string", "String.Upper(\"a\")"},
@@ -335,6 +337,16 @@ TEST(ActionDocumentLimits, NestingBeyondTheLimitIsRefusedAndWithinItIsRead) {
   EXPECT_TRUE(within.well_formed) << within.problem;
   ASSERT_EQ(1u, within.findings.size());  // the unknown <x> below the root, once
   EXPECT_EQ("/ActionTemplates/x", within.findings[0].subject.element);
+}
+
+// A did-you-mean names the one known name nearest, case aside; none where
+// two are as near (no fix may choose), nor where none is within two edits.
+TEST(ActionDocumentXml, DidYouMeanNamesOnlyTheOneNearest) {
+  EXPECT_EQ("number", host::NearestType("numbr"));
+  EXPECT_EQ("string", host::NearestType("STRNG"));
+  EXPECT_EQ("", host::NearestType("completely"));
+  EXPECT_EQ("", host::NearestName("ab", {"ax", "ay"}));
+  EXPECT_EQ("ax", host::NearestName("ab", {"ax", "zzzz"}));
 }
 
 }  // namespace

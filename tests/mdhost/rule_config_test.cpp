@@ -265,6 +265,13 @@ TEST_F(RuleFiles, TheNewProjectsFileListsEveryRuleAtItsOwnSeverity) {
   ASSERT_TRUE(host::ReadProjectFile(Path("new.toml"), &project, &error)) << error;
   EXPECT_TRUE(project.rules.empty() && project.ignores.empty());
   EXPECT_TRUE(project.document.has_value());
+  // Its globals line, taken in, declares what it shows.
+  const std::size_t globals = text.find("# globals = ");
+  ASSERT_NE(std::string::npos, globals);
+  Write("globals.toml", text.substr(globals + 2, text.find('\n', globals) - globals - 1));
+  host::ProjectSettings declared;
+  ASSERT_TRUE(host::ReadProjectFile(Path("globals.toml"), &declared, &error)) << error;
+  EXPECT_EQ(std::vector<std::string>{"Config"}, declared.globals);
   std::string taken;
   for (std::size_t at = 0; (at = text.find("\n# MD", at)) != std::string::npos; ++at)
     taken += text.substr(at + 3, text.find('\n', at + 1) - at - 2);
