@@ -324,6 +324,24 @@ TEST(Examiner, LateCrashesAreChargedUnderSeveralJobsToo) {
   }
 }
 
+// More jobs than plugins start no idle workers: one examiner per plugin at
+// most, each plugin reported once, in order.
+TEST(Examiner, NoMoreWorkersThanPlugins) {
+  Script script;
+  std::atomic<int> made{0};
+  std::vector<std::string> reported;
+  host::ExamineWithJobs(
+      8,
+      [&] {
+        ++made;
+        return FakeExaminer(script);
+      },
+      host::Examination::kCheck, {"p1", "p2"},
+      [&](const host::PluginReport& report) { reported.push_back(report.path); });
+  EXPECT_LE(made.load(), 2);
+  EXPECT_EQ((std::vector<std::string>{"p1", "p2"}), reported);
+}
+
 // A plugin that writes records of its own (begun, finished, for every
 // request number, those of an earlier worker's requests among them) and ends
 // the process fails itself; no forged report is taken, for it or another.
