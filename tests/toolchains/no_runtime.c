@@ -1,8 +1,10 @@
 /* What a plugin built without any C runtime (clang in the MSVC ABI,
- * /NODEFAULTLIB) must bring itself: the two functions its code calls and an
- * entry point that does nothing (unless ENTRY_ELSEWHERE). */
+ * /NODEFAULTLIB) must bring itself: the two functions its code calls (unless
+ * CRT_DLL: msvcrt.dll's, imported) and an entry point that does nothing
+ * (unless ENTRY_ELSEWHERE). */
 #include <stddef.h>
 
+#ifndef CRT_DLL
 void* memcpy(void* to, const void* from, size_t count) {
   char* d = to;
   const char* s = from;
@@ -15,6 +17,7 @@ size_t strlen(const char* text) {
   while (text[length]) ++length;
   return length;
 }
+#endif
 
 /* msvc_support.c brings its own (it sets the /GS cookie first). */
 #ifndef ENTRY_ELSEWHERE

@@ -22,7 +22,8 @@ import sys
 
 bin_dir, scratch = sys.argv[1], sys.argv[2]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
-PLUGINS = ["clang_msvc", "clang_msvc_fixed", "clang_msvc_features", "clang_mingw_ld", "clang_mingw_lld", "fpc_plugin"]
+PLUGINS = ["clang_msvc", "clang_msvc_fixed", "clang_msvc_features", "clang_msvc_msvcrt",
+           "clang_mingw_ld", "clang_mingw_lld", "fpc_plugin"]
 failures = []
 
 shutil.rmtree(scratch, ignore_errors=True)
