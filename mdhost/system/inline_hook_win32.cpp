@@ -83,6 +83,17 @@ bool CanHookInline(const void* target) {
 #endif
 }
 
+bool HookAllInline(const char* module, InlineHook* hooks, int count) {
+  HMODULE loaded = GetModuleHandleA(module);
+  if (loaded == nullptr) return false;
+  for (int i = 0; i < count; ++i)
+    if (!CanHookInline(reinterpret_cast<void*>(GetProcAddress(loaded, hooks[i].name)))) return false;
+  for (int i = 0; i < count; ++i)
+    if (!HookInline(reinterpret_cast<void*>(GetProcAddress(loaded, hooks[i].name)), hooks[i].ours, hooks[i].original))
+      return false;
+  return true;
+}
+
 bool HookInline(void* target, void* ours, void** original) {
 #if defined(__i386__)
   auto* code = static_cast<unsigned char*>(target);

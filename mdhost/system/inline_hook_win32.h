@@ -13,4 +13,14 @@ bool HookInline(void* target, void* ours, void** original);
 // Whether HookInline can redirect `target`.
 bool CanHookInline(const void* target);
 
+// One of a module's exports, by name, and where it goes.
+struct InlineHook {
+  const char* name;
+  void* ours;
+  void** original;
+};
+// Redirects every one of `hooks` in `module` (ntdll.dll, say), or none: a
+// set half watched would count one call twice, or miss one. False for none.
+bool HookAllInline(const char* module, InlineHook* hooks, int count);
+
 }  // namespace host

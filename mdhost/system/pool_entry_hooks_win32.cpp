@@ -150,13 +150,7 @@ LONG NTAPI OurDeregisterWaitNow(HANDLE wait) {
 }  // namespace
 
 bool WatchPoolEntryPoints() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (ntdll == nullptr) return false;
-  struct Hook {
-    const char* name;
-    void* ours;
-    void** real;
-  } hooks[] = {
+  InlineHook hooks[] = {
       {"TpAllocTimer", reinterpret_cast<void*>(&OurAllocTimer), reinterpret_cast<void**>(&real.alloc_timer)},
       {"TpReleaseTimer", reinterpret_cast<void*>(&OurReleaseTimer), reinterpret_cast<void**>(&real.release_timer)},
       {"TpAllocWait", reinterpret_cast<void*>(&OurAllocWait), reinterpret_cast<void**>(&real.alloc_wait)},
@@ -174,11 +168,7 @@ bool WatchPoolEntryPoints() {
   };
   // All or none: a table half watched at the entry points and half at the
   // imports would count one timer twice, or miss one.
-  for (const Hook& hook : hooks)
-    if (!CanHookInline(reinterpret_cast<void*>(GetProcAddress(ntdll, hook.name)))) return false;
-  for (const Hook& hook : hooks)
-    if (!HookInline(reinterpret_cast<void*>(GetProcAddress(ntdll, hook.name)), hook.ours, hook.real)) return false;
-  return true;
+  return HookAllInline("ntdll.dll", hooks, static_cast<int>(sizeof hooks / sizeof hooks[0]));
 }
 
 }  // namespace pool_table

@@ -55,53 +55,36 @@ void Forget(PVOID handle) {
     if (a.handle == handle) a = Added();
 }
 
-PVOID NTAPI OurAddException(ULONG first, PVECTORED_EXCEPTION_HANDLER handler) {
-  PVOID handle = exception_kind.add(first, handler);
-  Note(handle, handler, false);
+Kind& KindOf(bool continues) { return continues ? continue_kind : exception_kind; }
+
+template <bool kContinues>
+PVOID NTAPI OurAdd(ULONG first, PVECTORED_EXCEPTION_HANDLER handler) {
+  PVOID handle = KindOf(kContinues).add(first, handler);
+  Note(handle, handler, kContinues);
   return handle;
 }
 
-ULONG NTAPI OurRemoveException(PVOID handle) {
+template <bool kContinues>
+ULONG NTAPI OurRemove(PVOID handle) {
   Forget(handle);
-  return exception_kind.remove(handle);
-}
-
-PVOID NTAPI OurAddContinue(ULONG first, PVECTORED_EXCEPTION_HANDLER handler) {
-  PVOID handle = continue_kind.add(first, handler);
-  Note(handle, handler, true);
-  return handle;
-}
-
-ULONG NTAPI OurRemoveContinue(PVOID handle) {
-  Forget(handle);
-  return continue_kind.remove(handle);
+  return KindOf(kContinues).remove(handle);
 }
 
 // All four or none: a handler added through one route and removed through
 // another would be counted as left.
 bool Watch() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  if (ntdll == nullptr) return false;
   own_image = ModuleImageRange(GetModuleHandleA(nullptr));
-  struct Hook {
-    const char* name;
-    void* ours;
-    void** real;
-  } hooks[] = {
-      {"RtlAddVectoredExceptionHandler", reinterpret_cast<void*>(&OurAddException),
+  InlineHook hooks[] = {
+      {"RtlAddVectoredExceptionHandler", reinterpret_cast<void*>(&OurAdd<false>),
        reinterpret_cast<void**>(&exception_kind.add)},
-      {"RtlRemoveVectoredExceptionHandler", reinterpret_cast<void*>(&OurRemoveException),
+      {"RtlRemoveVectoredExceptionHandler", reinterpret_cast<void*>(&OurRemove<false>),
        reinterpret_cast<void**>(&exception_kind.remove)},
-      {"RtlAddVectoredContinueHandler", reinterpret_cast<void*>(&OurAddContinue),
+      {"RtlAddVectoredContinueHandler", reinterpret_cast<void*>(&OurAdd<true>),
        reinterpret_cast<void**>(&continue_kind.add)},
-      {"RtlRemoveVectoredContinueHandler", reinterpret_cast<void*>(&OurRemoveContinue),
+      {"RtlRemoveVectoredContinueHandler", reinterpret_cast<void*>(&OurRemove<true>),
        reinterpret_cast<void**>(&continue_kind.remove)},
   };
-  for (const Hook& hook : hooks)
-    if (!CanHookInline(reinterpret_cast<void*>(GetProcAddress(ntdll, hook.name)))) return false;
-  for (const Hook& hook : hooks)
-    if (!HookInline(reinterpret_cast<void*>(GetProcAddress(ntdll, hook.name)), hook.ours, hook.real)) return false;
-  return true;
+  return HookAllInline("ntdll.dll", hooks, static_cast<int>(sizeof hooks / sizeof hooks[0]));
 }
 
 }  // namespace
@@ -117,7 +100,7 @@ std::vector<VectoredHandler> VectoredHandlersAdded() {
 }
 
 void RemoveVectoredHandler(const VectoredHandler& handler) {
-  const Kind& kind = handler.continues ? continue_kind : exception_kind;
+  const Kind& kind = KindOf(handler.continues);
   if (kind.remove == nullptr) return;
   Forget(reinterpret_cast<PVOID>(handler.handle));
   kind.remove(reinterpret_cast<PVOID>(handler.handle));
