@@ -65,12 +65,12 @@ expect("check --strict of the document alone", code == 1 and
                  r'"strng" is neither', out, re.M) and
        re.search(r"^src[/\\]actions\.xml:9:4: WARN  MD311 [^\n]*\"hello world\", which is no Lua expression", out,
                  re.M) and
-       re.search(r"^src[/\\]actions\.xml:15:14: WARN  MD313 ", out, re.M), out)
+       re.search(r"^src[/\\]actions\.xml:15:37: WARN  MD313 ", out, re.M), out)
 code, out, _ = run("check", "--json", doc)
 findings = json.loads(out)["plugins"][0]["findings"]
 expect("JSON: file, line, column", [(f["rule"], f["file"].replace("\\", "/"), f["line"], f["column"])
                                     for f in findings if "line" in f] ==
-       [("MD310", doc, 8, 76), ("MD311", doc, 9, 4), ("MD313", doc, 15, 14)], out)
+       [("MD310", doc, 8, 76), ("MD311", doc, 9, 4), ("MD313", doc, 15, 37)], out)
 code, out, _ = run("check", "--strict", "src/valid.xml")
 expect("every kind of valid Default passes", code == 0, out)
 

@@ -69,8 +69,13 @@ BaselineEntry EntryOf(const std::string& folder, const std::string& plugin, cons
 }
 
 // The baseline file formats read: 1 kept positions in its element paths
-// (read without them), 2 has none.
-constexpr int kBaselineVersion = 2;
+// (read without them), 2 has none, 3 places MD313 on the Description (an
+// entry of 1 or 2 on its action or argument is read as that).
+constexpr int kBaselineVersion = 3;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 }  // namespace
 
@@ -183,6 +188,9 @@ bool Baseline::Read(const std::string& path, std::string* error) {
       return false;
     }
     entry.element = ElementKind(entry.element);
+    if (version->get<int>() < 3 && entry.rule == rule::kEmptyDescription && !entry.element.empty() &&
+        !EndsWith(entry.element, "/Description"))
+      entry.element += "/Description";
     entries_.push_back(entry);
   }
   taken_.assign(entries_.size(), false);

@@ -9,8 +9,6 @@
 #include <map>
 #include <vector>
 
-#include "mdhost/examine/text_places.h"
-
 #include "mdhost/contract/lua_names.h"
 #include "mdhost/contract/rules.h"
 #include "mdhost/examine/document_extended.h"
@@ -196,10 +194,8 @@ struct Reader {
     stack.pop_back();
     if (const ElementShape* shape = ShapeOf(frame.kind)) {
       for (const Child& c : shape->children)
-        if (c.required && frame.counts[c.name] == 0) {
+        if (c.required && frame.counts[c.name] == 0)
           Add(rule::kMissingElement, frame.path, frame.place, std::string("no ") + c.name);
-          lacking.push_back({frame.place, c.name});
-        }
     }
     const Kind parent = stack.empty() ? kUnknown : stack.back().kind;
     if (frame.kind == kActionName) {
@@ -216,6 +212,8 @@ struct Reader {
         Misspelt(frame, NearestDataType(frame.text), "is no DataType the action wizard has an editor for");
       if (parent == kArg && frame.name == "Default")
         defaults[{inside.action, inside.argument}] = {frame.place, frame.span};
+      if ((parent == kArg || parent == kAction) && frame.name == "Description")
+        descriptions[{inside.action, inside.argument}] = frame.place;
       if (parent == kArg && frame.name == "Required" && frame.text != "0" && frame.text != "1")
         Add(rule::kRequiredValue, frame.path, frame.place,
             "Required is \"" + frame.text + "\"; the host knows 0 and 1");
@@ -240,25 +238,20 @@ struct Reader {
     TextSpan span;
   };
   std::map<std::pair<int, int>, DefaultAt> defaults;
-
-  // Whether the element that starts at `at` lacks `child` already (MD304):
-  // an empty one is then no second finding.
-  bool Missing(Place at, const std::string& child) const {
-    for (const Lack& lack : lacking)
-      if (lack.place.line == at.line && lack.place.column == at.column && lack.child == child) return true;
-    return false;
+  // Each Description's place, by action and argument (-1: the action's own):
+  // an empty one's finding goes there, where the author writes it. One that
+  // is not there is MD304's, and no second finding.
+  std::map<std::pair<int, int>, Place> descriptions;
+  const Place* DescriptionAt(int argument) const {
+    const auto at = descriptions.find({inside.action, argument});
+    return at == descriptions.end() ? nullptr : &at->second;
   }
-  struct Lack {  // an element (by its place) without a required child
-    Place place;
-    std::string child;
-  };
-  std::vector<Lack> lacking;
 
   void CheckArguments(const ActionSpec& action, const Frame& frame) {
     std::map<std::string, int> seen;
     bool optional_before = false;
-    if (action.description.empty() && !Missing(action.place, "Description"))
-      Add(rule::kEmptyDescription, frame.path, action.place,
+    if (const Place* at = DescriptionAt(-1); at != nullptr && action.description.empty())
+      Add(rule::kEmptyDescription, frame.path + "/Description", *at,
           "the action " + action.name + " has no Description: the action wizard and the help show nothing");
     for (std::size_t i = 0; i < action.arguments.size(); ++i) {
       const ArgumentSpec& argument = action.arguments[i];
@@ -283,8 +276,8 @@ struct Reader {
           document->findings.back().fix =
               Edit{where.span.begin, where.span.end - where.span.begin, XmlText(verdict.rewrite), verdict.rewrite_safe};
       }
-      if (argument.description.empty() && !Missing(argument.place, "Description"))
-        Add(rule::kEmptyDescription, path, argument.place,
+      if (const Place* at = DescriptionAt(owner.argument); at != nullptr && argument.description.empty())
+        Add(rule::kEmptyDescription, path + "/Description", *at,
             "the argument " + argument.name + " of " + action.name +
                 " has no Description: the action wizard shows nothing for it",
             owner);

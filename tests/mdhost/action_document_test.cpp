@@ -47,11 +47,13 @@ TEST(ActionDocumentXml, RequiredOrderAndDescriptions) {
       arg("N", "number", "2", "0") + arg("S", "string", "\"Hello\"", "1") + arg("B", "boolean", "true", "0", "") +
       "</Arguments></Action></ActionTemplates>";
   EXPECT_EQ(
-      "WARN MD313 /ActionTemplates/Action[1] (line 1): the action A.b has no Description: the action wizard and the "
+      "WARN MD313 /ActionTemplates/Action[1]/Description (line 1): the action A.b has no Description: the action "
+      "wizard and the "
       "help show nothing\n"
       "WARN MD312 /ActionTemplates/Action[1]/Arguments/Arg[2] (line 1): the required argument S of A.b comes after an "
       "optional one: a script cannot leave that one out and still pass S\n"
-      "WARN MD313 /ActionTemplates/Action[1]/Arguments/Arg[3] (line 1): the argument B of A.b has no Description: the "
+      "WARN MD313 /ActionTemplates/Action[1]/Arguments/Arg[3]/Description (line 1): the argument B of A.b has no "
+      "Description: the "
       "action wizard shows nothing for it\n",
       Findings(ReadActionDocument(xml)));
 }
@@ -196,7 +198,8 @@ TEST(ActionDocumentXml, TheVocabularyWithPathsAndLines) {
       "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Default\n"
       "FAIL MD304 /ActionTemplates/Action[4]/Arguments/Arg[1] (line 5): no Required\n"
       // Its argument, on the same line, lacks a Description; the action's is empty.
-      "WARN MD313 /ActionTemplates/Action[4] (line 5): the action B.three has no Description: the action wizard and "
+      "WARN MD313 /ActionTemplates/Action[4]/Description (line 5): the action B.three has no Description: the action "
+      "wizard and "
       "the help show nothing\n",
       Findings(document));
   EXPECT_EQ((std::vector<std::string>{"A.one", "two", "B.three"}), document.actions);

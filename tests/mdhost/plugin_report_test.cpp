@@ -27,13 +27,13 @@ TEST(PluginReport, PlacedFindingsGoInFileLineAndColumnOrder) {
       "<Required>0</Required></Arg>\n</Arguments></Action>\n</ActionTemplates>\n");
   host::PluginReport report;
   report.findings = read.findings;
-  ASSERT_EQ("MD310@:4:48 MD313@:2:1 ", Order(report));
+  ASSERT_EQ("MD310@:4:48 MD313@:2:25 ", Order(report));
   report.findings.insert(report.findings.begin() + 1, host::Finding{"MD106", host::Severity::kPass, "getter"});
-  report.findings.push_back({"MD313", host::Severity::kWarn, "same place", host::ElementSubject("", {2, 1})});
+  report.findings.push_back({"MD313", host::Severity::kWarn, "same place", host::ElementSubject("", {2, 25})});
   report.findings.push_back({"MD310", host::Severity::kWarn, "another file", host::ElementSubject("", {1, 9})});
   report.findings.back().subject.file = "b.xml";
   report.OrderByPlace();
-  EXPECT_EQ("MD313@:2:1 MD106@:0:0 MD313@:2:1 MD310@:4:48 MD310@b.xml:1:9 ", Order(report));
+  EXPECT_EQ("MD313@:2:25 MD106@:0:0 MD313@:2:25 MD310@:4:48 MD310@b.xml:1:9 ", Order(report));
   EXPECT_EQ("same place", report.findings[2].text);  // alike places keep their order
 }
 

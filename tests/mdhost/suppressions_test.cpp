@@ -137,6 +137,15 @@ TEST_F(Baselines, WhatIsNoBaselineIsRefusedAndTheOldFormatRead) {
   report.findings = {At("MD313", "A.one", "", "/ActionTemplates/Action[4]/Description")};
   old.Apply(&report);
   EXPECT_EQ("", Rules(report.findings));
+  // Format 2 placed MD313 on the argument itself; it is now on its Description.
+  host::Baseline two;
+  ASSERT_TRUE(two.Read(Write(R"({"mdhost_baseline": 2, "findings": [{"rule": "MD313", "plugin": "p.lmd",
+      "action": "A.one", "argument": "X", "element": "/ActionTemplates/Action/Arguments/Arg"}]})"),
+                       &error))
+      << error;
+  report.findings = {At("MD313", "A.one", "X", "/ActionTemplates/Action[2]/Arguments/Arg[1]/Description")};
+  two.Apply(&report);
+  EXPECT_EQ("", Rules(report.findings));
 }
 
 // An [[ignore]] entry takes what it names and no more: argument narrows,
