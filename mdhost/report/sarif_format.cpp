@@ -75,10 +75,11 @@ nlohmann::json Run(nlohmann::json run, const std::string& root) {
   return run;
 }
 
-// mdhost's own text lies beside it as README.txt, as the zip has it.
-nlohmann::json Driver() {
-  return {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}, {"informationUri", OwnFolderUri() + "/README.txt"}};
-}
+// No informationUri: mdhost has no page of its own on the web, and a
+// file:// link to a README on the machine that ran the check names nothing
+// where the log is read. Each rule's helpUri names its page beside mdhost,
+// the one place that page is.
+nlohmann::json Driver() { return {{"name", "mdhost"}, {"version", MD_VERSION_TEXT}}; }
 
 nlohmann::json Log(nlohmann::json run) {
   return {{"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/sarif-schema-2.1.0.json"},
