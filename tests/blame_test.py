@@ -25,7 +25,7 @@ bin_dir, scratch = sys.argv[1], sys.argv[2]
 mdhost = sys.argv[sys.argv.index("--") + 1:]
 # Each hostile plugin and the rule its fault is (None: it passes).
 HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "wait": "MD503", "helper_thread": "MD502",
-           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "vectored": "MD504",
+           "forger": "MD005", "printer": None, "fpu": "MD504", "filter": "MD504", "vectored": "MD504", "vectored_removed": None,
            "crasher": "MD003",
            "detach_crash": "MD003", "tls_crash": "MD003", "detach_try": None, "ldr_timer": "MD503",
            "walk_timer": "MD503", "tp_timer": "MD503", "rtl_timer": "MD503", "pool_wait": "MD503"}
@@ -33,7 +33,7 @@ HOSTILE = {"helper_timer": "MD503", "gpa_timer": "MD503", "wait": "MD503", "help
 ALONE = ["ldr_timer", "walk_timer", "tp_timer", "rtl_timer", "pool_wait"]
 # Who follows whom: an innocent plugin after each, the crasher after the
 # filter and the vectored handler (which would turn its crash into a hang).
-AFTER = {"filter": "crasher", "vectored": "crasher", "crasher": "innocent"}
+AFTER = {"filter": "crasher", "vectored": "crasher", "vectored_removed": "crasher", "crasher": "innocent"}
 failures = []
 
 shutil.rmtree(scratch, ignore_errors=True)
