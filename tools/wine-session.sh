@@ -9,3 +9,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first Windows program starts Wine's background services, which inherit
 # its output handles: start them here, bound to nothing a runner waits on.
 "$here/tools/wine-run.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
+# The desktop (explorer.exe) and COM's rpcss.exe likewise: the first program
+# that opens a window or calls the shell would start them holding its output
+# pipe, and its runner would wait on them until every other program ended.
+"$here/tools/wine-run.sh" explorer /desktop </dev/null >/dev/null 2>&1 &
