@@ -30,5 +30,5 @@ if [ "${MD_SKIP_SANITIZE:-}" != 1 ]; then
   step "fuzzing build (build/fuzz)"
   cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DMD_FUZZ=ON -DMD_WERROR=ON -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-  cmake --build build/fuzz -j "$jobs"
+  cmake --build build/fuzz -j "$jobs" --target fuzzers
 fi
