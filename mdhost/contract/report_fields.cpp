@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <nlohmann/json.hpp>
+
 #include "mdhost/contract/plugin_texts.h"
 
 namespace host {

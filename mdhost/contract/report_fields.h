@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "mdhost/contract/plugin_report.h"
 #include "mdhost/contract/report_codec.h"

@@ -2,6 +2,8 @@
 // plugin's record built by the table of fields (report_fields.h).
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "mdhost/contract/plugin_texts.h"
 #include "mdhost/contract/report_fields.h"
 #include "mdhost/report/emitter.h"

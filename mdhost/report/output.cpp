@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "mdhost/system/system.h"
 
 namespace host {

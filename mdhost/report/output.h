@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "mdhost/contract/changes.h"
 #include "mdhost/contract/plugin_report.h"

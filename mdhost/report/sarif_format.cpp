@@ -6,6 +6,8 @@
 #include <cctype>
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "mdhost/contract/rules.h"
 #include "mdhost/report/emitter.h"
 

@@ -7,6 +7,8 @@
 #include <regex>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
 #include "mdhost/contract/report_codec.h"
 #include "mdhost/contract/report_fields.h"
 #include "support/test_paths.h"
