@@ -5,7 +5,7 @@ the word before the dot in its name, "stress" for those run repeatedly.
 
 Arguments hold placeholders that the runner fills in: {bin} the build's
 program folder, {src} the source tree, {data} the tests' scratch folder,
-{ext} a module's file ending (.dll, .so); "{cycles}" alone is "--cycles 0"
+{ext} a module's file ending (.dll, .so); "--cycles", "0" alone is "--cycles 0"
 in the sanitizer build (which keeps freed memory aside) and nothing
 elsewhere. Paths are as the program under test spells them (Z:/... under
 Wine). --out and --err are regular expressions (dot matches newlines), --json
@@ -62,7 +62,7 @@ CASES = [
              section("fixture_breaker") + "FAIL  MD107 irPlg_GetPluginName: wrote no terminator into the 10001 bytes offered",
              "8 plugins: 3 passed, 5 failed",
          ],
-         command=["check", "{cycles}", "{bin}/ModuleDetails.lmd", fx("c_plugin"), fx("sdk1"), fx("nameless"), fx("partial"), fx("large"), fx("misbehaving"), fx("breaker")]),
+         command=["check", "--cycles", "0", "{bin}/ModuleDetails.lmd", fx("c_plugin"), fx("sdk1"), fx("nameless"), fx("partial"), fx("large"), fx("misbehaving"), fx("breaker")]),
     # A crash, a hang and an overrun each fail their own plugin; the next is checked.
     Case("check.isolation",
          exit=1,
@@ -75,7 +75,7 @@ CASES = [
              section("fixture_overrunning") + "FAIL  MD006 irPlg_GetPluginName with size 62: overrun: w[a-z]+ past the end of the 63 bytes",
              section("fixture_c_plugin") + "PASSED: 0 problems",
          ],
-         command=["check", "{cycles}", "--timeout", "2", fx("crashing"), fx("hanging"), fx("overrunning"), fx("c_plugin")]),
+         command=["check", "--cycles", "0", "--timeout", "2", fx("crashing"), fx("hanging"), fx("overrunning"), fx("c_plugin")]),
     # Writing past the offer at a size the host never makes (0, -1) is a WARN,
     # and the check goes on to the document and the registration.
     Case("check.size_minus_one",
@@ -86,7 +86,7 @@ CASES = [
              "NOTE  MD401 ",
              "PASSED: 0 problems, 5 warnings",
          ],
-         command=["check", "{cycles}", fx("unsigned_size")]),
+         command=["check", "--cycles", "0", fx("unsigned_size")]),
     # Memory a plugin keeps per load: 16 KiB warns (the host loads a plugin once;
     # scripts that inspect it in a loop pay), and fails only with --strict;
     # nothing passes. (The sanitizers keep freed memory aside, so their build
@@ -137,22 +137,22 @@ CASES = [
     Case("check.allow",
          exit=0,
          out=[r"^(?![\s\S]*  MD310 )[\s\S]*PASSED: 0 problems\n$"],
-         command=["check", "--strict", "{cycles}", "--allow", "MD310", "{bin}/example_MD310_bad{ext}"]),
+         command=["check", "--strict", "--cycles", "0", "--allow", "MD310", "{bin}/example_MD310_bad{ext}"]),
     Case("check.deny_json",
          exit=1,
          json=["[(f['severity'], f['default_severity'], f['severity_source'], f['severity_set_by']) for f in "
                "data['plugins'][0]['findings'] if f['rule'] == 'MD310'] == [('FAIL', 'WARN', 'option', '--deny')]"],
-         command=["check", "--json", "{cycles}", "--allow", "MD310", "--deny", "MD501,MD310",
+         command=["check", "--json", "--cycles", "0", "--allow", "MD310", "--deny", "MD501,MD310",
                   "{bin}/example_MD310_bad{ext}"]),
     Case("check.config",
          exit=1,
          out=[r"FAIL  MD310 "],
-         command=["check", "{cycles}", "--config", "{src}/tests/cli/rules/deny_md310.toml",
+         command=["check", "--cycles", "0", "--config", "{src}/tests/cli/rules/deny_md310.toml",
                   "{bin}/example_MD310_bad{ext}"]),
     Case("check.config_unknown_rule",
          exit=2,
          err=[r"unknown_rule.toml:3: MD999 is no rule"],
-         command=["check", "{cycles}", "--config", "{src}/tests/cli/rules/unknown_rule.toml", fx("c_plugin")]),
+         command=["check", "--cycles", "0", "--config", "{src}/tests/cli/rules/unknown_rule.toml", fx("c_plugin")]),
     # A file to read and none to read at once: which is meant is unknown.
     Case("check.config_and_no_config",
          exit=2,
@@ -168,11 +168,11 @@ CASES = [
          exit=1,
          # As many plugins as the pattern finds (a new rule's example is one more), all of them failed.
          out=[r"example_MD310_bad[\s\S]*example_MD311_bad[\s\S]*\n(\d+) plugins: 0 passed, \1 failed, \1 warnings\n"],
-         command=["check", "--strict", "{cycles}", "{bin}/example_MD31?_bad{ext}"]),
+         command=["check", "--strict", "--cycles", "0", "{bin}/example_MD31?_bad{ext}"]),
     Case("check.wildcard_matching_nothing",
          exit=3,
          err=[r"nothing_\*.lmd: no such file"],
-         command=["check", "{cycles}", "{bin}/nothing_*.lmd"]),
+         command=["check", "--cycles", "0", "{bin}/nothing_*.lmd"]),
     Case("check.folder",
          on=["win"],
          exit=1,
@@ -200,7 +200,8 @@ CASES = [
              " == [(True, True)]",
              "all('line' not in f for p in data['plugins'] for f in p['findings'] if f['rule'] < 'MD3')",
          ],
-         command=["check", "--json", "{cycles}", fx("malformed_actions"), fx("required_yes")]),
+         # With its load cycles: the one whole JSON report shows the memory figure.
+         command=["check", "--json", fx("malformed_actions"), fx("required_yes")]),
     # A crash in the start-up code says so; on Windows a crash address reads as
     # module + offset.
     Case("check.start_crash",
@@ -409,10 +410,10 @@ CASES = [
               r"Checking [^\n]*fixture_counter[^\n]*\nFAIL  MD002 not a plugin[^\n]*\nFAILED: 1 problem\n",
               # The problems' rules, once, where their pages are.
               r"\nEach rule's page: mdhost explain MD002 MD301 \(CHECKS.md has every rule\)\n$"],
-         command=["check", "{cycles}", fx("malformed_actions"), "{bin}/fixture_counter{ext}"]),
+         command=["check", "--cycles", "0", fx("malformed_actions"), "{bin}/fixture_counter{ext}"]),
     Case("check.clean_has_no_pointer",
          out=[r"PASSED: 0 problems\n$"],
-         command=["check", "{cycles}", fx("c_plugin")]),
+         command=["check", "--cycles", "0", fx("c_plugin")]),
     # Exports that are __stdcall under plain names (--kill-at) are named as
     # the cause, in one finding, before they crash the host.
     Case("check.stdcall_plain",

@@ -58,7 +58,6 @@ def run_table(options, program):
     spec = importlib.util.spec_from_file_location("cases", table)
     cases = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(cases)
-    cycles = ["--cycles", "0"] if platform == "sanitize" else []
     patterns = [n for n in re.split(r"[\s,]+", names) if n]
     runs_cap = int(os.environ.get("MD_STRESS_RUNS") or 0)
     failed, ran = [], 0
@@ -69,7 +68,7 @@ def run_table(options, program):
             continue
         command = []
         for argument in case.command:
-            command += cycles if argument == "{cycles}" else [argument.format(**settings)]
+            command.append(argument.format(**settings))
         ran += 1
         repeats = case.repeat.get(platform, 1)
         for attempt in range(min(repeats, runs_cap) if runs_cap > 0 else repeats):
