@@ -4,8 +4,8 @@
 # C++ one greets with std::string and std::vector), runs its sample action
 # and shows its help page (an action's at its section), made by the build
 # from the module, in C and in C++; its mdhost.toml names actions.xml, so
-# that check places findings on its lines and --fix mends it; a help export
-# whose shell fails says 0; a bad name and a folder in use are refused.
+# that check places findings on its lines and --fix mends it (in C); a help
+# export whose shell fails says 0; a bad name and a folder in use are refused.
 #   new_project_test.sh WORK LUA_SOURCE LUA_DLL RECORDER -- MDHOST...
 # RECORDER: a program that appends its argument to the file MD_OPEN_LOG
 # names; it is made the program that opens .html files.
@@ -58,6 +58,8 @@ for lang in c cpp; do
   [ "$(opened)" = "$(win "$work/$name/build")\Help.html" ] || fail "$lang: help opened '$(opened)'"
   # Its mdhost.toml names actions.xml, the document the module is built
   # from: the findings go on its lines, and a change not built yet is said.
+  # The same files in both languages: the C project's rebuilds show it.
+  [ "$lang" = c ] || continue
   (cd "$work/$name" && "${mdhost[@]}" check --cycles 0 --json "build/$name.lmd" >"$work/checked.json") ||
     fail "$lang: check of the module with its source"
   grep -q '"MD315"' "$work/checked.json" && fail "$lang: the module is not built from its actions.xml"
