@@ -64,6 +64,9 @@ void NotCdecl(ReportSink& sink, const std::string& what, int bytes);
 void CheckRegistration(ReportSink& sink, const LoadedModule& module,
                        const std::optional<std::vector<std::string>>& actions);
 void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles);
+// What MeasureKeptPerLoad says of a measured figure: bytes kept per cycle
+// (below zero when the cycles gave memory back), by which measure.
+void ReportKeptPerLoad(ReportSink& sink, double per_cycle, const std::string& measure, int cycles);
 
 // A plugin's thread that holds a reference of its own keeps the module
 // loaded after the host's release, until it ends with FreeLibraryAndExitThread

@@ -74,10 +74,14 @@ void MeasureKeptPerLoad(ReportSink& sink, const std::string& path, int cycles) {
   md::Os().release_memory(spelling);
   if (!loads) return;
   const bool use_private = before.private_bytes != 0 && after.private_bytes != 0;
-  const double per_cycle = (Figure(after, use_private) - Figure(before, use_private)) / cycles;
+  ReportKeptPerLoad(sink, (Figure(after, use_private) - Figure(before, use_private)) / cycles,
+                    use_private ? "private bytes" : "working set", cycles);
+}
+
+void ReportKeptPerLoad(ReportSink& sink, double per_cycle, const std::string& measure, int cycles) {
   sink.report().figures["kept_per_load"] = per_cycle < 0 ? 0 : per_cycle;
-  const std::string what = std::string("memory kept per load and release: ") + Describe(per_cycle) + " (" +
-                           (use_private ? "private bytes" : "working set") + ", " + std::to_string(cycles) + " cycles)";
+  const std::string what = std::string("memory kept per load and release: ") + Describe(per_cycle) + " (" + measure +
+                           ", " + std::to_string(cycles) + " cycles)";
   // The host loads a plugin once; scripts that inspect it in a loop load it
   // five times per GetInfo, and that is where memory kept per load adds up.
   if (per_cycle > kTooMuch)
