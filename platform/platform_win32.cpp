@@ -22,8 +22,8 @@
 
 namespace md {
 
-SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW, FindFirstFileW, GetFileAttributesExW,
-                            LoadLibraryExW};
+SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW,     FindFirstFileW,
+                            FindClose,           GetFileAttributesExW, LoadLibraryExW};
 
 namespace {
 
@@ -173,7 +173,7 @@ Search FindFirst(const char* path, FoundEntry* entry, void** spelling) {
     FreeWide(resolved);
     return short_of_memory ? Search::kNoMemory : Search::kNothing;
   }
-  FindClose(search);
+  system_calls.find_close(search);
   entry->attributes = data.dwFileAttributes;
   entry->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   const Search spelled = spelling != nullptr ? SpellEntry(resolved, data.cFileName, spelling) : Search::kFound;

@@ -15,6 +15,7 @@ struct SystemCalls {
   int(WINAPI* multi_byte_to_wide_char)(UINT, DWORD, LPCCH, int, LPWSTR, int);
   DWORD(WINAPI* get_full_path_name)(LPCWSTR, DWORD, LPWSTR, LPWSTR*);
   HANDLE(WINAPI* find_first_file)(LPCWSTR, LPWIN32_FIND_DATAW);
+  BOOL(WINAPI* find_close)(HANDLE);
   BOOL(WINAPI* get_file_attributes_ex)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
   HMODULE(WINAPI* load_library_ex)(LPCWSTR, HANDLE, DWORD);
 };

@@ -71,7 +71,7 @@ TEST(SystemShortage, EveryCallThatFailsForWantOfMemoryRaises) {
                {"GetName", folder + "\\no such plugin"},
                {"GetName", folder + "\\"}};
   real = md::system_calls;
-  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, FileAttributesEx, LoadLibraryEx};
+  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, real.find_close, FileAttributesEx, LoadLibraryEx};
   const DWORD failures[] = {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_COMMITMENT_LIMIT};
   for (const auto& c : cases) {
     fail_at = -1;
