@@ -36,7 +36,8 @@ enum class Act {
   kCrashOnce,                 // the first time: a crash in code no examination brought in
   kForgeAndEnd,               // begins and ends a forged report for every request number, then ends
   kPrintAndAnswer,            // prints a line, then answers saying where its printing ended
-  kCrashInFirstImage          // a crash in the image of the first request this worker answered, if any
+  kCrashInFirstImage,         // a crash in the image of the first request this worker answered, if any
+  kOverrunAfterWarnings       // writes past the buffer at sizes 0 of two getters, then overruns the first
 };
 
 struct Script {
@@ -124,6 +125,18 @@ class FakeWorker : public host::ChildProcess {
       output_ += host::BeginRecord(serial) +
                  Record('C', "other_thread released " + std::to_string(*first_answered_) + " image=" + *first_path_,
                         std::string(host::fault_report::kOtherThread) + "access violation");
+      ending_ = true;
+      return;
+    }
+    if (act == Act::kOverrunAfterWarnings) {
+      for (const char* getter : {"irPlg_GetPluginName", "irPlg_GetPluginVersion"}) {
+        host::Finding past{host::rule::kSizeZero, host::Severity::kWarn, std::string(getter) + " wrote past"};
+        past.wrote_past = true;
+        past.subject.exports = getter;
+        report.findings.push_back(past);
+      }
+      board_->Write(serial + 1, "irPlg_GetPluginName with size 62", "irPlg_GetPluginName");
+      output_ += host::ReportRecord('P', serial, report) + Record('C', "overrun ", "wrote past the end of 63 bytes");
       ending_ = true;
       return;
     }
@@ -351,6 +364,22 @@ TEST(Examiner, ForgedRecordsAreNoReportAndTheForgerIsCharged) {
   script.acts["forger.dll"] = Act::kForgeAndEnd;
   EXPECT_EQ((std::vector<std::string>{"a.dll: error MD004", "c.dll: Name of c.dll", "forger.dll: error MD003"}),
             ExamineWith(script, {"a.dll", "c.dll", "forger.dll"}, 1));
+}
+
+// An overrun is one cause with the same getter's writes past the sizes the
+// host never offers: those go; another getter's stay, a cause of their own.
+TEST(Examiner, AnOverrunTakesInItsOwnGettersWritesPastAndNoOthers) {
+  Script script;
+  script.acts["o.dll"] = Act::kOverrunAfterWarnings;
+  const std::unique_ptr<host::Examiner> examiner = FakeExaminer(script);
+  std::vector<host::PluginReport> reports;
+  examiner->ExamineAll(host::Examination::kRead, {"o.dll"},
+                       [&](const host::PluginReport& report) { reports.push_back(report); });
+  ASSERT_EQ(1u, reports.size());
+  EXPECT_EQ(host::rule::kOverrun, reports[0].error_rule);
+  std::vector<std::string> left;
+  for (const host::Finding& f : reports[0].findings) left.push_back(f.rule + " " + f.text);
+  EXPECT_EQ((std::vector<std::string>{"MD102 irPlg_GetPluginVersion wrote past"}), left);
 }
 
 }  // namespace
