@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cache=${MD_CACHE:-/var/cache/moduledetails}
 export DEBIAN_FRONTEND=noninteractive
 
-need_pkgs=(cmake make g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
+need_pkgs=(cmake make ninja-build g++ gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32
            wine wine32:i386 liblua5.1-0-dev libxml2-utils dpkg-dev valgrind
            clang libclang-rt-14-dev lld llvm golang-go fp-compiler-3.2.2 python3 googletest libexpat1-dev
            nlohmann-json3-dev libtomlplusplus-dev cmark-gfm chromium fonts-dejavu-core clang-format git

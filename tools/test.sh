@@ -15,7 +15,7 @@ export MD_STRESS_RUNS=${MD_STRESS_RUNS:-5}
 
 if [ "${1:-}" = --quick ]; then
   bash tools/setup.sh
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON >/dev/null
+  bash tools/configure.sh build/native -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON
   cmake --build build/native -j "$(nproc)"
   cd build/native
   exec ctest --output-on-failure -j "$(nproc)" -L quick --timeout 300
