@@ -222,10 +222,6 @@ then add the plugin under Project > Plugins.
 - `ci.sh`: build and check, as a CI step runs them.
 )";
 
-const char* const kLuaKeywords[] = {"and", "break",    "do",     "else", "elseif", "end",   "false",
-                                    "for", "function", "if",     "in",   "local",  "nil",   "not",
-                                    "or",  "repeat",   "return", "then", "true",   "until", "while"};
-
 // The global tables scripts already have: Lua's own libraries, and the
 // host's own actions. A plugin registering a table of such a name replaces
 // it, and every script that uses it breaks.
@@ -246,8 +242,7 @@ std::string WhyNotATableName(const std::string& name) {
   if (!IsLuaName(name))
     return name[0] >= '0' && name[0] <= '9' ? "a Lua name cannot begin with a digit"
                                             : "a Lua name holds only letters, digits and underscores";
-  for (const char* keyword : kLuaKeywords)
-    if (name == keyword) return "it is a Lua keyword";
+  if (IsLuaKeyword(name)) return "it is a Lua keyword";
   for (const char* table : kLuaTables)
     if (name == table)
       return "it is the name of Lua's own table " + name + ", which the plugin would replace for every script";
