@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Accepts the outputs the tests hold mdhost to (what each rule example says,
-# the command-line cases marked accepted) after a change meant to alter
-# them: runs those tests with MD_ACCEPT=1, which writes the files instead of
-# comparing, then lists what changed. Review it with git diff before
+# the command-line cases marked accepted, each format's rendering of the
+# fixed reports) after a change meant to alter them: runs those tests with
+# MD_ACCEPT=1, which writes the files instead of comparing, then lists what
+# changed. Review it with git diff before
 # committing. Builds first: tools/build.sh (or, with --native, the quick tier).
 #   tools/accept-outputs.sh [--native] [--only MD310,MD3*] [--case check.fix*] [CTEST-REGEX]
 # --only: those rules' examples alone; --case: those command-line cases
@@ -32,4 +33,6 @@ done
 for tree in "${trees[@]}"; do
   MD_ACCEPT=1 ctest --test-dir "build/$tree" -R "$regex" -LE stress --output-on-failure -j "$(nproc)" || true
 done
-git status --short -- docs/examples/accepted tests/cli/accepted
+# The formats' renderings of the fixed reports (a new rule joins SARIF's list).
+[ -x build/native/bin/host_tests ] && MD_ACCEPT=1 build/native/bin/host_tests --gtest_filter='Emitters.*' >/dev/null
+git status --short -- docs/examples/accepted tests/cli/accepted tests/mdhost/emitters
