@@ -3,8 +3,8 @@
 # the command-line cases marked accepted, each format's rendering of the
 # fixed reports) after a change meant to alter them: runs those tests with
 # MD_ACCEPT=1, which writes the files instead of comparing, then lists what
-# changed. Review it with git diff before
-# committing. Builds first: tools/build.sh (or, with --native, the quick tier).
+# changed. Review it with git diff before committing. Builds first:
+# tools/build.sh (or, with --native, the quick tier).
 #   tools/accept-outputs.sh [--native] [--only MD310,MD3*] [--case check.fix*] [CTEST-REGEX]
 # --only: those rules' examples alone; --case: those command-line cases
 # alone; --native: the native tree only (no Wine; the Windows files stay).
