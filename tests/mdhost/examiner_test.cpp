@@ -382,6 +382,27 @@ TEST(Examiner, AnOverrunTakesInItsOwnGettersWritesPastAndNoOthers) {
   EXPECT_EQ((std::vector<std::string>{"MD102 irPlg_GetPluginVersion wrote past"}), left);
 }
 
+// A crash of work a plugin left is charged to the finding that counted that
+// work (threads or pool), which no level lowers then; a second MD502 would
+// be the same cause twice. Without such a finding, MD502 says it.
+TEST(Examiner, ALeftWorkCrashJoinsTheFindingThatCountedTheWork) {
+  host::PluginReport pool;
+  pool.findings.push_back({host::rule::kPoolLeft, host::Severity::kWarn, "leaves a timer due"});
+  pool.findings.back().set_by = "--warn";
+  pool.findings.back().rule_severity = host::Severity::kFail;
+  host::ChargeLeftWork(pool, "access violation", true);
+  ASSERT_EQ(1u, pool.findings.size());
+  EXPECT_TRUE(pool.findings[0].crashed);
+  EXPECT_EQ(host::Severity::kFail, pool.findings[0].severity);
+  EXPECT_EQ("leaves a timer due; it crashed the process after its report (access violation)", pool.findings[0].text);
+
+  host::PluginReport none;
+  host::ChargeLeftWork(none, "access violation");
+  ASSERT_EQ(1u, none.findings.size());
+  EXPECT_EQ(host::rule::kThreadsLeft, none.findings[0].rule);
+  EXPECT_TRUE(none.findings[0].crashed);
+}
+
 }  // namespace
 
 namespace {
