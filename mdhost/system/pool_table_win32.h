@@ -53,6 +53,10 @@ inline uintptr_t KeyOf(int slot, uint32_t generation) {
   return static_cast<uintptr_t>(slot) + static_cast<uintptr_t>(generation) * kEntries;
 }
 
+// A queue timer is due while it repeats, or until its due time has passed
+// (counted as GetTickCount counts, through its wrap).
+inline bool QueueTimerDue(const Entry& e, DWORD now) { return e.period != 0 || now - e.set_at < e.due; }
+
 // A wait that runs once is forgotten once it has run: its callback is
 // passed on through here, with its entry's key for a context.
 VOID CALLBACK OnceWaitFired(PVOID key, BOOLEAN timed_out);

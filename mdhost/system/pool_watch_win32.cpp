@@ -199,7 +199,7 @@ bool StillSet(const Entry& e, DWORD now) {
   switch (e.kind) {
     case Kind::kPoolTimer:
       return real.pool_timer_set != nullptr && real.pool_timer_set(static_cast<PTP_TIMER>(e.object));
-    case Kind::kQueueTimer: return e.period != 0 || now - e.set_at < e.due;
+    case Kind::kQueueTimer: return QueueTimerDue(e, now);
     case Kind::kWait: return true;
     case Kind::kPoolWait: return e.set;
     default: return false;
