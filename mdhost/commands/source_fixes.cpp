@@ -16,7 +16,7 @@ namespace {
 std::vector<Finding> WithFixes(const ActionDocument& document) {
   std::vector<Finding> found;
   if (document.problem_fix) {
-    found.push_back({rule::kNotWellFormed, Severity::kFail, "not well-formed: " + document.problem,
+    found.push_back({rule::kNotWellFormed, Severity::kFail, NotWellFormedText(document),
                      ElementSubject("", document.problem_place)});
     found.back().fix = document.problem_fix;
   }

@@ -30,5 +30,7 @@ struct ActionDocument {
 };
 
 ActionDocument ReadActionDocument(const std::string& ansi_text);
+// MD301's words for a document that is not well-formed, wherever it is said.
+inline std::string NotWellFormedText(const ActionDocument& document) { return "not well-formed: " + document.problem; }
 
 }  // namespace host

@@ -171,7 +171,7 @@ void ReadDocumentInto(ReportSink& sink, const std::string& xml) {
   ActionDocument document = ReadActionDocument(xml);
   if (!document.well_formed) {
     const bool placed = document.problem_place.line > 0;  // no place: mdhost ran short of memory
-    sink.Add(rule::kNotWellFormed, std::string(placed ? "" : "action XML: ") + "not well-formed: " + document.problem,
+    sink.Add(rule::kNotWellFormed, std::string(placed ? "" : "action XML: ") + NotWellFormedText(document),
              ElementSubject("", document.problem_place));
     sink.report().actions_failure = sink.report().findings.back();
     return;
