@@ -14,7 +14,7 @@ tar -C "$source" --exclude=./build --exclude=./dist -cf - . | tar -C "$work/anot
 age=$(( $(date +%s) - $(stat -c %Y "$dist/SHA256SUMS") ))
 [ "$age" -ge 2 ] || sleep $((2 - age))
 cd "$work/another-checkout"
-cmake -G Ninja -S . -B out -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF >/dev/null
+bash tools/configure.sh out -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DMD_BUILD_TESTS=OFF
 cmake --build out -j 2 --target ModuleDetails mdhost lua51 >/dev/null
 bash tools/make_dist.sh out again
 status=0
