@@ -45,7 +45,13 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ] || [ ! -f "$cache/lua-5.1.5/
   apt-get update -qq || echo "setup: apt-get update reported errors; going on with the lists apt has" >&2
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # An index that failed above (seen: the security suite's i386 list) leaves
+  # a library newer for one architecture than the other, which wine32 cannot
+  # match; the release's own suite has both.
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" ||
+    { . /etc/os-release
+      echo "setup: installing again from $VERSION_CODENAME's own suite" >&2
+      apt-get install -y -qq --no-install-recommends -t "$VERSION_CODENAME" "${missing[@]}"; }
 fi
 
 # apt downloads as its own user, _apt: a folder it can write keeps the
