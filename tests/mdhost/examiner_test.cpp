@@ -6,11 +6,13 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "mdhost/contract/rules.h"
 #include "mdhost/system/crash_report.h"
+#include "mdhost/system/system.h"
 #include "mdhost/worker/examiner.h"
 #include "mdhost/worker/examiner_pool.h"
 #include "mdhost/worker/stage_board.h"
@@ -45,6 +47,8 @@ struct Script {
   std::atomic<int> workers_started{0};
   std::atomic<int> crashes_in_earlier_images{0};
   bool crashed_once = false;
+  host::Gate ids_lock;
+  std::vector<uint32_t> ids;  // every request id any worker was sent
 };
 
 class FakeWorker : public host::ChildProcess {
@@ -87,6 +91,9 @@ class FakeWorker : public host::ChildProcess {
     const auto found = script_->acts.find(path);
     const Act act = found == script_->acts.end() ? Act::kAnswer : found->second;
     const uint32_t serial = static_cast<uint32_t>(std::stoul(request));
+    script_->ids_lock.Lock();
+    script_->ids.push_back(serial);
+    script_->ids_lock.Unlock();
     board_->Write(serial + 1, "irPlg_GetPluginName");
     output_ += host::BeginRecord(serial);  // as the worker begins each request
     host::PluginReport report;
@@ -353,6 +360,20 @@ TEST(Examiner, NoMoreWorkersThanPlugins) {
       [&](const host::PluginReport& report) { reported.push_back(report.path); });
   EXPECT_LE(made.load(), 2);
   EXPECT_EQ((std::vector<std::string>{"p1", "p2"}), reported);
+}
+
+// A crash record names a request by its id: no two requests of a run, in
+// any worker of any examiner, fresh ones after a crash included, share one.
+TEST(Examiner, NoTwoRequestsOfARunShareAnId) {
+  Script script;
+  script.acts["p2"] = script.acts["p5"] = Act::kCrash;
+  const std::vector<std::string> paths = {"p1", "p2", "p3", "p4", "p5", "p6"};
+  host::ExamineWithJobs(
+      3, [&] { return FakeExaminer(script); }, host::Examination::kCheck, paths, [](const host::PluginReport&) {});
+  const std::unique_ptr<host::Examiner> another = FakeExaminer(script);
+  another->ExamineAll(host::Examination::kCheck, paths, [](const host::PluginReport&) {});
+  EXPECT_GE(script.workers_started.load(), 6);
+  EXPECT_EQ(script.ids.size(), std::set<uint32_t>(script.ids.begin(), script.ids.end()).size());
 }
 
 // A plugin that writes records of its own (begun, finished, for every

@@ -6,6 +6,7 @@
 #ifndef _WIN32  // (the MinGW build's thread model has no std::thread)
 #include <atomic>
 #include <thread>
+#include <vector>
 #endif
 
 #include "mdhost/system/crash_report.h"
@@ -202,6 +203,49 @@ TEST(WorkerProtocol, ACrashRecordNeverLandsInsideAReportBeingWritten) {
   const host::RecordReader::Unfinished after = reader.TakeUnfinished();
   EXPECT_EQ("boom", after.crash);
   EXPECT_TRUE(after.facts.other_thread);
+}
+
+void CaptureOnCrashThread(const char* bytes, std::size_t size) {
+  if (std::this_thread::get_id() != report_writer) written.append(bytes, size);
+}
+
+// A left thread crashes again and again while the examining thread moves
+// from step to step: each crash writes one whole report as of some step,
+// never one half swapped (the thread sanitizer's build sees the race too).
+TEST(WorkerProtocol, ACrashWhileStepsMoveOnWritesAWholeReportOfOneStep) {
+  written.clear();
+  report_writer = std::this_thread::get_id();
+  host::RecordWriter writer(nullptr, CaptureOnCrashThread);
+  writer.Begin(3);
+  std::atomic<bool> stepping{true};
+  std::vector<std::string> crashes;  // what each crash wrote
+  std::thread crash([&] {
+    host::fault_report::Facts facts;
+    facts.other_thread = true;
+    for (int i = 0; i < 200 || stepping; ++i) {
+      host::WriteCrashRecord(facts, "again");
+      crashes.push_back(std::move(written));
+      written.clear();
+    }
+  });
+  for (int step = 0; step < 2000; ++step) {
+    writer.report().texts["irPlg_GetPluginName"] = std::string(static_cast<std::size_t>(step % 97), 'a' + step % 26);
+    writer.Stage("step " + std::to_string(step));
+  }
+  stepping = false;
+  crash.join();
+  for (std::size_t i = 0; i < crashes.size(); ++i) {
+    host::RecordReader reader;
+    reader.Feed(crashes[i]);
+    const host::RecordReader::Unfinished seen = reader.TakeUnfinished();
+    ASSERT_EQ("again", seen.crash) << "crash " << i << " came out torn";
+    if (!seen.begun) continue;  // before the first step
+    EXPECT_EQ(3u, seen.request);
+    const std::string* name = seen.report.Text("irPlg_GetPluginName");
+    ASSERT_NE(nullptr, name) << "crash " << i;
+    if (!name->empty()) ASSERT_EQ(std::string(name->size(), (*name)[0]), *name) << "crash " << i;
+  }
+  EXPECT_GE(crashes.size(), 200u);
 }
 #endif
 
