@@ -22,8 +22,8 @@
 
 namespace md {
 
-SystemCalls system_calls = {MultiByteToWideChar, GetFullPathNameW,     FindFirstFileW,
-                            FindClose,           GetFileAttributesExW, LoadLibraryExW};
+SystemCalls system_calls = {MultiByteToWideChar,  GetFullPathNameW, FindFirstFileW,  FindClose,
+                            GetFileAttributesExW, LoadLibraryExW,   IsDBCSLeadByteEx};
 
 namespace {
 
@@ -40,6 +40,10 @@ bool IsMemoryError(DWORD error) {
   return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY || error == ERROR_COMMITMENT_LIMIT;
 }
 
+// The code page the ANSI file functions read names in now: a host that
+// called SetFileApisToOEM has them read OEM.
+UINT FileApisCodePage() { return AreFileApisANSI() ? CP_ACP : CP_OEMCP; }
+
 // The most UTF-16 characters a path can have, its "\\?\" prefix counted:
 // the system's own counted strings hold no more, and a longer name handed
 // to its path functions can end the process.
@@ -50,7 +54,7 @@ constexpr std::size_t kLongestPath = 32767;
 // or is longer than any path).
 bool Widen(const char* path, wchar_t** wide) {
   *wide = nullptr;
-  const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const UINT code_page = FileApisCodePage();
   const int length = system_calls.multi_byte_to_wide_char(code_page, 0, path, -1, nullptr, 0);
   if (length <= 0) return !IsMemoryError(GetLastError());
   if (static_cast<std::size_t>(length) - 1 > kLongestPath) return true;
@@ -288,7 +292,7 @@ uintptr_t CurrentStack() {
 }
 
 bool LeadByte(char byte) {
-  return IsDBCSLeadByteEx(AreFileApisANSI() ? CP_ACP : CP_OEMCP, static_cast<BYTE>(byte)) != FALSE;
+  return system_calls.is_dbcs_lead_byte_ex(FileApisCodePage(), static_cast<BYTE>(byte)) != FALSE;
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ struct SystemCalls {
   BOOL(WINAPI* find_close)(HANDLE);
   BOOL(WINAPI* get_file_attributes_ex)(LPCWSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
   HMODULE(WINAPI* load_library_ex)(LPCWSTR, HANDLE, DWORD);
+  BOOL(WINAPI* is_dbcs_lead_byte_ex)(UINT, BYTE);
 };
 extern SystemCalls system_calls;
 

@@ -1,12 +1,14 @@
 // How a name is asked of the file system, through the system-call seam: one
 // entry named plainly is asked for by its attributes alone, a name the
 // search would spell otherwise (wildcards, a "~" short name) goes through a
-// search whose handle is closed, and a size keeps its high part.
+// search whose handle is closed, a size keeps its high part, and a name's
+// bytes are read in the code page the host set the file functions to.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/platform_win32.h"
@@ -87,6 +89,30 @@ TEST_F(FileQuery, ASizeOver4GiBKeepsItsHighPart) {
   EXPECT_EQ((int64_t{1} << 32) + low, SizeOf(plugin));
   const std::string folder = plugin.substr(0, plugin.find_last_of('\\') + 1);
   EXPECT_EQ((int64_t{1} << 32) + low, SizeOf(folder + "ModuleDetails.l?d"));
+}
+
+std::vector<UINT> code_pages;  // each code page a name's bytes were read in
+int WINAPI NotedConversion(UINT code_page, DWORD flags, LPCCH bytes, int size, LPWSTR wide, int count) {
+  code_pages.push_back(code_page);
+  return real.multi_byte_to_wide_char(code_page, flags, bytes, size, wide, count);
+}
+BOOL WINAPI NotedLeadByte(UINT code_page, BYTE byte) {
+  code_pages.push_back(code_page);
+  return real.is_dbcs_lead_byte_ex(code_page, byte);
+}
+
+TEST_F(FileQuery, ANamesBytesAreReadInTheCodePageTheFileFunctionsUse) {
+  md::system_calls.multi_byte_to_wide_char = NotedConversion;
+  md::system_calls.is_dbcs_lead_byte_ex = NotedLeadByte;
+  for (const bool oem : {true, false}) {
+    if (oem) SetFileApisToOEM();
+    code_pages.clear();
+    md::Os().lead_byte('\x83');
+    SizeOf(testing_paths::PluginPath());
+    SetFileApisToANSI();
+    ASSERT_FALSE(code_pages.empty());
+    for (const UINT code_page : code_pages) EXPECT_EQ(oem ? UINT{CP_OEMCP} : UINT{CP_ACP}, code_page);
+  }
 }
 
 }  // namespace

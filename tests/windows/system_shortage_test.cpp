@@ -71,7 +71,11 @@ TEST(SystemShortage, EveryCallThatFailsForWantOfMemoryRaises) {
                {"GetName", folder + "\\no such plugin"},
                {"GetName", folder + "\\"}};
   real = md::system_calls;
-  md::system_calls = {MultiByteToWide, FullPathName, FindFirst, real.find_close, FileAttributesEx, LoadLibraryEx};
+  md::system_calls.multi_byte_to_wide_char = MultiByteToWide;
+  md::system_calls.get_full_path_name = FullPathName;
+  md::system_calls.find_first_file = FindFirst;
+  md::system_calls.get_file_attributes_ex = FileAttributesEx;
+  md::system_calls.load_library_ex = LoadLibraryEx;
   const DWORD failures[] = {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY, ERROR_COMMITMENT_LIMIT};
   for (const auto& c : cases) {
     fail_at = -1;
