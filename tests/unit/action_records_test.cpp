@@ -1,6 +1,10 @@
 // Each call's record: reclaimed only from its own stack, and owning the
 // query's buffer and module, so that a raise out of a getter leaves nothing
 // behind once the record is taken back.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -79,7 +83,39 @@ TEST_F(ActionRecords, AStackThatGrewDeeperIsStillTheSameStack) {
   const uintptr_t here = md::Os().current_stack();
   EXPECT_EQ(here, StackAtDepth(64));
   EXPECT_EQ(here, md::Os().current_stack()) << "the answer moved with the stack's committed part";
+#ifdef _WIN32
+  // Windows commits a stack as it grows and lowers the limit in the thread's
+  // information block; Wine commits it whole at once, so the test lowers it.
+  auto* block = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
+  void* const limit = block->StackLimit;
+  block->StackLimit = static_cast<char*>(limit) - 0x10000;
+  const uintptr_t grown = md::Os().current_stack();
+  block->StackLimit = limit;
+  EXPECT_EQ(here, grown) << "the answer moved with the stack's limit";
+#endif
 }
+
+#ifdef _WIN32
+uintptr_t on_fiber;
+void* caller;
+void CALLBACK AskOnFiber(void*) {
+  on_fiber = md::Os().current_stack();
+  SwitchToFiber(caller);
+}
+
+// A fiber runs on a stack of its own, in the same thread.
+TEST_F(ActionRecords, AFiberIsAnotherStack) {
+  caller = ConvertThreadToFiber(nullptr);
+  ASSERT_NE(nullptr, caller);
+  void* fiber = CreateFiber(64 * 1024, AskOnFiber, nullptr);
+  ASSERT_NE(nullptr, fiber);
+  SwitchToFiber(fiber);
+  DeleteFiber(fiber);
+  ConvertFiberToThread();
+  EXPECT_NE(md::Os().current_stack(), on_fiber);
+  EXPECT_NE(uintptr_t{0}, on_fiber);
+}
+#endif
 
 TEST_F(ActionRecords, TakingBackARecordFreesItsBufferAndReleasesItsModule) {
   os.RecordReleases();
