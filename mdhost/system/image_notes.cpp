@@ -9,6 +9,12 @@
 
 namespace host {
 
+bool InAnyImage(const std::vector<ImageRange>& images, uintptr_t address) {
+  for (const ImageRange& image : images)
+    if (address >= image.start && address < image.end) return true;
+  return false;
+}
+
 void NoteImage(const std::string& name, const ImageRange& range) {
   if (range.end <= range.start) return;
   for (const fault_report::ImageNote& note : fault_report::notes)

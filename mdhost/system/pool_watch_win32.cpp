@@ -189,12 +189,6 @@ VOID CALLBACK OnModule(ULONG reason, const LoadedData* data, PVOID) {
   NoteArrival(*data);
 }
 
-bool In(const std::vector<ImageRange>& images, uintptr_t address) {
-  for (const ImageRange& image : images)
-    if (address >= image.start && address < image.end) return true;
-  return false;
-}
-
 bool StillSet(const Entry& e, DWORD now) {
   switch (e.kind) {
     case Kind::kPoolTimer:
@@ -228,7 +222,7 @@ int PoolCallbacksInto(const std::vector<ImageRange>& images) {
   Locked held;
   int due = 0;
   const DWORD now = GetTickCount();
-  for (const Entry& e : entries) due += e.kind != Kind::kNone && In(images, e.callback) && StillSet(e, now);
+  for (const Entry& e : entries) due += e.kind != Kind::kNone && InAnyImage(images, e.callback) && StillSet(e, now);
   return due;
 }
 

@@ -229,6 +229,7 @@ void RemoveVectoredHandler(const VectoredHandler& handler);
 struct ImageRange {
   uintptr_t start = 0, end = 0;
 };
+bool InAnyImage(const std::vector<ImageRange>& images, uintptr_t address);
 ImageRange ModuleImageRange(void* module);
 // What occupies addresses of `range` in this process: a module's file name,
 // "memory of the process" for other memory, "" for none (or where the

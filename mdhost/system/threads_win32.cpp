@@ -84,12 +84,6 @@ struct BasicInformation {  // THREAD_BASIC_INFORMATION
   LONG priority, base_priority;
 };
 
-bool In(const std::vector<ImageRange>& images, uintptr_t address) {
-  for (const ImageRange& image : images)
-    if (address >= image.start && address < image.end) return true;
-  return false;
-}
-
 // Whether a live word of the suspended thread's stack, from `low` up to
 // `high`, points into `image`. Read through ReadProcessMemory, into a fixed
 // buffer: nothing is allocated while another thread is stopped (it may hold
@@ -102,14 +96,14 @@ bool StackPointsInto(uintptr_t low, uintptr_t high, const std::vector<ImageRange
     SIZE_T got = 0;
     if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<void*>(at), words, size, &got)) return false;
     for (SIZE_T i = 0; i < got / sizeof(uintptr_t); ++i)
-      if (In(image, words[i])) return true;
+      if (InAnyImage(image, words[i])) return true;
   }
   return false;
 }
 
 bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query) {
   uintptr_t start = 0;
-  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 && In(image, start)) return true;
+  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 && InAnyImage(image, start)) return true;
   BasicInformation basic = {};
   if (query(thread, static_cast<THREADINFOCLASS>(0), &basic, sizeof basic, nullptr) != 0 || basic.teb == nullptr)
     return false;
@@ -119,7 +113,7 @@ bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread
   context.ContextFlags = CONTEXT_CONTROL;
   bool runs = false;
   if (GetThreadContext(thread, &context))
-    runs = In(image, context.Eip) || StackPointsInto(context.Esp, stack_base, image);
+    runs = InAnyImage(image, context.Eip) || StackPointsInto(context.Esp, stack_base, image);
   ResumeThread(thread);
   return runs;
 }
