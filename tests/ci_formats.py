@@ -28,16 +28,28 @@ def run(arguments):
     return done.returncode, done.stdout.decode("utf-8")
 
 
+written = []  # each SARIF log, validated together at the end (the multitool takes seconds to start)
+
+
 def validate(name, text):
     path = os.path.join(work, name + ".sarif")
     open(path, "w", encoding="utf-8").write(text)
-    env = dict(os.environ, DOTNET_SYSTEM_GLOBALIZATION_INVARIANT="1", DOTNET_CLI_TELEMETRY_OPTOUT="1")
-    done = subprocess.run([validator, "validate", path], capture_output=True, env=env, timeout=600)
-    output = done.stdout.decode("utf-8", "replace") + done.stderr.decode("utf-8", "replace")
-    errors = [line for line in output.splitlines() if re.search(r": error [A-Z]+[0-9]+:", line)]
-    if errors or "Analysis completed successfully" not in output:
-        problems.append("%s: the multitool finds it invalid:\n%s" % (name, "\n".join(errors) or output))
+    written.append((name, path))
     return json.loads(text)
+
+
+def validate_all():
+    env = dict(os.environ, DOTNET_SYSTEM_GLOBALIZATION_INVARIANT="1", DOTNET_CLI_TELEMETRY_OPTOUT="1")
+    done = subprocess.run([validator, "validate"] + [path for _, path in written], capture_output=True, env=env,
+                          timeout=600)
+    output = done.stdout.decode("utf-8", "replace") + done.stderr.decode("utf-8", "replace")
+    if "Analysis completed successfully" not in output or "%d files scanned" % len(written) not in output:
+        problems.append("the multitool did not read every log:\n" + output)
+    for name, path in written:  # its errors begin with the log's path
+        errors = [line for line in output.splitlines()
+                  if line.startswith(path + "(") and re.search(r": error [A-Z]+[0-9]+:", line)]
+        if errors:
+            problems.append("%s: the multitool finds it invalid:\n%s" % (name, "\n".join(errors)))
 
 
 # check: the same findings as the JSON, each a result of a described rule.
@@ -127,5 +139,6 @@ for line, (path, f) in zip(lines, annotations):
     if not line.startswith(start) or "\n" in line or "\r" in line:
         problems.append("github: %r is not %r..." % (line, start))
 
+validate_all()
 print("\n".join(problems) or "SARIF valid and true to the JSON; github annotations one per finding")
 sys.exit(1 if problems else 0)
