@@ -177,7 +177,7 @@ CASES = [
          on=["win"],
          exit=1,
          json=[r"[p['path'].split('\\')[-1] for p in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', "
-               r"'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_thread.dll']",
+               r"'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_crt_blocking.dll']",
                "[p['passed'] for p in data['plugins']] == [True, True, True, True, False, False]"],
          command=["check", "--json", "--cycles", "0", "{data}/scan"]),
     Case("check.empty_folder",
@@ -796,7 +796,7 @@ CASES = [
          on=['win'],
          exit=1,
          json=[
-             r"[e['path'].split('\\')[-1] for e in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', 'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_thread.dll']",
+             r"[e['path'].split('\\')[-1] for e in data['plugins']] == ['ModuleDetails.lmd', 'example_copy.dll', 'example_plugin.dll', 'fixture_c_plugin.dll', 'fixture_crashing.dll', 'fixture_crt_blocking.dll']",
              "[p['passed'] for p in data['plugins']] == [True, True, True, True, False, False]",
              "[[f['rule'] for f in p['findings'] if f['severity'] == 'WARN'] for p in data['plugins'][:4]] == [[], [], ['MD601'], []]",
              "data['plugins'][0]['name'] == 'ModuleDetails' and data['plugins'][0]['file_version'] == '1.1' and data['plugins'][0]['product_version'] == '1.1 SDK2' and len(data['plugins'][0]['actions']) == 6",

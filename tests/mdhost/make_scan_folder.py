@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Fills a folder for `mdhost scan`: plugins (one a folder deeper), a text
 file, a crashing plugin with the helper it imports, a plugin that leaves a
-thread running, a second plugin of one name, a folder whose name the ANSI
-code page cannot hold, and a 64-bit module's header. With "faulty": plugins
+thread running (blocked in the system: always counted, never a crash whose
+moment varies with the machine's load), a second plugin of one name, a
+folder whose name the ANSI code page cannot hold, and a 64-bit module's header. With "faulty": plugins
 the host cannot use (a malformed document, a missing getter, SDK version 3,
 a registration that raises, decorated exports), one that only warns (a
 Required of "yes"), a text file and an empty file named like plugins.
@@ -25,7 +26,7 @@ if sys.argv[3:] == ["faulty"]:
     sys.exit(0)
 os.makedirs(os.path.join(folder, "deeper"))
 for name, to in [("ModuleDetails.lmd", ""), ("example_plugin.dll", "deeper"), ("fixture_crashing.dll", ""),
-                 ("fixture_counter.dll", ""), ("fixture_thread.dll", ""), ("fixture_c_plugin.dll", "")]:
+                 ("fixture_counter.dll", ""), ("fixture_crt_blocking.dll", ""), ("fixture_c_plugin.dll", "")]:
     shutil.copy(os.path.join(bin_dir, name), os.path.join(folder, to, name))
 shutil.copy(os.path.join(bin_dir, "example_plugin.dll"), os.path.join(folder, "deeper", "example_copy.dll"))
 os.makedirs(os.path.join(folder, "\u65e5\u672c"))
