@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures and builds the Windows build (the
-# product), assembles dist/ from it, and builds the native trees for the
-# tests. MD_SKIP_SANITIZE=1 leaves out the sanitizer and fuzzing trees.
+# product), assembles dist/ from it, builds the release again in another
+# folder, and builds the native trees for the tests. MD_SKIP_SANITIZE=1
+# leaves out the sanitizer and fuzzing trees.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -15,6 +16,9 @@ cmake --build build/win32 -j "$jobs"
 
 step "dist/: the plugin's folder, mdhost's folder, their zips and checksums"
 bash tools/make_dist.sh build/win32 dist
+
+step "the release again from a copy of the sources (build/win32/elsewhere), for win.reproducible"
+bash tools/build_elsewhere.sh dist build/win32/elsewhere
 
 step "native build (build/native)"
 bash tools/configure.sh build/native -DCMAKE_BUILD_TYPE=Debug -DMD_WERROR=ON
