@@ -139,9 +139,11 @@ void CheckPlugin(const LoadedModule& module, const ModuleImage& file, ReportSink
 // the plugin's when it will run the released image's code; elsewhere the
 // threads more than the worker had before the plugin's load are (the count
 // after one plugin is the count before the next).
-bool LeftThreadsRunning(ReportSink& sink, const std::vector<ImageRange>& images, int* known_threads) {
+// A thread of the pool in a callback is left to `pool_due`'s finding, one
+// cause, where the pool still holds timers or waits of the images.
+bool LeftThreadsRunning(ReportSink& sink, const std::vector<ImageRange>& images, int pool_due, int* known_threads) {
   const int now = OtherThreads();
-  int left = ThreadsRunningCodeOf(images);  // judged by what they run, where the system tells
+  int left = ThreadsRunningCodeOf(images, pool_due <= 0);  // judged by what they run, where the system tells
   if (left < 0) left = now - *known_threads;
   *known_threads = now;
   if (left <= 0) return false;
@@ -152,8 +154,7 @@ bool LeftThreadsRunning(ReportSink& sink, const std::vector<ImageRange>& images,
 // A timer or wait the plugin set on the system's thread pool and left due
 // calls code that is gone: the host crashes later, in a thread of the pool,
 // far from the cause.
-bool LeftPoolCallbacks(ReportSink& sink, const std::vector<ImageRange>& images) {
-  const int due = PoolCallbacksInto(images);
+bool LeftPoolCallbacks(ReportSink& sink, int due) {
   if (due <= 0) return false;
   sink.Add(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
                                 (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
@@ -273,9 +274,11 @@ void Examine(Examination what, const std::string& path, int load_cycles, ReportS
   sink.Stage(kAfterReleaseStage);
   // A module still loaded runs no freed code: its threads hold it.
   if (ImageStillLoaded(image)) return;
-  // Both are told; either leaves the process unfit for a measurement.
-  const bool threads_left = LeftThreadsRunning(sink, released, &known_threads);
-  const bool pool_left = LeftPoolCallbacks(sink, released);
+  // Both are told; either leaves the process unfit for a measurement. The
+  // pool is asked first: a timer that fires during the count is the pool's.
+  const int pool_due = PoolCallbacksInto(released);
+  const bool threads_left = LeftThreadsRunning(sink, released, pool_due, &known_threads);
+  const bool pool_left = LeftPoolCallbacks(sink, pool_due);
   if (threads_left || pool_left) {
     sink.LeftBehind();
     return;

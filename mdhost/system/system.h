@@ -280,8 +280,10 @@ int OtherThreads();
 // released: those whose start address, current instruction or a return
 // address on their live stack lies in one. A thread of the system's own (a
 // thread pool's idle worker, the loader's) is none of them. -1 where the
-// system cannot tell (POSIX): then threads are counted instead.
-int ThreadsRunningCodeOf(const std::vector<ImageRange>& images);
+// system cannot tell (POSIX): then threads are counted instead. Unless
+// `pool_threads`, a thread of the system's pool running such code is left
+// out: its callback is one of the pool's timers or waits, counted as those.
+int ThreadsRunningCodeOf(const std::vector<ImageRange>& images, bool pool_threads = true);
 
 // From now on, the timers and waits that modules loaded afterwards set on
 // the system's thread pool are watched, from their start-up code on, however

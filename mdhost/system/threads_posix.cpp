@@ -9,7 +9,7 @@ ImageRange ModuleImageRange(void*) { return ImageRange(); }
 
 std::string ModuleOccupying(const ImageRange&) { return ""; }
 
-int ThreadsRunningCodeOf(const std::vector<ImageRange>&) { return -1; }
+int ThreadsRunningCodeOf(const std::vector<ImageRange>&, bool) { return -1; }
 
 int OtherThreads() {
   DIR* tasks = opendir("/proc/self/task");

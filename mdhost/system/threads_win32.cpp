@@ -101,9 +101,14 @@ bool StackPointsInto(uintptr_t low, uintptr_t high, const std::vector<ImageRange
   return false;
 }
 
-bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query) {
+// `skipped`: where the threads begin that are not counted (none: empty).
+bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query,
+                const std::vector<ImageRange>& skipped) {
   uintptr_t start = 0;
-  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 && InAnyImage(image, start)) return true;
+  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0) {
+    if (InAnyImage(image, start)) return true;
+    if (InAnyImage(skipped, start)) return false;
+  }
   BasicInformation basic = {};
   if (query(thread, static_cast<THREADINFOCLASS>(0), &basic, sizeof basic, nullptr) != 0 || basic.teb == nullptr)
     return false;
@@ -120,11 +125,15 @@ bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread
 
 }  // namespace
 
-int ThreadsRunningCodeOf(const std::vector<ImageRange>& image) {
+int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads) {
   if (image.empty()) return -1;
   const auto query = reinterpret_cast<QueryThread>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
   if (query == nullptr) return -1;
+  // The system's pool begins its threads in ntdll: one running the image's
+  // code is in a callback the pool holds.
+  std::vector<ImageRange> skipped;
+  if (!pool_threads) skipped.push_back(ModuleImageRange(GetModuleHandleA("ntdll.dll")));
   DWORD ids[kMaxThreads];
   int count = 0;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -139,7 +148,7 @@ int ThreadsRunningCodeOf(const std::vector<ImageRange>& image) {
   for (int i = 0; i < count; ++i) {
     HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, ids[i]);
     if (thread == nullptr) continue;
-    running += RunsCodeOf(thread, image, query);
+    running += RunsCodeOf(thread, image, query, skipped);
     CloseHandle(thread);
   }
   return running;
