@@ -168,7 +168,7 @@ int CheckCommand(const Invocation& call) {
   const std::vector<std::optional<Finding>> fixed_bases = FixedBaseFindings(modules);
   // What a plugin left behind may crash the worker after its report went
   // out: the crash is still its own, and counts.
-  const auto late = [&](std::size_t module, const std::string& crash) {
+  const auto late = [&](std::size_t module, const LeftWorkCrash& crash) {
     PluginReport& report = reports[module_places[module]];
     const Finding& charged = ChargeLeftWork(report, crash, true);
     if (!report.Passed(call.strict) && status == kExitOk) status = kExitFailed;

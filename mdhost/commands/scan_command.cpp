@@ -75,7 +75,7 @@ int ScanCommand(const Invocation& call) {
         acceptance.Accept(&reports.back());
         out->Report(reports.back());
       },
-      [&](std::size_t plugin, const std::string& crash) {  // a crash is its own however late
+      [&](std::size_t plugin, const LeftWorkCrash& crash) {  // a crash is its own however late
         out->Late(reports[plugin], ChargeLeftWork(reports[plugin], crash, true));
       });
   for (PluginReport& report : unusable) {

@@ -156,9 +156,7 @@ bool LeftThreadsRunning(ReportSink& sink, const std::vector<ImageRange>& images,
 // far from the cause.
 bool LeftPoolCallbacks(ReportSink& sink, int due) {
   if (due <= 0) return false;
-  sink.Add(rule::kPoolLeft, "leaves " + std::to_string(due) + " timer" + (due == 1 ? "" : "s") + " or wait" +
-                                (due == 1 ? "" : "s") + " on the system's thread pool due after it is released; " +
-                                kStopPoolCallbacks);
+  sink.Add(rule::kPoolLeft, PoolLeftText(due));
   return true;
 }
 
@@ -195,6 +193,16 @@ std::string ThreadsLeftText(int count, const std::string& crash) {
            crash + "); " + kStopThreads;
   return "leaves " + std::to_string(count) + " thread" + (count == 1 ? "" : "s") + " running after it is released; " +
          kStopThreads;
+}
+
+std::string PoolLeftText(int count, const std::string& crash) {
+  if (!crash.empty())
+    return "leaves a timer or wait on the system's thread pool due after it is released, whose callback crashed the "
+           "process once the module was gone (" +
+           crash + "); " + kStopPoolCallbacks;
+  const std::string plural = count == 1 ? "" : "s";
+  return "leaves " + std::to_string(count) + " timer" + plural + " or wait" + plural +
+         " on the system's thread pool due after it is released; " + kStopPoolCallbacks;
 }
 
 namespace {

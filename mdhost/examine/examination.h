@@ -33,6 +33,9 @@ constexpr char kStopPoolCallbacks[] =
 // MD502's text: `count` threads found running after the release, or (with
 // `crash`) one that crashed the process once the module was gone.
 std::string ThreadsLeftText(int count, const std::string& crash = "");
+// MD503's text: `count` timers or waits due after the release, or (with
+// `crash`) one whose callback crashed the process once the module was gone.
+std::string PoolLeftText(int count, const std::string& crash = "");
 
 enum class Examination {
   kRead,  // its five texts, SDK version and actions, as the host reads them

@@ -18,8 +18,9 @@ struct Guard {
 inline Guard guards[8];
 
 // Opens the description of a fault in a thread other than the one that
-// examines plugins: one a plugin started.
+// examines plugins: one a plugin started, or one of the system's pool.
 constexpr char kOtherThread[] = "in a thread the plugin started: ";
+constexpr char kPoolThread[] = "in a thread of the system's pool: ";
 
 // What a fault was, as fields the parent reads, apart from the words people
 // read: which thread, whether it hit a guard page, which noted image the
@@ -28,8 +29,9 @@ struct Facts {
   bool other_thread = false;
   bool overrun = false;
   bool released = false;
-  const char* image = "";  // a noted image's name, "" when the code lies in none
-  uint32_t request = 0;    // the request (plus one) that examined that image; 0 when unknown
+  bool pool_callback = false;  // in the pool's thread, which held a timer or wait of that image
+  const char* image = "";      // a noted image's name, "" when the code lies in none
+  uint32_t request = 0;        // the request (plus one) that examined that image; 0 when unknown
 };
 
 inline void AddGuard(uintptr_t start, uintptr_t end, std::size_t offered) {
@@ -95,16 +97,20 @@ struct FixedText {
 
 // " (Name.lmd+0x1580)" where `address` lies in a noted image; ", released"
 // for the image of a plugin already released. `facts` learn the same.
+inline const ImageNote* NoteAt(uintptr_t address) {
+  for (const ImageNote& note : notes)
+    if (note.end != 0 && address >= note.start && address < note.end) return &note;
+  return nullptr;
+}
+
 inline void DescribeAddress(FixedText& out, uintptr_t address, Facts* facts) {
-  for (const ImageNote& note : notes) {
-    if (note.end == 0 || address < note.start || address >= note.end) continue;
-    out << " (" << note.name << "+";
-    out.Number(address - note.start, 16) << (note.released ? ", released)" : ")");
-    facts->image = note.name;
-    facts->released = note.released;
-    facts->request = note.request;
-    return;
-  }
+  const ImageNote* note = NoteAt(address);
+  if (note == nullptr) return;
+  out << " (" << note->name << "+";
+  out.Number(address - note->start, 16) << (note->released ? ", released)" : ")");
+  facts->image = note->name;
+  facts->released = note->released;
+  facts->request = note->request;
 }
 
 }  // namespace fault_report

@@ -13,8 +13,15 @@ uint32_t generations = 0;  // under the lock; below 2^22, so slot and generation
 
 Entry entries[kEntries];
 
-Locked::Locked() { AcquireSRWLockExclusive(&lock); }
-Locked::~Locked() { ReleaseSRWLockExclusive(&lock); }
+Locked::Locked(bool at_once) {
+  if (at_once)
+    held_ = TryAcquireSRWLockExclusive(&lock);
+  else
+    AcquireSRWLockExclusive(&lock);
+}
+Locked::~Locked() {
+  if (held_) ReleaseSRWLockExclusive(&lock);
+}
 
 int Remember(Entry entry, uint32_t* generation) {
   entry.request = fault_report::current_request;

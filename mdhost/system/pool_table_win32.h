@@ -30,13 +30,18 @@ struct Entry {
 constexpr int kEntries = 512;
 extern Entry entries[kEntries];
 
-// Holds the table's lock.
+// Holds the table's lock; with `at_once`, only if it is free now (a crash
+// handler never waits): see held().
 class Locked {
  public:
-  Locked();
+  explicit Locked(bool at_once = false);
   ~Locked();
   Locked(const Locked&) = delete;
   Locked& operator=(const Locked&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  bool held_ = true;
 };
 
 // The slot the entry took (-1 when the table is full) and its generation;

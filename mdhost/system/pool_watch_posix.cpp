@@ -11,6 +11,8 @@ int PoolCallbacksInto(const std::vector<ImageRange>&) { return 0; }
 
 int PoolEntriesOfRequest(uint32_t) { return 0; }
 
+bool PoolHoldsCallbackInto(uintptr_t, uintptr_t) { return false; }
+
 void BeginArrivals() {}
 
 std::vector<Arrival> EndArrivals(const Arrival& noted) {

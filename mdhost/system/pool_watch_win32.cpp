@@ -226,6 +226,15 @@ int PoolCallbacksInto(const std::vector<ImageRange>& images) {
   return due;
 }
 
+bool PoolHoldsCallbackInto(uintptr_t start, uintptr_t end) {
+  Locked lock(true);
+  if (!lock.held()) return false;
+  const DWORD now = GetTickCount();
+  for (const Entry& e : entries)
+    if (e.kind != Kind::kNone && e.callback >= start && e.callback < end && StillSet(e, now)) return true;
+  return false;
+}
+
 int PoolEntriesOfRequest(uint32_t request_plus_one) {
   Locked held;
   int set = 0;

@@ -284,6 +284,9 @@ int OtherThreads();
 // `pool_threads`, a thread of the system's pool running such code is left
 // out: its callback is one of the pool's timers or waits, counted as those.
 int ThreadsRunningCodeOf(const std::vector<ImageRange>& images, bool pool_threads = true);
+// Whether the calling thread is one the system's pool began (in ntdll).
+// Allocates nothing: a crash handler asks. False where no pool is (POSIX).
+bool InSystemPoolThread();
 
 // From now on, the timers and waits that modules loaded afterwards set on
 // the system's thread pool are watched, from their start-up code on, however
@@ -294,6 +297,10 @@ void WatchThreadPool();
 // still call it: modules just released leave them to call code that is gone.
 // 0 where the system has no such pool (POSIX).
 int PoolCallbacksInto(const std::vector<ImageRange>& images);
+// Whether the pool still holds a timer or wait whose callback lies in
+// [start, end). Allocates nothing and never waits (a crash handler asks);
+// false when the table is busy.
+bool PoolHoldsCallbackInto(uintptr_t start, uintptr_t end);
 // How many timers and waits the request under way set that are still set,
 // wherever their callbacks lie: what the next plugin would share a process
 // with.

@@ -11,6 +11,8 @@ std::string ModuleOccupying(const ImageRange&) { return ""; }
 
 int ThreadsRunningCodeOf(const std::vector<ImageRange>&, bool) { return -1; }
 
+bool InSystemPoolThread() { return false; }
+
 int OtherThreads() {
   DIR* tasks = opendir("/proc/self/task");
   if (tasks == nullptr) return 0;

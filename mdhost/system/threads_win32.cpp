@@ -102,6 +102,11 @@ bool StackPointsInto(uintptr_t low, uintptr_t high, const std::vector<ImageRange
 }
 
 // `skipped`: where the threads begin that are not counted (none: empty).
+QueryThread NtQueryThread() {
+  return reinterpret_cast<QueryThread>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+}
+
 bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query,
                 const std::vector<ImageRange>& skipped) {
   uintptr_t start = 0;
@@ -127,8 +132,7 @@ bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread
 
 int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads) {
   if (image.empty()) return -1;
-  const auto query = reinterpret_cast<QueryThread>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+  const QueryThread query = NtQueryThread();
   if (query == nullptr) return -1;
   // The system's pool begins its threads in ntdll: one running the image's
   // code is in a callback the pool holds.
@@ -152,6 +156,14 @@ int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads
     CloseHandle(thread);
   }
   return running;
+}
+
+bool InSystemPoolThread() {
+  const QueryThread query = NtQueryThread();
+  uintptr_t start = 0;
+  if (query == nullptr || query(GetCurrentThread(), kStartAddress, &start, sizeof start, nullptr) != 0) return false;
+  const ImageRange ntdll = ModuleImageRange(GetModuleHandleA("ntdll.dll"));
+  return start >= ntdll.start && start < ntdll.end;
 }
 
 }  // namespace host

@@ -61,8 +61,12 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   FixedText out;
   fault_report::Facts facts;
   facts.other_thread = GetCurrentThreadId() != main_thread;
-  if (facts.other_thread) out << fault_report::kOtherThread;
+  const bool pool_thread = facts.other_thread && InSystemPoolThread();
+  if (facts.other_thread) out << (pool_thread ? fault_report::kPoolThread : fault_report::kOtherThread);
   DescribeFault(record, out, &facts);
+  // A callback of a timer or wait the pool still holds: that entry's doing.
+  if (const fault_report::ImageNote* note = fault_report::NoteAt(reinterpret_cast<uintptr_t>(record->ExceptionAddress)))
+    facts.pool_callback = pool_thread && PoolHoldsCallbackInto(note->start, note->end);
   crash_report(facts, out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;

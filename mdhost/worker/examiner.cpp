@@ -32,20 +32,27 @@ std::atomic<uint32_t> next_request{1};
 
 }  // namespace
 
-const Finding& ChargeLeftWork(PluginReport& report, const std::string& crash, bool late) {
-  const std::string after = late ? "; it crashed the process after its report (" + crash + ")" : "";
-  for (Finding& finding : report.findings)
-    if (finding.rule == rule::kThreadsLeft || finding.rule == rule::kPoolLeft) {
-      finding.crashed = true;
-      if (!finding.set_by.empty()) {  // a level chosen lowers no crash
-        finding.severity = finding.rule_severity;
-        finding.set_by.clear();
-        finding.set_by_option = false;
-      }
-      finding.text += after;
-      return finding;
+const Finding& ChargeLeftWork(PluginReport& report, const LeftWorkCrash& crash, bool late) {
+  const std::string own = crash.pool_callback ? rule::kPoolLeft : rule::kThreadsLeft;
+  // The count's finding of the crash's kind, else of the other kind: the
+  // count saw this work, only took it for the other.
+  Finding* counted = nullptr;
+  for (Finding& f : report.findings)
+    if (f.rule == own && counted == nullptr) counted = &f;
+  for (Finding& f : report.findings)
+    if ((f.rule == rule::kThreadsLeft || f.rule == rule::kPoolLeft) && counted == nullptr) counted = &f;
+  if (counted != nullptr) {
+    counted->crashed = true;
+    if (!counted->set_by.empty()) {  // a level chosen lowers no crash
+      counted->severity = counted->rule_severity;
+      counted->set_by.clear();
+      counted->set_by_option = false;
     }
-  Finding crashed = Found(rule::kThreadsLeft, ThreadsLeftText(1, crash));
+    if (late) counted->text += "; it crashed the process after its report (" + crash.description + ")";
+    return *counted;
+  }
+  Finding crashed = crash.pool_callback ? Found(rule::kPoolLeft, PoolLeftText(1, crash.description))
+                                        : Found(rule::kThreadsLeft, ThreadsLeftText(1, crash.description));
   crashed.crashed = true;
   report.findings.push_back(std::move(crashed));
   return report.findings.back();
@@ -275,9 +282,9 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   const bool under_way = board.request != 0;
   if (faulted && facts.image_request != 0 && (!under_way || facts.image_request != board.request)) {
     if (const auto gone = reported.find(facts.image_request - 1); gone != reported.end()) {
-      if (late_) late_(gone->second, crash);
+      if (late_) late_(gone->second, {crash, facts.pool_callback});
     } else if (owner && batch.finished.count(*owner)) {
-      ChargeLeftWork(batch.finished[*owner], crash);  // one report however the race went
+      ChargeLeftWork(batch.finished[*owner], {crash, facts.pool_callback});  // one report however the race went
     }
     batch.Requeue();
     return;
@@ -330,7 +337,7 @@ void Examiner::WorkerEnded(Batch& batch, bool hung) {
   } else if (facts.other_thread && (board.stage == kAfterReleaseStage || board.stage == kReleaseStage)) {
     // The plugin was read; what it left behind is a finding, as when the
     // count after the release finds the thread first.
-    ChargeLeftWork(report, crash);
+    ChargeLeftWork(report, {crash, facts.pool_callback});
   } else if (!crash.empty() || end.crashed)
     sink.Error(rule::kCrashed,
                "crashed" + Spaced(InStage(board.stage)) + ": " + (crash.empty() ? end.description : crash));

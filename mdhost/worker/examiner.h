@@ -30,16 +30,24 @@ namespace host {
 using WorkerStarter =
     std::function<std::unique_ptr<ChildProcess>(SharedMemory& board, const std::string& capture, std::string* error)>;
 
+// A crash of work a plugin left behind: its description, and whether it
+// came in the pool's thread, in a callback of a timer or wait the pool still
+// held (MD503's cause) rather than in a thread (MD502's).
+struct LeftWorkCrash {
+  std::string description;
+  bool pool_callback = false;
+};
+
 // A crash that work a plugin left behind caused, seen after that plugin's
 // report went out: `number` names the plugin as ExamineAll numbered it.
-using LateCrash = std::function<void(std::size_t number, const std::string& crash)>;
+using LateCrash = std::function<void(std::size_t number, const LeftWorkCrash& crash)>;
 
 // Work a plugin left behind crashed the process: the MD502 or MD503 the
-// count after its release found is that crash (one cause, one finding), or
-// MD502 tells of it now. Either way it is a crash, which no level lowers.
-// `late`: the report went out before the crash was seen. Returns the
-// finding that tells of it.
-const Finding& ChargeLeftWork(PluginReport& report, const std::string& crash, bool late = false);
+// count after its release found is that crash (one cause, one finding; the
+// one of the crash's kind where both are), or the crash's kind tells of it
+// now. Either way it is a crash, which no level lowers. `late`: the report
+// went out before the crash was seen. Returns the finding that tells of it.
+const Finding& ChargeLeftWork(PluginReport& report, const LeftWorkCrash& crash, bool late = false);
 
 class Examiner {
  public:

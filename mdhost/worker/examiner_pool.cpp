@@ -21,12 +21,12 @@ void ExamineWithJobs(int jobs, const ExaminerMaker& make, Examination what, cons
   std::vector<std::optional<PluginReport>> reports(count);
   std::atomic<std::size_t> next{0};
   Gate gate;
-  std::size_t delivered = 0;                                 // under the gate
-  std::vector<std::pair<std::size_t, std::string>> crashes;  // late ones not yet handed on, under the gate
+  std::size_t delivered = 0;                                   // under the gate
+  std::vector<std::pair<std::size_t, LeftWorkCrash>> crashes;  // late ones not yet handed on, under the gate
   // Late crashes go to `late` from the thread that hands reports on, or
   // from this one once every examiner is done.
   const auto hand_on_crashes = [&] {
-    std::vector<std::pair<std::size_t, std::string>> taken;
+    std::vector<std::pair<std::size_t, LeftWorkCrash>> taken;
     gate.Lock();
     taken.swap(crashes);
     gate.Unlock();
@@ -59,7 +59,7 @@ void ExamineWithJobs(int jobs, const ExaminerMaker& make, Examination what, cons
     }
     const std::unique_ptr<Examiner> examiner = make();
     // A report still here takes the crash in; one handed on hears of it.
-    examiner->OnLateCrash([&](std::size_t index, const std::string& crash) {
+    examiner->OnLateCrash([&](std::size_t index, const LeftWorkCrash& crash) {
       gate.Lock();
       if (index >= delivered && reports[index])
         ChargeLeftWork(*reports[index], crash);

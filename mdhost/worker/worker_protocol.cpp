@@ -51,6 +51,7 @@ void CrashKey(const fault_report::Facts& facts, fault_report::FixedText& key) {
   if (facts.other_thread) key << "other_thread ";
   if (facts.overrun) key << "overrun ";
   if (facts.released) key << "released ";
+  if (facts.pool_callback) key << "pool_callback ";
   if (facts.request != 0) key.Number(facts.request - 1, 10) << " ";  // the image's request
   if (*facts.image != '\0') key << "image=" << facts.image;
 }
@@ -92,6 +93,7 @@ CrashFacts ReadCrashKey(const std::string& key) {
     facts.other_thread = facts.other_thread || word == "other_thread";
     facts.overrun = facts.overrun || word == "overrun";
     facts.released = facts.released || word == "released";
+    facts.pool_callback = facts.pool_callback || word == "pool_callback";
     at = end + 1;
   }
   return facts;

@@ -57,11 +57,12 @@ struct CrashFacts {
   bool other_thread = false;   // in a thread other than the examining one
   bool overrun = false;        // at a guard page: past a buffer offered
   bool released = false;       // in the image of a plugin released already
+  bool pool_callback = false;  // in the pool's thread, which held a timer or wait of that image
   std::string image;           // the noted image the code lay in, or ""
   uint32_t image_request = 0;  // the request (plus one) that examined that image; 0: unknown
 };
 // The crash record's key: the facts as words ("other_thread overrun
-// released", the image's request as a number), then "image=" and the
+// released pool_callback", the image's request as a number), then "image=" and the
 // image's name, which may hold anything.
 CrashFacts ReadCrashKey(const std::string& key);
 

@@ -47,6 +47,7 @@ struct Script {
   std::atomic<int> workers_started{0};
   std::atomic<int> crashes_in_earlier_images{0};
   bool crashed_once = false;
+  bool in_pool_callback = false;  // crashes in earlier images come in a callback the pool held
   host::Gate ids_lock;
   std::vector<uint32_t> ids;  // every request id any worker was sent
 };
@@ -115,7 +116,9 @@ class FakeWorker : public host::ChildProcess {
       // request's number tells them apart.
       const std::string name = path.substr(path.find_last_of('\\') + 1);
       output_ += host::BeginRecord(serial) +
-                 Record('C', "other_thread released " + std::to_string(serial - 1) + " image=" + name,
+                 Record('C',
+                        std::string("other_thread released ") + (script_->in_pool_callback ? "pool_callback " : "") +
+                            std::to_string(serial - 1) + " image=" + name,
                         std::string(host::fault_report::kOtherThread) + "access violation");
       ending_ = true;
       return;
@@ -207,7 +210,8 @@ std::string Line(const host::PluginReport& report) {
 std::vector<std::string> ExamineWith(Script& script, const std::vector<std::string>& paths, int timeout = 5) {
   const std::unique_ptr<host::Examiner> examiner = FakeExaminer(script, timeout);
   std::vector<std::string> seen;
-  examiner->OnLateCrash([&](std::size_t number, const std::string&) { seen.push_back("late: " + paths.at(number)); });
+  examiner->OnLateCrash(
+      [&](std::size_t number, const host::LeftWorkCrash&) { seen.push_back("late: " + paths.at(number)); });
   examiner->ExamineAll(host::Examination::kRead, paths,
                        [&](const host::PluginReport& report) { seen.push_back(Line(report)); });
   return seen;
@@ -303,6 +307,16 @@ TEST(Examiner, ACrashInAReleasedImageIsChargedToItsRequestNotItsName) {
             ExamineWith(script, {"a\\p.dll", "b\\p.dll"}));
 }
 
+// A crash in a callback the pool held for the plugin before is its timer's
+// or wait's doing: MD503, not a thread left.
+TEST(Examiner, ACrashInACallbackThePoolHeldIsThePoolsFinding) {
+  Script script;
+  script.acts["b\\p.dll"] = Act::kOnceCrashInPreviousImage;
+  script.in_pool_callback = true;
+  EXPECT_EQ((std::vector<std::string>{"a\\p.dll: finding MD503 Name of a\\p.dll", "b\\p.dll: Name of b\\p.dll"}),
+            ExamineWith(script, {"a\\p.dll", "b\\p.dll"}));
+}
+
 // A crash in the image of a plugin whose report went out (its timer fired
 // two plugins later) is still that plugin's: charged after its report, never
 // to the plugin under way, which is asked again.
@@ -327,7 +341,7 @@ TEST(Examiner, LateCrashesAreChargedUnderSeveralJobsToo) {
     host::ExamineWithJobs(
         2, [&] { return FakeExaminer(script); }, host::Examination::kCheck, paths,
         [&](const host::PluginReport& report) { reports.push_back(report); },
-        [&](std::size_t number, const std::string& crash) {
+        [&](std::size_t number, const host::LeftWorkCrash& crash) {
           ASSERT_LT(number, reports.size()) << "a late crash before its report";
           host::ChargeLeftWork(reports[number], crash, true);
           ++late;
@@ -404,24 +418,40 @@ TEST(Examiner, AnOverrunTakesInItsOwnGettersWritesPastAndNoOthers) {
 }
 
 // A crash of work a plugin left is charged to the finding that counted that
-// work (threads or pool), which no level lowers then; a second MD502 would
-// be the same cause twice. Without such a finding, MD502 says it.
+// work (threads or pool; the crash's own kind where both are), which no level
+// lowers then; a second one would be the same cause twice. Without such a
+// finding, the crash's kind says it: MD503 for a callback the pool held.
 TEST(Examiner, ALeftWorkCrashJoinsTheFindingThatCountedTheWork) {
   host::PluginReport pool;
   pool.findings.push_back({host::rule::kPoolLeft, host::Severity::kWarn, "leaves a timer due"});
   pool.findings.back().set_by = "--warn";
   pool.findings.back().rule_severity = host::Severity::kFail;
-  host::ChargeLeftWork(pool, "access violation", true);
+  host::ChargeLeftWork(pool, {"access violation"}, true);
   ASSERT_EQ(1u, pool.findings.size());
   EXPECT_TRUE(pool.findings[0].crashed);
   EXPECT_EQ(host::Severity::kFail, pool.findings[0].severity);
   EXPECT_EQ("leaves a timer due; it crashed the process after its report (access violation)", pool.findings[0].text);
 
   host::PluginReport none;
-  host::ChargeLeftWork(none, "access violation");
+  host::ChargeLeftWork(none, {"access violation"});
   ASSERT_EQ(1u, none.findings.size());
   EXPECT_EQ(host::rule::kThreadsLeft, none.findings[0].rule);
   EXPECT_TRUE(none.findings[0].crashed);
+
+  host::PluginReport callback;
+  host::ChargeLeftWork(callback, {"access violation", true});
+  ASSERT_EQ(1u, callback.findings.size());
+  EXPECT_EQ(host::rule::kPoolLeft, callback.findings[0].rule);
+  EXPECT_EQ(host::PoolLeftText(1, "access violation"), callback.findings[0].text);
+
+  for (const bool in_callback : {false, true}) {
+    host::PluginReport both;
+    both.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
+    both.findings.push_back({host::rule::kPoolLeft, host::Severity::kFail, "leaves a timer due"});
+    EXPECT_EQ(in_callback ? host::rule::kPoolLeft : host::rule::kThreadsLeft,
+              host::ChargeLeftWork(both, {"access violation", in_callback}).rule);
+    EXPECT_EQ(2u, both.findings.size());
+  }
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The table of timers and waits plugins leave on the thread pool (Win32): a
 // wait that runs once is kept until it has run, then forgotten; a queue's
-// deletion forgets its timers alone; a repeating queue timer stays due.
+// deletion forgets its timers alone; a repeating queue timer stays due. What
+// a crash handler asks of it and of the pool's threads.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "mdhost/system/pool_table_win32.h"
+#include "mdhost/system/system.h"
 
 namespace {
 
@@ -72,6 +76,58 @@ TEST(PoolTable, ARepeatingQueueTimerStaysDuePastItsFirstDueTime) {
   timer.period = 0;
   timer.set_at = 0xFFFFFFF0u;  // set just before GetTickCount wraps
   EXPECT_TRUE(table::QueueTimerDue(timer, 5));
+}
+
+// A crash handler asks whether the pool holds a callback into an image, and
+// never waits for the table: busy, the answer is no.
+TEST(PoolTable, ACrashHandlerFindsACallbackIntoAnImageWithoutWaiting) {
+  int object = 0;
+  table::Entry wait;
+  wait.kind = table::Kind::kWait;  // due until unregistered
+  wait.object = &object;
+  wait.callback = 0x50001000;
+  ASSERT_GE(table::Remember(wait), 0);
+  EXPECT_TRUE(host::PoolHoldsCallbackInto(0x50000000, 0x50002000));
+  EXPECT_FALSE(host::PoolHoldsCallbackInto(0x50001001, 0x50002000));
+  {
+    table::Locked held;  // as another thread holding it at the crash
+    EXPECT_FALSE(host::PoolHoldsCallbackInto(0x50000000, 0x50002000));
+  }
+  table::Forget(&object);
+  EXPECT_FALSE(host::PoolHoldsCallbackInto(0x50000000, 0x50002000));
+}
+
+struct Question {
+  HANDLE answered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool in_pool = false;
+};
+
+VOID CALLBACK AskInPool(PTP_CALLBACK_INSTANCE, PVOID question) {
+  static_cast<Question*>(question)->in_pool = host::InSystemPoolThread();
+  SetEvent(static_cast<Question*>(question)->answered);
+}
+
+DWORD WINAPI AskInThread(PVOID question) {
+  static_cast<Question*>(question)->in_pool = host::InSystemPoolThread();
+  return 0;
+}
+
+// A thread the pool began is the pool's; one a program began is not.
+TEST(PoolThreads, APoolCallbackRunsInThePoolsThreadAndNoOtherDoes) {
+  Question pool;
+  ASSERT_TRUE(TrySubmitThreadpoolCallback(AskInPool, &pool, nullptr));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pool.answered, 10000));
+  EXPECT_TRUE(pool.in_pool);
+  CloseHandle(pool.answered);
+  EXPECT_FALSE(host::InSystemPoolThread());
+  Question own;
+  own.in_pool = true;
+  HANDLE thread = CreateThread(nullptr, 0, AskInThread, &own, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  CloseHandle(own.answered);
+  EXPECT_FALSE(own.in_pool);
 }
 
 }  // namespace

@@ -76,10 +76,28 @@ TEST(WorkerProtocol, ACrashWritesTheReportAsOfItsStep) {
   EXPECT_EQ("access fault", unfinished.crash);
   EXPECT_FALSE(unfinished.facts.overrun || unfinished.facts.released || unfinished.facts.other_thread);
   EXPECT_EQ("my overrun fix released other_thread.dll", unfinished.facts.image);
-  const host::CrashFacts all = host::ReadCrashKey("other_thread overrun released 4 image=a 7 b.dll");
-  EXPECT_TRUE(all.other_thread && all.overrun && all.released);
+  const host::CrashFacts all = host::ReadCrashKey("other_thread overrun released pool_callback 4 image=a 7 b.dll");
+  EXPECT_TRUE(all.other_thread && all.overrun && all.released && all.pool_callback);
   EXPECT_EQ(5u, all.image_request) << "the request that examined the image, plus one";
   EXPECT_EQ("a 7 b.dll", all.image);
+}
+
+// Every fact a crash handler learns reaches the parent.
+TEST(WorkerProtocol, EveryFactOfACrashReachesTheParent) {
+  written.clear();
+  host::RecordWriter writer(nullptr, Capture);
+  writer.Begin(2);
+  host::fault_report::Facts facts;
+  facts.other_thread = facts.overrun = facts.released = facts.pool_callback = true;
+  facts.request = 5;
+  facts.image = "p.dll";
+  host::WriteCrashRecord(facts, "boom");
+  host::RecordReader reader;
+  reader.Feed(written);
+  const host::CrashFacts read = reader.TakeUnfinished().facts;
+  EXPECT_TRUE(read.other_thread && read.overrun && read.released && read.pool_callback);
+  EXPECT_EQ(5u, read.image_request);
+  EXPECT_EQ("p.dll", read.image);
 }
 
 // An image's whole name reaches the parent, however long: the parent
