@@ -95,14 +95,15 @@ struct FixedText {
   }
 };
 
-// " (Name.lmd+0x1580)" where `address` lies in a noted image; ", released"
-// for the image of a plugin already released. `facts` learn the same.
+// The noted image `address` lies in, or null.
 inline const ImageNote* NoteAt(uintptr_t address) {
   for (const ImageNote& note : notes)
     if (note.end != 0 && address >= note.start && address < note.end) return &note;
   return nullptr;
 }
 
+// " (Name.lmd+0x1580)" where `address` lies in a noted image; ", released"
+// for the image of a plugin already released. `facts` learn the same.
 inline void DescribeAddress(FixedText& out, uintptr_t address, Facts* facts) {
   const ImageNote* note = NoteAt(address);
   if (note == nullptr) return;

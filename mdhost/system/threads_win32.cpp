@@ -101,12 +101,12 @@ bool StackPointsInto(uintptr_t low, uintptr_t high, const std::vector<ImageRange
   return false;
 }
 
-// `skipped`: where the threads begin that are not counted (none: empty).
 QueryThread NtQueryThread() {
   return reinterpret_cast<QueryThread>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
 }
 
+// `skipped`: where the threads begin that are not counted (none: empty).
 bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query,
                 const std::vector<ImageRange>& skipped) {
   uintptr_t start = 0;
