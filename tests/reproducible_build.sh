@@ -15,7 +15,11 @@ files=$(awk '{print $2}' "$dist/SHA256SUMS")
 for f in $files; do
   cmp "$dist/$f" "$again/$f" || status=1
 done
-[ $status = 0 ] || { echo "the release differs between two builds of the same sources"; exit 1; }
+if [ $status != 0 ]; then
+  echo "the release differs between two builds of the same sources"
+  echo "(dist/ stamps the last commit's time: made before a commit, tools/build.sh makes it again)"
+  exit 1
+fi
 echo "the same $(echo "$files" | wc -w) files from $source and from $work/another-checkout"
 size=$(stat -c %s "$dist/ModuleDetails/ModuleDetails.lmd")
 [ "$size" -le $((48 * 1024)) ] || { echo "the plugin is $size bytes, more than 48 KiB"; exit 1; }
