@@ -106,14 +106,22 @@ QueryThread NtQueryThread() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
 }
 
-// `skipped`: where the threads begin that are not counted (none: empty).
-bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query,
-                const std::vector<ImageRange>& skipped) {
+// Where a thread began; 0 where the system does not say.
+uintptr_t StartOf(HANDLE thread, QueryThread query) {
   uintptr_t start = 0;
-  if (query(thread, kStartAddress, &start, sizeof start, nullptr) == 0) {
-    if (InAnyImage(image, start)) return true;
-    if (InAnyImage(skipped, start)) return false;
-  }
+  return query(thread, kStartAddress, &start, sizeof start, nullptr) == 0 ? start : 0;
+}
+
+// The system's pool begins its threads in ntdll.
+bool BegunByPool(uintptr_t start) {
+  const ImageRange ntdll = ModuleImageRange(GetModuleHandleA("ntdll.dll"));
+  return start >= ntdll.start && start < ntdll.end;
+}
+
+bool RunsCodeOf(HANDLE thread, const std::vector<ImageRange>& image, QueryThread query, bool pool_threads) {
+  const uintptr_t start = StartOf(thread, query);
+  if (InAnyImage(image, start)) return true;
+  if (!pool_threads && BegunByPool(start)) return false;  // in a callback the pool holds
   BasicInformation basic = {};
   if (query(thread, static_cast<THREADINFOCLASS>(0), &basic, sizeof basic, nullptr) != 0 || basic.teb == nullptr)
     return false;
@@ -134,10 +142,6 @@ int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads
   if (image.empty()) return -1;
   const QueryThread query = NtQueryThread();
   if (query == nullptr) return -1;
-  // The system's pool begins its threads in ntdll: one running the image's
-  // code is in a callback the pool holds.
-  std::vector<ImageRange> skipped;
-  if (!pool_threads) skipped.push_back(ModuleImageRange(GetModuleHandleA("ntdll.dll")));
   DWORD ids[kMaxThreads];
   int count = 0;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -152,7 +156,7 @@ int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads
   for (int i = 0; i < count; ++i) {
     HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, ids[i]);
     if (thread == nullptr) continue;
-    running += RunsCodeOf(thread, image, query, skipped);
+    running += RunsCodeOf(thread, image, query, pool_threads);
     CloseHandle(thread);
   }
   return running;
@@ -160,10 +164,7 @@ int ThreadsRunningCodeOf(const std::vector<ImageRange>& image, bool pool_threads
 
 bool InSystemPoolThread() {
   const QueryThread query = NtQueryThread();
-  uintptr_t start = 0;
-  if (query == nullptr || query(GetCurrentThread(), kStartAddress, &start, sizeof start, nullptr) != 0) return false;
-  const ImageRange ntdll = ModuleImageRange(GetModuleHandleA("ntdll.dll"));
-  return start >= ntdll.start && start < ntdll.end;
+  return query != nullptr && BegunByPool(StartOf(GetCurrentThread(), query));
 }
 
 }  // namespace host

@@ -65,8 +65,8 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
   if (facts.other_thread) out << (pool_thread ? fault_report::kPoolThread : fault_report::kOtherThread);
   DescribeFault(record, out, &facts);
   // A callback of a timer or wait the pool still holds: that entry's doing.
-  if (const fault_report::ImageNote* note = fault_report::NoteAt(reinterpret_cast<uintptr_t>(record->ExceptionAddress)))
-    facts.pool_callback = pool_thread && PoolHoldsCallbackInto(note->start, note->end);
+  const auto* note = fault_report::NoteAt(reinterpret_cast<uintptr_t>(record->ExceptionAddress));
+  facts.pool_callback = pool_thread && note != nullptr && PoolHoldsCallbackInto(note->start, note->end);
   crash_report(facts, out.text);
   TerminateProcess(GetCurrentProcess(), record->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;

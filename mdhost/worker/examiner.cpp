@@ -34,14 +34,14 @@ std::atomic<uint32_t> next_request{1};
 
 const Finding& ChargeLeftWork(PluginReport& report, const LeftWorkCrash& crash, bool late) {
   const std::string own = crash.pool_callback ? rule::kPoolLeft : rule::kThreadsLeft;
+  auto& findings = report.findings;
   // The count's finding of the crash's kind, else of the other kind: the
   // count saw this work, only took it for the other.
-  Finding* counted = nullptr;
-  for (Finding& f : report.findings)
-    if (f.rule == own && counted == nullptr) counted = &f;
-  for (Finding& f : report.findings)
-    if ((f.rule == rule::kThreadsLeft || f.rule == rule::kPoolLeft) && counted == nullptr) counted = &f;
-  if (counted != nullptr) {
+  auto counted = std::find_if(findings.begin(), findings.end(), [&](const Finding& f) { return f.rule == own; });
+  if (counted == findings.end())
+    counted = std::find_if(findings.begin(), findings.end(),
+                           [](const Finding& f) { return f.rule == rule::kThreadsLeft || f.rule == rule::kPoolLeft; });
+  if (counted != findings.end()) {
     counted->crashed = true;
     if (!counted->set_by.empty()) {  // a level chosen lowers no crash
       counted->severity = counted->rule_severity;

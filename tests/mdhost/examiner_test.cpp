@@ -444,13 +444,25 @@ TEST(Examiner, ALeftWorkCrashJoinsTheFindingThatCountedTheWork) {
   EXPECT_EQ(host::rule::kPoolLeft, callback.findings[0].rule);
   EXPECT_EQ(host::PoolLeftText(1, "access violation"), callback.findings[0].text);
 
-  for (const bool in_callback : {false, true}) {
-    host::PluginReport both;
-    both.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
-    both.findings.push_back({host::rule::kPoolLeft, host::Severity::kFail, "leaves a timer due"});
-    EXPECT_EQ(in_callback ? host::rule::kPoolLeft : host::rule::kThreadsLeft,
-              host::ChargeLeftWork(both, {"access violation", in_callback}).rule);
-    EXPECT_EQ(2u, both.findings.size());
+  // Every mix of what the count found, crash kind and lateness: one finding
+  // tells of the crash, of the crash's kind where the count found that kind.
+  for (int mix = 0; mix < 16; ++mix) {
+    const bool threads = mix & 1, timers = mix & 2, in_callback = mix & 4, late = mix & 8;
+    host::PluginReport report;
+    if (threads)
+      report.findings.push_back({host::rule::kThreadsLeft, host::Severity::kFail, "leaves 1 thread running"});
+    if (timers) report.findings.push_back({host::rule::kPoolLeft, host::Severity::kFail, "leaves a timer due"});
+    const std::size_t before = report.findings.size();
+    const std::string rule = host::ChargeLeftWork(report, {"access violation", in_callback}, late).rule;
+    const bool own_found = in_callback ? timers : threads;
+    EXPECT_EQ(own_found || before == 0 ? (in_callback ? host::rule::kPoolLeft : host::rule::kThreadsLeft)
+                                       : report.findings[0].rule,
+              rule)
+        << "mix " << mix;
+    EXPECT_EQ(before == 0 ? 1u : before, report.findings.size()) << "mix " << mix;
+    int crashed = 0;
+    for (const host::Finding& f : report.findings) crashed += f.crashed;
+    EXPECT_EQ(1, crashed) << "mix " << mix;
   }
 }
 
